@@ -1,0 +1,30 @@
+#pragma once
+// The program's error classes. Every failure the core raises derives from EError, so a caller
+// that shows errors to the user (a message box, a status text, tessel-tool's "error: ") catches
+// one type and reads what().
+#include <stdexcept>
+#include <string>
+
+namespace tessel {
+
+class EError : public std::runtime_error {
+public:
+    explicit EError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A text that is not a number, a date that does not exist.
+class EConvertError : public EError {
+public:
+    using EError::EError;
+};
+
+// Reading or writing a file failed; the message names the file and the system's reason.
+class EFileError : public EError {
+public:
+    using EError::EError;
+};
+
+// "'abc' is not a valid integer value"
+[[noreturn]] void RaiseNotAnInteger(const std::string& text);
+
+}  // namespace tessel

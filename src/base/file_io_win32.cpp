@@ -1,0 +1,112 @@
+// Win32 half of file_io.h.
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "base/errors.h"
+#include "base/file_io.h"
+#include "base/text.h"
+
+namespace tessel {
+
+namespace {
+
+const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+
+std::string SystemMessage(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::string text;
+    if (n && buffer) text = Trim(Utf16ToUtf8(std::u16string_view(reinterpret_cast<char16_t*>(buffer), n)));
+    if (buffer) LocalFree(buffer);
+    if (text.empty()) text = "System error " + std::to_string(error);
+    return text;
+}
+
+[[noreturn]] void RaiseFileError(const char* what, const std::u16string& path, DWORD error) {
+    throw EFileError(std::string(what) + " \"" + Utf16ToUtf8(path) + "\". " + SystemMessage(error));
+}
+
+struct HandleCloser {
+    void operator()(HANDLE h) const noexcept { if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h); }
+};
+using FileHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+FileHandle OpenHandle(HANDLE h) { return FileHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+
+}  // namespace
+
+bool FileExists(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadFileBytes(const std::u16string& path) {
+    FileHandle file = OpenHandle(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) RaiseFileError("Cannot open file", path, GetLastError());
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr))
+            RaiseFileError("Cannot read file", path, GetLastError());
+        if (read == 0) break;
+        bytes.append(buffer, read);
+    }
+    return bytes;
+}
+
+void WriteFileAtomic(const std::u16string& path, std::string_view bytes) {
+    const std::u16string temp = path + u".tmp";
+    {
+        FileHandle file = OpenHandle(
+            CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) RaiseFileError("Cannot create file", path, GetLastError());
+        while (!bytes.empty()) {
+            DWORD written = 0;
+            const DWORD chunk = DWORD(std::min<size_t>(bytes.size(), 1u << 30));
+            if (!WriteFile(file.get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
+                const DWORD error = GetLastError();
+                file.reset();
+                DeleteFileW(W(temp));
+                RaiseFileError("Cannot write file", path, error);
+            }
+            bytes.remove_prefix(written);
+        }
+        if (!FlushFileBuffers(file.get())) {
+            const DWORD error = GetLastError();
+            file.reset();
+            DeleteFileW(W(temp));
+            RaiseFileError("Cannot write file", path, error);
+        }
+    }
+    if (!MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(W(temp));
+        RaiseFileError("Cannot write file", path, error);
+    }
+}
+
+bool RemoveFile(const std::u16string& path) {
+    return DeleteFileW(W(path)) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+std::u16string ExecutableFolder() {
+    std::u16string buffer(MAX_PATH, u'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(buffer.data()), DWORD(buffer.size()));
+        if (n == 0) return u".\\";
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return FolderOf(buffer);
+}
+
+}  // namespace tessel

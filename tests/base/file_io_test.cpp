@@ -1,0 +1,71 @@
+#include "base/file_io.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/errors.h"
+#include "support/temp_folder.h"
+
+namespace tessel {
+namespace {
+
+using testing::TempFolder;
+
+TEST(FileIoTest, LinesSplitAtEveryKindOfBreakAndJoinWithCrLf) {
+    EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
+    EXPECT_TRUE(SplitLines("").empty());
+    EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+}
+
+TEST(FileIoTest, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
+    TempFolder folder;
+    const std::u16string path = folder.File(u"profile.xml");
+    EXPECT_FALSE(FileExists(path));
+    WriteFileAtomic(path, "old");
+    WriteFileAtomic(path, std::string("new\0bytes", 9));
+    EXPECT_EQ(ReadFileBytes(path), std::string("new\0bytes", 9));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.Path())) ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(FileIoTest, FailedWriteKeepsTheOldFile) {
+    TempFolder folder;
+    const std::u16string path = folder.File(u"account.xml");
+    WriteFileAtomic(path, "kept");
+    // A folder in the way of the rename: the write fails and the old contents stay readable.
+    const std::u16string blocked = folder.File(u"sub");
+    std::filesystem::create_directories(std::filesystem::path(blocked) / "x");
+    EXPECT_THROW(WriteFileAtomic(blocked, "lost"), EFileError);
+    EXPECT_EQ(ReadFileBytes(path), "kept");
+}
+
+TEST(FileIoTest, NonAsciiPathsAndMissingFiles) {
+    TempFolder folder;
+    const std::u16string path = folder.File(u"\u65E5\u00E9.xml");
+    SaveLines(path, {"<a>", "</a>"});
+    EXPECT_TRUE(FileExists(path));
+    EXPECT_EQ(ReadTextAsCrLf(path), "<a>\r\n</a>\r\n");
+    EXPECT_TRUE(RemoveFile(path));
+    EXPECT_TRUE(RemoveFile(path));
+    try {
+        ReadFileBytes(path);
+        FAIL();
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("Cannot open file"), std::string::npos);
+    }
+}
+
+TEST(FileIoTest, FoldersKeepTheirSeparator) {
+    EXPECT_EQ(FolderOf(u"C:\\Program Files\\Tessel\\tessel.exe"), u"C:\\Program Files\\Tessel\\");
+    EXPECT_EQ(FolderOf(u"/opt/tessel/tessel"), u"/opt/tessel/");
+    EXPECT_EQ(FolderOf(u"tessel"), u"");
+    const std::u16string exe = ExecutableFolder();
+    ASSERT_FALSE(exe.empty());
+    EXPECT_EQ(exe.back(), kPathSeparator);
+}
+
+}  // namespace
+}  // namespace tessel
