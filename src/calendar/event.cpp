@@ -1,0 +1,117 @@
+#include "calendar/event.h"
+
+#include <cmath>
+#include <utility>
+
+#include "base/text.h"
+#include "calendar/locale_format.h"
+
+namespace tessel {
+
+namespace {
+
+unsigned char FoldUpper(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') ? u - ('a' - 'A') : u;
+}
+
+bool SameDay(TDateTime a, TDateTime b) { return DateOf(a) == DateOf(b); }
+
+void QuickSort(EventList& events, int lo, int hi) {
+    while (lo < hi) {
+        int i = lo, j = hi;
+        const std::string pivot = events[size_t((lo + hi) / 2)].Key;
+        do {
+            while (CompareKeys(events[size_t(i)].Key, pivot) < 0) ++i;
+            while (CompareKeys(events[size_t(j)].Key, pivot) > 0) --j;
+            if (i <= j) {
+                if (i != j) std::swap(events[size_t(i)], events[size_t(j)]);
+                ++i;
+                --j;
+            }
+        } while (i <= j);
+        // Both parts are sorted independently, so the order in which they are done does not
+        // change the result; the smaller one is recursed into, the larger one looped on.
+        if (j - lo < hi - i) {
+            if (lo < j) QuickSort(events, lo, j);
+            lo = i;
+        } else {
+            if (i < hi) QuickSort(events, i, hi);
+            hi = j;
+        }
+    }
+}
+
+}  // namespace
+
+int CompareKeys(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t k = 0; k < n; ++k) {
+        const unsigned char x = FoldUpper(a[k]), y = FoldUpper(b[k]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+void SortEvents(EventList& events) {
+    if (events.empty()) return;
+    QuickSort(events, 0, int(events.size()) - 1);
+}
+
+bool HasEventsOn(const EventList& events, TDateTime day) {
+    for (const auto& item : events)
+        if (SameDay(item.Event.StartTime, day)) return true;
+    return false;
+}
+
+std::u16string DayText(const EventList& events, TDateTime day, char16_t timeSeparator) {
+    std::u16string text;
+    bool first = true;
+    for (const auto& item : events) {
+        const Tevent& e = item.Event;
+        if (!SameDay(e.StartTime, day)) continue;
+        if (!first) text += u'\r';
+        first = false;
+        if (e.AllDay) {
+            text += u"All Day - ";
+        } else {
+            text += FormatTimeAmPm(e.StartTime, timeSeparator);
+            text += u'-';
+            text += FormatTimeAmPm(e.EndTime, timeSeparator);
+            text += u" - ";
+        }
+        text += e.Title;
+    }
+    return first ? u"No Event" : text;
+}
+
+int FindNextEventIndex(const EventList& events, TDateTime now) {
+    const double oneMillisecond = 1.0 / kMSecsPerDay;
+    for (size_t i = 0; i < events.size(); ++i) {
+        const Tevent& e = events[i].Event;
+        if (e.AllDay || e.Notified) continue;
+        if (e.StartTime - now >= oneMillisecond * (1 - 1e-6)) return int(i);
+    }
+    return -1;
+}
+
+std::u16string ReminderText(const ILocaleFormat& locale, const Tevent& event) {
+    return FormatDateTimeText(locale, event.StartTime) + u'-' + FormatDateTimeText(locale, event.EndTime);
+}
+
+std::string CleanText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            continue;
+        }
+        if (c == '\'' || c == '"') continue;
+        out.push_back(c);
+    }
+    return Trim(out);
+}
+
+}  // namespace tessel

@@ -1,0 +1,57 @@
+#pragma once
+// One occurrence of an event and the client's sorted event list, with the questions the windows
+// ask of it: which days have events, a day's text, the next event to remind of.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/date_time.h"
+
+namespace tessel {
+
+class ILocaleFormat;
+
+struct Tevent {
+    TDateTime StartTime = 0;  // all-day: midnight of the first day
+    TDateTime EndTime = 0;    // all-day: midnight of the day after the last day
+    bool Notified = false;    // a reminder balloon has been shown for it
+    bool AllDay = false;
+    std::u16string Title;
+    std::string Link;         // the event's page in the web calendar
+    uint32_t Color = 0;       // 0x00BBGGRR of its calendar; 0 when no calendar matches
+};
+
+// An entry of the event list: the feed's start text of the occurrence, and the record.
+struct EventItem {
+    std::string Key;
+    Tevent Event;
+};
+
+using EventList = std::vector<EventItem>;
+
+// Keys compared as ASCII without regard to letter case, byte by byte; a prefix is the smaller.
+int CompareKeys(std::string_view a, std::string_view b);
+
+// Quicksort with Hoare partitioning around the middle key. The order of equal keys is whatever the
+// partitioning leaves; the recursion always descends into the smaller part, so a hostile feed
+// cannot exhaust the stack.
+void SortEvents(EventList& events);
+
+bool HasEventsOn(const EventList& events, TDateTime day);
+
+// The day's events as lines separated by a single CR: "All Day - Title" or
+// "9:00 AM-10:30 AM - Title"; "No Event" when the day has none.
+std::u16string DayText(const EventList& events, TDateTime day, char16_t timeSeparator);
+
+// The index of the first record that is timed, not yet notified and starts later than now
+// (differences under a millisecond count as equal); -1 when none.
+int FindNextEventIndex(const EventList& events, TDateTime now);
+
+// The reminder balloon's text of a record: start and end as locale date-time texts joined by "-".
+std::u16string ReminderText(const ILocaleFormat& locale, const Tevent& event);
+
+// Removes every CR LF pair, apostrophe and double quote, then trims characters up to the blank.
+std::string CleanText(std::string_view text);
+
+}  // namespace tessel
