@@ -46,44 +46,87 @@ void UnfilterPaeth(const std::uint8_t* in, const std::uint8_t* prior, std::uint8
 }
 
 #ifdef TESSEL_PNG_SSE2
-// Whole-pixel versions for strides 3, 4, 6 and 8 (8- and 16-bit RGB and RGBA, 16-bit grey with
+// Whole-pixel versions for strides 3, 4, 6 and 8 (8- and 16-bit RGB and RGBA; 16-bit grey with
 // alpha is 4 too). A row's pixels depend on each other from left to right, so the parallelism is
 // across the bytes of one pixel: each pixel is one vector, carried into the next step as `left`.
-// Bytes are moved with memcpy of exactly `stride` bytes, never past the row.
+// Lanes past the pixel's bytes carry junk that never reaches the real lanes.
 
 template <std::size_t Stride>
-__m128i LoadPixel(const std::uint8_t* p) {
-    std::uint64_t v = 0;
-    std::memcpy(&v, p, Stride);
-    return _mm_cvtsi64_si128(static_cast<long long>(v));
-}
+struct PixelAccess {
+    // Pixels of 3 and 6 bytes move as 4 and 8 bytes wherever the row goes on that far: copying
+    // exactly 3 or 6 bytes through memory is several times slower.
+    static constexpr std::size_t kWide = Stride <= 4 ? 4 : 8;
+    static_assert(kWide < 2 * Stride, "a wide store may only reach into the next pixel");
 
-template <std::size_t Stride>
-void StorePixel(std::uint8_t* p, __m128i v) {
-    const auto bits = static_cast<std::uint64_t>(_mm_cvtsi128_si64(v));
-    std::memcpy(p, &bits, Stride);
-}
-
-template <std::size_t Stride>
-void UnfilterSubPixels(const std::uint8_t* in, std::uint8_t* out, std::size_t length) {
-    __m128i left = _mm_setzero_si128();
-    for (std::size_t i = 0; i + Stride <= length; i += Stride) {
-        left = _mm_add_epi8(left, LoadPixel<Stride>(in + i));
-        StorePixel<Stride>(out + i, left);
+    static __m128i LoadWide(const std::uint8_t* p) {
+        if constexpr (kWide == 4) {
+            std::uint32_t v;
+            std::memcpy(&v, p, 4);
+            return _mm_cvtsi32_si128(static_cast<int>(v));
+        } else {
+            return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+        }
     }
+    static void StoreWide(std::uint8_t* p, __m128i pixel) {
+        if constexpr (kWide == 4) {
+            const auto v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(pixel));
+            std::memcpy(p, &v, 4);
+        } else {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), pixel);
+        }
+    }
+    // The bytes are gathered in a register: a word assembled in memory from single bytes and read
+    // back at once stalls the processor.
+    static __m128i LoadExact(const std::uint8_t* p) {
+        std::uint64_t v = 0;
+        for (std::size_t k = 0; k < Stride; ++k) v |= std::uint64_t{p[k]} << (8 * k);
+        return _mm_cvtsi64_si128(static_cast<long long>(v));
+    }
+    static void StoreExact(std::uint8_t* p, __m128i pixel) {
+        const auto v = static_cast<std::uint64_t>(_mm_cvtsi128_si64(pixel));
+        for (std::size_t k = 0; k < Stride; ++k) p[k] = static_cast<std::uint8_t>(v >> (8 * k));
+    }
+};
+
+// Calls step(filtered pixel, pixel above) for each pixel and stores what it returns. A wide store
+// runs into the next pixel, which is stored properly one step later; its filtered bytes are always
+// loaded before that store, so `out` may be `in`.
+template <std::size_t Stride, class Step>
+void ForEachPixel(const std::uint8_t* in, const std::uint8_t* prior, std::uint8_t* out, std::size_t length, Step step) {
+    using Access = PixelAccess<Stride>;
+    constexpr std::size_t kWide = Access::kWide;
+    if (length < Stride) return;
+    std::size_t i = 0;
+    __m128i x = length >= Stride + kWide ? Access::LoadWide(in) : Access::LoadExact(in);
+    for (; i + Stride + kWide <= length; i += Stride) {
+        const __m128i next = Access::LoadWide(in + i + Stride);
+        Access::StoreWide(out + i, step(x, Access::LoadWide(prior + i)));
+        x = next;
+    }
+    for (;; i += Stride) {  // the last one or two pixels
+        const bool last = i + 2 * Stride > length;
+        const __m128i next = last ? _mm_setzero_si128() : Access::LoadExact(in + i + Stride);
+        Access::StoreExact(out + i, step(x, Access::LoadExact(prior + i)));
+        if (last) return;
+        x = next;
+    }
+}
+
+template <std::size_t Stride>
+void UnfilterSubPixels(const std::uint8_t* in, const std::uint8_t* prior, std::uint8_t* out, std::size_t length) {
+    __m128i left = _mm_setzero_si128();
+    ForEachPixel<Stride>(in, prior, out, length, [&](__m128i x, __m128i) { return left = _mm_add_epi8(left, x); });
 }
 
 template <std::size_t Stride>
 void UnfilterAveragePixels(const std::uint8_t* in, const std::uint8_t* prior, std::uint8_t* out, std::size_t length) {
     const __m128i one = _mm_set1_epi8(1);
     __m128i left = _mm_setzero_si128();
-    for (std::size_t i = 0; i + Stride <= length; i += Stride) {
-        const __m128i above = LoadPixel<Stride>(prior + i);
+    ForEachPixel<Stride>(in, prior, out, length, [&](__m128i x, __m128i above) {
         // _mm_avg_epu8 rounds up; the filter's mean rounds down, which differs by the odd bit.
         const __m128i mean = _mm_sub_epi8(_mm_avg_epu8(left, above), _mm_and_si128(_mm_xor_si128(left, above), one));
-        left = _mm_add_epi8(LoadPixel<Stride>(in + i), mean);
-        StorePixel<Stride>(out + i, left);
-    }
+        return left = _mm_add_epi8(x, mean);
+    });
 }
 
 inline __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
@@ -98,9 +141,9 @@ void UnfilterPaethPixels(const std::uint8_t* in, const std::uint8_t* prior, std:
     const __m128i zero = _mm_setzero_si128();
     const __m128i low = _mm_set1_epi16(0xFF);
     __m128i left = zero, upperLeft = zero;
-    for (std::size_t i = 0; i + Stride <= length; i += Stride) {
-        const __m128i above = _mm_unpacklo_epi8(LoadPixel<Stride>(prior + i), zero);
-        const __m128i x = _mm_unpacklo_epi8(LoadPixel<Stride>(in + i), zero);
+    ForEachPixel<Stride>(in, prior, out, length, [&](__m128i filtered, __m128i abovePixel) {
+        const __m128i above = _mm_unpacklo_epi8(abovePixel, zero);
+        const __m128i x = _mm_unpacklo_epi8(filtered, zero);
         const __m128i dAbove = _mm_sub_epi16(above, upperLeft);  // p - left
         const __m128i dLeft = _mm_sub_epi16(left, upperLeft);    // p - above
         const __m128i pa = Abs16(dAbove);
@@ -110,16 +153,16 @@ void UnfilterPaethPixels(const std::uint8_t* in, const std::uint8_t* prior, std:
         __m128i nearest = Select(_mm_cmpeq_epi16(smallest, pb), above, upperLeft);
         nearest = Select(_mm_cmpeq_epi16(smallest, pa), left, nearest);
         left = _mm_and_si128(_mm_add_epi16(x, nearest), low);
-        StorePixel<Stride>(out + i, _mm_packus_epi16(left, left));
         upperLeft = above;
-    }
+        return _mm_packus_epi16(left, left);
+    });
 }
 
 template <std::size_t Stride>
 void UnfilterPixels(std::uint8_t type, const std::uint8_t* in, const std::uint8_t* prior, std::uint8_t* out,
                     std::size_t length) {
     switch (type) {
-    case kFilterSub: UnfilterSubPixels<Stride>(in, out, length); break;
+    case kFilterSub: UnfilterSubPixels<Stride>(in, prior, out, length); break;
     case kFilterAverage: UnfilterAveragePixels<Stride>(in, prior, out, length); break;
     case kFilterPaeth: UnfilterPaethPixels<Stride>(in, prior, out, length); break;
     }
