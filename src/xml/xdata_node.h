@@ -1,0 +1,128 @@
+#pragma once
+// One XML element: a name, an ordered attribute list and an ordered list of children (content
+// pieces and child elements, in document order). Every store owns one root and reads it by
+// slash-separated paths ("window/left", "Calendars/entry", "link[@rel=alternate]").
+//
+// Children are owned by their parent; freeing a node frees its subtree (without recursion, so
+// a hostile, deeply nested reply cannot exhaust the stack). Attributes are held as 8-bit
+// entries name="value", matched case-insensitively, except in wide mode (trees read from UTF-16
+// files), where each is a TWideAttribute matched exactly.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xml/xdata_value.h"
+
+namespace tessel {
+
+class TxdataDocument;
+class TxdataList;
+
+struct TWideAttribute {
+    std::u16string name;
+    std::u16string value;
+
+    // name="value", the value quote-escaped when it holds a double quote.
+    std::u16string Rendered() const;
+};
+
+class TxdataNode : public TxdataValue {
+public:
+    TxdataNode();
+    explicit TxdataNode(std::u16string name);
+    ~TxdataNode() override;
+
+    static std::unique_ptr<TxdataNode> Create();
+    static std::unique_ptr<TxdataNode> CreateNamed(std::u16string_view name);
+
+    const std::u16string& Name() const { return name_; }
+    void SetName(std::u16string_view name) { name_ = name; }
+    void TakeName(std::u16string&& name) { name_ = std::move(name); }
+    TxdataNode* Parent() const { return parent_; }
+    bool WideMode() const { return wide_; }
+    // Switches the attribute representation; existing attributes are converted.
+    void SetWideMode(bool wide);
+
+    // Children: content pieces and elements together.
+    size_t ChildCount() const { return children_.size(); }
+    TxdataValue* Child(size_t index) const { return children_[index].get(); }
+    // Appends the node as the last child, takes ownership, and marks this node as element content.
+    TxdataNode* AddChild(std::unique_ptr<TxdataNode> node);
+    // Appends a content piece; the node's kind follows the piece's (or becomes 7 on a mix).
+    TxdataValue* AddValue(std::unique_ptr<TxdataValue> piece);
+    TxdataValue* AddValue(std::u16string text, uint8_t kind);
+    // Takes this node out of its parent's children; the caller owns it. Null when it has no parent.
+    std::unique_ptr<TxdataNode> Detach();
+
+    // Attributes.
+    size_t AttributeCount() const { return wide_ ? wideAttributes_.size() : attributes_.size(); }
+    // The attribute entry as stored (8-bit mode) or rendered (wide mode): name="value".
+    std::u16string AttributeEntry(size_t index) const;
+    std::u16string GetAttribute(std::u16string_view name) const;
+    // Replaces the value (keeping the attribute's place), appends a new attribute, or removes
+    // the attribute when the value is empty.
+    void SetAttribute(std::u16string_view name, std::u16string_view value);
+    void AddAttribute(std::u16string_view name, std::u16string_view value);
+    void ClearAttributes();
+
+    // Path access. A path never names the node it is called on; FindNode creates nothing.
+    TxdataNode* FindNode(std::u16string_view path);
+    const TxdataNode* FindNode(std::u16string_view path) const;
+    // The text at the path, else the attribute named by the last segment, else empty.
+    std::u16string ReadValue(std::u16string_view path) const;
+    // The children of one name under the path's parent; null when the parent is not found.
+    std::unique_ptr<TxdataList> SelectNodes(std::u16string_view path);
+
+    // The text becomes this node: its top element's name, attributes (when it has any) and
+    // content. Nothing is cleared first. Parse errors raise TxmlParserException (or EError for
+    // a bad entity reference) and leave whatever was built.
+    void LoadFromText(std::u16string_view text);
+    // The same from 8-bit text, without a widening copy: the stores' and feeds' path.
+    void LoadFromBytes(std::string_view bytes);
+    // The node and its subtree as indented 8-bit lines; the list's contents are replaced.
+    void SaveToLines(std::vector<std::string>& lines) const;
+
+    virtual TxdataDocument* OwnerDocument();
+    // Top-level items the tree builder does not use itself (a document keeps its DOCTYPE).
+    virtual void HandleItem(int itemType, std::u16string_view text);
+
+    // TxdataValue, applied to the node's content pieces (child elements contribute nothing).
+    std::string Utf8Text() const override;
+    std::u16string RawText() const override;
+    TDateTime AsDateTime() const override;
+    std::u16string EscapedText() const override;
+    std::u16string Text() const override;
+    double AsFloat() const override;
+    int32_t AsInteger() const override;
+    void SetUtf8Text(std::string_view utf8) override;
+    void SetCData(std::u16string_view text) override;
+    void SetDateTime(TDateTime value) override;
+    void AppendXmlText(std::u16string_view xml) override;
+    void SetText(std::u16string_view text) override;
+    void SetFloat(double value) override;
+    void SetInteger(int32_t value) override;
+    std::u16string XmlText() const override;
+    std::u16string WrittenForm() const override;
+    void Clear() override;
+
+    // For the tree builder: appends an 8-bit attribute entry name="value" without conversions.
+    void AddAttributeBytes(std::string_view name, std::string_view value);
+    const std::vector<std::string>& AttributeEntries() const { return attributes_; }
+    const std::vector<TWideAttribute>& WideAttributes() const { return wideAttributes_; }
+
+private:
+    void ReplaceContent(std::u16string text, uint8_t kind);
+    void RequireKind(uint8_t kind) const;
+    TxdataNode* FindChild(std::u16string_view segment) const;
+
+    std::u16string name_;
+    TxdataNode* parent_ = nullptr;
+    std::vector<std::unique_ptr<TxdataValue>> children_;
+    std::vector<std::string> attributes_;
+    std::vector<TWideAttribute> wideAttributes_;
+    bool wide_ = false;
+};
+
+}  // namespace tessel

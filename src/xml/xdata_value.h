@@ -1,0 +1,77 @@
+#pragma once
+// One piece of XML content: a wide text and the kind of content it came from or was set as.
+// Element nodes (TxdataNode) derive from it and use the kind for the node as a whole.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/date_time.h"
+
+namespace tessel {
+
+// The kind byte of a piece or a node.
+enum TxdataKind : uint8_t {
+    kXdataParsedText = 0,  // text read from a document, references already decoded
+    kXdataText = 1,        // text set through the API
+    kXdataInteger = 2,
+    kXdataFloat = 3,
+    kXdataDateTime = 4,    // "yyyy-mm-dd hh:nn:ss"
+    kXdataCData = 5,
+    kXdataComment = 6,
+    kXdataElements = 7,    // a node holding child elements or pieces of several kinds
+};
+
+class TxdataValue {
+public:
+    TxdataValue() = default;
+    TxdataValue(std::u16string text, uint8_t kind) : text_(std::move(text)), kind_(kind) {}
+    virtual ~TxdataValue() = default;
+    TxdataValue(const TxdataValue&) = delete;
+    TxdataValue& operator=(const TxdataValue&) = delete;
+
+    virtual std::string Utf8Text() const;
+    virtual std::u16string RawText() const;
+    // "yyyy-mm-dd hh:nn:ss" or m/d/yyyy with an optional time; 0 when the text is unreadable.
+    virtual TDateTime AsDateTime() const;
+    virtual std::u16string EscapedText() const;
+    virtual std::u16string Text() const;
+    // Raises EConvertError when the text is not a number.
+    virtual double AsFloat() const;
+    // The trimmed text; raises EConvertError when it is not an integer.
+    virtual int32_t AsInteger() const;
+    virtual void SetUtf8Text(std::string_view utf8);
+    virtual void SetCData(std::u16string_view text);
+    virtual void SetDateTime(TDateTime value);
+    // Appends the text with its entity references decoded; raises EError on an unknown reference.
+    virtual void AppendXmlText(std::u16string_view xml);
+    virtual void SetText(std::u16string_view text);
+    virtual void SetFloat(double value);
+    virtual void SetInteger(int32_t value);
+    uint8_t Kind() const { return kind_; }
+    virtual std::u16string XmlText() const;
+    // CDATA and comments wrapped in their delimiters, every other kind escaped.
+    virtual std::u16string WrittenForm() const;
+    virtual void Clear();
+
+    bool IsNode() const { return isNode_; }
+    // The piece's own text, without copying.
+    const std::u16string& StoredText() const { return text_; }
+
+protected:
+    struct NodeTag {};
+    explicit TxdataValue(NodeTag) : isNode_(true) {}
+
+    std::u16string text_;
+    uint8_t kind_ = kXdataParsedText;
+
+private:
+    bool isNode_ = false;
+};
+
+// The texts numbers and dates are stored as.
+std::u16string FloatText(double value);
+std::u16string DateTimeText(TDateTime value);
+double ParseFloatText(std::u16string_view text);
+TDateTime ParseDateTimeOrZero(std::u16string_view text);
+
+}  // namespace tessel

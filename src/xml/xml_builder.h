@@ -1,0 +1,157 @@
+#pragma once
+// The tree builder: drives a tokenizer and fills a TxdataNode. It keeps the open elements on an
+// explicit stack rather than the call stack, and refuses documents nested deeper than any real
+// one.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+#include "xml/xdata_node.h"
+#include "xml/xml_tokenizer.h"
+
+namespace tessel::xml_detail {
+
+struct BuildContext {
+    // Includes are followed only in documents loaded from files: a reply from the network must
+    // not pull local files into the tree.
+    bool followIncludes = false;
+    std::u16string baseDirectory;
+    int includeDepth = 0;
+};
+
+// A file included from a file being loaded; declared here, defined with the file loader.
+std::unique_ptr<TxdataNode> LoadIncludedDocument(const std::u16string& path, int includeDepth);
+
+inline constexpr int kMaxIncludeDepth = 8;
+// Far beyond any real document (the stores nest three levels, feeds five); it bounds what a
+// hostile reply can make the writer produce, since every level indents its lines further.
+inline constexpr size_t kMaxElementDepth = 1000;
+
+inline std::u16string WideText(std::string_view bytes) { return Widen(bytes); }
+inline std::u16string WideText(std::u16string_view text) { return std::u16string(text); }
+
+template <class CharT>
+std::u16string DecodedText(std::basic_string_view<CharT> token) {
+    if (token.find(CharT('&')) == token.npos) return WideText(token);
+    return WideText(xml_entities::DecodeText(token));
+}
+
+template <class CharT>
+void AddParsedAttribute(TxdataNode& node, std::basic_string_view<CharT> token) {
+    const AttributeParts<CharT> parts = SplitAttribute(token);
+    if constexpr (sizeof(CharT) == 1) node.AddAttributeBytes(parts.name, parts.value);
+    else node.AddAttribute(parts.name, parts.value);
+}
+
+template <class CharT>
+void TakeStartTag(const Tokenizer<CharT>& tokenizer, TxdataNode& node) {
+    node.TakeName(WideText(tokenizer.Name()));
+    if (tokenizer.Attributes().empty()) return;
+    node.ClearAttributes();
+    for (const auto& token : tokenizer.Attributes()) AddParsedAttribute(node, token);
+}
+
+template <class CharT>
+void IncludeInto(const Tokenizer<CharT>& tokenizer, TxdataNode& parent, const BuildContext& context) {
+    if (!context.followIncludes) return;
+    std::u16string href;
+    for (const auto& token : tokenizer.Attributes()) {
+        const AttributeParts<CharT> parts = SplitAttribute(token);
+        if (parts.name.size() == 4 && WideText(parts.name) == u"href") {
+            href = WideText(std::basic_string_view<CharT>(parts.value));
+            break;
+        }
+    }
+    if (href.empty()) return;
+    if (context.includeDepth >= kMaxIncludeDepth) tokenizer.Error("Includes nested too deeply");
+    const std::u16string path = href.find(u':') != href.npos ? href : context.baseDirectory + href;
+    parent.AddChild(LoadIncludedDocument(path, context.includeDepth + 1));
+}
+
+template <class CharT>
+bool IsIncludeName(std::basic_string_view<CharT> name) {
+    constexpr std::string_view kInclude = "xi:include";
+    if (name.size() != kInclude.size()) return false;
+    for (size_t i = 0; i < kInclude.size(); ++i)
+        if (name[i] != CharT(kInclude[i])) return false;
+    return true;
+}
+
+template <class CharT>
+bool SameName(std::basic_string_view<CharT> name, const std::u16string& expected) {
+    if (name.size() != expected.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (char16_t(static_cast<std::make_unsigned_t<CharT>>(name[i])) != expected[i]) return false;
+    return true;
+}
+
+// Reads the element whose start tag the tokenizer has just delivered into `element`.
+template <class CharT>
+void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildContext& context) {
+    TakeStartTag(tokenizer, element);
+    if (tokenizer.EmptyElement()) return;
+    std::vector<TxdataNode*> open{&element};
+    while (tokenizer.NextItem()) {
+        TxdataNode& current = *open.back();
+        switch (tokenizer.Type()) {
+            case TxmlItem::CData:
+                current.AddValue(WideText(tokenizer.Token()), kXdataCData);
+                break;
+            case TxmlItem::Comment:
+                current.AddValue(WideText(tokenizer.Token()), kXdataComment);
+                break;
+            case TxmlItem::Text:
+                current.AddValue(DecodedText(tokenizer.Token()), kXdataParsedText);
+                break;
+            case TxmlItem::ElementStart: {
+                if (IsIncludeName(tokenizer.Name())) {
+                    IncludeInto(tokenizer, current, context);
+                    break;
+                }
+                if (!tokenizer.EmptyElement() && open.size() >= kMaxElementDepth)
+                    tokenizer.Error("Elements nested too deeply");
+                TxdataNode* child = current.AddChild(std::make_unique<TxdataNode>());
+                TakeStartTag(tokenizer, *child);
+                if (!tokenizer.EmptyElement()) open.push_back(child);
+                break;
+            }
+            case TxmlItem::ElementEnd: {
+                if (!SameName(tokenizer.Name(), current.Name())) {
+                    const std::u16string endName = WideText(tokenizer.Name());
+                    tokenizer.Error("End of element " + Narrow(endName) + ", expected: " + Narrow(current.Name()));
+                }
+                open.pop_back();
+                if (open.empty()) return;
+                break;
+            }
+            default:
+                tokenizer.Error("Unexpected element here!");
+        }
+    }
+}
+
+// Top level: comments become pieces of the node, every top-level element is read into the node
+// itself, declarations and text are skipped, and an end tag stops the building.
+template <class CharT>
+void BuildTopLevel(Tokenizer<CharT>& tokenizer, TxdataNode& node, const BuildContext& context) {
+    while (tokenizer.NextItem()) {
+        switch (tokenizer.Type()) {
+            case TxmlItem::Comment:
+                node.AddValue(WideText(tokenizer.Token()), kXdataComment);
+                break;
+            case TxmlItem::ElementStart:
+                ReadElement(tokenizer, node, context);
+                break;
+            case TxmlItem::ElementEnd:
+                return;
+            case TxmlItem::Doctype:
+                node.HandleItem(static_cast<int>(TxmlItem::Doctype), WideText(tokenizer.Token()));
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace tessel::xml_detail

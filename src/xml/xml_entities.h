@@ -1,0 +1,33 @@
+#pragma once
+// Entity references: decoding of text pieces, escaping for the writer, and the quote escaping of
+// attribute values that would otherwise not survive a write and a read.
+#include <string>
+#include <string_view>
+
+namespace tessel::xml_entities {
+
+// Decodes &amp; &gt; &lt; &quot; &apos; (any letter case) and &#x references, whose hexadecimal
+// digits are read in pairs, one byte each. Any other reference, decimal ones included, raises
+// EError "Invalid XML literal " + the reference, lower-cased. An "&" with no ";" after it ends
+// the text.
+std::string DecodeText(std::string_view text);
+std::u16string DecodeText(std::u16string_view text);
+
+// Appends the text with " & ' < > replaced by their references.
+void AppendEscaped(std::string& out, std::u16string_view text);
+void AppendEscaped(std::u16string& out, std::u16string_view text);
+
+// An attribute value is written between double quotes and read back without decoding, except
+// that a value holding a double quote (or text that reads as an escaped one: "&quot;",
+// "&amp;quot;", ...) is written with " as &quot; and & as &amp;, and a read value holding such
+// a reference is decoded in those two references alone. Every other value keeps its bytes.
+template <class CharT>
+bool HoldsQuoteReference(std::basic_string_view<CharT> value);
+template <class CharT>
+bool NeedsQuoteEscape(std::basic_string_view<CharT> value);
+template <class CharT>
+std::basic_string<CharT> EscapeQuotedValue(std::basic_string_view<CharT> value);
+template <class CharT>
+std::basic_string<CharT> DecodeQuotedValue(std::basic_string_view<CharT> value);
+
+}  // namespace tessel::xml_entities

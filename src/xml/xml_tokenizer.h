@@ -1,0 +1,359 @@
+#pragma once
+// The grammar both tokenizers share, written once over the character type: bytes for the 8-bit
+// tokenizer, UTF-16 code units for the UTF-16 one. Only the character classes differ. Tokens are
+// views into the text, which must outlive the tokenizer.
+//
+// The scanner is lenient where stored files and feed replies rely on it (text after the top
+// element's end is skipped; an attribute keeps its single quotes; white space before "=" stays
+// in the attribute's name) and strict elsewhere: every error is raised at once.
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "base/errors.h"
+#include "xml/xml_chars.h"
+#include "xml/xml_entities.h"
+#include "xml/xml_parser.h"
+
+namespace tessel::xml_detail {
+
+template <class CharT>
+struct CharClasses;
+
+template <>
+struct CharClasses<char> {
+    static uint8_t Of(char c) { return xml_chars::kByteClass[static_cast<unsigned char>(c)]; }
+    // Both quote kinds count: the 8-bit builder removes double quotes only, so single ones stay.
+    static constexpr bool kStripsSingleQuotes = false;
+};
+
+template <>
+struct CharClasses<char16_t> {
+    static uint8_t Of(char16_t c) { return xml_chars::WideClass(c); }
+    static constexpr bool kStripsSingleQuotes = true;
+};
+
+[[noreturn]] void RaiseParserError(const std::string& message, int line, int column);
+
+template <class CharT>
+class Tokenizer {
+public:
+    using View = std::basic_string_view<CharT>;
+
+    explicit Tokenizer(View text) : text_(text) {}
+
+    bool NextItem();
+
+    TxmlItem Type() const { return type_; }
+    View Name() const { return name_; }
+    View Token() const { return token_; }
+    bool EmptyElement() const { return empty_; }
+    // The raw attribute tokens of the current start tag or declaration.
+    const std::vector<View>& Attributes() const { return attributes_; }
+
+    [[noreturn]] void Error(const std::string& message) const { RaiseParserError(message, Line(), Column()); }
+
+    int Line() const {
+        int line = 0;
+        const size_t end = std::min(pos_ + 1, text_.size());
+        for (size_t i = 0; i < end; ++i)
+            if (text_[i] == CharT('\r')) ++line;
+        return line;
+    }
+
+    int Column() const {
+        size_t lastCr = 0;  // 1-based position of the last CR passed, 0 for none
+        const size_t end = std::min(pos_ + 1, text_.size());
+        for (size_t i = 0; i < end; ++i)
+            if (text_[i] == CharT('\r')) lastCr = i + 1;
+        return static_cast<int>(pos_ + 1 - lastCr);
+    }
+
+private:
+    enum class Lexeme {
+        None,
+        Name,
+        Attribute,
+        EmptyTagClose,
+        TagClose,
+        DeclarationClose,
+        CDataOpen,
+        CommentOpen,
+        DoctypeOpen,
+        EntityOpen,
+        EndTagOpen,
+        DeclarationOpen,
+        StartTagOpen,
+        Text,
+    };
+
+    static bool Is(CharT c, uint8_t flag) { return (CharClasses<CharT>::Of(c) & flag) != 0; }
+
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    CharT CurrentChar() const { return AtEnd() ? CharT(0) : text_[pos_]; }
+    void Advance() {
+        if (!AtEnd()) ++pos_;
+    }
+    void SkipBlanks() {
+        while (!AtEnd() && Is(text_[pos_], xml_chars::kBlank)) ++pos_;
+    }
+    View ReadNameChars() {
+        const size_t start = pos_;
+        while (!AtEnd() && Is(text_[pos_], xml_chars::kNameChar)) ++pos_;
+        return text_.substr(start, pos_ - start);
+    }
+    bool ReadName(View& name) {
+        if (AtEnd() || !Is(text_[pos_], xml_chars::kNameStart)) return false;
+        name = ReadNameChars();
+        return true;
+    }
+    bool ReadAttribute();
+    // Moves past the next occurrence of the delimiter; the token runs from here to its start.
+    bool ScanPast(std::basic_string_view<CharT> delimiter) {
+        const size_t at = text_.find(delimiter, pos_);
+        if (at == text_.npos) {
+            pos_ = text_.size();
+            return false;
+        }
+        token_ = text_.substr(pos_, at - pos_);
+        pos_ = at + delimiter.size();
+        return true;
+    }
+    static bool SameWord(View word, std::string_view expected) {
+        if (word.size() != expected.size()) return false;
+        for (size_t i = 0; i < expected.size(); ++i)
+            if (word[i] != CharT(expected[i])) return false;
+        return true;
+    }
+    static std::basic_string_view<CharT> Delimiter(const CharT* text) { return text; }
+
+    Lexeme NextLexeme();
+    void ReadTagAttributes(Lexeme closing);
+
+    View text_;
+    size_t pos_ = 0;
+    int state_ = 0;  // 0 outside a tag, 1 where a name is expected, 2 where attributes are
+    View token_;
+    View name_;
+    TxmlItem type_ = TxmlItem::Text;
+    bool empty_ = false;
+    std::vector<View> attributes_;
+};
+
+template <class CharT>
+bool Tokenizer<CharT>::ReadAttribute() {
+    const size_t start = pos_;
+    View name;
+    if (!ReadName(name)) return false;
+    SkipBlanks();
+    if (CurrentChar() != CharT('=')) return false;
+    Advance();
+    SkipBlanks();
+    const CharT quote = CurrentChar();
+    if (!AtEnd() && (quote == CharT('"') || quote == CharT('\''))) {
+        const size_t close = text_.find(quote, pos_ + 1);
+        if (close == text_.npos) {
+            pos_ = text_.size();
+            return false;
+        }
+        pos_ = close + 1;
+    } else {
+        while (!AtEnd() && Is(text_[pos_], xml_chars::kValueChar)) ++pos_;
+    }
+    token_ = text_.substr(start, pos_ - start);
+    return true;
+}
+
+template <class CharT>
+typename Tokenizer<CharT>::Lexeme Tokenizer<CharT>::NextLexeme() {
+    SkipBlanks();
+    if (AtEnd()) return Lexeme::None;
+    const CharT c = text_[pos_];
+    if (state_ != 0) {
+        if (c == CharT('/') || c == CharT('?')) {
+            Advance();
+            if (CurrentChar() != CharT('>') || AtEnd()) Error("Unexpected char");
+            Advance();
+            state_ = 0;
+            return c == CharT('/') ? Lexeme::EmptyTagClose : Lexeme::DeclarationClose;
+        }
+        if (c == CharT('>')) {
+            Advance();
+            state_ = 0;
+            return Lexeme::TagClose;
+        }
+        if (state_ == 1) {
+            if (!ReadName(token_)) Error("Name expected");
+            return Lexeme::Name;
+        }
+        if (!ReadAttribute()) Error("Bad attribute");
+        return Lexeme::Attribute;
+    }
+    if (c != CharT('<')) {
+        // Text runs to the next "<"; leading blanks were skipped, trailing ones belong to it.
+        const size_t start = pos_;
+        const size_t open = text_.find(CharT('<'), pos_);
+        if (open == text_.npos) {
+            pos_ = text_.size();
+            Error("Invalid comment");
+        }
+        token_ = text_.substr(start, open - start);
+        pos_ = open;
+        return Lexeme::Text;
+    }
+    Advance();
+    switch (AtEnd() ? CharT(0) : text_[pos_]) {
+        case CharT('!'): {
+            Advance();
+            if (CurrentChar() == CharT('[') && !AtEnd()) {
+                Advance();
+                if (!SameWord(ReadNameChars(), "CDATA")) Error("Invalid data");
+                Advance();  // the second "["
+                return Lexeme::CDataOpen;
+            }
+            const View run = ReadNameChars();
+            if (run.size() >= 2 && run[0] == CharT('-') && run[1] == CharT('-')) return Lexeme::CommentOpen;
+            if (SameWord(run, "DOCTYPE")) return Lexeme::DoctypeOpen;
+            if (SameWord(run, "ENTITY")) return Lexeme::EntityOpen;
+            Error("Invalid comment");
+        }
+        case CharT('/'):
+            Advance();
+            state_ = 1;
+            return Lexeme::EndTagOpen;
+        case CharT('?'): {
+            Advance();
+            View name;
+            if (!ReadName(name) || !SameWord(name, "xml")) Error("Invalid XML code");
+            state_ = 2;
+            return Lexeme::DeclarationOpen;
+        }
+        default:
+            state_ = 1;
+            return Lexeme::StartTagOpen;
+    }
+}
+
+template <class CharT>
+void Tokenizer<CharT>::ReadTagAttributes(Lexeme closing) {
+    for (;;) {
+        const Lexeme lexeme = NextLexeme();
+        if (lexeme == Lexeme::Attribute) {
+            attributes_.push_back(token_);
+        } else if (lexeme == closing) {
+            return;
+        } else if (closing == Lexeme::TagClose && lexeme == Lexeme::EmptyTagClose) {
+            empty_ = true;
+            return;
+        } else {
+            Error("Unexpected token");
+        }
+    }
+}
+
+template <class CharT>
+bool Tokenizer<CharT>::NextItem() {
+    static constexpr CharT kCommentEnd[] = {'-', '-', '>', 0};
+    static constexpr CharT kDoctypeEnd[] = {']', '>', 0};
+    static constexpr CharT kCDataEnd[] = {']', ']', '>', 0};
+
+    switch (NextLexeme()) {
+        case Lexeme::None:
+            return false;
+        case Lexeme::StartTagOpen:
+            attributes_.clear();
+            empty_ = false;
+            if (NextLexeme() != Lexeme::Name) Error("Name expected");
+            name_ = token_;
+            token_ = name_;
+            state_ = 2;
+            ReadTagAttributes(Lexeme::TagClose);
+            token_ = name_;
+            type_ = TxmlItem::ElementStart;
+            return true;
+        case Lexeme::EndTagOpen:
+            if (NextLexeme() != Lexeme::Name) Error("Unexpected token");
+            name_ = token_;
+            if (NextLexeme() != Lexeme::TagClose) Error("Unexpected token");
+            token_ = name_;
+            type_ = TxmlItem::ElementEnd;
+            return true;
+        case Lexeme::CommentOpen: {
+            // The comment ends where the three characters just passed are "-->"; its text starts
+            // where the name characters after "<!" stopped.
+            const size_t textStart = pos_;
+            const size_t at = text_.find(Delimiter(kCommentEnd), pos_ - 2);
+            if (at == text_.npos) {
+                pos_ = text_.size();
+                Error("Invalid comment");
+            }
+            token_ = text_.substr(textStart, at > textStart ? at - textStart : 0);
+            pos_ = at + 3;
+            type_ = TxmlItem::Comment;
+            return true;
+        }
+        case Lexeme::DoctypeOpen:
+            if (!ScanPast(Delimiter(kDoctypeEnd))) Error("Invalid comment");
+            type_ = TxmlItem::Doctype;
+            return true;
+        case Lexeme::CDataOpen:
+            if (!ScanPast(Delimiter(kCDataEnd))) Error("Invalid comment");
+            type_ = TxmlItem::CData;
+            return true;
+        case Lexeme::Text: {
+            bool blank = true;
+            for (CharT c : token_)
+                if (static_cast<std::make_unsigned_t<CharT>>(c) > ' ') {
+                    blank = false;
+                    break;
+                }
+            type_ = blank ? TxmlItem::BlankText : TxmlItem::Text;
+            return true;
+        }
+        case Lexeme::DeclarationOpen:
+            attributes_.clear();
+            ReadTagAttributes(Lexeme::DeclarationClose);
+            name_ = View();
+            token_ = name_;
+            type_ = TxmlItem::Declaration;
+            return true;
+        default:
+            Error("Unexpected token");
+    }
+}
+
+// An attribute token split as the tree stores it: the name is everything before the first "="
+// (untrimmed), the value everything after it, trimmed, with one pair of surrounding quotes
+// removed (double quotes only for 8-bit text; either kind for UTF-16 text, where a token without
+// "=" or without a value is refused). A value holding an escaped double quote is decoded.
+template <class CharT>
+struct AttributeParts {
+    std::basic_string_view<CharT> name;
+    std::basic_string<CharT> value;
+};
+
+template <class CharT>
+AttributeParts<CharT> SplitAttribute(std::basic_string_view<CharT> token) {
+    const size_t eq = token.find(CharT('='));
+    constexpr bool wide = CharClasses<CharT>::kStripsSingleQuotes;
+    if (eq == token.npos) {
+        if (wide) throw EError("Invalid attribute format");
+        return {token, {}};
+    }
+    std::basic_string_view<CharT> value = token.substr(eq + 1);
+    while (!value.empty() && static_cast<std::make_unsigned_t<CharT>>(value.front()) <= ' ') value.remove_prefix(1);
+    while (!value.empty() && static_cast<std::make_unsigned_t<CharT>>(value.back()) <= ' ') value.remove_suffix(1);
+    if (wide && value.empty()) throw EError("Invalid attribute format");
+    if (value.size() >= 2 && value.front() == value.back() &&
+        (value.front() == CharT('"') || (wide && value.front() == CharT('\''))))
+        value = value.substr(1, value.size() - 2);
+    AttributeParts<CharT> parts{token.substr(0, eq), {}};
+    if (xml_entities::HoldsQuoteReference(value)) parts.value = xml_entities::DecodeQuotedValue(value);
+    else parts.value.assign(value);
+    return parts;
+}
+
+}  // namespace tessel::xml_detail
