@@ -12,13 +12,13 @@ namespace {
 std::string Namespaces(const FeedContext& context) {
     return " xmlns='http://www.w3.org/2005/Atom'"
            " xmlns:openSearch='http://a9.com/-/spec/opensearch/1.1/'"
-           " xmlns:gCal='http://schemas." + XmlEscape(context.domain) + "/gCal/2005'"
-           " xmlns:gd='http://schemas." + XmlEscape(context.domain) + "/g/2005'";
+           " xmlns:gCal='http://schemas." + XmlAttribute(context.domain) + "/gCal/2005'"
+           " xmlns:gd='http://schemas." + XmlAttribute(context.domain) + "/g/2005'";
 }
 
 std::string Author(const AccountRecord& account) {
-    return "<author><name>" + XmlEscape(account.name.empty() ? account.email : account.name) + "</name><email>" +
-           XmlEscape(account.email) + "</email></author>";
+    return "<author><name>" + XmlText(account.name.empty() ? account.email : account.name) + "</name><email>" +
+           XmlText(account.email) + "</email></author>";
 }
 
 std::string ListAddress(const FeedContext& context) {
@@ -41,18 +41,18 @@ std::string EventEntry(const FeedContext& context, const AccountRecord& account,
     const std::string id = EventFeedAddress(context, calendar) + "/" + PercentEncode(event.id);
     const std::string stamp = FormatUtcStamp(ToUtc(context.updated, context.zoneMinutes));
     std::string entry = "<entry>";
-    entry += "<id>" + XmlEscape(id) + "</id>";
+    entry += "<id>" + XmlText(id) + "</id>";
     entry += "<published>" + stamp + "</published><updated>" + stamp + "</updated>";
-    entry += "<category scheme='http://schemas." + XmlEscape(context.domain) +
-             "/g/2005#kind' term='http://schemas." + XmlEscape(context.domain) + "/g/2005#event'/>";
-    entry += "<title type='text'>" + XmlEscape(event.title) + "</title>";
-    entry += "<content type='text'>" + XmlEscape(event.content) + "</content>";
-    entry += "<link rel='alternate' type='text/html' href='" + XmlEscape(EventPageAddress(context, calendar, event)) +
+    entry += "<category scheme='http://schemas." + XmlAttribute(context.domain) +
+             "/g/2005#kind' term='http://schemas." + XmlAttribute(context.domain) + "/g/2005#event'/>";
+    entry += "<title type='text'>" + XmlText(event.title) + "</title>";
+    entry += "<content type='text'>" + XmlText(event.content) + "</content>";
+    entry += "<link rel='alternate' type='text/html' href='" + XmlAttribute(EventPageAddress(context, calendar, event)) +
              "' title='alternate'/>";
-    entry += "<link rel='self' type='application/atom+xml' href='" + XmlEscape(id) + "'/>";
+    entry += "<link rel='self' type='application/atom+xml' href='" + XmlAttribute(id) + "'/>";
     entry += Author(account);
-    entry += "<gd:eventStatus value='http://schemas." + XmlEscape(context.domain) + "/g/2005#event.confirmed'/>";
-    entry += "<gd:where valueString='" + XmlEscape(event.where) + "'/>";
+    entry += "<gd:eventStatus value='http://schemas." + XmlAttribute(context.domain) + "/g/2005#event.confirmed'/>";
+    entry += "<gd:where valueString='" + XmlAttribute(event.where) + "'/>";
     const int64_t length = event.end - event.start;
     for (WallSeconds start : starts) {
         entry += "<gd:when startTime='" + FeedTimeText(context, start, event.allDay) + "' endTime='" +
@@ -64,7 +64,9 @@ std::string EventEntry(const FeedContext& context, const AccountRecord& account,
 
 }  // namespace
 
-std::string XmlEscape(std::string_view text) {
+namespace {
+
+std::string Escape(std::string_view text, bool quotes) {
     std::string result;
     result.reserve(text.size());
     for (char c : text) {
@@ -72,8 +74,8 @@ std::string XmlEscape(std::string_view text) {
         case '&': result += "&amp;"; break;
         case '<': result += "&lt;"; break;
         case '>': result += "&gt;"; break;
-        case '\'': result += "&apos;"; break;
-        case '"': result += "&quot;"; break;
+        case '\'': result += quotes ? "&apos;" : "'"; break;
+        case '"': result += quotes ? "&quot;" : "\""; break;
         default:
             // Control characters other than tab and line ends cannot stand in XML at all.
             if (static_cast<unsigned char>(c) < 32 && c != '\t' && c != '\n' && c != '\r')
@@ -84,6 +86,11 @@ std::string XmlEscape(std::string_view text) {
     }
     return result;
 }
+
+}  // namespace
+
+std::string XmlText(std::string_view text) { return Escape(text, false); }
+std::string XmlAttribute(std::string_view text) { return Escape(text, true); }
 
 std::string EventFeedAddress(const FeedContext& context, const CalendarRecord& calendar) {
     return "http://" + context.host + "/calendar/feeds/" + PercentEncode(calendar.id) + "/private/full";
@@ -98,27 +105,27 @@ std::string WriteCalendarListFeed(const FeedContext& context, const AccountRecor
     const std::string stamp = FormatUtcStamp(ToUtc(context.updated, context.zoneMinutes));
     const std::string self = ListAddress(context);
     std::string feed = "<?xml version='1.0' encoding='UTF-8'?>\n<feed" + Namespaces(context) + ">\n";
-    feed += "<id>" + XmlEscape(self) + "</id><updated>" + stamp + "</updated>";
-    feed += "<title type='text'>" + XmlEscape(account.name.empty() ? account.email : account.name) +
+    feed += "<id>" + XmlText(self) + "</id><updated>" + stamp + "</updated>";
+    feed += "<title type='text'>" + XmlText(account.name.empty() ? account.email : account.name) +
             "'s Calendar List</title>";
-    feed += "<link rel='self' type='application/atom+xml' href='" + XmlEscape(self) + "'/>";
+    feed += "<link rel='self' type='application/atom+xml' href='" + XmlAttribute(self) + "'/>";
     feed += Author(account);
-    feed += "<generator version='1.0' uri='http://" + XmlEscape(context.host) + "/calendar'>local calendar service (" +
-            XmlEscape(context.domain) + ")</generator>";
+    feed += "<generator version='1.0' uri='http://" + XmlAttribute(context.host) + "/calendar'>local calendar service (" +
+            XmlText(context.domain) + ")</generator>";
     feed += "<openSearch:startIndex>1</openSearch:startIndex>\n";
     for (const auto& calendar : account.calendars) {
         const std::string events = EventFeedAddress(context, calendar);
         feed += "<entry>";
-        feed += "<id>" + XmlEscape(self + "/" + PercentEncode(calendar.id)) + "</id>";
+        feed += "<id>" + XmlText(self + "/" + PercentEncode(calendar.id)) + "</id>";
         feed += "<published>" + stamp + "</published><updated>" + stamp + "</updated>";
-        feed += "<title type='text'>" + XmlEscape(calendar.title) + "</title>";
-        feed += "<content type='application/atom+xml' src='" + XmlEscape(events) + "'/>";
-        feed += "<link rel='alternate' type='application/atom+xml' href='" + XmlEscape(events) + "'/>";
-        feed += "<link rel='self' type='application/atom+xml' href='" + XmlEscape(self + "/" + PercentEncode(calendar.id)) +
+        feed += "<title type='text'>" + XmlText(calendar.title) + "</title>";
+        feed += "<content type='application/atom+xml' src='" + XmlAttribute(events) + "'/>";
+        feed += "<link rel='alternate' type='application/atom+xml' href='" + XmlAttribute(events) + "'/>";
+        feed += "<link rel='self' type='application/atom+xml' href='" + XmlAttribute(self + "/" + PercentEncode(calendar.id)) +
                 "'/>";
         feed += Author(account);
         feed += "<gCal:accesslevel value='owner'/><gCal:hidden value='false'/>";
-        feed += "<gCal:color value='" + XmlEscape(calendar.color) + "'/>";
+        feed += "<gCal:color value='" + XmlAttribute(calendar.color) + "'/>";
         feed += "<gCal:selected value='true'/><gCal:timezone value='" + FormatZoneText(context.zoneMinutes) +
                 "'/>";
         feed += "</entry>\n";
@@ -142,15 +149,15 @@ std::string WriteEventFeed(const FeedContext& context, const AccountRecord& acco
     const std::string self = EventFeedAddress(context, calendar);
     const std::string stamp = FormatUtcStamp(ToUtc(context.updated, context.zoneMinutes));
     std::string feed = "<?xml version='1.0' encoding='UTF-8'?>\n<feed" + Namespaces(context) + ">\n";
-    feed += "<id>" + XmlEscape(self) + "</id><updated>" + stamp + "</updated>";
-    feed += "<title type='text'>" + XmlEscape(calendar.title) + "</title>";
-    feed += "<subtitle type='text'>" + XmlEscape(calendar.title) + "</subtitle>";
-    feed += "<link rel='alternate' type='text/html' href='http://" + XmlEscape(context.host) + "/calendar/embed/" +
+    feed += "<id>" + XmlText(self) + "</id><updated>" + stamp + "</updated>";
+    feed += "<title type='text'>" + XmlText(calendar.title) + "</title>";
+    feed += "<subtitle type='text'>" + XmlText(calendar.title) + "</subtitle>";
+    feed += "<link rel='alternate' type='text/html' href='http://" + XmlAttribute(context.host) + "/calendar/embed/" +
             PercentEncode(calendar.id) + "'/>";
-    feed += "<link rel='self' type='application/atom+xml' href='" + XmlEscape(self) + "'/>";
+    feed += "<link rel='self' type='application/atom+xml' href='" + XmlAttribute(self) + "'/>";
     feed += Author(account);
-    feed += "<generator version='1.0' uri='http://" + XmlEscape(context.host) + "/calendar'>local calendar service (" +
-            XmlEscape(context.domain) + ")</generator>";
+    feed += "<generator version='1.0' uri='http://" + XmlAttribute(context.host) + "/calendar'>local calendar service (" +
+            XmlText(context.domain) + ")</generator>";
     feed += "<openSearch:totalResults>" + std::to_string(count) + "</openSearch:totalResults>";
     feed += "<openSearch:startIndex>1</openSearch:startIndex>";
     feed += "<openSearch:itemsPerPage>" + std::to_string(count) + "</openSearch:itemsPerPage>\n";

@@ -27,7 +27,10 @@ struct TimeRange {
     std::optional<int64_t> startMax;
 };
 
-std::string XmlEscape(std::string_view text);
+// Element text: &, < and > escaped; quotes stay as they are, as the service has always sent them.
+std::string XmlText(std::string_view text);
+// A value between single quotes: quotes escaped as well.
+std::string XmlAttribute(std::string_view text);
 // http://HOST/calendar/feeds/ID/private/full
 std::string EventFeedAddress(const FeedContext& context, const CalendarRecord& calendar);
 // The event's web page: its own link, or the service's page for it.

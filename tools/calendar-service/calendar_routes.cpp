@@ -22,7 +22,7 @@ const char* const kAtomType = "application/atom+xml; charset=UTF-8";
 const char* const kHtmlType = "text/html; charset=UTF-8";
 
 std::string HtmlPage(const std::string& title, const std::string& body) {
-    return "<!DOCTYPE html>\n<html><head><meta charset='utf-8'><title>" + XmlEscape(title) + "</title></head><body>\n" +
+    return "<!DOCTYPE html>\n<html><head><meta charset='utf-8'><title>" + XmlAttribute(title) + "</title></head><body>\n" +
            body + "\n</body></html>\n";
 }
 
@@ -93,7 +93,7 @@ bool CalendarRoutes::Handle(const HttpRequest& request, HttpResponse& response) 
             path.substr(kFeedsPrefix.size(), path.size() - kFeedsPrefix.size() - kFeedSuffix.size());
         EventFeed(request, response, PercentDecode(encoded));
     } else if (path.rfind("/calendar/event/", 0) == 0 || path.rfind("/calendar/embed/", 0) == 0) {
-        response.SetText(200, HtmlPage("Calendar", "<p>The calendar page of " + XmlEscape(PercentDecode(path)) + "</p>"),
+        response.SetText(200, HtmlPage("Calendar", "<p>The calendar page of " + XmlAttribute(PercentDecode(path)) + "</p>"),
                          kHtmlType);
     } else if (path == "/help") {
         response.SetText(200, HtmlPage("Tessel Desktop help", "<h1>Tessel Desktop</h1><p>Help pages.</p>"), kHtmlType);
@@ -129,10 +129,10 @@ void CalendarRoutes::WebSignIn(const HttpRequest& request, HttpResponse& respons
                          kHtmlType);
         return;
     }
-    std::string body = "<h1>Signed in</h1><p>Signed in as " + XmlEscape(account->email) + ".</p>";
+    std::string body = "<h1>Signed in</h1><p>Signed in as " + XmlAttribute(account->email) + ".</p>";
     // Only addresses on this service are followed, so the page cannot send the browser elsewhere.
     const std::string own = "http://" + request.HostForLinks() + "/";
-    if (next && next->rfind(own, 0) == 0) body += "<p><a href='" + XmlEscape(*next) + "'>Continue</a></p>";
+    if (next && next->rfind(own, 0) == 0) body += "<p><a href='" + XmlAttribute(*next) + "'>Continue</a></p>";
     response.SetText(200, HtmlPage("Signed in", body), kHtmlType);
 }
 
@@ -157,7 +157,8 @@ bool CalendarRoutes::HasSession(const HttpRequest& request, HttpResponse& respon
                                 const AccountRecord& account) const {
     if (!account.gsessionid) return true;
     const std::string session = SessionIdFor(account);
-    const std::string* given = QueryParams(request.query).Find("gsessionid");
+    const QueryParams params(request.query);
+    const std::string* given = params.Find("gsessionid");
     if (given && *given == session) return true;
     const std::string query = QueryWithoutSession(request.query);
     const std::string target = "http://" + request.HostForLinks() + request.path + "?" + query +
@@ -165,7 +166,7 @@ bool CalendarRoutes::HasSession(const HttpRequest& request, HttpResponse& respon
     // The client takes the text from "gsessionid" up to the next double quote out of the body.
     response.SetText(302,
                      "<HTML>\n<HEAD>\n<TITLE>Moved Temporarily</TITLE>\n</HEAD>\n<BODY>\nThe document has moved <A HREF=\"" +
-                         XmlEscape(target) + "\">here</A>.\n</BODY>\n</HTML>\n",
+                         XmlAttribute(target) + "\">here</A>.\n</BODY>\n</HTML>\n",
                      kHtmlType);
     response.SetHeader("Location", target);
     return false;

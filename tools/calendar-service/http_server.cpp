@@ -4,6 +4,7 @@
 #include <netinet/tcp.h>
 #include <openssl/ssl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -201,6 +202,9 @@ int HttpServer::AddListener(int port, ListenerKind kind) {
 }
 
 void HttpServer::Start() {
+    // OpenSSL writes with plain write(), which raises SIGPIPE when a client has gone; the write
+    // error is handled, so the signal must not end the process.
+    ::signal(SIGPIPE, SIG_IGN);
     for (auto& listener : listeners_) {
         Listener* target = listener.get();
         acceptors_.emplace_back([this, target] { AcceptLoop(*target); });
