@@ -39,6 +39,11 @@ struct CharClasses<char16_t> {
 [[noreturn]] void RaiseParserError(const std::string& message, int line, int column);
 
 template <class CharT>
+struct AttributeParts;
+template <class CharT>
+AttributeParts<CharT> SplitAttribute(std::basic_string_view<CharT> token);
+
+template <class CharT>
 class Tokenizer {
 public:
     using View = std::basic_string_view<CharT>;
@@ -242,6 +247,8 @@ void Tokenizer<CharT>::ReadTagAttributes(Lexeme closing) {
     for (;;) {
         const Lexeme lexeme = NextLexeme();
         if (lexeme == Lexeme::Attribute) {
+            // The UTF-16 attribute store refuses a token without a value as it takes it.
+            if constexpr (CharClasses<CharT>::kStripsSingleQuotes) SplitAttribute(token_);
             attributes_.push_back(token_);
         } else if (lexeme == closing) {
             return;
