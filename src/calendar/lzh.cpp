@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <new>
 
 namespace tessel {
@@ -16,6 +18,7 @@ constexpr int kWindowMask = kWindow - 1;
 constexpr int kStart = kWindow - kLongestMatch;  // where the first byte of data goes
 constexpr int kFirstLengthSymbol = 256 - kThreshold - 1;  // symbol = this + match length
 constexpr uint8_t kBlank = 0x20;
+constexpr int kWordSize = 8;
 
 constexpr int T = TLzhHuffman::kTableSize;
 constexpr int R = TLzhHuffman::kRoot;
@@ -59,7 +62,7 @@ static_assert(kPositionCode.code[63] == 0xFF && kPositionCode.lengthOfByte[0xFF]
 class MatchFinder {
 public:
     MatchFinder()
-        : text_(kWindow + kLongestMatch - 1, kBlank),
+        : text_(kWindow + kLongestMatch - 1 + kWordSize, kBlank),
           left_(kWindow + 1, kNil),
           parent_(kWindow + 1, kNil),
           right_(kWindow + 257, kNil) {}
@@ -93,11 +96,8 @@ public:
                     return;
                 }
             }
-            int i = 1;
-            for (; i < kLongestMatch; ++i) {
-                cmp = key[i] - text_[p + i];
-                if (cmp != 0) break;
-            }
+            const int i = CommonLength(key, &text_[p]);
+            cmp = i < kLongestMatch ? key[i] - text_[p + i] : 0;
             if (i > kThreshold) {
                 const int position = ((r - p) & kWindowMask) - 1;
                 if (i > matchLength_) {
@@ -118,6 +118,22 @@ public:
         if (right_[parent_[p]] == p) right_[parent_[p]] = static_cast<uint16_t>(r);
         else left_[parent_[p]] = static_cast<uint16_t>(r);
         parent_[p] = kNil;
+    }
+
+    // The number of leading bytes of a and b that agree, from byte 1 up to F (byte 0 picked the tree).
+    static int CommonLength(const uint8_t* a, const uint8_t* b) {
+        int i = 1;
+        if constexpr (std::endian::native == std::endian::little) {
+            // Eight bytes at a time; the text has kWordSize bytes of slack so the last word stays inside.
+            for (; i + kWordSize <= kLongestMatch; i += kWordSize) {
+                uint64_t x, y;
+                std::memcpy(&x, a + i, kWordSize);
+                std::memcpy(&y, b + i, kWordSize);
+                if (x != y) return i + std::countr_zero(x ^ y) / 8;
+            }
+        }
+        while (i < kLongestMatch && a[i] == b[i]) ++i;
+        return i;
     }
 
     void DeleteNode(int p) {
@@ -215,10 +231,15 @@ void TLzhHuffman::Update(int symbol) {
         const uint16_t k = ++freq_[c];
         // The order is disturbed: swap c with the last node of a smaller count, subtrees included.
         if (k > freq_[c + 1]) {
+            // Counts ascend from c + 1 on and the sentinel ends them: the partner is the node before
+            // the first one not smaller than k. Runs of equal counts are usually short, so look a few
+            // nodes ahead before searching the rest by halves.
             int l = c + 1;
-            while (k > freq_[++l]) {
+            while (l < c + 8 && k > freq_[l + 1]) ++l;
+            if (k > freq_[l + 1]) {
+                const auto firstNotSmaller = std::lower_bound(freq_.begin() + l + 1, freq_.end(), k);
+                l = static_cast<int>(firstNotSmaller - freq_.begin()) - 1;
             }
-            --l;
             freq_[c] = freq_[l];
             freq_[l] = k;
 
