@@ -18,12 +18,16 @@ struct BuildContext {
     bool followIncludes = false;
     std::u16string baseDirectory;
     int includeDepth = 0;
+    // Documents included so far in this load, shared by the nested loads: a file that includes
+    // another many times over, level after level, must not multiply the work without bound.
+    int* includeCount = nullptr;
 };
 
 // A file included from a file being loaded; declared here, defined with the file loader.
-std::unique_ptr<TxdataNode> LoadIncludedDocument(const std::u16string& path, int includeDepth);
+std::unique_ptr<TxdataNode> LoadIncludedDocument(const std::u16string& path, const BuildContext& including);
 
 inline constexpr int kMaxIncludeDepth = 8;
+inline constexpr int kMaxIncludes = 100;
 // Far beyond any real document (the stores nest three levels, feeds five); it bounds what a
 // hostile reply can make the writer produce, since every level indents its lines further.
 inline constexpr size_t kMaxElementDepth = 1000;
@@ -65,8 +69,9 @@ void IncludeInto(const Tokenizer<CharT>& tokenizer, TxdataNode& parent, const Bu
     }
     if (href.empty()) return;
     if (context.includeDepth >= kMaxIncludeDepth) tokenizer.Error("Includes nested too deeply");
+    if (context.includeCount && ++*context.includeCount > kMaxIncludes) tokenizer.Error("Too many includes");
     const std::u16string path = href.find(u':') != href.npos ? href : context.baseDirectory + href;
-    parent.AddChild(LoadIncludedDocument(path, context.includeDepth + 1));
+    parent.AddChild(LoadIncludedDocument(path, context));
 }
 
 template <class CharT>

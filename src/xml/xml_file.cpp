@@ -7,6 +7,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/text.h"
 #include "xml/xdata_document.h"
 #include "xml/xml_builder.h"
 
@@ -16,10 +17,15 @@ namespace {
 
 constexpr uintmax_t kMaxFileSize = 4294967280u;
 
-std::unique_ptr<TxdataDocument> LoadDocument(const std::u16string& path, int includeDepth) {
-    // The size is checked before anything is read, so a huge file is refused, not loaded.
+std::unique_ptr<TxdataDocument> LoadDocument(const std::u16string& path, int includeDepth, int& includeCount) {
+    // The size is checked before anything is read, so a huge file is refused, not loaded; and an
+    // include naming a device or a pipe must not read without end.
+    const std::filesystem::path file(path);
     std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), error);
+    const auto status = std::filesystem::status(file, error);
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw EFileError("Cannot open file \"" + Utf16ToUtf8(path) + "\". Not a regular file");
+    const uintmax_t size = std::filesystem::file_size(file, error);
     if (!error && size > kMaxFileSize) throw EError("File is too large");
     const std::string bytes = ReadFileBytes(path);
     if (bytes.size() > kMaxFileSize) throw EError("File is too large");
@@ -29,6 +35,7 @@ std::unique_ptr<TxdataDocument> LoadDocument(const std::u16string& path, int inc
     context.followIncludes = true;
     context.baseDirectory = FolderOf(path);
     context.includeDepth = includeDepth;
+    context.includeCount = &includeCount;
 
     auto document = std::make_unique<TxdataDocument>();
     if (static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
@@ -50,12 +57,16 @@ std::unique_ptr<TxdataDocument> LoadDocument(const std::u16string& path, int inc
 
 namespace xml_detail {
 
-std::unique_ptr<TxdataNode> LoadIncludedDocument(const std::u16string& path, int includeDepth) {
-    return LoadDocument(path, includeDepth);
+std::unique_ptr<TxdataNode> LoadIncludedDocument(const std::u16string& path, const BuildContext& including) {
+    int ownCount = 0;
+    return LoadDocument(path, including.includeDepth + 1, including.includeCount ? *including.includeCount : ownCount);
 }
 
 }  // namespace xml_detail
 
-std::unique_ptr<TxdataDocument> LoadXmlDocument(const std::u16string& path) { return LoadDocument(path, 0); }
+std::unique_ptr<TxdataDocument> LoadXmlDocument(const std::u16string& path) {
+    int includeCount = 0;
+    return LoadDocument(path, 0, includeCount);
+}
 
 }  // namespace tessel

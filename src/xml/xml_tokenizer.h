@@ -61,17 +61,18 @@ public:
 
     [[noreturn]] void Error(const std::string& message) const { RaiseParserError(message, Line(), Column()); }
 
+    // Counted when asked for, so the scanning loops need not watch for line breaks.
     int Line() const {
         int line = 0;
-        const size_t end = std::min(pos_ + 1, text_.size());
+        const size_t end = std::min(pos_, text_.size());
         for (size_t i = 0; i < end; ++i)
             if (text_[i] == CharT('\r')) ++line;
         return line;
     }
 
     int Column() const {
-        size_t lastCr = 0;  // 1-based position of the last CR passed, 0 for none
-        const size_t end = std::min(pos_ + 1, text_.size());
+        size_t lastCr = 0;  // 1-based position of the last CR before the error, 0 for none
+        const size_t end = std::min(pos_, text_.size());
         for (size_t i = 0; i < end; ++i)
             if (text_[i] == CharT('\r')) lastCr = i + 1;
         return static_cast<int>(pos_ + 1 - lastCr);

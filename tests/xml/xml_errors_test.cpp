@@ -70,6 +70,11 @@ TEST(XmlErrors, LineIsTheCountOfCarriageReturnsAndColumnCountsFromTheLastOne) {
     EXPECT_EQ(later.Line(), 2);
     EXPECT_EQ(later.Column(), 8);  // just after "</c>"
     EXPECT_STREQ(later.what(), "End of element c, expected: b (line 2, column 8)");
+
+    // An error found on a CR counts the lines before it: the CR ends the line it stands on.
+    const TxmlParserException atBreak = ParseError("<a>\r\n<b></c>\r\n");
+    EXPECT_EQ(atBreak.Line(), 1);
+    EXPECT_EQ(atBreak.Column(), 9);
 }
 
 TEST(XmlErrors, ParserErrorsAreGeneralErrors) {

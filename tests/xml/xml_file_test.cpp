@@ -5,6 +5,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/text.h"
 #include "support/temp_folder.h"
 #include "xml/xdata_document.h"
 #include "xml/xml_parser.h"
@@ -66,6 +67,7 @@ TEST_F(XmlFile, SizeLimits) {
     EXPECT_EQ(errorOf(write(u"empty.xml", "")), "File is too small");
     EXPECT_NO_THROW(LoadXmlDocument(write(u"two.xml", "  ")));
     EXPECT_THROW(LoadXmlDocument(folder.File(u"missing.xml")), EFileError);
+    EXPECT_THROW(LoadXmlDocument(folder.Folder() + u"."), EFileError);  // a folder is no document
 
     // A sparse file just over the limit is refused before anything is read.
     const std::u16string huge = folder.File(u"huge.xml");
@@ -97,6 +99,23 @@ TEST_F(XmlFile, AnIncludeMustBeSelfClosing) {
 TEST_F(XmlFile, AFileThatIncludesItselfIsRefused) {
     const std::u16string path = write(u"loop.xml", "<loop><xi:include href=\"loop.xml\"/></loop>");
     EXPECT_EQ(errorOf(path), "Includes nested too deeply (line 0, column 36)");
+}
+
+TEST_F(XmlFile, IncludesMultiplyingAcrossLevelsAreCapped) {
+    // Each level includes the next one ten times: 10^4 loads unless the total is bounded.
+    for (int level = 0; level < 4; ++level) {
+        std::string text = "<l" + std::to_string(level) + ">";
+        for (int i = 0; i < 10; ++i) text += "<xi:include href=\"l" + std::to_string(level + 1) + ".xml\"/>";
+        write(u"l" + tessel::Widen(std::to_string(level)) + u".xml", text + "</l" + std::to_string(level) + ">");
+    }
+    write(u"l4.xml", "<leaf/>");
+    EXPECT_EQ(errorOf(folder.File(u"l0.xml")).substr(0, 17), "Too many includes");
+    std::string five = "<l1>";
+    for (int i = 0; i < 5; ++i) five += "<xi:include href=\"l4.xml\"/>";
+    write(u"l1.xml", five + "</l1>");
+    auto document = LoadXmlDocument(folder.File(u"l0.xml"));  // 10 + 50 includes: within the cap
+    EXPECT_EQ(document->ChildCount(), 10u);
+    EXPECT_EQ(document->FindNode(u"l1")->ChildCount(), 5u);
 }
 
 TEST_F(XmlFile, AParserWithABaseDirectoryFollowsIncludes) {
