@@ -1,0 +1,95 @@
+#include "app/win32_drawing.h"
+
+#include <string>
+
+#include "win32/win32_text.h"
+
+// Text drawing of the grid cells, the event rows and the labels, on whatever DC the window
+// paints on. DrawTextW is given an explicit length, so the texts need no terminator.
+
+namespace tessel {
+
+namespace {
+
+constexpr int kIconSize = 48;
+
+int DrawTextIn(HDC dc, const std::u16string& text, RECT& rect, UINT flags) {
+    return DrawTextW(dc, win32::W(text), int(text.size()), &rect, flags);
+}
+
+}  // namespace
+
+void InitWideDrawing() {
+    // The high bit of GetVersion is set on the 9x family only.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    SetWideDrawing((GetVersion() & 0x80000000u) == 0);
+#pragma GCC diagnostic pop
+}
+
+void DrawShadowText(HDC dc, RECT& rect, std::u16string_view text, int align) {
+    if (!WideDrawing()) return;
+    const std::u16string t(text);
+    RECT r = rect;
+    DrawTextIn(dc, t, r, kShadowMeasureFlags);
+    const TShift shift =
+        ShadowTextShift(rect.right - rect.left, rect.bottom - rect.top, r.right - r.left, r.bottom - r.top, align);
+    OffsetRect(&r, shift.X, shift.Y);
+    SetBkMode(dc, TRANSPARENT);
+    rect = r;
+
+    const COLORREF color = GetTextColor(dc);
+    SetTextColor(dc, kShadowColor);
+    RECT shadow = r;
+    OffsetRect(&shadow, 1, 1);
+    DrawTextIn(dc, t, shadow, kShadowDrawFlags);
+    SetTextColor(dc, color);
+    DrawTextIn(dc, t, rect, kShadowDrawFlags);
+}
+
+bool DrawLabelText(HDC dc, const TLabelLook& look, RECT& rect, UINT flags, std::u16string_view text) {
+    if (!WideDrawing()) return false;
+    const std::u16string t = LabelTextToDraw(text, flags, look);
+    const UINT drawFlags = LabelDrawFlags(flags, look);
+    if (look.Enabled) {
+        if (LabelNeedsShadow(look)) {
+            RECT shadow = rect;
+            OffsetRect(&shadow, 1, 1);
+            SetTextColor(dc, kShadowColor);
+            DrawTextIn(dc, t, shadow, drawFlags);
+        }
+        SetTextColor(dc, look.FontColor);
+        DrawTextIn(dc, t, rect, drawFlags);
+    } else {
+        RECT highlight = rect;
+        OffsetRect(&highlight, 1, 1);
+        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+        DrawTextIn(dc, t, highlight, drawFlags);
+        SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+        DrawTextIn(dc, t, rect, drawFlags);
+    }
+    return true;
+}
+
+win32::BitmapHandle DrawAppIcon(HWND appWindow) {
+    HICON icon = reinterpret_cast<HICON>(SendMessageW(appWindow, WM_GETICON, ICON_SMALL, 0));
+    if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(appWindow, WM_GETICON, ICON_BIG, 0));
+    if (!icon) return {};
+    // The icon belongs to the window; a copy at the wanted size is drawn and destroyed.
+    win32::IconHandle copy(
+        static_cast<HICON>(CopyImage(icon, IMAGE_ICON, kIconSize, kIconSize, LR_COPYFROMRESOURCE)));
+    if (!copy) return {};
+    win32::WindowDc screen(nullptr);
+    win32::BitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), kIconSize, kIconSize));
+    win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
+    if (!bitmap || !dc) return {};
+    {
+        win32::SelectGuard select(dc.get(), bitmap.get());
+        RECT all{0, 0, kIconSize, kIconSize};
+        FillRect(dc.get(), &all, GetSysColorBrush(COLOR_BTNFACE));
+        DrawIconEx(dc.get(), 0, 0, copy.get(), kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+    }
+    return bitmap;
+}
+
+}  // namespace tessel
