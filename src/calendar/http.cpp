@@ -1,0 +1,50 @@
+#include "calendar/http.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "calendar/http_exchange.h"
+
+namespace tessel {
+
+THttp::THttp() = default;
+THttp::~THttp() = default;
+
+bool THttp::Get(const std::string& url) {
+    Response.clear();
+    StatusCode = 0;
+    bool ok = false;
+    {
+        // Leaving this block closes the request, then the connection, then the root handle, also
+        // when RunExchange raises.
+        std::unique_ptr<HttpExchange> exchange = OpenExchange(url);
+        if (exchange) ok = RunExchange(*exchange, *this);
+    }
+    if (ok) Response = Body;
+    return ok;
+}
+
+void THttp::PrepareUrlBuffers(const std::string& url) {
+    // The copy needs room for its terminating zero, so a URL exactly BufferSize long grows the
+    // buffers too.
+    const size_t needed = url.size() + 1;
+    if (BufferSize < 1 || needed > static_cast<size_t>(BufferSize)) {
+        BufferSize = static_cast<int32_t>(std::min<size_t>(needed, std::numeric_limits<int32_t>::max()));
+        ComponentSize = std::max(ComponentSize, BufferSize);
+    }
+    const size_t size = static_cast<size_t>(BufferSize);
+    if (urlBuffers_[kWholeUrl].size() != size) {
+        for (std::vector<char>& buffer : urlBuffers_) buffer.assign(size, '\0');
+    }
+    const size_t copied = std::min(url.size(), size - 1);
+    std::memcpy(urlBuffers_[kWholeUrl].data(), url.data(), copied);
+    urlBuffers_[kWholeUrl][copied] = '\0';
+}
+
+uint32_t THttp::AnnouncedComponentSize() const {
+    const int32_t capacity = std::clamp(ComponentSize, 1, std::max(BufferSize, 1));
+    return static_cast<uint32_t>(std::min<size_t>(capacity, urlBuffers_[kWholeUrl].size()));
+}
+
+}  // namespace tessel

@@ -1,0 +1,72 @@
+#pragma once
+// THttp: one blocking GET at a time over HTTP or HTTPS, keeping the status code and the body of
+// the answer. The program has one instance; the calendar client holds a reference to it, and the
+// client's tests derive a scripted fake that overrides Get.
+//
+// The platform half is chosen at link time: WinINet in win32_http.cpp, libcurl natively in
+// curl_http_posix.cpp. Both send the same agent text and header line, relax certificate checks
+// once after an untrusted-authority failure, resend once with DefaultUser/DefaultPassword after a
+// 401, and let the library follow a redirect that carries a Location; a 302 that reaches the
+// caller (no Location) is a success with its own body.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+class HttpExchange;
+
+class THttp {
+public:
+    THttp();
+    virtual ~THttp();
+    THttp(const THttp&) = delete;
+    THttp& operator=(const THttp&) = delete;
+
+    // True when the final answer was 200 or 302 and its body was read: Body and Response then
+    // hold it. False when the URL cannot be split, a handle cannot be opened, or the answer had
+    // another status (StatusCode tells which); Response is then empty. Raises EConvertError
+    // "'' is not a valid integer value" when no status code could be read at all (host unknown,
+    // connection refused or reset before the status line).
+    virtual bool Get(const std::string& url);
+
+    // Size of each URL-part buffer; grows to a longer URL's length + 1 and stays there.
+    int32_t BufferSize = 1024;
+    // Capacity announced to the URL splitter for each part. It grows with BufferSize so that a
+    // long query still fits, and is never announced larger than the buffers really are.
+    int32_t ComponentSize = 1024;
+    // The last URL's scheme was "https" in any letter case.
+    bool Secure = false;
+    // Put on a request answered with 401.
+    std::string DefaultUser = "tanrows";
+    std::string DefaultPassword = "4K7Q2M";
+    // Status code of the last request; 0 when none was read.
+    int32_t StatusCode = 0;
+    // Raw bytes of the last successful answer.
+    std::string Body;
+    // One header line of the caller's, sent in place of the Content-Type line while it is set.
+    std::string ExtraHeader;
+    // The body of the last Get as text, byte for byte; empty after a failure.
+    std::string Response;
+
+protected:
+    enum UrlPart { kWholeUrl, kScheme, kHost, kUserName, kPassword, kUrlPath, kExtraInfo, kUrlPartCount };
+
+    // Grows the buffers when the URL and its terminating zero do not fit, allocates them on
+    // first use, and copies the URL into its own buffer.
+    void PrepareUrlBuffers(const std::string& url);
+    char* UrlBuffer(UrlPart part) { return urlBuffers_[part].data(); }
+    // What the splitter may write into each part buffer, terminating zero included.
+    uint32_t AnnouncedComponentSize() const;
+
+private:
+    // Steps 1 to 4 on the platform: split the URL, open the root, the connection and the
+    // request. Null when any of them fails. Defined in the platform file.
+    std::unique_ptr<HttpExchange> OpenExchange(const std::string& url);
+
+    std::array<std::vector<char>, kUrlPartCount> urlBuffers_;
+};
+
+}  // namespace tessel

@@ -1,0 +1,73 @@
+#include "calendar/http_request.h"
+
+#include "base/text.h"
+
+namespace tessel {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::string RequestHeaderBlock(const std::string& extraHeader) {
+    if (extraHeader.empty()) return std::string(kFormContentTypeBlock);
+    return extraHeader + "\r\n\r\n";
+}
+
+std::vector<std::string> HeaderLines(std::string_view block) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < block.size()) {
+        size_t end = block.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = block.size();
+        if (end > start) lines.emplace_back(block.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool IsHeaderNamed(std::string_view line, std::string_view name) {
+    const size_t colon = line.find(':');
+    return colon != std::string_view::npos && SameTextAscii(Trim(line.substr(0, colon)), name);
+}
+
+bool IsSecureScheme(std::string_view scheme) {
+    return SameTextAscii(scheme, "https");
+}
+
+bool SplitAtAuthority(std::string_view url, std::string& schemeAndAuthority, std::string& rest) {
+    const size_t separator = url.find("://");
+    if (separator == std::string_view::npos || separator == 0) return false;
+    size_t end = url.find_first_of("/?#", separator + 3);
+    if (end == std::string_view::npos) end = url.size();
+    schemeAndAuthority = std::string(url.substr(0, end));
+    rest = std::string(url.substr(end));
+    return true;
+}
+
+std::string WinInetRequestTarget(std::string_view rest) {
+    std::string target;
+    target.reserve(rest.size() + 1);
+    if (rest.empty() || rest.front() != '/') target.push_back('/');
+    for (size_t i = 0; i < rest.size(); ++i) {
+        char c = rest[i];
+        if (c == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 && HexValue(rest[i + 2]) >= 0) {
+            c = static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
+            i += 2;
+            if (c == '\0') break;
+        }
+        if (c == ' ')
+            target += "%20";
+        else
+            target += c;
+    }
+    return target;
+}
+
+}  // namespace tessel

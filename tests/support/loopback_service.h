@@ -1,0 +1,54 @@
+#pragma once
+// The local calendar service that ctest starts around the suites that talk to it (a fixture in
+// tests/calendar/CMakeLists.txt). Its port file, named by TESSEL_SERVICE_PORTS, holds the lines
+// "http=PORT" and "https=PORT" once the service listens on 127.0.0.1.
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace tessel::testing {
+
+struct LoopbackService {
+    int httpPort = 0;
+    int httpsPort = 0;
+    // Why the service cannot be used; empty when both ports are known.
+    std::string problem;
+
+    std::string HttpUrl(const std::string& pathAndQuery) const {
+        return "http://127.0.0.1:" + std::to_string(httpPort) + pathAndQuery;
+    }
+    std::string HttpsUrl(const std::string& pathAndQuery) const {
+        return "https://127.0.0.1:" + std::to_string(httpsPort) + pathAndQuery;
+    }
+};
+
+inline LoopbackService FindLoopbackService() {
+    LoopbackService service;
+    const char* portFile = std::getenv("TESSEL_SERVICE_PORTS");
+    if (!portFile || !*portFile) {
+        service.problem = "TESSEL_SERVICE_PORTS is not set: run this suite through ctest, whose fixture starts "
+                          "the calendar service and names its port file";
+        return service;
+    }
+    std::ifstream in(portFile);
+    if (!in) {
+        service.problem = std::string("no port file at ") + portFile +
+                          ": the calendar service did not start (is TESSEL_SERVICE_BIN built?)";
+        return service;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        const int port = std::atoi(line.c_str() + equals + 1);
+        if (key == "http") service.httpPort = port;
+        if (key == "https") service.httpsPort = port;
+    }
+    if (service.httpPort <= 0 || service.httpsPort <= 0)
+        service.problem = std::string("the port file ") + portFile + " lacks an http= or https= line";
+    return service;
+}
+
+}  // namespace tessel::testing
