@@ -1,0 +1,291 @@
+#include "app/profile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/app_folder.h"
+#include "app/service_hosts.h"
+#include "base/errors.h"
+#include "base/file_io.h"
+#include "base/strict_int.h"
+#include "base/text.h"
+#include "support/temp_folder.h"
+#include "support/write_blocker.h"
+
+namespace tessel {
+namespace {
+
+class ProfileTest : public ::testing::Test {
+protected:
+    ProfileTest() { SetAppFolder(folder.Folder()); }
+
+    std::u16string Path() const { return folder.File(u"profile.xml"); }
+    void WriteProfile(std::string_view text) const { WriteFileAtomic(Path(), text); }
+    std::string Stored() const { return ReadFileBytes(Path()); }
+
+    testing::TempFolder folder;
+};
+
+// Every element and attribute the program reads or writes, with the readers' strictness in mind.
+const std::vector<std::pair<std::u16string, std::vector<std::u16string>>> kSettings = {
+    {u"window", {u"left", u"top", u"height", u"transparency", u"visible"}},
+    {u"update", {u"interval", u"days"}},
+    {u"run", {u"startup"}},
+    {u"eventwindow", {u"left", u"top", u"height", u"width", u"visible"}},
+};
+
+TEST(ProfileDefaults, ShippedFileEqualsTheTextTheProgramWrites) {
+    const std::string shipped = ReadFileBytes(Utf8ToUtf16(std::string(TESSEL_SOURCE_DIR) + "/resources/profile.xml"));
+    EXPECT_EQ(shipped, std::string(kDefaultProfileText));
+}
+
+TEST(ProfileDefaults, DefaultHoldsEverySettingAsADecimalAttribute) {
+    TxdataNode doc;
+    doc.LoadFromBytes(kDefaultProfileText);
+    for (const auto& [element, attributes] : kSettings) {
+        const TxdataNode* node = doc.FindNode(element);
+        ASSERT_NE(node, nullptr) << Utf16ToUtf8(element);
+        EXPECT_EQ(node->AttributeCount(), attributes.size()) << Utf16ToUtf8(element);
+        for (const auto& attribute : attributes) {
+            const std::u16string path = element + u"/" + attribute;
+            int32_t value = 0;
+            EXPECT_TRUE(TryStrToInt(Narrow(doc.ReadValue(path)), value)) << Utf16ToUtf8(path);
+        }
+    }
+    EXPECT_EQ(doc.ReadValue(u"window/transparency"), u"80");
+    EXPECT_EQ(doc.ReadValue(u"update/interval"), u"10");
+    EXPECT_EQ(doc.ReadValue(u"update/days"), u"7");
+    EXPECT_EQ(doc.ReadValue(u"window/visible"), u"1");
+    EXPECT_EQ(doc.ReadValue(u"eventwindow/visible"), u"1");
+    EXPECT_EQ(doc.ReadValue(u"run/startup"), u"0");
+    const ServiceHosts hosts = ReadServiceHosts(doc);
+    EXPECT_EQ(hosts.Service, kDefaultServiceHost);
+    EXPECT_EQ(hosts.Accounts, kDefaultAccountsHost);
+    EXPECT_EQ(hosts.Maker, kDefaultMakerHost);
+    EXPECT_NE(doc.FindNode(u"hosts"), nullptr);
+}
+
+TEST(ProfileDefaults, DefaultIsAlreadyInTheFormASaveWrites) {
+    TxdataNode doc;
+    doc.LoadFromBytes(kDefaultProfileText);
+    std::vector<std::string> lines;
+    doc.SaveToLines(lines);
+    EXPECT_EQ(JoinLines(lines), kDefaultProfileText);
+}
+
+TEST_F(ProfileTest, EnsureWritesTheDefaultOnlyWhenTheFileIsMissing) {
+    EXPECT_TRUE(EnsureProfileFile(folder.Folder()));
+    EXPECT_EQ(Stored(), kDefaultProfileText);
+    WriteProfile("<p><window left=\"3\"/></p>");
+    EXPECT_FALSE(EnsureProfileFile(folder.Folder()));
+    EXPECT_EQ(Stored(), "<p><window left=\"3\"/></p>");
+}
+
+TEST_F(ProfileTest, LoadOfTheDefaultGivesItsNumbers) {
+    EnsureProfileFile(folder.Folder());
+    TProfile profile;
+    profile.Transparency = profile.UpdateInterval = profile.UpdateDays = -1;
+    profile.Load();
+    EXPECT_EQ(profile.Transparency, 80);
+    EXPECT_EQ(profile.UpdateInterval, 10);
+    EXPECT_EQ(profile.UpdateDays, 7);
+    EXPECT_EQ(profile.Doc.Name(), u"profile");
+}
+
+TEST_F(ProfileTest, MissingFileChangesNothing) {
+    TProfile profile;
+    profile.Doc.LoadFromBytes("<kept><window left=\"5\"/></kept>");
+    profile.Transparency = 42;
+    profile.Load();
+    EXPECT_EQ(profile.Transparency, 42);
+    EXPECT_EQ(profile.Doc.ReadValue(u"window/left"), u"5");
+}
+
+TEST_F(ProfileTest, NonNumericValueRaisesTheConversionErrorAndStopsThere) {
+    WriteProfile(
+        "<profile>\r\n"
+        "  <window left=\"0\" top=\"0\" height=\"0\" transparency=\"90\"/>\r\n"
+        "  <update interval=\"ten\" days=\"9\"/>\r\n"
+        "</profile>\r\n");
+    TProfile profile;
+    try {
+        profile.Load();
+        FAIL() << "no error";
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "'ten' is not a valid integer value");
+    }
+    EXPECT_EQ(profile.Transparency, 90);    // converted before the bad value
+    EXPECT_EQ(profile.UpdateInterval, 10);  // the bad one and what follows keep their values
+    EXPECT_EQ(profile.UpdateDays, 7);
+    EXPECT_EQ(profile.Doc.ReadValue(u"update/days"), u"9");  // the tree itself was loaded
+}
+
+TEST_F(ProfileTest, MissingOrEmptyValuesAreNotIntegersEither) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"<p><window top=\"0\" height=\"0\" transparency=\"1\"/><update interval=\"1\" days=\"1\"/></p>", "''"},
+        {"<p><window left=\"\" top=\"0\"/></p>", "''"},
+        {"<p><window left=\"1\" top=\"2\" height=\"3\" transparency=\"4 \"/></p>", "'4 '"},
+        {"<p><window left=\"1\" top=\"2\" height=\"99999999999\"/></p>", "'99999999999'"},
+    };
+    for (const auto& [text, quoted] : cases) {
+        SCOPED_TRACE(text);
+        WriteProfile(text);
+        TProfile profile;
+        try {
+            profile.Load();
+            ADD_FAILURE() << "no error";
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(std::string(e.what()), quoted + " is not a valid integer value");
+        }
+    }
+}
+
+TEST_F(ProfileTest, WindowPositionsMayBeZeroOrAnyInteger) {
+    WriteProfile("<p><window left=\"15\" top=\"-20\" height=\"300\" transparency=\"100\"/>"
+                 "<update interval=\"500\" days=\"100\"/></p>");
+    TProfile profile;
+    profile.Load();
+    EXPECT_EQ(profile.Doc.ReadValue(u"window/left"), u"15");
+    EXPECT_EQ(profile.Transparency, 100);
+    EXPECT_EQ(profile.UpdateInterval, 500);
+    EXPECT_EQ(profile.UpdateDays, 100);
+}
+
+TEST_F(ProfileTest, SetAttributeKeepsPositionOrAppendsAndReadsBack) {
+    EnsureProfileFile(folder.Folder());
+    {
+        TProfile profile;
+        profile.Load();
+        TxdataNode* window = profile.Doc.FindNode(u"window");
+        ASSERT_NE(window, nullptr);
+        window->SetAttribute(u"top", u"123");
+        window->SetAttribute(u"monitor", u"2");
+        EXPECT_EQ(window->AttributeEntry(1), u"top=\"123\"");
+        EXPECT_EQ(window->AttributeEntry(window->AttributeCount() - 1), u"monitor=\"2\"");
+        EXPECT_EQ(profile.Doc.FindNode(u"colors"), nullptr);  // writers never create elements
+        profile.Save();
+    }
+    EXPECT_NE(Stored().find("<window left=\"0\" top=\"123\" height=\"0\" transparency=\"80\" visible=\"1\" monitor=\"2\"/>"),
+              std::string::npos);
+    TProfile reread;
+    reread.Load();
+    EXPECT_EQ(reread.Doc.ReadValue(u"window/top"), u"123");
+    EXPECT_EQ(reread.Doc.ReadValue(u"window/monitor"), u"2");
+}
+
+TEST_F(ProfileTest, DestructionWritesTheTreeBack) {
+    EnsureProfileFile(folder.Folder());
+    {
+        TProfile profile;
+        profile.Load();
+        profile.Doc.FindNode(u"update")->SetAttribute(u"interval", u"25");
+    }
+    TProfile reread;
+    reread.Load();
+    EXPECT_EQ(reread.UpdateInterval, 25);
+}
+
+TEST_F(ProfileTest, SaveThenLoadAgreeOnTheInterval) {
+    EnsureProfileFile(folder.Folder());
+    TProfile profile;
+    profile.Load();
+    profile.Doc.FindNode(u"update")->SetAttribute(u"interval", u"45");
+    profile.Save();
+    profile.Load();
+    EXPECT_EQ(profile.UpdateInterval, 45);
+    EXPECT_NE(Stored().find("interval=\"45\""), std::string::npos);
+}
+
+TEST_F(ProfileTest, StoreThatNeverLoadedWritesNothing) {
+    { TProfile profile; }
+    EXPECT_FALSE(FileExists(Path()));
+    TProfile profile;
+    profile.Save();
+    EXPECT_FALSE(FileExists(Path()));
+}
+
+TEST_F(ProfileTest, DamagedFileKeepsTheTreeAndIsNotOverwrittenAtExit) {
+    const std::string damaged = "<profile><window left=\"1\"></profile>";
+    {
+        TProfile profile;
+        profile.Doc.LoadFromBytes("<profile><window left=\"7\"/></profile>");
+        WriteProfile(damaged);
+        try {
+            profile.Load();
+            FAIL() << "no error";
+        } catch (const EError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find("profile.xml\" is damaged"), std::string::npos) << message;
+            EXPECT_NE(message.find("End of element profile, expected: window"), std::string::npos) << message;
+        }
+        EXPECT_EQ(profile.Doc.ReadValue(u"window/left"), u"7");
+        EXPECT_EQ(profile.Doc.ChildCount(), 1u);
+    }
+    EXPECT_EQ(Stored(), damaged);
+
+    // Once the user mends the file, a load clears the guard and the exit save runs again.
+    {
+        TProfile profile;
+        EXPECT_THROW(profile.Load(), EError);
+        std::string mended(kDefaultProfileText);
+        WriteProfile(mended);
+        profile.Load();
+        profile.Doc.FindNode(u"run")->SetAttribute(u"startup", u"1");
+    }
+    EXPECT_NE(Stored().find("<run startup=\"1\"/>"), std::string::npos);
+}
+
+TEST_F(ProfileTest, FailedSaveKeepsTheOldFile) {
+    EnsureProfileFile(folder.Folder());
+    TProfile profile;
+    profile.Load();
+    profile.Doc.FindNode(u"window")->SetAttribute(u"left", u"999");
+    {
+        testing::WriteBlocker blocker(Path());
+        ASSERT_TRUE(blocker.Active());
+        EXPECT_THROW(profile.Save(), EFileError);
+    }
+    EXPECT_EQ(Stored(), kDefaultProfileText);
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++files;
+    EXPECT_EQ(files, 1u);
+}
+
+TEST(ServiceHostsTest, MissingElementOrAttributesGiveTheDefaults) {
+    TxdataNode doc;
+    doc.LoadFromBytes("<p><hosts service=\"127.0.0.1:8080\" maker=\"  \"/></p>");
+    const ServiceHosts hosts = ReadServiceHosts(doc);
+    EXPECT_EQ(hosts.Service, "127.0.0.1:8080");
+    EXPECT_EQ(hosts.Accounts, kDefaultAccountsHost);
+    EXPECT_EQ(hosts.Maker, kDefaultMakerHost);
+
+    TxdataNode bare;
+    bare.LoadFromBytes("<p><window left=\"0\"/></p>");
+    EXPECT_EQ(ReadServiceHosts(bare).Service, kDefaultServiceHost);
+}
+
+TEST(ServiceHostsTest, HostsAreCheckedBeforeTheyReachAUrl) {
+    for (const char* good : {"localhost", "localhost:1", "127.0.0.1:65535", "[::1]", "[::1]:8443", "a-b.example.org",
+                             "WWW.Example.COM:443"}) {
+        EXPECT_TRUE(IsValidHost(good)) << good;
+    }
+    for (const char* bad : {"", ":80", "host:", "host:0", "host:65536", "host:80x", "a b", "evil.com/x?",
+                            "user@host", "host..com", ".host", "-host.com", "host-.com", "[::1", "[]", "[::1]x",
+                            "[::1]:", "host:80:90", "h\xC3\xA9st"}) {
+        EXPECT_FALSE(IsValidHost(bad)) << bad;
+    }
+    TxdataNode doc;
+    doc.LoadFromBytes("<p><hosts accounts=\"evil.example/phish?x=\"/></p>");
+    try {
+        ReadServiceHosts(doc);
+        FAIL() << "no error";
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "'evil.example/phish?x=' is not a valid host name");
+    }
+}
+
+}  // namespace
+}  // namespace tessel
