@@ -1,0 +1,73 @@
+#include "calendar/calendar.h"
+
+#include <cmath>
+
+#include "app/service_hosts.h"
+#include "base/clock.h"
+#include "calendar/balloon_sink.h"
+#include "calendar/locale_format.h"
+#include "calendar/service_address.h"
+
+namespace tessel {
+
+TCalendar::TCalendar(THttp& http, TAccount* account, IClock& clock, const ILocaleFormat& locale, IBalloonSink& balloons,
+                     const ServiceHosts& hosts, int32_t zoneHours)
+    : ZoneHours(zoneHours),
+      EventDoc(TxdataNode::Create()),
+      CalendarDoc(TxdataNode::Create()),
+      http_(http),
+      account_(account),
+      clock_(clock),
+      locale_(locale),
+      balloons_(balloons),
+      serviceHost_(hosts.Service),
+      serviceDomain_(ServiceDomain(hosts.Service)) {}
+
+TCalendar::~TCalendar() {
+    // The lists point into the trees: drop them first.
+    EventEntries.reset();
+    CalendarEntries.reset();
+}
+
+void TCalendar::ReportStatus(const std::string& message) {
+    if (OnStatus) OnStatus(*this, message);
+}
+
+void TCalendar::ClearEvents() {
+    Events.clear();
+    NextIndex = -1;
+}
+
+void TCalendar::ClearEventDoc() {
+    EventEntries.reset();
+    EventDoc->Clear();
+    ClearEvents();
+}
+
+bool TCalendar::HasEventsOn(TDateTime day) const { return tessel::HasEventsOn(Events, day); }
+
+std::u16string TCalendar::DayText(TDateTime day) const {
+    return tessel::DayText(Events, day, locale_.TimeSeparator());
+}
+
+TDateTime TCalendar::FindNextEvent() {
+    const TDateTime now = clock_.Now();
+    NextIndex = FindNextEventIndex(Events, now);
+    if (NextIndex < 0) return now + 3;
+    return Events[size_t(NextIndex)].Event.StartTime;
+}
+
+void TCalendar::NotifyNextEvent() {
+    if (NextIndex < 0 || size_t(NextIndex) >= Events.size()) return;
+    Tevent& event = Events[size_t(NextIndex)].Event;
+    if (event.Notified) return;
+    const std::u16string text = ReminderText(locale_, event);
+    event.Notified = true;
+    balloons_.ShowBalloon(text, event.Title, 50);
+}
+
+bool TCalendar::MentionsServiceDomain(const std::string& answer) const {
+    return answer.find(serviceDomain_) != std::string::npos;
+}
+
+}  // namespace tessel

@@ -1,0 +1,132 @@
+#pragma once
+// TCalendar: the calendar service client. It signs in, fetches the calendar list and the event
+// feeds of the selected calendars, keeps them as XML trees and in two cache files, and holds the
+// sorted event list every window reads.
+//
+// A sync fetches into fresh trees and builds the new event list aside; only a run that gets all
+// the way through writes the cache and swaps the new trees and events in. A run that fails at
+// any step leaves the event list, both trees and the cache files as they were.
+//
+// The status handler lets window messages run while the network blocks, so a timer tick or a
+// menu command may call Sync again in the middle of one: that nested call returns at once.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/date_time.h"
+#include "calendar/account.h"
+#include "calendar/event.h"
+#include "calendar/zone.h"
+#include "xml/xdata_list.h"
+#include "xml/xdata_node.h"
+
+namespace tessel {
+
+class IBalloonSink;
+class IClock;
+class ILocaleFormat;
+class THttp;
+struct ServiceHosts;
+
+// The status texts the client reports.
+inline constexpr char kStatusSyncing[] = "Sync Google Calendar ...";
+inline constexpr char kStatusConnecting[] = "Connect to Google Calendar";
+inline constexpr char kStatusClose[] = "close";
+inline constexpr char kStatusSyncException[] = "Exception in sync!";
+inline constexpr char kStatusSyncAuthFailed[] =
+    "Gmail Authenticate failed!\rUsername or Pass not correctly,\rCheck username and pass !";
+inline constexpr char kStatusConnectAuthFailed[] =
+    "Gmail Authenticate failed!\rUsername or Pass not correctly,\rOpen Options windows to change !";
+
+class TCalendar final : public ICredentialsSink {
+public:
+    using StatusHandler = std::function<void(TCalendar& calendar, const std::string& message)>;
+
+    // account may be null (no calendar is then selected). zoneHours is the machine's zone unless
+    // a test fixes it.
+    TCalendar(THttp& http, TAccount* account, IClock& clock, const ILocaleFormat& locale, IBalloonSink& balloons,
+              const ServiceHosts& hosts, int32_t zoneHours = LocalZoneHours());
+    ~TCalendar() override;
+    TCalendar(const TCalendar&) = delete;
+    TCalendar& operator=(const TCalendar&) = delete;
+
+    // Status.
+    void ReportStatus(const std::string& message);
+
+    // The event list and what the windows ask of it.
+    void ClearEvents();
+    void ClearEventDoc();
+    bool HasEventsOn(TDateTime day) const;
+    std::u16string DayText(TDateTime day) const;
+    // The next timed, not yet notified event after now; now + 3 days when there is none.
+    TDateTime FindNextEvent();
+    // Shows the reminder balloon of the event at NextIndex, once per record.
+    void NotifyNextEvent();
+
+    // Sign-in and the calendar list.
+    void SetCredentials(const std::string& user, const std::string& password) override;
+    void SignIn();
+    void AuthorizedGet(const std::string& url);
+    void FetchCalendarList();
+    // The account dialog's test: sign in and list the calendars. Transport errors pass through.
+    void Connect();
+
+    // Event feeds, parsing and cache.
+    void Sync(TDateTime date);
+    // Fetches the selected calendars' feeds into a new EventDoc. Raises EError when there is no
+    // calendar list; EventDoc and EventEntries then stay as they were.
+    void FetchEvents(TDateTime date);
+    // Rebuilds Events from EventEntries; a malformed entry raises and leaves Events as it was.
+    void ParseEvents();
+    std::string CalendarColor(const std::string& id) const;
+    std::string AlternateLink(const TxdataNode& entry) const;
+    // Writes EventDoc to AppFolder + name + ".xml" and CalendarDoc to AppFolder + name + "-cat.xml".
+    void SaveCache(const std::string& name);
+    // Fills the trees and Events from the cache files; runs Sync(now) when one of them is missing.
+    // A damaged file raises and leaves everything as it was.
+    void LoadCache();
+
+    // The host setting for sign-in and feeds ("www.google.com", "localhost:8443").
+    const std::string& ServiceHost() const { return serviceHost_; }
+
+    StatusHandler OnStatus;
+    std::string Response;
+    std::string AuthLine;
+    std::string UserName;
+    std::string CacheName;
+    std::string Password;
+    int32_t ZoneHours;
+    EventList Events;
+    std::unique_ptr<TxdataList> EventEntries;
+    // Null when there is no calendar list (before the first fetch, after a failed one).
+    std::unique_ptr<TxdataList> CalendarEntries;
+    std::unique_ptr<TxdataNode> EventDoc;
+    std::unique_ptr<TxdataNode> CalendarDoc;
+    int32_t Days = 0;
+    int32_t NextIndex = -1;
+    bool Syncing = false;
+
+private:
+    // A tree fetched or read aside, and its entry elements (null when it holds no usable list).
+    struct FeedTree {
+        std::unique_ptr<TxdataNode> Doc;
+        std::unique_ptr<TxdataList> Entries;
+    };
+
+    FeedTree FetchCalendarListAside();
+    FeedTree FetchEventsAside(TDateTime date, const TxdataList* calendars);
+    void RunSync(TDateTime date);
+    void WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars);
+    bool MentionsServiceDomain(const std::string& answer) const;
+
+    THttp& http_;
+    TAccount* account_;
+    IClock& clock_;
+    const ILocaleFormat& locale_;
+    IBalloonSink& balloons_;
+    std::string serviceHost_;
+    std::string serviceDomain_;
+};
+
+}  // namespace tessel

@@ -1,0 +1,115 @@
+// The cache pair: what a sync writes, what LoadCache reads back without the network, and what
+// happens when a file is missing, damaged or cannot be named.
+#include "calendar_fixture.h"
+
+#include "base/text.h"
+
+namespace tessel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+class CalendarCache : public CalendarClientTest {
+protected:
+    std::unique_ptr<TCalendar> FreshClient() {
+        auto fresh = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, 7);
+        fresh->SetCredentials("Jane@calendar.test", "secret");
+        fresh->OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
+        return fresh;
+    }
+};
+
+TEST_F(CalendarCache, LoadCacheRebuildsTheSyncedEventsWithoutTheNetwork) {
+    ScriptTwoCalendars();
+    calendar.Sync(EncodeDate(2008, 3, 15));
+    ASSERT_EQ(calendar.Events.size(), 2u);
+    http.Requests.clear();
+    statuses.clear();
+
+    auto fresh = FreshClient();
+    fresh->LoadCache();
+    EXPECT_TRUE(http.Requests.empty());
+    EXPECT_TRUE(statuses.empty());
+    ASSERT_EQ(fresh->Events.size(), calendar.Events.size());
+    for (size_t i = 0; i < calendar.Events.size(); ++i) {
+        const Tevent& a = calendar.Events[i].Event;
+        const Tevent& b = fresh->Events[i].Event;
+        EXPECT_EQ(fresh->Events[i].Key, calendar.Events[i].Key);
+        EXPECT_EQ(b.Title, a.Title);
+        EXPECT_EQ(b.StartTime, a.StartTime);
+        EXPECT_EQ(b.EndTime, a.EndTime);
+        EXPECT_EQ(b.AllDay, a.AllDay);
+        EXPECT_EQ(b.Link, a.Link);
+        EXPECT_EQ(b.Color, a.Color) << "colours come from the cached calendar list";
+    }
+    ASSERT_NE(fresh->CalendarEntries, nullptr);
+    EXPECT_EQ(fresh->CalendarEntries->Count(), 2u);
+    EXPECT_EQ(fresh->EventEntries->Count(), 2u);
+    EXPECT_EQ(fresh->NextIndex, -1);
+}
+
+TEST_F(CalendarCache, UnicodeTitlesSurviveTheCacheByteForByte) {
+    http.Answer(kSignInPath, "Auth=t\n");
+    http.Answer(kListUrl, CalendarListFeed({{"work", "#FF0000"}}));
+    http.Answer(FeedAddress("work"),
+                EventFeed("work", {EventEntry("work", "z", "Z\xc3\xbcrich &amp; \xe6\x9d\xb1\xe4\xba\xac", {{"2008-03-05", "2008-03-06"}})}));
+    account.SetCalendars({CalendarId("work")});
+    calendar.Sync(EncodeDate(2008, 3, 15));
+    auto fresh = FreshClient();
+    fresh->LoadCache();
+    ASSERT_EQ(fresh->Events.size(), 1u);
+    EXPECT_EQ(fresh->Events[0].Event.Title, u"Z\u00fcrich & \u6771\u4eac");
+}
+
+TEST_F(CalendarCache, MissingFileRunsASync) {
+    ScriptTwoCalendars();
+    calendar.Sync(EncodeDate(2008, 3, 15));
+    RemoveFile(CachePath("-cat.xml"));
+    http.Requests.clear();
+    statuses.clear();
+
+    auto fresh = FreshClient();
+    fresh->LoadCache();
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+    ASSERT_FALSE(http.Requests.empty());
+    EXPECT_NE(http.Requests[0].Url.find(kSignInPath), std::string::npos);
+    EXPECT_TRUE(FileExists(CachePath("-cat.xml")));
+    EXPECT_EQ(fresh->Events.size(), 2u);
+}
+
+TEST_F(CalendarCache, DamagedFileRaisesAndChangesNothing) {
+    ScriptTwoCalendars();
+    calendar.Sync(EncodeDate(2008, 3, 15));
+    const std::string calendars = Narrow(calendar.CalendarDoc->XmlText());
+    WriteFileAtomic(CachePath(".xml"), "<feed><entry><title>cut off");
+    http.Requests.clear();
+
+    EXPECT_ANY_THROW(calendar.LoadCache());
+    EXPECT_TRUE(http.Requests.empty());
+    EXPECT_EQ(calendar.Events.size(), 2u);
+    EXPECT_EQ(calendar.EventEntries->Count(), 2u);
+    EXPECT_EQ(Narrow(calendar.CalendarDoc->XmlText()), calendars) << "the good file is not taken alone";
+}
+
+TEST_F(CalendarCache, SaveCacheWritesBothTreesAsCrLfLines) {
+    calendar.EventDoc->LoadFromBytes("<feed a='1'><entry><title>T</title></entry></feed>");
+    calendar.CalendarDoc->LoadFromBytes("<feed><entry><id>c</id></entry></feed>");
+    calendar.SaveCache("named");
+    const std::string events = ReadFileBytes(folder.File(u"named.xml"));
+    EXPECT_EQ(events, "<feed a=\"'1'\">\r\n        <entry>\r\n                <title>\r\n                  T\r\n"
+                      "                </title>\r\n        </entry>\r\n</feed>\r\n");
+    EXPECT_NE(ReadFileBytes(folder.File(u"named-cat.xml")).find("<id>\r\n                  c\r\n"), std::string::npos);
+}
+
+TEST_F(CalendarCache, NameThatWouldLeaveTheFolderIsRefused) {
+    for (const std::string& name : std::vector<std::string>{"../up", "a/b", "a\\b", "c:x", std::string("nul\0l", 5)}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(calendar.SaveCache(name), EFileError);
+    }
+    calendar.SetCredentials("../../etc/jane", "x");
+    EXPECT_THROW(calendar.LoadCache(), EFileError);
+    EXPECT_TRUE(http.Requests.empty());
+}
+
+}  // namespace
+}  // namespace tessel::testing

@@ -1,0 +1,135 @@
+#pragma once
+// The calendar client on a scripted transport: a fixed clock (15 March 2008, 09:00), the
+// portable locale, a balloon recorder, an account, a temporary program folder, and the service
+// at www.calendar.test (domain calendar.test). Feed texts are built from small pieces so that
+// each test shows the entries it is about.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_folder.h"
+#include "app/service_hosts.h"
+#include "base/clock.h"
+#include "base/date_time.h"
+#include "base/file_io.h"
+#include "base/text.h"
+#include "calendar/account.h"
+#include "calendar/balloon_sink.h"
+#include "calendar/calendar.h"
+#include "calendar/locale_format.h"
+#include "scripted_http.h"
+#include "support/temp_folder.h"
+
+namespace tessel::testing {
+
+inline constexpr char kHost[] = "www.calendar.test";
+inline constexpr char kSignInPath[] = "/accounts/ClientLogin";
+inline constexpr char kListUrl[] = "http://www.calendar.test/calendar/feeds/default/allcalendars/full";
+inline constexpr char kToken[] = "DQAAAtoken";
+
+inline std::string FeedAddress(const std::string& calendar) {
+    return std::string("http://") + kHost + "/calendar/feeds/" + calendar + "/private/full";
+}
+inline std::string CalendarId(const std::string& calendar) { return std::string(kListUrl) + "/" + calendar; }
+
+struct CalendarSpec {
+    std::string name;   // "work": id .../allcalendars/full/work, feed .../feeds/work/private/full
+    std::string color;  // the gCal:color value, or empty for none
+};
+
+inline std::string CalendarListFeed(const std::vector<CalendarSpec>& calendars) {
+    std::string feed = "<?xml version='1.0' encoding='UTF-8'?>\n"
+                       "<feed xmlns='http://www.w3.org/2005/Atom' xmlns:gCal='http://schemas.calendar.test/gCal/2005'>\n"
+                       "<id>" + std::string(kListUrl) + "</id><title type='text'>Jane's Calendar List</title>\n";
+    for (const auto& c : calendars) {
+        feed += "<entry><id>" + CalendarId(c.name) + "</id><title type='text'>" + c.name + "</title>"
+                "<content type='application/atom+xml' src='" + FeedAddress(c.name) + "'/>";
+        if (!c.color.empty()) feed += "<gCal:color value='" + c.color + "'/>";
+        feed += "</entry>\n";
+    }
+    return feed + "</feed>\n";
+}
+
+struct When {
+    std::string start, end;
+};
+
+// One event entry of a calendar's feed; its id starts with the calendar's feed address.
+inline std::string EventEntry(const std::string& calendar, const std::string& eventId, const std::string& title,
+                              const std::vector<When>& whens, const std::string& extra = {}) {
+    std::string entry = "<entry><id>" + FeedAddress(calendar) + "/" + eventId + "</id>"
+                        "<title type='text'>" + title + "</title>"
+                        "<link rel='alternate' type='text/html' href='http://www.calendar.test/event?eid=" + eventId +
+                        "'/>" + extra;
+    for (const auto& w : whens) entry += "<gd:when startTime='" + w.start + "' endTime='" + w.end + "'/>";
+    return entry + "</entry>\n";
+}
+
+inline std::string EventFeed(const std::string& title, const std::vector<std::string>& entries) {
+    std::string feed = "<?xml version='1.0' encoding='UTF-8'?>\n"
+                       "<feed xmlns='http://www.w3.org/2005/Atom' xmlns:gd='http://schemas.calendar.test/g/2005'>\n"
+                       "<title type='text'>" + title + "</title>\n";
+    for (const auto& e : entries) feed += e;
+    return feed + "</feed>\n";
+}
+
+class RecordingBalloons final : public IBalloonSink {
+public:
+    struct Balloon {
+        std::u16string text, title;
+        int timeout;
+    };
+    void ShowBalloon(const std::u16string& text, const std::u16string& title, int timeoutTenths) override {
+        Shown.push_back({text, title, timeoutTenths});
+    }
+    std::vector<Balloon> Shown;
+};
+
+class CalendarClientTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    ScriptedHttp http;
+    FixedClock clock{EncodeDateTime(2008, 3, 15, 9, 0)};
+    DefaultLocaleFormat locale;
+    RecordingBalloons balloons;
+    TAccount account;
+    ServiceHosts hosts{kHost, kHost, "www.maker.test"};
+    TCalendar calendar{http, &account, clock, locale, balloons, hosts, 7};
+    std::vector<std::string> statuses;
+
+    void SetUp() override {
+        SetAppFolder(folder.Folder());
+        calendar.OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
+        calendar.SetCredentials("Jane@calendar.test", "secret");
+    }
+
+    // Signs in with a token, lists work (blue) and home (red), both selected, each with one event.
+    void ScriptTwoCalendars() {
+        http.Answer(kSignInPath, std::string("SID=s\nLSID=l\nAuth=") + kToken + "\n");
+        http.Answer(kListUrl, CalendarListFeed({{"work", "#2952A3"}, {"home", "#FF0000"}}));
+        http.Answer(FeedAddress("work"),
+                    EventFeed("work", {EventEntry("work", "w1", "Review", {{"2008-03-17T10:00:00.000-07:00",
+                                                                            "2008-03-17T11:30:00.000-07:00"}})}));
+        http.Answer(FeedAddress("home"),
+                    EventFeed("home", {EventEntry("home", "h1", "Dentist", {{"2008-03-16T08:15:00.000-07:00",
+                                                                            "2008-03-16T09:00:00.000-07:00"}})}));
+        account.SetCalendars({CalendarId("work"), CalendarId("home")});
+    }
+
+    std::u16string CachePath(const std::string& suffix) const {
+        return folder.Folder() + Widen("jane@calendar.test" + suffix);
+    }
+    std::string CacheBytes(const std::string& suffix) const {
+        return FileExists(CachePath(suffix)) ? ReadFileBytes(CachePath(suffix)) : std::string("(missing)");
+    }
+
+    std::vector<std::u16string> Titles() const {
+        std::vector<std::u16string> titles;
+        for (const auto& item : calendar.Events) titles.push_back(item.Event.Title);
+        return titles;
+    }
+};
+
+}  // namespace tessel::testing

@@ -1,0 +1,275 @@
+// The sync run on the scripted transport: its steps and messages, the rows of its failure
+// table, and that a failed or nested run leaves the previous events, trees and cache alone.
+#include "calendar_fixture.h"
+
+#include <filesystem>
+
+#include "base/text.h"
+
+namespace tessel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+class CalendarSync : public CalendarClientTest {
+protected:
+    const TDateTime march15 = EncodeDate(2008, 3, 15);
+
+    // Everything a failed run must leave as it was.
+    struct Snapshot {
+        std::vector<std::u16string> titles;
+        std::string eventDoc, calendarDoc, eventCache, calendarCache;
+        size_t eventEntries = 0, calendarEntries = 0;
+    };
+    Snapshot Take() const {
+        Snapshot s;
+        s.titles = Titles();
+        s.eventDoc = Narrow(calendar.EventDoc->XmlText());
+        s.calendarDoc = Narrow(calendar.CalendarDoc->XmlText());
+        s.eventCache = CacheBytes(".xml");
+        s.calendarCache = CacheBytes("-cat.xml");
+        s.eventEntries = calendar.EventEntries ? calendar.EventEntries->Count() : 0;
+        s.calendarEntries = calendar.CalendarEntries ? calendar.CalendarEntries->Count() : 0;
+        return s;
+    }
+    void ExpectUnchanged(const Snapshot& before) const {
+        const Snapshot after = Take();
+        EXPECT_EQ(after.titles, before.titles);
+        EXPECT_EQ(after.eventDoc, before.eventDoc);
+        EXPECT_EQ(after.calendarDoc, before.calendarDoc);
+        EXPECT_EQ(after.eventCache, before.eventCache);
+        EXPECT_EQ(after.calendarCache, before.calendarCache);
+        EXPECT_EQ(after.eventEntries, before.eventEntries);
+        EXPECT_EQ(after.calendarEntries, before.calendarEntries);
+    }
+    // A first run that succeeds, so that a failing second one has something to lose.
+    Snapshot SyncedOnce() {
+        ScriptTwoCalendars();
+        calendar.Sync(march15);
+        EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+        EXPECT_THAT(Titles(), ElementsAre(u"Dentist", u"Review"));
+        statuses.clear();
+        http.Requests.clear();
+        http.ClearScript();
+        return Take();
+    }
+    void ScriptSignInAndList() {
+        http.Answer(kSignInPath, "Auth=t2\n");
+        http.Answer(kListUrl, CalendarListFeed({{"work", "#2952A3"}, {"home", "#FF0000"}}));
+    }
+};
+
+TEST_F(CalendarSync, FullRunFetchesSelectedCalendarsWritesCacheAndSorts) {
+    ScriptTwoCalendars();
+    http.Answer(FeedAddress("hidden"), EventFeed("hidden", {}));
+    bool syncingWhileReporting = false;
+    calendar.OnStatus = [&](TCalendar& c, const std::string& message) {
+        statuses.push_back(message);
+        syncingWhileReporting = c.Syncing;
+    };
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+    EXPECT_TRUE(syncingWhileReporting);
+    EXPECT_FALSE(calendar.Syncing);
+    const std::string query = "?start-min=2008-02-01T00:00:00-07:00&start-max=2008-04-30T23:59:59-07:00";
+    ASSERT_EQ(http.Requests.size(), 4u);
+    EXPECT_EQ(http.Requests[2].Url, FeedAddress("work") + query);
+    EXPECT_EQ(http.Requests[3].Url, FeedAddress("home") + query);
+    EXPECT_EQ(http.Requests[3].ExtraHeader, std::string("Authorization: GoogleLogin Auth=") + kToken);
+
+    // Entries stay calendar by calendar; the list is sorted by start text.
+    ASSERT_EQ(calendar.EventEntries->Count(), 2u);
+    EXPECT_EQ(calendar.EventEntries->Node(0)->ReadValue(u"title"), u"Review");
+    EXPECT_THAT(Titles(), ElementsAre(u"Dentist", u"Review"));
+    EXPECT_EQ(calendar.Events[0].Event.Color, 0x0000FFu);
+    EXPECT_EQ(calendar.Events[1].Event.Color, 0xA35229u);
+    EXPECT_EQ(calendar.NextIndex, -1);
+    EXPECT_EQ(calendar.Response, "");
+
+    EXPECT_NE(CacheBytes(".xml").find("Dentist"), std::string::npos);
+    EXPECT_NE(CacheBytes("-cat.xml").find("allcalendars"), std::string::npos);
+    EXPECT_EQ(CacheBytes(".xml").find("\n"), CacheBytes(".xml").find("\r\n") + 1) << "lines end in CR LF";
+}
+
+TEST_F(CalendarSync, QueryWindowCrossesTheYearAndCarriesTheZone) {
+    ScriptTwoCalendars();
+    account.SetCalendars({CalendarId("work")});
+    calendar.Sync(EncodeDate(2008, 12, 10));
+    EXPECT_EQ(http.Requests.back().Url,
+              FeedAddress("work") + "?start-min=2008-11-01T00:00:00-07:00&start-max=2009-01-31T23:59:59-07:00");
+
+    calendar.ZoneHours = -8;
+    http.Requests.clear();
+    calendar.Sync(EncodeDate(2009, 1, 20));
+    EXPECT_EQ(http.Requests.back().Url,
+              FeedAddress("work") + "?start-min=2008-12-01T00:00:00+08:00&start-max=2009-02-28T23:59:59+08:00");
+}
+
+TEST_F(CalendarSync, RefusedSignInReportsAndKeepsEverything) {
+    const Snapshot before = SyncedOnce();
+    http.Answer(kSignInPath, "Error=BadAuthentication\n", 403);
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, "Gmail Authenticate failed!\rUsername or Pass not correctly,\r"
+                                                      "Check username and pass !"));
+    EXPECT_EQ(http.Requests.size(), 1u);
+    EXPECT_FALSE(calendar.Syncing);
+    ExpectUnchanged(before);
+}
+
+TEST_F(CalendarSync, NoNetworkEndsWithTheExceptionMessage) {
+    const Snapshot before = SyncedOnce();
+    http.Unreachable(kHost);
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+    EXPECT_FALSE(calendar.Syncing);
+    ExpectUnchanged(before);
+}
+
+TEST_F(CalendarSync, NetworkLostAfterTheFirstFeedKeepsThePreviousRun) {
+    const Snapshot before = SyncedOnce();
+    ScriptSignInAndList();
+    http.Answer(FeedAddress("work"), EventFeed("work", {EventEntry("work", "w9", "New", {{"2008-03-20", "2008-03-21"}})}));
+    http.Unreachable(FeedAddress("home"));
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+    ExpectUnchanged(before);
+}
+
+TEST_F(CalendarSync, MalformedFeedKeepsThePreviousRun) {
+    const Snapshot before = SyncedOnce();
+    ScriptSignInAndList();
+    http.Answer(FeedAddress("work"), "<feed xmlns:gd='http://schemas.calendar.test/g/2005'><entry><title>cut");
+    http.Answer(FeedAddress("home"), EventFeed("home", {}));
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+    ExpectUnchanged(before);
+}
+
+TEST_F(CalendarSync, MalformedTimeKeepsThePreviousRun) {
+    const Snapshot before = SyncedOnce();
+    ScriptSignInAndList();
+    http.Answer(FeedAddress("work"), EventFeed("work", {EventEntry("work", "w1", "Bad", {{"2008-0X-20", "2008-03-21"}})}));
+    http.Answer(FeedAddress("home"), EventFeed("home", {}));
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+    ExpectUnchanged(before);
+}
+
+TEST_F(CalendarSync, MissingCalendarListEndsWithoutCacheAndKeepsThePreviousRun) {
+    const Snapshot before = SyncedOnce();
+    http.Answer(kSignInPath, "Auth=t2\n");
+    http.Answer(kListUrl, "an answer from somewhere else");
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+    EXPECT_EQ(http.Requests.size(), 2u) << "no feed is asked for without a list";
+    ExpectUnchanged(before);
+}
+
+TEST_F(CalendarSync, MissingCalendarListOnFirstRunWritesNoCache) {
+    http.Answer(kSignInPath, "Auth=t\n");
+    http.Answer(kListUrl, "", 500);
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+    EXPECT_FALSE(FileExists(CachePath(".xml")));
+    EXPECT_FALSE(FileExists(CachePath("-cat.xml")));
+    EXPECT_EQ(calendar.CalendarEntries, nullptr);
+}
+
+TEST_F(CalendarSync, FailedOrForeignFeedAddsNothingAndTheRunGoesOn) {
+    ScriptTwoCalendars();
+    http.ClearScript();
+    ScriptSignInAndList();
+    http.Answer(FeedAddress("work"), "", 404);
+    http.Answer(FeedAddress("home"), "<feed><entry><title>Not ours</title></entry></feed>");
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+    EXPECT_TRUE(calendar.Events.empty());
+
+    http.ClearScript();
+    ScriptSignInAndList();
+    http.Answer(FeedAddress("work"), "", 404);
+    http.Answer(FeedAddress("home"), EventFeed("home", {EventEntry("home", "h", "Kept", {{"2008-03-20", "2008-03-21"}})}));
+    calendar.Sync(march15);
+    EXPECT_THAT(Titles(), ElementsAre(u"Kept"));
+    EXPECT_NE(CacheBytes(".xml").find("Kept"), std::string::npos);
+}
+
+TEST_F(CalendarSync, NoCalendarSelectedWritesAnEmptyCacheThatReadsBack) {
+    ScriptSignInAndList();
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+    EXPECT_EQ(http.Requests.size(), 2u);
+    EXPECT_TRUE(calendar.Events.empty());
+    EXPECT_EQ(CacheBytes(".xml"), "<feed/>\r\n");
+
+    http.Requests.clear();
+    TCalendar fresh{http, &account, clock, locale, balloons, hosts, 7};
+    fresh.SetCredentials("Jane@calendar.test", "secret");
+    fresh.LoadCache();
+    EXPECT_TRUE(http.Requests.empty());
+    ASSERT_NE(fresh.CalendarEntries, nullptr);
+    EXPECT_EQ(fresh.CalendarEntries->Count(), 2u);
+}
+
+TEST_F(CalendarSync, WithoutAccountNoCalendarIsFetched) {
+    TCalendar lone{http, nullptr, clock, locale, balloons, hosts, 7};
+    lone.SetCredentials("Jane@calendar.test", "secret");
+    ScriptTwoCalendars();
+    lone.Sync(march15);
+    EXPECT_EQ(http.Requests.size(), 2u);
+    EXPECT_TRUE(lone.Events.empty());
+}
+
+TEST_F(CalendarSync, UnwritableCacheKeepsThePreviousRunAndBothFiles) {
+    const Snapshot before = SyncedOnce();
+    // A folder where the calendar list's cache file goes: the second write fails after the
+    // first one succeeded, and the first file is put back.
+    std::filesystem::remove(std::filesystem::path(CachePath("-cat.xml")));
+    std::filesystem::create_directory(std::filesystem::path(CachePath("-cat.xml")));
+    std::filesystem::create_directory(std::filesystem::path(CachePath("-cat.xml")) / "keep");
+    ScriptSignInAndList();
+    http.Answer(FeedAddress("work"), EventFeed("work", {EventEntry("work", "w9", "New", {{"2008-03-20", "2008-03-21"}})}));
+    http.Answer(FeedAddress("home"), EventFeed("home", {}));
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+    EXPECT_EQ(CacheBytes(".xml"), before.eventCache);
+    EXPECT_THAT(Titles(), ElementsAre(u"Dentist", u"Review"));
+}
+
+TEST_F(CalendarSync, NestedSyncFromTheStatusHandlerReturnsAtOnce) {
+    ScriptTwoCalendars();
+    int nested = 0;
+    calendar.OnStatus = [&](TCalendar& c, const std::string& message) {
+        statuses.push_back(message);
+        ++nested;
+        c.Sync(march15);  // a timer tick arriving while the handler pumps messages
+        EXPECT_TRUE(c.Syncing);
+    };
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+    EXPECT_EQ(nested, 2);
+    EXPECT_EQ(http.Requests.size(), 4u) << "one sign-in, one list, two feeds";
+    EXPECT_FALSE(calendar.Syncing);
+    EXPECT_THAT(Titles(), ElementsAre(u"Dentist", u"Review"));
+}
+
+TEST_F(CalendarSync, ThrowingStatusHandlerStillClearsSyncing) {
+    http.Answer(kSignInPath, "Auth=t\n");
+    calendar.OnStatus = [](TCalendar&, const std::string&) { throw EError("handler failed"); };
+    EXPECT_THROW(calendar.Sync(march15), EError);
+    EXPECT_FALSE(calendar.Syncing);
+}
+
+TEST_F(CalendarSync, SessionIdHandedOutForAFeedIsFollowed) {
+    ScriptTwoCalendars();
+    account.SetCalendars({CalendarId("home")});
+    http.AnswerOnce(FeedAddress("home"), "<A HREF=\"" + FeedAddress("home") + "?gsessionid=S1\">moved</A>", 302);
+    calendar.Sync(march15);
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+    ASSERT_EQ(http.Requests.size(), 4u);
+    EXPECT_NE(http.Requests[3].Url.find("&start-max=2008-04-30T23:59:59-07:00&gsessionid=S1"), std::string::npos);
+    EXPECT_THAT(Titles(), ElementsAre(u"Dentist"));
+}
+
+}  // namespace
+}  // namespace tessel::testing
