@@ -1,0 +1,116 @@
+// The client against a private instance of the local calendar service through the native
+// transport: a password full of reserved characters signs in, and a full sync leaves a cache
+// from which a fresh client rebuilds the same events without a single request.
+#ifndef _WIN32
+#include <memory>
+
+#include "calendar/http.h"
+#include "calendar_fixture.h"
+#include "live_service.h"
+
+namespace tessel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr char kUser[] = "Jane.Doe@localhost";
+constexpr char kPassword[] = "p&ss #1+ x%=?/";
+
+class CalendarLive : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const std::string binary = LiveService::FindBinary();
+        if (binary.empty()) return;
+        serviceFolder_ = new TempFolder;
+        // A fixed day and zone, so that the events are the same on every run; gsessionid makes
+        // every feed go through the retry.
+        service_ = new LiveService(binary, serviceFolder_->Path(),
+                                   {"--today", "2008-03-15", "--now", "09:00", "--zone", "-07:00", "--user", kUser,
+                                    "--password", kPassword, "--gsessionid"});
+    }
+    static void TearDownTestSuite() {
+        delete service_;
+        service_ = nullptr;
+        delete serviceFolder_;
+        serviceFolder_ = nullptr;
+    }
+    void SetUp() override {
+        if (!service_) GTEST_SKIP() << "calendar-service is not built (cmake --build ... --target calendar-service)";
+        ASSERT_EQ(service_->Problem(), "");
+        SetAppFolder(folder.Folder());
+        hosts.Service = service_->Host();
+        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, 7);
+        calendar->OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
+        calendar->SetCredentials(kUser, kPassword);
+    }
+
+    static TempFolder* serviceFolder_;
+    static LiveService* service_;
+
+    TempFolder folder;
+    THttp http;
+    FixedClock clock{EncodeDateTime(2008, 3, 15, 9, 0)};
+    DefaultLocaleFormat locale;
+    RecordingBalloons balloons;
+    TAccount account;
+    ServiceHosts hosts;
+    std::unique_ptr<TCalendar> calendar;
+    std::vector<std::string> statuses;
+};
+
+TempFolder* CalendarLive::serviceFolder_ = nullptr;
+LiveService* CalendarLive::service_ = nullptr;
+
+TEST_F(CalendarLive, PasswordWithReservedCharactersSignsIn) {
+    calendar->Connect();
+    EXPECT_THAT(statuses, ElementsAre(kStatusConnecting, kStatusClose));
+    ASSERT_NE(calendar->CalendarEntries, nullptr);
+    EXPECT_EQ(calendar->CalendarEntries->Count(), 3u);
+
+    // The same password cut at its "&" is refused, so the check above means something.
+    statuses.clear();
+    calendar->SetCredentials(kUser, "p");
+    calendar->Connect();
+    EXPECT_THAT(statuses, ElementsAre(kStatusConnecting, kStatusConnectAuthFailed));
+}
+
+TEST_F(CalendarLive, SyncedCacheLoadsTheSameEventsWithoutTheNetwork) {
+    calendar->Connect();
+    ASSERT_NE(calendar->CalendarEntries, nullptr);
+    std::vector<std::string> ids;
+    for (size_t i = 0; i < calendar->CalendarEntries->Count(); ++i)
+        ids.push_back(Narrow(calendar->CalendarEntries->Node(i)->ReadValue(u"id")));
+    account.SetCalendars(ids);
+
+    statuses.clear();
+    calendar->Sync(EncodeDate(2008, 3, 15));
+    ASSERT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+    EXPECT_TRUE(FileExists(folder.File(u"jane.doe@localhost.xml")));
+    EXPECT_TRUE(FileExists(folder.File(u"jane.doe@localhost-cat.xml")));
+    ASSERT_GT(calendar->Events.size(), 10u);
+    const std::u16string today = calendar->DayText(EncodeDate(2008, 3, 15));
+    EXPECT_NE(today.find(u"All Day - Grandmas birthday"), std::u16string::npos) << Utf16ToUtf8(today);
+    EXPECT_NE(today.find(u"12:30 PM-1:30 PM - Lunch with Zo\u00eb"), std::u16string::npos) << Utf16ToUtf8(today);
+
+    ScriptedHttp offline;
+    TCalendar fresh{offline, &account, clock, locale, balloons, hosts, 7};
+    fresh.SetCredentials(kUser, kPassword);
+    fresh.LoadCache();
+    EXPECT_TRUE(offline.Requests.empty());
+    ASSERT_EQ(fresh.Events.size(), calendar->Events.size());
+    for (size_t i = 0; i < fresh.Events.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(fresh.Events[i].Key, calendar->Events[i].Key);
+        EXPECT_EQ(fresh.Events[i].Event.Title, calendar->Events[i].Event.Title);
+        EXPECT_EQ(fresh.Events[i].Event.StartTime, calendar->Events[i].Event.StartTime);
+        EXPECT_EQ(fresh.Events[i].Event.EndTime, calendar->Events[i].Event.EndTime);
+        EXPECT_EQ(fresh.Events[i].Event.AllDay, calendar->Events[i].Event.AllDay);
+        EXPECT_EQ(fresh.Events[i].Event.Color, calendar->Events[i].Event.Color);
+        EXPECT_EQ(fresh.Events[i].Event.Link, calendar->Events[i].Event.Link);
+    }
+    EXPECT_EQ(fresh.DayText(EncodeDate(2008, 3, 15)), today);
+}
+
+}  // namespace
+}  // namespace tessel::testing
+#endif

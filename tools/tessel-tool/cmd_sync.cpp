@@ -1,0 +1,78 @@
+// tessel-tool sync DIR: one real sync, as the program runs it at start-up, with DIR as the
+// program's folder. DIR holds profile.xml (its hosts element names the service) and
+// account.xml; the cache files are written there. Prints today's events, one line each, or the
+// status text of a failed run (exit 1).
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/app_folder.h"
+#include "app/service_hosts.h"
+#include "base/clock.h"
+#include "base/errors.h"
+#include "base/file_io.h"
+#include "base/text.h"
+#include "calendar/account.h"
+#include "calendar/balloon_sink.h"
+#include "calendar/calendar.h"
+#include "calendar/http.h"
+#include "calendar/locale_format.h"
+#include "command.h"
+#include "xml/xdata_document.h"
+#include "xml/xml_parser.h"
+
+namespace {
+
+class NoBalloons final : public tessel::IBalloonSink {
+public:
+    void ShowBalloon(const std::u16string&, const std::u16string&, int) override {}
+};
+
+// A text with CR line breaks as LF-ended lines.
+void PrintLines(const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '\r' ? '\n' : c;
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+int RunSync(const std::vector<std::string>& args) {
+    if (args.size() != 1) throw tessel::tool::UsageError();
+    std::u16string folder = tessel::Utf8ToUtf16(args[0]);
+    if (folder.empty() || (folder.back() != u'/' && folder.back() != tessel::kPathSeparator))
+        folder += tessel::kPathSeparator;
+    tessel::SetAppFolder(folder);
+
+    // Without its hosts element the profile would send the account to the shipped default
+    // service; the tool insists on being told where to go.
+    const std::u16string profilePath = folder + u"profile.xml";
+    if (!tessel::FileExists(profilePath)) throw tessel::EFileError("No profile.xml in " + args[0]);
+    const auto profile = tessel::LoadXmlDocument(profilePath);
+    if (!profile->FindNode(u"hosts")) throw tessel::EError(args[0] + "/profile.xml has no hosts element");
+    const tessel::ServiceHosts hosts = tessel::ReadServiceHosts(*profile);
+    if (!tessel::FileExists(folder + u"account.xml")) throw tessel::EFileError("No account.xml in " + args[0]);
+
+    tessel::TAccount account;
+    tessel::THttp http;
+    tessel::SystemClock clock;
+    const auto locale = tessel::CreateSystemLocaleFormat();
+    NoBalloons balloons;
+    tessel::TCalendar calendar(http, &account, clock, *locale, balloons, hosts);
+    account.SetClient(&calendar);
+    account.Load();
+
+    std::string lastStatus;
+    calendar.OnStatus = [&](tessel::TCalendar&, const std::string& message) { lastStatus = message; };
+    const tessel::TDateTime now = clock.Now();
+    calendar.Sync(now);
+    if (lastStatus != tessel::kStatusClose) {
+        PrintLines(lastStatus);
+        return 1;
+    }
+    PrintLines(tessel::Utf16ToUtf8(calendar.DayText(now)));
+    return 0;
+}
+
+const tessel::tool::Registration kSync{"sync", "sync DIR", RunSync};
+
+}  // namespace
