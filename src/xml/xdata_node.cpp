@@ -40,13 +40,6 @@ bool SameNameAscii(std::u16string_view wide, std::string_view bytes) {
     return true;
 }
 
-std::string MakeEntry(std::string_view name, std::string_view value) {
-    std::string entry;
-    entry.reserve(name.size() + value.size() + 3);
-    entry.append(name).append("=\"").append(value).push_back('"');
-    return entry;
-}
-
 }  // namespace
 
 std::u16string TWideAttribute::Rendered() const {
@@ -72,7 +65,7 @@ std::unique_ptr<TxdataNode> TxdataNode::CreateNamed(std::u16string_view name) {
 void TxdataNode::Clear() {
     // Frees the subtree without recursion: each node's children move to a work list before the
     // node itself is freed, so its destructor finds nothing left to free.
-    std::vector<std::unique_ptr<TxdataValue>> pending = std::move(children_);
+    auto pending = std::move(children_);
     children_.clear();
     while (!pending.empty()) {
         std::unique_ptr<TxdataValue> item = std::move(pending.back());
@@ -84,24 +77,42 @@ void TxdataNode::Clear() {
     }
 }
 
+TxdataNode::Attributes& TxdataNode::AttributeStore() {
+    if (!attributes_) attributes_ = std::make_unique<Attributes>();
+    return *attributes_;
+}
+
+const xml_detail::PackedEntries& TxdataNode::AttributeEntries() const {
+    static const xml_detail::PackedEntries kNone;
+    return attributes_ ? attributes_->entries : kNone;
+}
+
+const std::vector<TWideAttribute>& TxdataNode::WideAttributes() const {
+    static const std::vector<TWideAttribute> kNone;
+    return attributes_ ? attributes_->wide : kNone;
+}
+
 void TxdataNode::SetWideMode(bool wide) {
     if (wide == wide_) return;
     wide_ = wide;
+    if (!attributes_) return;
     if (wide) {
-        for (const auto& entry : attributes_)
-            wideAttributes_.push_back({Widen(EntryName(entry)), Widen(EntryValue(entry))});
-        attributes_.clear();
+        std::string_view entry;
+        for (auto cursor = attributes_->entries.Entries(); cursor.Next(entry);)
+            attributes_->wide.push_back({Widen(EntryName(entry)), Widen(EntryValue(entry))});
+        attributes_->entries.Clear();
     } else {
-        for (const auto& attribute : wideAttributes_)
-            attributes_.push_back(MakeEntry(Narrow(attribute.name), Narrow(attribute.value)));
-        wideAttributes_.clear();
+        for (const auto& attribute : attributes_->wide)
+            attributes_->entries.AppendEntry(Narrow(attribute.name), Narrow(attribute.value));
+        attributes_->wide.clear();
     }
 }
 
 TxdataNode* TxdataNode::AddChild(std::unique_ptr<TxdataNode> node) {
     TxdataNode* added = node.get();
     added->parent_ = this;
-    added->SetWideMode(wide_);
+    if (added->wide_ != wide_) added->SetWideMode(wide_);
+    if (children_.empty()) children_.reserve(4);
     children_.push_back(std::move(node));
     kind_ = kXdataElements;
     return added;
@@ -111,12 +122,17 @@ TxdataValue* TxdataNode::AddValue(std::unique_ptr<TxdataValue> piece) {
     const uint8_t pieceKind = piece->Kind() == kXdataParsedText ? uint8_t(kXdataText) : piece->Kind();
     if (children_.empty()) kind_ = pieceKind;
     else if (kind_ != pieceKind) kind_ = kXdataElements;
+    if (children_.empty()) children_.reserve(4);
     children_.push_back(std::move(piece));
     return children_.back().get();
 }
 
-TxdataValue* TxdataNode::AddValue(std::u16string text, uint8_t kind) {
-    return AddValue(std::make_unique<TxdataValue>(std::move(text), kind));
+TxdataValue* TxdataNode::AddValue(std::u16string_view text, uint8_t kind) {
+    return AddValue(std::make_unique<TxdataValue>(text, kind));
+}
+
+TxdataValue* TxdataNode::AddValue(std::string_view bytes, uint8_t kind) {
+    return AddValue(std::make_unique<TxdataValue>(bytes, kind));
 }
 
 std::unique_ptr<TxdataNode> TxdataNode::Detach() {
@@ -132,57 +148,64 @@ std::unique_ptr<TxdataNode> TxdataNode::Detach() {
 }
 
 std::u16string TxdataNode::AttributeEntry(size_t index) const {
-    return wide_ ? wideAttributes_[index].Rendered() : Widen(attributes_[index]);
+    return wide_ ? attributes_->wide[index].Rendered() : Widen(attributes_->entries.At(index));
 }
 
 std::u16string TxdataNode::GetAttribute(std::u16string_view name) const {
+    if (!attributes_) return {};
     if (wide_) {
-        for (const auto& attribute : wideAttributes_)
+        for (const auto& attribute : attributes_->wide)
             if (attribute.name == name) return attribute.value;
         return {};
     }
-    for (const auto& entry : attributes_)
+    std::string_view entry;
+    for (auto cursor = attributes_->entries.Entries(); cursor.Next(entry);)
         if (SameNameAscii(name, EntryName(entry))) return Widen(EntryValue(entry));
     return {};
 }
 
 void TxdataNode::SetAttribute(std::u16string_view name, std::u16string_view value) {
+    Attributes& store = AttributeStore();
     if (wide_) {
-        auto it = std::find_if(wideAttributes_.begin(), wideAttributes_.end(),
-                               [&](const TWideAttribute& a) { return a.name == name; });
-        if (it == wideAttributes_.end()) {
-            if (!value.empty()) wideAttributes_.push_back({std::u16string(name), std::u16string(value)});
+        auto& list = store.wide;
+        auto it = std::find_if(list.begin(), list.end(), [&](const TWideAttribute& a) { return a.name == name; });
+        if (it == list.end()) {
+            if (!value.empty()) list.push_back({std::u16string(name), std::u16string(value)});
         } else if (value.empty()) {
-            wideAttributes_.erase(it);
+            list.erase(it);
         } else {
             it->value = value;
         }
         return;
     }
-    auto it = std::find_if(attributes_.begin(), attributes_.end(),
-                           [&](const std::string& e) { return SameNameAscii(name, EntryName(e)); });
-    if (it == attributes_.end()) {
-        if (!value.empty()) attributes_.push_back(MakeEntry(Narrow(name), Narrow(value)));
+    auto& entries = store.entries;
+    size_t index = 0;
+    std::string_view entry;
+    for (auto cursor = entries.Entries(); cursor.Next(entry); ++index)
+        if (SameNameAscii(name, EntryName(entry))) break;
+    if (index == entries.Count()) {
+        if (!value.empty()) entries.AppendEntry(Narrow(name), Narrow(value));
     } else if (value.empty()) {
-        attributes_.erase(it);
+        entries.Erase(index);
     } else {
-        *it = MakeEntry(Narrow(name), Narrow(value));
+        entries.Replace(index, Narrow(name), Narrow(value));
     }
 }
 
 void TxdataNode::AddAttribute(std::u16string_view name, std::u16string_view value) {
-    if (wide_) wideAttributes_.push_back({std::u16string(name), std::u16string(value)});
-    else attributes_.push_back(MakeEntry(Narrow(name), Narrow(value)));
+    if (wide_) AttributeStore().wide.push_back({std::u16string(name), std::u16string(value)});
+    else AttributeStore().entries.AppendEntry(Narrow(name), Narrow(value));
 }
 
 void TxdataNode::AddAttributeBytes(std::string_view name, std::string_view value) {
-    if (wide_) wideAttributes_.push_back({Widen(name), Widen(value)});
-    else attributes_.push_back(MakeEntry(name, value));
+    if (wide_) AttributeStore().wide.push_back({Widen(name), Widen(value)});
+    else AttributeStore().entries.AppendEntry(name, value);
 }
 
 void TxdataNode::ClearAttributes() {
-    attributes_.clear();
-    wideAttributes_.clear();
+    if (!attributes_) return;
+    attributes_->entries.Clear();
+    attributes_->wide.clear();
 }
 
 TxdataDocument* TxdataNode::OwnerDocument() {
@@ -217,7 +240,7 @@ std::u16string TxdataNode::EscapedText() const {
 std::u16string TxdataNode::Text() const {
     // Most elements hold exactly one piece; answer it without building a new string twice.
     if (children_.size() == 1 && !children_[0]->IsNode() && children_[0]->Kind() != kXdataComment)
-        return children_[0]->StoredText();
+        return std::u16string(children_[0]->StoredText());
     std::u16string out;
     for (const auto& child : children_)
         if (!child->IsNode() && child->Kind() != kXdataComment) out += child->StoredText();
@@ -243,16 +266,19 @@ int32_t TxdataNode::AsInteger() const {
     return StrToInt(Trim(Text()));
 }
 
-void TxdataNode::ReplaceContent(std::u16string text, uint8_t kind) {
+void TxdataNode::ReplaceContent(std::u16string_view text, uint8_t kind) {
     Clear();
-    children_.push_back(std::make_unique<TxdataValue>(std::move(text), kind));
+    children_.push_back(std::make_unique<TxdataValue>(text, kind));
     kind_ = kind;
 }
 
 void TxdataNode::SetUtf8Text(std::string_view utf8) { ReplaceContent(Utf8ToUtf16(utf8), kXdataText); }
 void TxdataNode::SetCData(std::u16string_view text) { ReplaceContent(std::u16string(text), kXdataCData); }
 void TxdataNode::SetDateTime(TDateTime value) { ReplaceContent(DateTimeText(value), kXdataDateTime); }
-void TxdataNode::AppendXmlText(std::u16string_view xml) { ReplaceContent(xml_entities::DecodeText(xml), kXdataText); }
+void TxdataNode::AppendXmlText(std::u16string_view xml) {
+    const std::u16string decoded = xml_entities::DecodeText(xml);  // before Clear: it may raise
+    ReplaceContent(decoded, kXdataText);
+}
 void TxdataNode::SetText(std::u16string_view text) { ReplaceContent(std::u16string(text), kXdataText); }
 void TxdataNode::SetFloat(double value) { ReplaceContent(FloatText(value), kXdataFloat); }
 void TxdataNode::SetInteger(int32_t value) { ReplaceContent(Widen(std::to_string(value)), kXdataInteger); }

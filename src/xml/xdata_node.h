@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xml/packed_entries.h"
 #include "xml/xdata_value.h"
 
 namespace tessel {
@@ -52,12 +53,16 @@ public:
     TxdataNode* AddChild(std::unique_ptr<TxdataNode> node);
     // Appends a content piece; the node's kind follows the piece's (or becomes 7 on a mix).
     TxdataValue* AddValue(std::unique_ptr<TxdataValue> piece);
-    TxdataValue* AddValue(std::u16string text, uint8_t kind);
+    TxdataValue* AddValue(std::u16string_view text, uint8_t kind);
+    TxdataValue* AddValue(std::string_view bytes, uint8_t kind);
     // Takes this node out of its parent's children; the caller owns it. Null when it has no parent.
     std::unique_ptr<TxdataNode> Detach();
 
     // Attributes.
-    size_t AttributeCount() const { return wide_ ? wideAttributes_.size() : attributes_.size(); }
+    size_t AttributeCount() const {
+        if (!attributes_) return 0;
+        return wide_ ? attributes_->wide.size() : attributes_->entries.Count();
+    }
     // The attribute entry as stored (8-bit mode) or rendered (wide mode): name="value".
     std::u16string AttributeEntry(size_t index) const;
     std::u16string GetAttribute(std::u16string_view name) const;
@@ -109,20 +114,29 @@ public:
 
     // For the tree builder: appends an 8-bit attribute entry name="value" without conversions.
     void AddAttributeBytes(std::string_view name, std::string_view value);
-    const std::vector<std::string>& AttributeEntries() const { return attributes_; }
-    const std::vector<TWideAttribute>& WideAttributes() const { return wideAttributes_; }
+    // The 8-bit entries as stored (empty in wide mode) and the wide attributes (empty otherwise).
+    const xml_detail::PackedEntries& AttributeEntries() const;
+    const std::vector<TWideAttribute>& WideAttributes() const;
 
 private:
-    void ReplaceContent(std::u16string text, uint8_t kind);
+    void ReplaceContent(std::u16string_view text, uint8_t kind);
     void RequireKind(uint8_t kind) const;
     TxdataNode* FindChild(std::u16string_view segment) const;
 
+    // Made on the first attribute: most elements of a feed have none.
+    struct Attributes {
+        xml_detail::PackedEntries entries;
+        std::vector<TWideAttribute> wide;
+        static void* operator new(std::size_t size) { return xml_detail::AllocateNodeMemory(size); }
+        static void operator delete(void* block, std::size_t size) noexcept { xml_detail::FreeNodeMemory(block, size); }
+    };
+    Attributes& AttributeStore();
+
+    bool wide_ = false;
     std::u16string name_;
     TxdataNode* parent_ = nullptr;
-    std::vector<std::unique_ptr<TxdataValue>> children_;
-    std::vector<std::string> attributes_;
-    std::vector<TWideAttribute> wideAttributes_;
-    bool wide_ = false;
+    std::vector<std::unique_ptr<TxdataValue>, xml_detail::PoolAllocator<std::unique_ptr<TxdataValue>>> children_;
+    std::unique_ptr<Attributes> attributes_;
 };
 
 }  // namespace tessel

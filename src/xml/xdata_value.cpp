@@ -6,6 +6,7 @@
 #include "base/errors.h"
 #include "base/strict_int.h"
 #include "base/text.h"
+#include "xml/node_pool.h"
 #include "xml/xml_entities.h"
 
 namespace tessel {
@@ -35,23 +36,32 @@ TDateTime ParseDateTimeOrZero(std::u16string_view text) {
     return TryParseDateTimeText(Trim(Narrow(text)), value) ? value : 0;
 }
 
-std::string TxdataValue::Utf8Text() const { return Utf16ToUtf8(text_); }
-std::u16string TxdataValue::RawText() const { return text_; }
-TDateTime TxdataValue::AsDateTime() const { return ParseDateTimeOrZero(text_); }
+TxdataValue::TxdataValue(std::string_view bytes, uint8_t kind) : text_(bytes.size(), u'\0'), kind_(kind) {
+    for (size_t i = 0; i < bytes.size(); ++i) text_[i] = static_cast<unsigned char>(bytes[i]);
+}
+
+void* TxdataValue::operator new(std::size_t size) { return xml_detail::AllocateNodeMemory(size); }
+
+void TxdataValue::operator delete(void* block, std::size_t size) noexcept { xml_detail::FreeNodeMemory(block, size); }
+
+std::string TxdataValue::Utf8Text() const { return Utf16ToUtf8(StoredText()); }
+std::u16string TxdataValue::RawText() const { return std::u16string(StoredText()); }
+TDateTime TxdataValue::AsDateTime() const { return ParseDateTimeOrZero(StoredText()); }
 
 std::u16string TxdataValue::EscapedText() const {
     std::u16string out;
     out.reserve(text_.size());
-    xml_entities::AppendEscaped(out, text_);
+    xml_entities::AppendEscaped(out, StoredText());
     return out;
 }
 
-std::u16string TxdataValue::Text() const { return text_; }
-double TxdataValue::AsFloat() const { return ParseFloatText(text_); }
-int32_t TxdataValue::AsInteger() const { return StrToInt(Trim(text_)); }
+std::u16string TxdataValue::Text() const { return std::u16string(StoredText()); }
+double TxdataValue::AsFloat() const { return ParseFloatText(StoredText()); }
+int32_t TxdataValue::AsInteger() const { return StrToInt(Trim(StoredText())); }
 
 void TxdataValue::SetUtf8Text(std::string_view utf8) {
-    text_ = Utf8ToUtf16(utf8);
+    const std::u16string text = Utf8ToUtf16(utf8);
+    text_.assign(text.data(), text.size());
     kind_ = kXdataText;
 }
 
@@ -61,11 +71,15 @@ void TxdataValue::SetCData(std::u16string_view text) {
 }
 
 void TxdataValue::SetDateTime(TDateTime value) {
-    text_ = DateTimeText(value);
+    const std::u16string text = DateTimeText(value);
+    text_.assign(text.data(), text.size());
     kind_ = kXdataDateTime;
 }
 
-void TxdataValue::AppendXmlText(std::u16string_view xml) { text_ += xml_entities::DecodeText(xml); }
+void TxdataValue::AppendXmlText(std::u16string_view xml) {
+    const std::u16string decoded = xml_entities::DecodeText(xml);
+    text_.append(decoded.data(), decoded.size());
+}
 
 void TxdataValue::SetText(std::u16string_view text) {
     text_ = text;
@@ -73,12 +87,14 @@ void TxdataValue::SetText(std::u16string_view text) {
 }
 
 void TxdataValue::SetFloat(double value) {
-    text_ = FloatText(value);
+    const std::u16string text = FloatText(value);
+    text_.assign(text.data(), text.size());
     kind_ = kXdataFloat;
 }
 
 void TxdataValue::SetInteger(int32_t value) {
-    text_ = Widen(std::to_string(value));
+    const std::u16string text = Widen(std::to_string(value));
+    text_.assign(text.data(), text.size());
     kind_ = kXdataInteger;
 }
 
@@ -86,8 +102,8 @@ std::u16string TxdataValue::XmlText() const { return WrittenForm(); }
 
 std::u16string TxdataValue::WrittenForm() const {
     switch (kind_) {
-        case kXdataCData: return u"<![CDATA[" + text_ + u"]]>";
-        case kXdataComment: return u"<!--" + text_ + u"-->";
+        case kXdataCData: return u"<![CDATA[" + std::u16string(StoredText()) + u"]]>";
+        case kXdataComment: return u"<!--" + std::u16string(StoredText()) + u"-->";
         default: return EscapedText();
     }
 }

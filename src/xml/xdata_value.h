@@ -1,11 +1,13 @@
 #pragma once
 // One piece of XML content: a wide text and the kind of content it came from or was set as.
 // Element nodes (TxdataNode) derive from it and use the kind for the node as a whole.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "base/date_time.h"
+#include "xml/node_pool.h"
 
 namespace tessel {
 
@@ -24,7 +26,9 @@ enum TxdataKind : uint8_t {
 class TxdataValue {
 public:
     TxdataValue() = default;
-    TxdataValue(std::u16string text, uint8_t kind) : text_(std::move(text)), kind_(kind) {}
+    TxdataValue(std::u16string_view text, uint8_t kind) : text_(text), kind_(kind) {}
+    // From 8-bit text through the system code page: byte b becomes unit b.
+    TxdataValue(std::string_view bytes, uint8_t kind);
     virtual ~TxdataValue() = default;
     TxdataValue(const TxdataValue&) = delete;
     TxdataValue& operator=(const TxdataValue&) = delete;
@@ -53,15 +57,19 @@ public:
     virtual std::u16string WrittenForm() const;
     virtual void Clear();
 
+    // Nodes and pieces come from a pool of fixed-size blocks (node_pool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
     bool IsNode() const { return isNode_; }
     // The piece's own text, without copying.
-    const std::u16string& StoredText() const { return text_; }
+    std::u16string_view StoredText() const { return {text_.data(), text_.size()}; }
 
 protected:
     struct NodeTag {};
     explicit TxdataValue(NodeTag) : isNode_(true) {}
 
-    std::u16string text_;
+    xml_detail::PooledU16String text_;
     uint8_t kind_ = kXdataParsedText;
 
 private:

@@ -35,17 +35,22 @@ inline constexpr size_t kMaxElementDepth = 1000;
 inline std::u16string WideText(std::string_view bytes) { return Widen(bytes); }
 inline std::u16string WideText(std::u16string_view text) { return std::u16string(text); }
 
+// A text piece with its references decoded; most texts have none and are copied once.
 template <class CharT>
-std::u16string DecodedText(std::basic_string_view<CharT> token) {
-    if (token.find(CharT('&')) == token.npos) return WideText(token);
-    return WideText(xml_entities::DecodeText(token));
+void AddDecodedText(TxdataNode& node, std::basic_string_view<CharT> token) {
+    if (token.find(CharT('&')) == token.npos) {
+        node.AddValue(token, kXdataParsedText);
+    } else {
+        const std::basic_string<CharT> decoded = xml_entities::DecodeText(token);
+        node.AddValue(std::basic_string_view<CharT>(decoded), kXdataParsedText);
+    }
 }
 
 template <class CharT>
 void AddParsedAttribute(TxdataNode& node, std::basic_string_view<CharT> token) {
     const AttributeParts<CharT> parts = SplitAttribute(token);
-    if constexpr (sizeof(CharT) == 1) node.AddAttributeBytes(parts.name, parts.value);
-    else node.AddAttribute(parts.name, parts.value);
+    if constexpr (sizeof(CharT) == 1) node.AddAttributeBytes(parts.name, parts.Value());
+    else node.AddAttribute(parts.name, parts.Value());
 }
 
 template <class CharT>
@@ -63,7 +68,7 @@ void IncludeInto(const Tokenizer<CharT>& tokenizer, TxdataNode& parent, const Bu
     for (const auto& token : tokenizer.Attributes()) {
         const AttributeParts<CharT> parts = SplitAttribute(token);
         if (parts.name.size() == 4 && WideText(parts.name) == u"href") {
-            href = WideText(std::basic_string_view<CharT>(parts.value));
+            href = WideText(parts.Value());
             break;
         }
     }
@@ -101,13 +106,13 @@ void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildCo
         TxdataNode& current = *open.back();
         switch (tokenizer.Type()) {
             case TxmlItem::CData:
-                current.AddValue(WideText(tokenizer.Token()), kXdataCData);
+                current.AddValue(tokenizer.Token(), kXdataCData);
                 break;
             case TxmlItem::Comment:
-                current.AddValue(WideText(tokenizer.Token()), kXdataComment);
+                current.AddValue(tokenizer.Token(), kXdataComment);
                 break;
             case TxmlItem::Text:
-                current.AddValue(DecodedText(tokenizer.Token()), kXdataParsedText);
+                AddDecodedText(current, tokenizer.Token());
                 break;
             case TxmlItem::ElementStart: {
                 if (IsIncludeName(tokenizer.Name())) {
@@ -143,7 +148,7 @@ void BuildTopLevel(Tokenizer<CharT>& tokenizer, TxdataNode& node, const BuildCon
     while (tokenizer.NextItem()) {
         switch (tokenizer.Type()) {
             case TxmlItem::Comment:
-                node.AddValue(WideText(tokenizer.Token()), kXdataComment);
+                node.AddValue(tokenizer.Token(), kXdataComment);
                 break;
             case TxmlItem::ElementStart:
                 ReadElement(tokenizer, node, context);

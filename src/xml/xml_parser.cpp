@@ -59,7 +59,7 @@ public:
     void Attribute(size_t index, std::u16string& name, std::u16string& value) const override {
         const auto parts = xml_detail::SplitAttribute(tokenizer_.Attributes()[index]);
         name = xml_detail::WideText(parts.name);
-        value = xml_detail::WideText(std::basic_string_view<CharT>(parts.value));
+        value = xml_detail::WideText(parts.Value());
     }
     int Line() const override { return tokenizer_.Line(); }
     int Column() const override { return tokenizer_.Column(); }

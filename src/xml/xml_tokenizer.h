@@ -340,16 +340,21 @@ bool Tokenizer<CharT>::NextItem() {
 template <class CharT>
 struct AttributeParts {
     std::basic_string_view<CharT> name;
-    std::basic_string<CharT> value;
+    std::basic_string_view<CharT> raw;   // the value as written, quotes removed
+    std::basic_string<CharT> decoded;    // set only when the value held an escaped quote
+    bool isDecoded = false;
+    std::basic_string_view<CharT> Value() const { return isDecoded ? std::basic_string_view<CharT>(decoded) : raw; }
 };
 
 template <class CharT>
 AttributeParts<CharT> SplitAttribute(std::basic_string_view<CharT> token) {
     const size_t eq = token.find(CharT('='));
     constexpr bool wide = CharClasses<CharT>::kStripsSingleQuotes;
+    AttributeParts<CharT> parts;
     if (eq == token.npos) {
         if (wide) throw EError("Invalid attribute format");
-        return {token, {}};
+        parts.name = token;
+        return parts;
     }
     std::basic_string_view<CharT> value = token.substr(eq + 1);
     while (!value.empty() && static_cast<std::make_unsigned_t<CharT>>(value.front()) <= ' ') value.remove_prefix(1);
@@ -358,9 +363,12 @@ AttributeParts<CharT> SplitAttribute(std::basic_string_view<CharT> token) {
     if (value.size() >= 2 && value.front() == value.back() &&
         (value.front() == CharT('"') || (wide && value.front() == CharT('\''))))
         value = value.substr(1, value.size() - 2);
-    AttributeParts<CharT> parts{token.substr(0, eq), {}};
-    if (xml_entities::HoldsQuoteReference(value)) parts.value = xml_entities::DecodeQuotedValue(value);
-    else parts.value.assign(value);
+    parts.name = token.substr(0, eq);
+    parts.raw = value;
+    if (xml_entities::HoldsQuoteReference(value)) {
+        parts.decoded = xml_entities::DecodeQuotedValue(value);
+        parts.isDecoded = true;
+    }
     return parts;
 }
 

@@ -61,7 +61,8 @@ void AppendOpenTag(std::string& out, const TxdataNode& node) {
             AppendNarrow(out, attribute.Rendered());
         }
     } else {
-        for (const auto& entry : node.AttributeEntries()) {
+        std::string_view entry;
+        for (auto cursor = node.AttributeEntries().Entries(); cursor.Next(entry);) {
             out.push_back(' ');
             AppendEntry(out, entry);
         }
@@ -77,7 +78,7 @@ void AppendOpenTag(std::u16string& out, const TxdataNode& node) {
             out += node.WideAttributes()[i].Rendered();
         } else {
             std::string entry;
-            AppendEntry(entry, node.AttributeEntries()[i]);
+            AppendEntry(entry, node.AttributeEntries().At(i));
             out += Widen(entry);
         }
     }

@@ -1,0 +1,31 @@
+#pragma once
+// Memory for tree nodes and content pieces. A parsed feed makes and frees hundreds of thousands
+// of these small objects; taking them from per-thread free lists of fixed-size blocks keeps the
+// general allocator out of the hot loops. The blocks are reused, never returned to the system,
+// so the pool holds the peak size of the trees a thread has built. Sanitizer builds use the
+// general allocator, so that a use after free is still caught.
+#include <cstddef>
+#include <string>
+
+namespace tessel::xml_detail {
+
+void* AllocateNodeMemory(std::size_t size);
+void FreeNodeMemory(void* block, std::size_t size) noexcept;
+
+// The same pool for the containers inside a tree: child lists, attribute buffers, piece texts.
+template <class T>
+struct PoolAllocator {
+    using value_type = T;
+    PoolAllocator() = default;
+    template <class U>
+    PoolAllocator(const PoolAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) { return static_cast<T*>(AllocateNodeMemory(n * sizeof(T))); }
+    void deallocate(T* block, std::size_t n) noexcept { FreeNodeMemory(block, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const PoolAllocator<U>&) const noexcept { return true; }
+};
+
+using PooledU16String = std::basic_string<char16_t, std::char_traits<char16_t>, PoolAllocator<char16_t>>;
+using PooledBytes = std::basic_string<char, std::char_traits<char>, PoolAllocator<char>>;
+
+}  // namespace tessel::xml_detail
