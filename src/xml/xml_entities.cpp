@@ -1,7 +1,8 @@
 #include "xml/xml_entities.h"
 
+#include <type_traits>
+
 #include "base/errors.h"
-#include "base/text.h"
 
 namespace tessel::xml_entities {
 

@@ -23,10 +23,11 @@ namespace tessel::xml_detail {
 template <class CharT>
 struct CharClasses;
 
+// The UTF-16 tokenizer also differs in its attributes: it removes single quotes as well as
+// double ones, and refuses an attribute without a value.
 template <>
 struct CharClasses<char> {
     static uint8_t Of(char c) { return xml_chars::kByteClass[static_cast<unsigned char>(c)]; }
-    // Both quote kinds count: the 8-bit builder removes double quotes only, so single ones stay.
     static constexpr bool kStripsSingleQuotes = false;
 };
 
