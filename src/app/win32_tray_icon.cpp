@@ -46,7 +46,7 @@ private:
     bool running_ = false;
 };
 
-TTrayIcon::TTrayIcon(ITrayOwner& owner) : owner_(owner), timer_(std::make_unique<TimerWindow>(*this)) {
+TTrayIcon::TTrayIcon(ITrayOwner* owner) : owner_(owner), timer_(std::make_unique<TimerWindow>(*this)) {
     icon_ = LoadIconW(GetModuleHandleW(nullptr), L"AICON");
     if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
 }
@@ -84,14 +84,15 @@ void TTrayIcon::ShowBalloon(const std::u16string& text, const std::u16string& ti
 }
 
 void TTrayIcon::HandleMessage(LPARAM lp) {
+    if (!owner_) return;
     switch (LOWORD(lp)) {
     case WM_RBUTTONUP:
         hover_.OnClick();
-        owner_.ShowPopupMenu();
+        owner_->ShowPopupMenu();
         break;
     case WM_LBUTTONDOWN:
         hover_.OnClick();
-        owner_.RestoreWindows();
+        owner_->RestoreWindows();
         break;
     case WM_MOUSEMOVE:
         StartHover();
@@ -102,7 +103,7 @@ void TTrayIcon::HandleMessage(LPARAM lp) {
 }
 
 void TTrayIcon::StartHover() {
-    if (timer_->Running() || !hover_.OnMouseMove(owner_.Syncing())) return;
+    if (!owner_ || timer_->Running() || !hover_.OnMouseMove(owner_->Syncing())) return;
     POINT cursor{};
     GetCursorPos(&cursor);
     hoverRect_ = RECT{};
@@ -119,7 +120,7 @@ void TTrayIcon::HoverTick() {
     case TrayHover::Tick::Left:
         return;
     case TrayHover::Tick::ShowBalloon:
-        ShowBalloon(owner_.TodayText(), owner_.TodayTitle(), 2);
+        ShowBalloon(owner_->TodayText(), owner_->TodayTitle(), 2);
         break;
     case TrayHover::Tick::KeepPolling:
         break;

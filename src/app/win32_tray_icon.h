@@ -18,12 +18,14 @@ class TTrayIcon final : public IBalloonSink {
 public:
     static constexpr UINT kCallbackMessage = 0x3402;
 
-    explicit TTrayIcon(ITrayOwner& owner);
+    // The owner (the main window) is made after the icon; until SetOwner the icon ignores clicks.
+    explicit TTrayIcon(ITrayOwner* owner = nullptr);
     ~TTrayIcon() override;
     TTrayIcon(const TTrayIcon&) = delete;
     TTrayIcon& operator=(const TTrayIcon&) = delete;
 
     // NIM_ADD with the main window as the callback window; false when the shell refused.
+    void SetOwner(ITrayOwner* owner) { owner_ = owner; }
     bool AddIcon(HWND window);
     // NIM_DELETE; safe to call twice.
     void DeleteIcon();
@@ -43,7 +45,7 @@ private:
     void StartHover();
     void HoverTick();
 
-    ITrayOwner& owner_;
+    ITrayOwner* owner_;
     NOTIFYICONDATAW data_{};
     HICON icon_ = nullptr;  // a shared resource icon: LoadIcon's handles are not destroyed
     bool added_ = false;

@@ -39,7 +39,7 @@ TEST(Win32TrayIconTest, AddFillsTheVersionThreeRecordAndDeleteRemovesIt) {
     FakeOwner owner;
     TestWindow window;
     ASSERT_NE(window.hwnd, nullptr);
-    TTrayIcon tray(owner);
+    TTrayIcon tray(&owner);
     ASSERT_TRUE(tray.AddIcon(window.hwnd));
     const NOTIFYICONDATAW& data = tray.TrayData();
     EXPECT_EQ(data.cbSize, NOTIFYICONDATAW_V3_SIZE);
@@ -61,7 +61,7 @@ TEST(Win32TrayIconTest, AddFillsTheVersionThreeRecordAndDeleteRemovesIt) {
 TEST(Win32TrayIconTest, BalloonTextsAreCutToTheirFields) {
     FakeOwner owner;
     TestWindow window;
-    TTrayIcon tray(owner);
+    TTrayIcon tray(&owner);
     ASSERT_TRUE(tray.AddIcon(window.hwnd));
     tray.ShowBalloon(std::u16string(400, u'e'), std::u16string(100, u't'), 50);
     const NOTIFYICONDATAW& data = tray.TrayData();
@@ -75,7 +75,7 @@ TEST(Win32TrayIconTest, BalloonTextsAreCutToTheirFields) {
 TEST(Win32TrayIconTest, ClicksReachTheOwnerAndSuppressTheHoverBalloon) {
     FakeOwner owner;
     TestWindow window;
-    TTrayIcon tray(owner);
+    TTrayIcon tray(&owner);
     ASSERT_TRUE(tray.AddIcon(window.hwnd));
     tray.HandleMessage(WM_RBUTTONUP);
     EXPECT_EQ(owner.popups, 1);

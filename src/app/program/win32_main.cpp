@@ -1,0 +1,132 @@
+// tessel.exe: creates the process-wide objects in their order, the main window, and runs the
+// message loop; the rest of start-up runs when the loop first becomes idle. The objects are
+// destroyed in the reverse order after the main window, and the settings store's destruction
+// writes profile.xml.
+#include <windows.h>
+
+#include <memory>
+
+#include "app/app_folder.h"
+#include "app/profile.h"
+#include "app/service_hosts.h"
+#include "app/win32_drawing.h"
+#include "app/win32_main_form.h"
+#include "app/win32_tray_icon.h"
+#include "base/clock.h"
+#include "base/date_time.h"
+#include "base/file_io.h"
+#include "calendar/account.h"
+#include "calendar/balloon_sink.h"
+#include "calendar/calendar.h"
+#include "calendar/http.h"
+#include "calendar/locale_format.h"
+#include "ui/skin.h"
+#include "ui/theme.h"
+#include "win32/win32_window.h"
+
+namespace tessel {
+namespace {
+
+// The client is made before the tray icon, as the start-up order has it, but reminds through it.
+class DeferredBalloons final : public IBalloonSink {
+public:
+    void ShowBalloon(const std::u16string& text, const std::u16string& title, int timeoutTenths) override {
+        if (target) target->ShowBalloon(text, title, timeoutTenths);
+    }
+    IBalloonSink* target = nullptr;
+};
+
+// Tests and demos fix "now" with TESSEL_NOW="yyyy-mm-dd hh:nn:ss"; the clock then runs on from
+// that moment at the real pace. Without it the program uses the machine's clock.
+class StartedClock final : public IClock {
+public:
+    explicit StartedClock(TDateTime start) : start_(start), ticks_(GetTickCount64()) {}
+    TDateTime Now() const override { return start_ + double(GetTickCount64() - ticks_) / kMSecsPerDay; }
+
+private:
+    TDateTime start_;
+    ULONGLONG ticks_;
+};
+
+std::unique_ptr<IClock> MakeClock() {
+    wchar_t buffer[64];
+    const DWORD n = GetEnvironmentVariableW(L"TESSEL_NOW", buffer, 64);
+    TDateTime start = 0;
+    if (n > 0 && n < 64) {
+        std::string text;
+        for (DWORD i = 0; i < n; ++i) text.push_back(char(buffer[i]));
+        if (TryParseDateTimeText(text, start)) return std::make_unique<StartedClock>(start);
+    }
+    return std::make_unique<SystemClock>();
+}
+
+// The main window is created and run inside the objects' lifetime.
+struct ProcessObjects {
+    ProcessObjects()
+        : Clock(MakeClock()), Locale(CreateSystemLocaleFormat()), Profile(LoadedProfile()),
+          Account(nullptr), Hosts(ReadServiceHosts(Profile->Doc)),
+          Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts) {
+        InitWideDrawing();
+        Account.SetClient(&Calendar);
+        Balloons.target = &Tray;
+    }
+
+    // The hosts are settings the client needs at construction, so the settings are read once
+    // here; the main window reads them again as it starts.
+    static std::unique_ptr<TProfile> LoadedProfile() {
+        auto profile = std::make_unique<TProfile>();
+        EnsureProfileFile(AppFolder());
+        try {
+            profile->Load();
+        } catch (...) {
+            win32::ShowCurrentException(nullptr);
+        }
+        return profile;
+    }
+
+    std::unique_ptr<IClock> Clock;
+    std::unique_ptr<ILocaleFormat> Locale;
+    DeferredBalloons Balloons;
+    std::unique_ptr<TProfile> Profile;  // 1
+    TAccount Account;                   // 2
+    ServiceHosts Hosts;
+    THttp Http;                         // 3
+    TCalendar Calendar;                 // 4
+    TTheme Theme;                       // 5
+    TSkin MainSkin;                     // 7
+    TTrayIcon Tray;                     // 8
+    TSkin EventSkin;                    // 9
+};
+
+int Run() {
+    SetAppFolder(ExecutableFolder());
+    ProcessObjects objects;
+    TMainFm form(MainFormServices{*objects.Profile, objects.Account, objects.Calendar, objects.Theme,
+                                  objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts});
+    objects.Tray.SetOwner(&form);
+    if (!form.FormCreate()) return 1;
+
+    MSG msg;
+    for (;;) {
+        // The deferred start runs the first time the queue is empty, after the first paint.
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) form.DeferredStart();
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    objects.Tray.SetOwner(nullptr);
+    return 0;
+}
+
+}  // namespace
+}  // namespace tessel
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    try {
+        return tessel::Run();
+    } catch (...) {
+        tessel::win32::ShowCurrentException(nullptr);
+        return 1;
+    }
+}

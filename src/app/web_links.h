@@ -1,0 +1,19 @@
+#pragma once
+// Addresses the program opens in the browser: the web calendar, signed in through the accounts
+// host, and the maker's pages.
+#include <string>
+
+namespace tessel {
+
+struct ServiceHosts;
+
+// https://ACCOUNTS/accounts/ServiceLoginAuth?continue=http://SERVICE/calendar&service=mail
+//   &Email=USER&Passwd=PASSWORD&null=Sign+in
+// The name and the password are percent-encoded, so a password holding "&", "#", "+" or a blank
+// still signs in.
+std::string WebCalendarSignInUrl(const ServiceHosts& hosts, const std::string& user, const std::string& password);
+
+// http://MAKER/PAGE
+std::string MakerPageUrl(const ServiceHosts& hosts, const std::string& page);
+
+}  // namespace tessel
