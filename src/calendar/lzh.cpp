@@ -53,6 +53,9 @@ constexpr PositionCode MakePositionCode() {
 }
 
 constexpr PositionCode kPositionCode = MakePositionCode();
+static_assert(kPositionCode.code[1] == 0x20 && kPositionCode.code[4] == 0x50 && kPositionCode.code[5] == 0x58 &&
+                  kPositionCode.code[12] == 0x90 && kPositionCode.code[24] == 0xC0 && kPositionCode.code[48] == 0xF0,
+              "the first code of each length, as existing files use them");
 static_assert(kPositionCode.code[63] == 0xFF && kPositionCode.lengthOfByte[0xFF] == 8,
               "the position code must fill the byte range exactly");
 
