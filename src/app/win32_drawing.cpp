@@ -51,6 +51,8 @@ bool DrawLabelText(HDC dc, const TLabelLook& look, RECT& rect, UINT flags, std::
     if (!WideDrawing()) return false;
     const std::u16string t = LabelTextToDraw(text, flags, look);
     const UINT drawFlags = LabelDrawFlags(flags, look);
+    // An opaque text background would wipe out the shadow drawn just before.
+    SetBkMode(dc, TRANSPARENT);
     if (look.Enabled) {
         if (LabelNeedsShadow(look)) {
             RECT shadow = rect;

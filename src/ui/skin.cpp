@@ -1,5 +1,6 @@
 #include "ui/skin.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/strict_int.h"
@@ -25,6 +26,9 @@ void ReadBand(const TxdataNode& root, std::u16string_view element, TSkinBand& ba
     ReadBandValue(*node, u"margin2", band.Margin2);
     band.Horz = node->GetAttribute(u"horz") == u"1";
 }
+
+// Pixels at least half opaque belong to the window; the anti-aliased rim outside goes.
+constexpr uint8_t kShapeAlpha = 128;
 
 }  // namespace
 
@@ -52,6 +56,54 @@ void TSkin::LoadBands(const TxdataNode& root) {
 std::vector<TSkinBlit> TSkin::Plan(int32_t width, int32_t height) const {
     if (image_.Empty()) return {};
     return PlanSkin(Bands(), image_.Width, image_.Height, width, height);
+}
+
+std::vector<TRect> TSkin::Shape(int32_t width, int32_t height) const {
+    const std::vector<TSkinBlit> plan = Plan(width, height);
+    bool anyClear = false;
+    for (size_t i = 3; i < image_.Bgra.size() && !anyClear; i += 4) anyClear = image_.Bgra[i] < kShapeAlpha;
+    if (plan.empty() || !anyClear) return {};
+
+    std::vector<TRect> shape;
+    std::vector<TRect> previousRow;
+    size_t previousStart = 0;  // where the previous row's rectangles begin in shape
+    std::vector<TRect> row;
+    for (int32_t y = 0; y < height; ++y) {
+        row.clear();
+        int32_t runStart = -1;
+        for (int32_t x = 0; x <= width; ++x) {
+            bool solid = false;
+            if (x < width) {
+                solid = true;  // a pixel no piece covers shows the plain colour
+                for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
+                    if (!it->Dest.Contains(x, y)) continue;
+                    int32_t sx = 0, sy = 0;
+                    MapToSource(*it, x, y, sx, sy);
+                    solid = image_.AlphaAt(sx, sy) >= kShapeAlpha;
+                    break;
+                }
+            }
+            if (solid && runStart < 0) runStart = x;
+            if (!solid && runStart >= 0) {
+                row.push_back({runStart, y, x, y + 1});
+                runStart = -1;
+            }
+        }
+        const bool sameRuns = !previousRow.empty() && previousRow.size() == row.size() &&
+                              std::equal(row.begin(), row.end(), previousRow.begin(), [](const TRect& a, const TRect& b) {
+                                  return a.Left == b.Left && a.Right == b.Right;
+                              });
+        if (sameRuns) {
+            for (size_t i = previousStart; i < shape.size(); ++i) shape[i].Bottom = y + 1;
+        } else {
+            previousStart = shape.size();
+            shape.insert(shape.end(), row.begin(), row.end());
+        }
+        previousRow = row;
+    }
+    // A wholly transparent image would make the window vanish: it keeps its rectangle instead.
+    if (shape.empty()) return {};
+    return shape;
 }
 
 void TSkin::SetAttachment(std::unique_ptr<ISkinAttachment> attachment) {

@@ -62,6 +62,11 @@ public:
     // The painting of a width x height window; empty when there is no image (paint PlainColor).
     std::vector<TSkinBlit> Plan(int32_t width, int32_t height) const;
 
+    // The window's shape at width x height: the rectangles (row runs, equal rows merged) where
+    // the painted pixel comes from a part of the image at least half opaque. Empty when every
+    // pixel is, so the window keeps its plain rectangle.
+    std::vector<TRect> Shape(int32_t width, int32_t height) const;
+
     void SetAttachment(std::unique_ptr<ISkinAttachment> attachment);
     bool Applied() const { return attachment_ != nullptr; }
 

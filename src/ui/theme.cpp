@@ -74,6 +74,7 @@ void TTheme::LoadBackground() {
     const PngImage decoded = DecodePng(ReadFileBytes(path));
     TThemeImage flat;
     flat.Bgra = FlattenOnWhite(decoded);
+    for (size_t i = 3; i < flat.Bgra.size(); i += 4) flat.Bgra[i] = decoded.rgba[i];
     flat.Width = decoded.width;
     flat.Height = decoded.height;
     Background = std::move(flat);

@@ -28,8 +28,9 @@ struct TCalFont {
     bool operator==(const TCalFont&) const = default;
 };
 
-// The decoded background, flattened onto white: Width * Height pixels of 4 bytes B, G, R, 255,
-// rows top to bottom (a 32-bit top-down DIB's layout). Empty when the theme has no image.
+// The decoded background, flattened onto white: Width * Height pixels of 4 bytes B, G, R and the
+// image's own alpha, rows top to bottom (a 32-bit top-down DIB's layout; GDI's copies ignore the
+// fourth byte, the skin's window shape reads it). Empty when the theme has no image.
 struct TThemeImage {
     int32_t Width = 0;
     int32_t Height = 0;
@@ -38,6 +39,7 @@ struct TThemeImage {
     bool Empty() const { return Width <= 0 || Height <= 0; }
     // The pixel as a colour 0x00BBGGRR; (x, y) must lie inside the image.
     TColor PixelAt(int32_t x, int32_t y) const;
+    uint8_t AlphaAt(int32_t x, int32_t y) const { return Bgra[(size_t(y) * size_t(Width) + size_t(x)) * 4 + 3]; }
 };
 
 class TTheme {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "win32/win32_window.h"
 
@@ -158,6 +159,7 @@ public:
 
     void Install() {
         PlaceContent();
+        UpdateShape(TRUE);
         if (skin_.Resizable) CreateGrips();
         SetPropW(form_, kSkinProp, this);
         const auto previous = GetWindowLongPtrW(form_, GWLP_WNDPROC);
@@ -186,6 +188,7 @@ private:
                     break;
                 case WM_SIZE:
                     if (self->skin_.Resizable) self->Layout();
+                    self->UpdateShape(TRUE);
                     break;
                 case WM_NCDESTROY:
                     self->Detach();
@@ -203,7 +206,42 @@ private:
     void Erase(HDC dc) {
         RECT window{};
         GetWindowRect(form_, &window);
+        // A reloaded skin may have another outline; no redraw from inside the erase.
+        UpdateShape(FALSE);
         Paint(skin_, source_, dc, window.right - window.left, window.bottom - window.top);
+    }
+
+    // The window region follows the image's opaque parts (rounded corners), for the current size
+    // and image; a window whose image is opaque everywhere keeps no region.
+    void UpdateShape(BOOL redraw) {
+        RECT window{};
+        GetWindowRect(form_, &window);
+        const int width = window.right - window.left, height = window.bottom - window.top;
+        if (width == shapeWidth_ && height == shapeHeight_ && skin_.ImageVersion() == shapeVersion_) return;
+        shapeWidth_ = width;
+        shapeHeight_ = height;
+        shapeVersion_ = skin_.ImageVersion();
+        const std::vector<TRect> shape = skin_.Shape(width, height);
+        if (shape.empty()) {
+            if (shaped_) SetWindowRgn(form_, nullptr, redraw);
+            shaped_ = false;
+            return;
+        }
+        std::vector<uint8_t> data(sizeof(RGNDATAHEADER) + shape.size() * sizeof(RECT));
+        auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+        header->dwSize = sizeof(RGNDATAHEADER);
+        header->iType = RDH_RECTANGLES;
+        header->nCount = DWORD(shape.size());
+        header->rcBound = {0, 0, width, height};
+        auto* rects = reinterpret_cast<RECT*>(data.data() + sizeof(RGNDATAHEADER));
+        for (size_t i = 0; i < shape.size(); ++i)
+            rects[i] = {shape[i].Left, shape[i].Top, shape[i].Right, shape[i].Bottom};
+        win32::RegionHandle region(
+            ExtCreateRegion(nullptr, DWORD(data.size()), reinterpret_cast<const RGNDATA*>(data.data())));
+        if (region && SetWindowRgn(form_, region.get(), redraw)) {
+            region.release();  // the window owns the region now
+            shaped_ = true;
+        }
     }
 
     void PlaceContent() {
@@ -256,6 +294,8 @@ private:
             RemovePropW(form_, kSavedProcProp);
         }
         RemovePropW(form_, kSkinProp);
+        if (shaped_) SetWindowRgn(form_, nullptr, TRUE);
+        shaped_ = false;
     }
 
     TSkin& skin_;
@@ -265,6 +305,10 @@ private:
     HWND bottomGrip_ = nullptr;
     SourceBitmap source_;
     bool installed_ = false;
+    bool shaped_ = false;
+    int shapeWidth_ = -1;
+    int shapeHeight_ = -1;
+    uint32_t shapeVersion_ = 0;
 };
 
 }  // namespace

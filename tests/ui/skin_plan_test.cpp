@@ -212,6 +212,49 @@ TEST(SkinImage, LoadCopiesTheThemeImageAndPlansFromIt) {
     EXPECT_TRUE(skin.Plan(30, 20).empty());  // nothing to copy from: the window paints PlainColor
 }
 
+// A 6 x 6 image with 2-pixel bands and clear corner pixels, as the shipped frame's rounded
+// corners are. (The centre's one-pixel overlap covers the bands' inner column and row only.)
+TTheme CornerTheme(uint8_t cornerAlpha) {
+    TTheme theme;
+    theme.Doc->LoadFromText(uR"(<t><left len="2"/><right len="2"/><top len="2" margin1="2" margin2="2"/>
+                                <bottom len="2" margin1="2" margin2="2"/></t>)");
+    theme.Background.Width = 6;
+    theme.Background.Height = 6;
+    theme.Background.Bgra.assign(6 * 6 * 4, 0xFF);
+    for (const auto& p : std::vector<std::pair<int, int>>{{0, 0}, {5, 0}, {0, 5}, {5, 5}})
+        theme.Background.Bgra[size_t(p.second * 6 + p.first) * 4 + 3] = cornerAlpha;
+    return theme;
+}
+
+TEST(SkinShape, ClearCornersAreCutAtEverySize) {
+    TSkin skin;
+    skin.Load(CornerTheme(0));
+    const std::vector<TRect> natural = {{1, 0, 5, 1}, {0, 1, 6, 5}, {1, 5, 5, 6}};
+    EXPECT_EQ(skin.Shape(6, 6), natural);
+    // Stretched, the corners stay one pixel and the rows between them merge into one rectangle.
+    const std::vector<TRect> large = {{1, 0, 9, 1}, {0, 1, 10, 6}, {1, 6, 9, 7}};
+    EXPECT_EQ(skin.Shape(10, 7), large);
+}
+
+TEST(SkinShape, HalfOpaquePixelsBelongToTheWindow) {
+    TSkin skin;
+    skin.Load(CornerTheme(128));
+    EXPECT_TRUE(skin.Shape(10, 7).empty());  // nothing cut: no region at all
+    skin.Load(CornerTheme(127));
+    EXPECT_EQ(skin.Shape(10, 7).size(), 3u);
+}
+
+TEST(SkinShape, AWhollyClearImageOrNoImageKeepsTheRectangle) {
+    TTheme theme = CornerTheme(0);
+    for (size_t i = 3; i < theme.Background.Bgra.size(); i += 4) theme.Background.Bgra[i] = 0;
+    TSkin skin;
+    skin.Load(theme);
+    EXPECT_TRUE(skin.Shape(10, 7).empty());
+    theme.Background = TThemeImage();
+    skin.Load(theme);
+    EXPECT_TRUE(skin.Shape(10, 7).empty());
+}
+
 // The theme that ships with the program: every font has a face and a size, the image is there,
 // all four bands are given and fit inside it, and the title band is the image's top.
 TEST(ShippedTheme, LoadsWithEveryFontAndAnImageItsBandsFit) {

@@ -250,7 +250,11 @@ TEST_F(ThemeLoad, BackgroundIsTheDecodedImageFlattenedOntoWhite) {
     ASSERT_FALSE(theme.Background.Empty());
     EXPECT_EQ(theme.Background.Width, decoded.width);
     EXPECT_EQ(theme.Background.Height, decoded.height);
-    EXPECT_EQ(theme.Background.Bgra, FlattenOnWhite(decoded));
+    // Colours flattened onto white; the fourth byte keeps the image's own alpha for the shape.
+    std::vector<uint8_t> expected = FlattenOnWhite(decoded);
+    for (size_t i = 3; i < expected.size(); i += 4) expected[i] = decoded.rgba[i];
+    EXPECT_EQ(theme.Background.Bgra, expected);
+    EXPECT_EQ(theme.Background.AlphaAt(1, 0), decoded.rgba[4 + 3]);
     // PixelAt reads the flattened bytes B, G, R as 0x00BBGGRR.
     const auto& b = theme.Background.Bgra;
     const size_t last = b.size() - 4;
