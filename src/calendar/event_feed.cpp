@@ -1,5 +1,8 @@
 #include "calendar/event_feed.h"
 
+#include <optional>
+#include <vector>
+
 #include "app/colors.h"
 #include "app/dates.h"
 #include "base/text.h"
@@ -15,19 +18,82 @@ std::string Read(const TxdataNode& node, std::u16string_view path) { return Narr
 
 std::string CleanRead(const TxdataNode& node, std::u16string_view path) { return CleanText(Read(node, path)); }
 
+// CleanText(Narrow(raw)) == expected, without building the cleaned text (every link of every
+// entry is asked for its rel). expected holds no character up to the blank.
+bool CleanedEquals(std::u16string_view raw, std::string_view expected) {
+    size_t k = 0;
+    bool ended = false;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const char16_t c = raw[i];
+        if (c == u'\r' && i + 1 < raw.size() && raw[i + 1] == u'\n') {
+            ++i;
+            continue;
+        }
+        if (c == u'\'' || c == u'"') continue;
+        if (c <= u' ') {
+            ended = k > 0;
+            continue;
+        }
+        // A blank between kept characters stays in the cleaned text, and expected has none.
+        if (ended || k >= expected.size() || c != static_cast<unsigned char>(expected[k])) return false;
+        ++k;
+    }
+    return k == expected.size();
+}
+
+// The calendar list read once per parse: each calendar's cleaned feed address and colour text,
+// with the colour value parsed on first use (a bad colour raises only when an event needs it).
+class CalendarColors {
+public:
+    explicit CalendarColors(const TxdataList* calendars) {
+        if (!calendars) return;
+        for (size_t i = 0; i < calendars->Count(); ++i) {
+            const TxdataNode& calendar = *calendars->Node(i);
+            calendars_.push_back({CleanRead(calendar, u"content/src"), CleanRead(calendar, u"gCal:color/value")});
+        }
+    }
+
+    std::string ColorTextOf(std::string_view eventId) const {
+        const Calendar* found = Find(eventId);
+        return found ? found->colorText : kNoCalendar;
+    }
+
+    TColor ColorOf(std::string_view eventId) {
+        Calendar* found = Find(eventId);
+        if (!found) return ParseColor(kNoCalendar);
+        if (!found->color) found->color = ParseColor(found->colorText);
+        return *found->color;
+    }
+
+private:
+    static constexpr char kNoCalendar[] = "$000000";
+
+    struct Calendar {
+        std::string src;
+        std::string colorText;
+        std::optional<TColor> color;
+    };
+
+    Calendar* Find(std::string_view eventId) {
+        return const_cast<Calendar*>(static_cast<const CalendarColors*>(this)->Find(eventId));
+    }
+    const Calendar* Find(std::string_view eventId) const {
+        if (calendars_.empty()) return nullptr;
+        const std::string key = CleanText(eventId);
+        for (const auto& calendar : calendars_)
+            if (!calendar.src.empty() && key.find(calendar.src) != std::string::npos) return &calendar;
+        return nullptr;
+    }
+
+    std::vector<Calendar> calendars_;
+};
+
 }  // namespace
 
 std::unique_ptr<TxdataNode> NewFeedRoot() { return TxdataNode::CreateNamed(u"feed"); }
 
 std::string CalendarColorOf(const TxdataList* calendars, std::string_view eventId) {
-    if (!calendars) return "$000000";
-    const std::string key = CleanText(eventId);
-    for (size_t i = 0; i < calendars->Count(); ++i) {
-        const TxdataNode& calendar = *calendars->Node(i);
-        const std::string src = CleanRead(calendar, u"content/src");
-        if (!src.empty() && key.find(src) != std::string::npos) return CleanRead(calendar, u"gCal:color/value");
-    }
-    return "$000000";
+    return CalendarColors(calendars).ColorTextOf(eventId);
 }
 
 std::string AlternateLinkOf(const TxdataNode& entry) {
@@ -36,7 +102,7 @@ std::string AlternateLinkOf(const TxdataNode& entry) {
         if (!child->IsNode()) continue;
         const auto& link = static_cast<const TxdataNode&>(*child);
         if (!SameTextAscii(link.Name(), u"link")) continue;
-        if (CleanText(Narrow(link.GetAttribute(u"rel"))) == "alternate") return CleanText(Narrow(link.GetAttribute(u"href")));
+        if (CleanedEquals(link.GetAttribute(u"rel"), "alternate")) return CleanText(Narrow(link.GetAttribute(u"href")));
     }
     return {};
 }
@@ -44,10 +110,12 @@ std::string AlternateLinkOf(const TxdataNode& entry) {
 EventList EventsFromEntries(const TxdataList* entries, const TxdataList* calendars) {
     EventList events;
     if (!entries) return events;
+    CalendarColors colors(calendars);
+    events.reserve(entries->Count());
     for (size_t i = 0; i < entries->Count(); ++i) {
         const TxdataNode& entry = *entries->Node(i);
         const std::u16string title = Utf8ToUtf16(CleanRead(entry, u"title"));
-        const TColor color = ParseColor(CalendarColorOf(calendars, Read(entry, u"id")));
+        const TColor color = colors.ColorOf(Read(entry, u"id"));
         const std::string link = AlternateLinkOf(entry);
         for (size_t k = 0; k < entry.ChildCount(); ++k) {
             const TxdataValue* child = entry.Child(k);

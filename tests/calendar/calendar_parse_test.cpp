@@ -104,7 +104,9 @@ TEST_F(CalendarParse, AlternateLinkIsTheFirstExactAlternate) {
     TxdataNode entry;
     entry.LoadFromBytes(
         "<entry><link rel='self' href='http://s'/><link rel='Alternate' href='http://wrong-case'/>"
-        "<link rel=\"alternate\" href=\"http://first\"/><link rel='alternate' href='http://second'/></entry>");
+        "<link rel='alter nate' href='http://inner-blank'/><link rel='alternates' href='http://longer'/>"
+        "<link rel='altern' href='http://shorter'/>"
+        "<link rel=\" alternate\r\n\" href=\" http://first \"/><link rel='alternate' href='http://second'/></entry>");
     EXPECT_EQ(calendar.AlternateLink(entry), "http://first");
     TxdataNode bare;
     bare.LoadFromBytes("<entry><link rel='self' href='http://s'/></entry>");

@@ -91,20 +91,6 @@ TEST_F(CalendarSync, FullRunFetchesSelectedCalendarsWritesCacheAndSorts) {
     EXPECT_EQ(CacheBytes(".xml").find("\n"), CacheBytes(".xml").find("\r\n") + 1) << "lines end in CR LF";
 }
 
-TEST_F(CalendarSync, QueryWindowCrossesTheYearAndCarriesTheZone) {
-    ScriptTwoCalendars();
-    account.SetCalendars({CalendarId("work")});
-    calendar.Sync(EncodeDate(2008, 12, 10));
-    EXPECT_EQ(http.Requests.back().Url,
-              FeedAddress("work") + "?start-min=2008-11-01T00:00:00-07:00&start-max=2009-01-31T23:59:59-07:00");
-
-    calendar.ZoneHours = -8;
-    http.Requests.clear();
-    calendar.Sync(EncodeDate(2009, 1, 20));
-    EXPECT_EQ(http.Requests.back().Url,
-              FeedAddress("work") + "?start-min=2008-12-01T00:00:00+08:00&start-max=2009-02-28T23:59:59+08:00");
-}
-
 TEST_F(CalendarSync, RefusedSignInReportsAndKeepsEverything) {
     const Snapshot before = SyncedOnce();
     http.Answer(kSignInPath, "Error=BadAuthentication\n", 403);
