@@ -1,0 +1,146 @@
+// The questions the month grid and the day hint ask of the event list, over a whole grid of 42
+// days: HasEventsOn for every cell as the grid paints, DayText for every cell as a pointer sweeps
+// it. 10,000 events from a fixed seed, spread over the three months a sync keeps (about 110 a
+// day), sorted as the client sorts them. Beside them, the two stores' load and save as the
+// program runs them at start-up and exit.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/app_folder.h"
+#include "app/profile.h"
+#include "base/date_time.h"
+#include "base/file_io.h"
+#include "calendar/account.h"
+#include "calendar/event.h"
+
+namespace {
+
+using tessel::TDateTime;
+
+constexpr int kEventCount = 10000;
+
+std::string TwoDigits(int value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+// September to November 2009; one in seven events is all-day, the rest last 30 to 180 minutes.
+tessel::EventList MakeEvents(uint32_t seed) {
+    std::mt19937 generator(seed);
+    const TDateTime first = tessel::EncodeDate(2009, 9, 1);
+    const int days = int(tessel::EncodeDate(2009, 12, 1) - first);
+    tessel::EventList events;
+    events.reserve(kEventCount);
+    for (int i = 0; i < kEventCount; ++i) {
+        const TDateTime day = first + int(generator() % uint32_t(days));
+        const tessel::DateParts parts = tessel::DecodeDate(day);
+        const std::string date = std::to_string(parts.year) + "-" + TwoDigits(parts.month) + "-" + TwoDigits(parts.day);
+        tessel::EventItem item;
+        item.Event.Title = u"Event " + std::u16string(1, char16_t(u'A' + i % 26)) + u" of the team calendar";
+        if (generator() % 7 == 0) {
+            item.Key = date;
+            item.Event.AllDay = true;
+            item.Event.StartTime = day;
+            item.Event.EndTime = day + 1;
+        } else {
+            const int hour = 6 + int(generator() % 16);
+            const int minute = int(generator() % 4) * 15;
+            item.Key = date + "T" + TwoDigits(hour) + ":" + TwoDigits(minute) + ":00.000-07:00";
+            item.Event.StartTime = day + tessel::EncodeTime(hour, minute, 0, 0);
+            item.Event.EndTime = item.Event.StartTime + (30 + int(generator() % 151)) * tessel::kOneMinute;
+        }
+        events.push_back(std::move(item));
+    }
+    tessel::SortEvents(events);
+    return events;
+}
+
+const tessel::EventList& Events() {
+    static const tessel::EventList events = MakeEvents(20091005);
+    return events;
+}
+
+// The grid of October 2009: six weeks from the Sunday on or before the 1st.
+TDateTime GridStart() {
+    const TDateTime first = tessel::EncodeDate(2009, 10, 1);
+    return first - (tessel::DayOfWeek(first) - 1);
+}
+
+void BM_HasEventsOnGrid(benchmark::State& state) {
+    const auto& events = Events();
+    const TDateTime start = GridStart();
+    for (auto _ : state) {
+        int marked = 0;
+        for (int cell = 0; cell < 42; ++cell) marked += tessel::HasEventsOn(events, start + cell);
+        benchmark::DoNotOptimize(marked);
+    }
+    state.counters["cells"] = benchmark::Counter(42.0 * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_HasEventsOnGrid)->Unit(benchmark::kMicrosecond);
+
+void BM_DayTextGrid(benchmark::State& state) {
+    const auto& events = Events();
+    const TDateTime start = GridStart();
+    size_t characters = 0;
+    for (auto _ : state) {
+        characters = 0;
+        for (int cell = 0; cell < 42; ++cell) characters += tessel::DayText(events, start + cell, u':').size();
+        benchmark::DoNotOptimize(characters);
+    }
+    state.counters["chars_per_grid"] = double(characters);
+}
+BENCHMARK(BM_DayTextGrid)->Unit(benchmark::kMicrosecond);
+
+// A day with no events walks the whole list too: the worst case for one cell.
+void BM_DayTextEmptyDay(benchmark::State& state) {
+    const auto& events = Events();
+    const TDateTime empty = tessel::EncodeDate(2010, 6, 1);
+    for (auto _ : state) benchmark::DoNotOptimize(tessel::DayText(events, empty, u':'));
+}
+BENCHMARK(BM_DayTextEmptyDay)->Unit(benchmark::kMicrosecond);
+
+std::u16string BenchFolder() {
+    const std::u16string folder = tessel::ExecutableFolder() + u"model_bench_files" + tessel::kPathSeparator;
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(folder), ignored);
+    return folder;
+}
+
+// An account with 20 selected calendars, saved and loaded once per iteration.
+void BM_AccountSaveLoad(benchmark::State& state) {
+    tessel::SetAppFolder(BenchFolder());
+    tessel::TAccount account;
+    account.SetCredentials("jane.doe@example.com", "correct horse battery staple");
+    std::vector<std::string> ids;
+    for (int i = 0; i < 20; ++i) ids.push_back("calendar" + std::to_string(i) + "%40group.v.calendar.example.com");
+    account.SetCalendars(ids);
+    for (auto _ : state) {
+        account.Save();
+        account.Load();
+        benchmark::DoNotOptimize(account.IndexOfCalendar(ids.back()));
+    }
+}
+BENCHMARK(BM_AccountSaveLoad)->Unit(benchmark::kMicrosecond);
+
+void BM_ProfileSaveLoad(benchmark::State& state) {
+    const std::u16string folder = BenchFolder();
+    tessel::SetAppFolder(folder);
+    tessel::RemoveFile(folder + u"profile.xml");
+    tessel::EnsureProfileFile(folder);
+    tessel::TProfile profile;
+    profile.Load();
+    for (auto _ : state) {
+        profile.Save();
+        profile.Load();
+        benchmark::DoNotOptimize(profile.UpdateInterval);
+    }
+}
+BENCHMARK(BM_ProfileSaveLoad)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
