@@ -49,20 +49,6 @@ TEST(SkinPlan, NoBordersStretchTheWholeImageOnePixelPastTheWindow) {
     EXPECT_EQ(PlanSkin(TSkinBands(), 100, 80, 300, 200), expected);
 }
 
-TEST(SkinPlan, SameSizeWindowCopiesEveryPieceUnstretchedButTheCentre) {
-    TSkinBands b = Bands(5, 24, 5, 7);
-    b.Top.Margin1 = b.Top.Margin2 = 10;
-    b.Bottom.Margin1 = b.Bottom.Margin2 = 10;
-    const auto plan = PlanSkin(b, 96, 80, 96, 80);
-    ASSERT_EQ(plan.size(), 9u);
-    for (size_t i = 0; i + 1 < plan.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_FALSE(plan[i].Stretched());
-        EXPECT_EQ(plan[i].Source, plan[i].Dest);
-    }
-    EXPECT_TRUE(plan.back().Stretched());
-}
-
 TEST(SkinPlan, MarginsThatDoNotFitLeaveTheMiddleUndrawnButCopyTheEnds) {
     TSkinBands b = Bands(0, 10, 0, 0);
     b.Top.Margin1 = 30;
