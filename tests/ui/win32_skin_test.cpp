@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -485,11 +486,75 @@ TColor Wallpaper(int x, int y) {
     return ring ? colours[stripe] : (colours[stripe] ^ 0x00FFFFFF) & 0xC0C0C0;
 }
 
+// The event list window as it lays itself out (title bar caption, a title panel with the day,
+// rows in the calendars' colours, the next event's foot with its countdown), painted for the
+// screenshot only.
+void PaintEventListMock(const TTheme& theme, const TSkin& skin, HDC dc, int width, int height) {
+    PaintSkin(skin, dc, width, height);
+    const int left = skin.LeftLength(), top = skin.TopLength();
+    const int innerWidth = width - left - skin.RightLength();
+    const int bottom = height - skin.BottomLength();
+    const auto text = [&](const TCalFont& f, TColor colour, int x, int y, const std::u16string& t) {
+        TDcCanvas canvas(dc);
+        TTheme::ApplyFont(canvas.Font(), f);
+        canvas.Font().Color = colour;
+        TLabelLook look;
+        look.FontColor = colour;
+        RECT r{x, y, width, height};
+        DrawLabelText(canvas.Prepare(), look, r, DT_NOPREFIX, t);
+    };
+    const auto rounded = [&](TColor fill, TColor pen, int l, int t, int r, int b) {
+        win32::BrushHandle brush(CreateSolidBrush(fill));
+        win32::PenHandle outline(CreatePen(PS_SOLID, 1, pen));
+        win32::SelectGuard selectBrush(dc, brush.get());
+        win32::SelectGuard selectPen(dc, pen == fill ? GetStockObject(NULL_PEN) : outline.get());
+        RoundRect(dc, l, t, r, b, 5, 5);
+    };
+    text(theme.DateFont, theme.DateFont.Color, 30, (top - theme.DateFont.TextHeight) / 2, u"Events");
+    rounded(theme.TitleColor, theme.TitleColor, left, top, left + innerWidth + 1, top + 26);
+    text(theme.DateFont, theme.DateFont.Color, left + 8, top + (25 - theme.DateFont.TextHeight) / 2,
+         u"Monday, October 5");
+    const struct {
+        TColor colour;
+        const char16_t* title;
+    } rows[] = {{0x2929A3, u"All Day - Ada's birthday"},
+                {0xA35229, u"9:05 AM-10:00 AM - Team meeting in the big room"},
+                {0x29A352, u"1:30 PM-2:00 PM - Call"}};
+    int y = top + 25;
+    for (const auto& row : rows) {
+        TDcCanvas canvas(dc);
+        TTheme::ApplyFont(canvas.Font(), theme.EventFont);
+        HDC prepared = canvas.Prepare();
+        RECT measure{left + 4, y + 2, left + innerWidth, y + 200};
+        DrawTextW(prepared, win32::W(std::u16string(row.title)), -1, &measure,
+                  DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK);
+        const int rowHeight = std::max(theme.EventFont.TextHeight + 4, int(measure.bottom - measure.top));
+        rounded(row.colour, 0xFFFFFF, left + 4, y + 2, left + innerWidth, y + rowHeight + 2);
+        RECT r{left + 4, y + 2, left + innerWidth, y + rowHeight + 2};
+        DrawShadowText(prepared, r, row.title, kShadowIndented);
+        y += rowHeight + 2;
+    }
+    const int foot = bottom - 45;
+    rounded(theme.TitleColor, theme.TitleColor, left, foot, left + innerWidth + 1, bottom + 1);
+    text(theme.EventFont, 0xFFFFFF, left + 8, foot + 2, u"Next Event :");
+    TDcCanvas measure(dc);
+    TTheme::ApplyFont(measure.Font(), theme.EventFont);
+    text(theme.EventFont, theme.EventFont.Color, left + 8 + measure.TextWidth(u"Next Event :") + 2, foot + 1,
+         u"Team meeting");
+    rounded(0xFFFFFF, 0xFFFFFF, left + 2, foot + 17, left + innerWidth - 2, bottom - 2);
+    TCalFont big = theme.DateFont;
+    big.Size = 16;
+    text(big, 0x000000, left + 30, foot + 17, u"2");
+    text(theme.EventFont, 0x000000, left + 46, foot + 28, u"hours");
+    text(big, 0x000000, left + 80, foot + 17, u" 5");
+    text(theme.EventFont, 0x000000, left + 104, foot + 28, u"minutes");
+}
+
 TEST_F(Win32Skin, ShowcaseWindowOnScreenMatchesThePlanOutsideItsTexts) {
     {
         win32::WindowDc screen(nullptr);
         TDcCanvas measure(screen.get());
-        TTheme::MeasureFont(measure, theme.DayFont);
+        theme.Measure(measure);
     }
     const int colWidth = 2 * theme.DayFont.CharWidth + 2;
     const int rowHeight = theme.DayFont.TextHeight + 2;
@@ -537,14 +602,33 @@ TEST_F(Win32Skin, ShowcaseWindowOnScreenMatchesThePlanOutsideItsTexts) {
     EXPECT_GT(changed, 10);
 
     if (const char* path = std::getenv("TESSEL_SKIN_SCREENSHOT")) {
-        // The window at 80% opacity over a busy wallpaper, 24 pixels of wallpaper around it.
+        // Both windows at 80% opacity over a busy wallpaper, each clipped to its shape.
+        TSkin eventSkin;
+        eventSkin.Load(theme);
+        const int ew = 192, eh = std::max(181, height);
+        Capture events(ew, eh);
+        PaintEventListMock(theme, eventSkin, events.Dc(), ew, eh);
         const int m = 24;
-        Capture shot(width + 2 * m, height + 2 * m);
+        Capture shot(width + ew + 3 * m, std::max(height, eh) + 2 * m);
+        const auto inside = [](const std::vector<TRect>& shape, int x, int y) {
+            bool in = shape.empty();
+            for (const TRect& r : shape) in = in || r.Contains(x, y);
+            return in;
+        };
+        const std::vector<TRect> mainShape = skin.Shape(width, height), eventShape = eventSkin.Shape(ew, eh);
         for (int y = 0; y < shot.Height(); ++y)
             for (int x = 0; x < shot.Width(); ++x) {
                 TColor c = Wallpaper(x, y);
-                if (x >= m && y >= m && x < m + width && y < m + height) {
-                    const TColor w = capture.At(x - m, y - m);
+                const Capture* from = nullptr;
+                int wx = x - m, wy = y - m;
+                if (wx >= 0 && wy >= 0 && wx < width && wy < height && inside(mainShape, wx, wy)) from = &capture;
+                if (wx >= width + m && wy >= 0 && wx < width + m + ew && wy < eh &&
+                    inside(eventShape, wx - width - m, wy)) {
+                    from = &events;
+                    wx -= width + m;
+                }
+                if (from) {
+                    const TColor w = from->At(wx, wy);
                     TColor blended = 0;
                     for (int s = 0; s < 24; s += 8)
                         blended |= ((((w >> s) & 255) * 204 + ((c >> s) & 255) * 51) / 255) << s;
