@@ -57,6 +57,7 @@ std::string WinInetRequestTarget(std::string_view rest) {
     if (rest.empty() || rest.front() != '/') target.push_back('/');
     for (size_t i = 0; i < rest.size(); ++i) {
         char c = rest[i];
+        if (c == '\0') break;
         if (c == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 && HexValue(rest[i + 2]) >= 0) {
             c = static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
             i += 2;

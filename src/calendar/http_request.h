@@ -35,8 +35,9 @@ bool IsSecureScheme(std::string_view scheme);
 bool SplitAtAuthority(std::string_view url, std::string& schemeAndAuthority, std::string& rest);
 
 // The request target WinINet sends for the rest of a URL: %XX escapes decoded (the URL is split
-// with ICU_DECODE; a decoded zero byte ends the text), blanks escaped again as %20, and a "/"
-// put in front when the path is empty. Other bytes, a fragment included, go out unchanged.
+// with ICU_DECODE), blanks escaped again as %20, and a "/" put in front when the path is empty.
+// A zero byte, written or decoded, ends the text as it ends the C string WinINet reads. Other
+// bytes, a fragment included, go out unchanged.
 std::string WinInetRequestTarget(std::string_view rest);
 
 }  // namespace tessel

@@ -75,21 +75,6 @@ TEST_F(HttpExchangeRules, OkAnswerReadsEveryPieceIntoBody) {
     EXPECT_EQ(exchange.headerBlocks, std::vector<std::string>{"Content-Type: application/x-www-form-urlencoded\n\r"});
 }
 
-TEST_F(HttpExchangeRules, EmptyOkAnswerEmptiesBody) {
-    script({{Result::Sent, "200"}});
-    http.Body = "old";
-    EXPECT_TRUE(RunExchange(exchange, http));
-    EXPECT_EQ(http.Body, "");
-}
-
-TEST_F(HttpExchangeRules, FoundAnswerIsReadLikeOk) {
-    script({{Result::Sent, "302"}});
-    exchange.pieces = {"<A HREF=\"x?gsessionid=ABC\">"};
-    EXPECT_TRUE(RunExchange(exchange, http));
-    EXPECT_EQ(http.StatusCode, 302);
-    EXPECT_EQ(http.Body, "<A HREF=\"x?gsessionid=ABC\">");
-}
-
 TEST_F(HttpExchangeRules, OtherStatusFailsWithoutReadingTheBody) {
     for (const char* status : {"404", "403", "500", "201", "304"}) {
         SCOPED_TRACE(status);
@@ -119,14 +104,6 @@ TEST_F(HttpExchangeRules, UnauthorisedIsResentOnceWithDefaultCredentials) {
     EXPECT_EQ(exchange.log, (std::vector<std::string>{"send", "status", "credentials tanrows:4K7Q2M", "send",
                                                       "status", "read", "read"}));
     EXPECT_EQ(http.Body, "tanrows:4K7Q2M");
-}
-
-TEST_F(HttpExchangeRules, CredentialsComeFromTheFields) {
-    http.DefaultUser = "other";
-    http.DefaultPassword = "secret";
-    script({{Result::Sent, "401"}, {Result::Sent, "200"}});
-    EXPECT_TRUE(RunExchange(exchange, http));
-    EXPECT_EQ(exchange.log[2], "credentials other:secret");
 }
 
 TEST_F(HttpExchangeRules, SecondUnauthorisedAnswerFailsInsteadOfLooping) {
@@ -172,11 +149,6 @@ TEST_F(HttpExchangeRules, SendFailureRaisesTheEmptyStatusConversionError) {
     // A status left over from the library's previous answer must not be taken for this one.
     EXPECT_EQ(exchange.log, std::vector<std::string>{"send"});
     EXPECT_EQ(http.StatusCode, 0);
-}
-
-TEST_F(HttpExchangeRules, SendFailureAfterUnauthorisedRaises) {
-    script({{Result::Sent, "401"}, {Result::Failed, ""}});
-    EXPECT_THROW(RunExchange(exchange, http), EConvertError);
 }
 
 TEST_F(HttpExchangeRules, StatusThatIsNotANumberRaisesWithItsText) {
