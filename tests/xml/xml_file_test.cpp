@@ -103,10 +103,14 @@ TEST_F(XmlFile, AFileThatIncludesItselfIsRefused) {
 
 TEST_F(XmlFile, IncludesMultiplyingAcrossLevelsAreCapped) {
     // Each level includes the next one ten times: 10^4 loads unless the total is bounded.
+    const std::u16string names[] = {u"l0.xml", u"l1.xml", u"l2.xml", u"l3.xml"};
+    const std::string tags[] = {"l0", "l1", "l2", "l3"};
+    const std::string includes[] = {"<xi:include href=\"l1.xml\"/>", "<xi:include href=\"l2.xml\"/>",
+                                    "<xi:include href=\"l3.xml\"/>", "<xi:include href=\"l4.xml\"/>"};
     for (int level = 0; level < 4; ++level) {
-        std::string text = "<l" + std::to_string(level) + ">";
-        for (int i = 0; i < 10; ++i) text += "<xi:include href=\"l" + std::to_string(level + 1) + ".xml\"/>";
-        write(u"l" + tessel::Widen(std::to_string(level)) + u".xml", text + "</l" + std::to_string(level) + ">");
+        std::string text = "<" + tags[level] + ">";
+        for (int i = 0; i < 10; ++i) text += includes[level];
+        write(names[level], text + "</" + tags[level] + ">");
     }
     write(u"l4.xml", "<leaf/>");
     EXPECT_EQ(errorOf(folder.File(u"l0.xml")).substr(0, 17), "Too many includes");
