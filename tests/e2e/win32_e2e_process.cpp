@@ -1,0 +1,123 @@
+#include "win32_e2e_process.h"
+
+#include <thread>
+
+#include "base/file_io.h"
+#include "base/text.h"
+#include "win32/win32_text.h"
+
+namespace tessel::e2e {
+
+using win32::FromW;
+using win32::W;
+
+namespace {
+
+struct EnvironmentBlockFree {
+    void operator()(wchar_t* block) const noexcept { FreeEnvironmentStringsW(block); }
+};
+
+std::u16string NameOf(const std::u16string& entry) {
+    // Entries such as "=C:=C:\" start with the separator; their name runs to the second one.
+    const size_t equals = entry.find(u'=', 1);
+    return entry.substr(0, equals);
+}
+
+// This process's environment with the overrides replacing variables of the same name (names
+// compare without regard to case, as Windows does), as a CreateProcessW block.
+std::u16string EnvironmentBlock(const EnvironmentOverrides& overrides) {
+    std::u16string block;
+    std::unique_ptr<wchar_t, EnvironmentBlockFree> current(GetEnvironmentStringsW());
+    for (const wchar_t* p = current.get(); p && *p; p += wcslen(p) + 1) {
+        const std::u16string entry = FromW(p);
+        bool replaced = false;
+        for (const auto& [name, value] : overrides) replaced = replaced || SameTextAscii(NameOf(entry), name);
+        if (!replaced) block += entry + u'\0';
+    }
+    for (const auto& [name, value] : overrides) block += name + u'=' + value + u'\0';
+    block += u'\0';
+    return block;
+}
+
+struct WindowSearch {
+    DWORD process;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND window, LPARAM lp) {
+    auto* search = reinterpret_cast<WindowSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t cls[128];
+    if (owner == search->process && GetClassNameW(window, cls, 128) > 0 && wcscmp(cls, search->className) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, Millis timeout, Millis interval) {
+    const Moment end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(interval);
+    }
+}
+
+std::optional<LRESULT> SendWithin(HWND window, UINT msg, WPARAM wp, LPARAM lp, Millis timeout) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, msg, wp, lp, SMTO_NORMAL, UINT(timeout.count()), &result)) return std::nullopt;
+    return LRESULT(result);
+}
+
+HWND FindChildOfClass(HWND parent, const wchar_t* className) {
+    return FindWindowExW(parent, nullptr, className, nullptr);
+}
+
+ProgramProcess::ProgramProcess(const std::u16string& program, const EnvironmentOverrides& environment) {
+    std::u16string commandLine = u"\"" + program + u"\"";
+    std::u16string block = EnvironmentBlock(environment);
+    const std::u16string folder = FolderOf(program);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    startedAt_ = std::chrono::steady_clock::now();
+    if (!CreateProcessW(W(program), W(commandLine), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        block.data(), folder.empty() ? nullptr : W(folder), &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+    id_ = info.dwProcessId;
+}
+
+ProgramProcess::~ProgramProcess() { Kill(); }
+
+bool ProgramProcess::Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+bool ProgramProcess::WaitForExit(Millis timeout) const {
+    return !process_ || WaitForSingleObject(process_.get(), DWORD(timeout.count())) == WAIT_OBJECT_0;
+}
+
+void ProgramProcess::Kill() {
+    if (!Running()) return;
+    TerminateProcess(process_.get(), 99);
+    WaitForExit(Millis(10000));
+}
+
+HWND ProgramProcess::TopWindow(const wchar_t* className) const {
+    WindowSearch search{id_, className, nullptr};
+    EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ProgramProcess::WaitForTopWindow(const wchar_t* className, Millis timeout) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = TopWindow(className)) != nullptr || !Running(); }, timeout);
+    return found;
+}
+
+}  // namespace tessel::e2e
