@@ -1,0 +1,123 @@
+// tessel_startup_probe PROGRAM NOW [HOLD_FILE]: starts tessel.exe (PROGRAM) with TESSEL_NOW=NOW
+// and reports, in milliseconds from the moment before CreateProcess, when its main window
+// appeared and when its month grid first showed the month on screen (today's cell carries
+// today's fill: the cells are drawn only once the start-up has loaded the cache and tried its
+// sync). NOW must be a day of January 2010, the month the probe expects.
+//
+// With HOLD_FILE the program keeps running while that file exists (at most 10 minutes), so the
+// figure script can read its memory and CPU time from outside; the probe reports the Windows view
+// of both before it ends the program with "&Exit".
+#include <windows.h>
+#include <psapi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "base/date_time.h"
+#include "base/file_io.h"
+#include "base/text.h"
+#include "e2e_month.h"
+#include "win32/win32_text.h"
+#include "win32_e2e_grid.h"
+#include "win32_e2e_process.h"
+
+namespace {
+
+using namespace tessel;
+using namespace tessel::e2e;
+
+constexpr Millis kPoll{2};
+constexpr Millis kStartTimeout{180000};
+constexpr Millis kHoldLimit{600000};
+
+double MillisSince(Moment start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Seconds(const FILETIME& t) {
+    return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+}
+
+void ReportUsage(HANDLE process, const char* when) {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
+        std::printf("%s_private_kb=%llu\n%s_working_set_kb=%llu\n", when,
+                    static_cast<unsigned long long>(memory.PrivateUsage / 1024), when,
+                    static_cast<unsigned long long>(memory.WorkingSetSize / 1024));
+    FILETIME created, exited, kernel, user;
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user))
+        std::printf("%s_cpu_s=%.3f\n", when, Seconds(kernel) + Seconds(user));
+    std::fflush(stdout);
+}
+
+int Probe(const std::u16string& program, const std::string& now, const std::u16string& holdFile) {
+    const ExpectedMonth month = ExpectedMonth::Of(2010, 1);
+    TDateTime today = 0;
+    if (!TryParseDateTimeText(now, today) || !month.InMonth(int(today))) {
+        std::fprintf(stderr, "NOW must be a day of January 2010\n");
+        return 2;
+    }
+    const int column = (int(today) - month.FirstCell) % 7, row = (int(today) - month.FirstCell) / 7;
+    const GridColors colors = GridColors::FromTheme(std::filesystem::path(FolderOf(program)) / "theme" / "default");
+
+    ProgramProcess process(program, {{u"TESSEL_NOW", Widen(now)}});
+    if (!process.Started()) {
+        std::fprintf(stderr, "tessel.exe did not start\n");
+        return 1;
+    }
+    HWND window = nullptr;
+    if (!WaitUntil([&] { return (window = process.TopWindow(L"TMainFm")) != nullptr || !process.Running(); },
+                   kStartTimeout, kPoll) ||
+        !window) {
+        std::fprintf(stderr, "no main window\n");
+        return 1;
+    }
+    std::printf("window_ms=%.0f\n", MillisSince(process.StartedAt()));
+    HWND grid = nullptr;
+    const bool painted = WaitUntil(
+        [&] {
+            if (!grid) grid = FindWindowExW(window, nullptr, L"TesselCalGrid", nullptr);
+            if (!grid || !IsWindowVisible(grid)) return false;
+            const GridView view(grid, month);
+            return view.Valid() && view.FillShare(column, row, colors.Today) >= 0.15;
+        },
+        kStartTimeout, kPoll);
+    if (!painted) {
+        std::fprintf(stderr, "the grid never showed the month\n");
+        return 1;
+    }
+    std::printf("first_paint_ms=%.0f\n", MillisSince(process.StartedAt()));
+    std::printf("windows_pid=%lu\n", static_cast<unsigned long>(process.Id()));
+    std::fflush(stdout);
+
+    if (!holdFile.empty()) {
+        ReportUsage(process.Handle(), "ready");
+        WaitUntil([&] { return !FileExists(holdFile) || !process.Running(); }, kHoldLimit, Millis(200));
+        ReportUsage(process.Handle(), "held");
+    }
+    PostMessageW(window, WM_COMMAND, 109, 0);  // "&Exit"
+    if (!process.WaitForExit(Millis(60000))) {
+        std::fprintf(stderr, "tessel.exe did not end after \"&Exit\"\n");
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3 || argc > 4) {
+        std::fprintf(stderr, "usage: tessel_startup_probe PROGRAM NOW [HOLD_FILE]\n");
+        return 2;
+    }
+    try {
+        return Probe(win32::FromW(argv[1]), Utf16ToUtf8(win32::FromW(argv[2])),
+                     argc == 4 ? win32::FromW(argv[3]) : std::u16string());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}
