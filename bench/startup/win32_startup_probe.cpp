@@ -1,8 +1,8 @@
 // tessel_startup_probe PROGRAM NOW [HOLD_FILE]: starts tessel.exe (PROGRAM) with TESSEL_NOW=NOW
 // and reports, in milliseconds from the moment before CreateProcess, when its main window
-// appeared and when its month grid first showed the month on screen (today's cell carries
-// today's fill: the cells are drawn only once the start-up has loaded the cache and tried its
-// sync). NOW must be a day of January 2010, the month the probe expects.
+// appeared and when its month grid first showed its cells on screen (the header row's day
+// names: every cell is drawn in the same pass, and only once the start-up has loaded the cache
+// and tried its sync). NOW must be a day of January 2010, the month the probe expects.
 //
 // With HOLD_FILE the program keeps running while that file exists (at most 10 minutes), so the
 // figure script can read its memory and CPU time from outside; the probe reports the Windows view
@@ -43,10 +43,9 @@ double Seconds(const FILETIME& t) {
 void ReportUsage(HANDLE process, const char* when) {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
+    // (Wine answers the working set of another process but not its private bytes.)
     if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
-        std::printf("%s_private_kb=%llu\n%s_working_set_kb=%llu\n", when,
-                    static_cast<unsigned long long>(memory.PrivateUsage / 1024), when,
-                    static_cast<unsigned long long>(memory.WorkingSetSize / 1024));
+        std::printf("%s_working_set_kb=%llu\n", when, static_cast<unsigned long long>(memory.WorkingSetSize / 1024));
     FILETIME created, exited, kernel, user;
     if (GetProcessTimes(process, &created, &exited, &kernel, &user))
         std::printf("%s_cpu_s=%.3f\n", when, Seconds(kernel) + Seconds(user));
@@ -60,7 +59,6 @@ int Probe(const std::u16string& program, const std::string& now, const std::u16s
         std::fprintf(stderr, "NOW must be a day of January 2010\n");
         return 2;
     }
-    const int column = (int(today) - month.FirstCell) % 7, row = (int(today) - month.FirstCell) / 7;
     const GridColors colors = GridColors::FromTheme(std::filesystem::path(FolderOf(program)) / "theme" / "default");
 
     ProgramProcess process(program, {{u"TESSEL_NOW", Widen(now)}});
@@ -82,7 +80,7 @@ int Probe(const std::u16string& program, const std::string& now, const std::u16s
             if (!grid) grid = FindWindowExW(window, nullptr, L"TesselCalGrid", nullptr);
             if (!grid || !IsWindowVisible(grid)) return false;
             const GridView view(grid, month);
-            return view.Valid() && view.FillShare(column, row, colors.Today) >= 0.15;
+            return view.Valid() && view.HeaderShare(colors.Header) >= 0.005;
         },
         kStartTimeout, kPoll);
     if (!painted) {

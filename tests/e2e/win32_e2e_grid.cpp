@@ -34,6 +34,7 @@ GridColors GridColors::FromTheme(const std::filesystem::path& themeFolder) {
     colors.Today = ThemeColor(theme, u"title/color");
     colors.Day = ThemeColor(theme, u"font-day/color");
     colors.OtherMonth = ThemeColor(theme, u"font-day2/color");
+    colors.Header = ThemeColor(theme, u"font-week/color");
     colors.TitleBarHeight = StrToInt(theme.ReadValue(u"top/len"));
     return colors;
 }
@@ -63,6 +64,10 @@ RECT GridView::ScreenBox(int column, int row) const {
     RECT box = DayBox(column, row);
     OffsetRect(&box, screen_.left, screen_.top);
     return box;
+}
+
+double GridView::HeaderShare(COLORREF color) const {
+    return ShareNear(pixels_, RECT{colWidth_, 0, pixels_.Width, rowHeight_}, color);
 }
 
 double GridView::FillShare(int column, int row, COLORREF color) const {

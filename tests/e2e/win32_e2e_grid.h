@@ -17,6 +17,7 @@ struct GridColors {
     COLORREF Today = 0;        // title/color: today's fill
     COLORREF Day = 0;          // font-day/color: numbers and frames of the displayed month
     COLORREF OtherMonth = 0;   // font-day2/color: the neighbouring months' days
+    COLORREF Header = 0;       // font-week/color: the day names of the header row
     int TitleBarHeight = 0;    // top/len: the skin's title bar
 
     static GridColors FromTheme(const std::filesystem::path& themeFolder);
@@ -40,6 +41,9 @@ public:
     // The grid rectangle of a day box in screen coordinates.
     RECT ScreenBox(int column, int row) const;
 
+    // The share of the header row's day-name cells in the colour: above nothing once the cells
+    // are drawn (the header lies above the status panel, which can hide the days).
+    double HeaderShare(COLORREF color) const;
     // The share of the box filled with today's colour.
     double FillShare(int column, int row, COLORREF color) const;
     // The box's top and bottom edges (without the rounded corners) are drawn in the colour.

@@ -13,7 +13,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <thread>
 
 #include "base/file_io.h"
 #include "base/text.h"
