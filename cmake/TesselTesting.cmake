@@ -14,3 +14,18 @@ function(tessel_add_test_suite name)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
+
+# tessel_glob_tests(OUT DIR): the *_test.cpp files of DIR that this build runs; win32_*_test.cpp
+# only in the Windows build.
+function(tessel_glob_tests out dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  set(kept)
+  foreach(src IN LISTS sources)
+    get_filename_component(base ${src} NAME)
+    if(base MATCHES "^win32_" AND NOT WIN32)
+      continue()
+    endif()
+    list(APPEND kept ${src})
+  endforeach()
+  set(${out} ${kept} PARENT_SCOPE)
+endfunction()
