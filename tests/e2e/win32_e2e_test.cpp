@@ -205,7 +205,24 @@ struct SharedStart {
     // Sign-ins the service had answered before the folder's first start and when it was ready.
     int SignInsBefore = 0;
     int SignInsAtReady = 0;
+    // The text of the balloon with today's events that ends the first start; empty when none came.
+    std::string TodayBalloon;
 };
+
+// The balloon with today's events: the one that lists the reminder event's title.
+std::string WaitForTodayBalloon() {
+    std::string found;
+    WaitUntil(
+        [&] {
+            for (const Balloon& b : VisibleBalloons()) {
+                const std::string text = Utf16ToUtf8(b.Text);
+                if (text.find(kReminderTitle) != std::string::npos) found = text;
+            }
+            return !found.empty();
+        },
+        kBalloonDelay + Millis(4000));
+    return found;
+}
 
 std::unique_ptr<SharedStart> gFirstStart;
 std::unique_ptr<SharedStart> gReminderStart;
@@ -230,6 +247,8 @@ SharedStart& Started(std::unique_ptr<SharedStart>& slot, const char* now, int le
         if (first) {
             shared.SignInsBefore = signIns;
             shared.SignInsAtReady = TheSetup().SignInCount();
+            // Shown for a few seconds only, so it is caught here rather than by its test.
+            if (shared.Problem.empty()) shared.TodayBalloon = WaitForTodayBalloon();
         }
     }
     return shared;
@@ -334,6 +353,20 @@ TEST_F(EndToEnd, FirstStartWithoutCacheSyncsAndWritesBothCacheFiles) {
     // Written as the program writes XML: no declaration, lines ended by CR LF.
     EXPECT_NE(events.rfind("<?xml", 0), 0u);
     EXPECT_NE(events.find("\r\n"), std::string::npos);
+}
+
+TEST_F(EndToEnd, FirstStartEndsWithABalloonOfTodaysEvents) {
+    SharedStart& first = FirstStart();
+    ASSERT_STARTED(first);
+    const std::string& text = first.TodayBalloon;
+    ASSERT_FALSE(text.empty()) << "no balloon listed today's events";
+    // The demo's events of 2010-01-13, from all three calendars, titles decoded from UTF-8 ...
+    for (const char* title : {"All Day - Grandma", "Team stand-up", kReminderTitle, "Lunch with Zo\xC3\xAB",
+                              "Caf\xC3\xA9 with Ana\xC3\xAFs"})
+        EXPECT_NE(text.find(title), std::string::npos) << title << " is missing from: " << text;
+    // ... and nothing of the next days.
+    for (const char* title : {"Yoga", "Dentist", "Quarterly review"})
+        EXPECT_EQ(text.find(title), std::string::npos) << title << " is not today's: " << text;
 }
 
 TEST_F(EndToEnd, GridFillsTodayAndFramesExactlyTheDaysWithEvents) {
