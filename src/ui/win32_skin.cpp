@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "win32/win32_dib.h"
 #include "win32/win32_window.h"
 
 // The skin sits in front of a borderless window's own procedure (installed with
@@ -27,15 +28,8 @@ public:
         if (bitmap_ && version_ == skin.ImageVersion()) return bitmap_.get();
         bitmap_.reset();
         const TThemeImage& image = skin.Image();
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = image.Width;
-        info.bmiHeader.biHeight = -image.Height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        win32::BitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        win32::BitmapHandle bitmap = win32::CreateTopDownDib(image.Width, image.Height, &bits);
         if (!bitmap || !bits) return nullptr;
         std::memcpy(bits, image.Bgra.data(), image.Bgra.size());
         bitmap_ = std::move(bitmap);

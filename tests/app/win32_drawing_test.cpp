@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "win32/win32_dib.h"
 #include "win32/win32_handles.h"
 
 // The GDI text helpers on a memory bitmap: where the text lands, that the shadow is there, and
@@ -16,14 +17,7 @@ namespace {
 class Surface {
 public:
     Surface(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+        bitmap_ = win32::CreateTopDownDib(width, height, reinterpret_cast<void**>(&bits_));
         dc_.reset(CreateCompatibleDC(nullptr));
         oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
         LOGFONTW lf{};

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "win32/win32_dib.h"
 #include "win32/win32_handles.h"
 
 namespace tessel::e2e {
@@ -15,15 +16,8 @@ Image CaptureScreen(const RECT& area) {
     if (width <= 0 || height <= 0) return image;
     win32::WindowDc screen(nullptr);
     if (!screen.get()) return image;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    win32::BitmapHandle bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::BitmapHandle bitmap = win32::CreateTopDownDib(width, height, &bits, screen.get());
     win32::MemoryDc memory(CreateCompatibleDC(screen.get()));
     if (!bitmap || !memory || !bits) return image;
     {

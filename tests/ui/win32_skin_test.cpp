@@ -18,6 +18,7 @@
 #include "ui/theme.h"
 #include "ui/win32_label.h"
 #include "ui/win32_text_measure.h"
+#include "win32/win32_dib.h"
 #include "win32/win32_handles.h"
 #include "win32/win32_text.h"
 
@@ -82,14 +83,7 @@ HWND MakeChild(HWND parent) {
 class Capture {
 public:
     Capture(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+        bitmap_ = win32::CreateTopDownDib(width, height, reinterpret_cast<void**>(&bits_));
         dc_.reset(CreateCompatibleDC(nullptr));
         old_ = SelectObject(dc_.get(), bitmap_.get());
         std::memset(bits_, 0x5A, size_t(width) * size_t(height) * 4);
