@@ -38,6 +38,11 @@ void TCalendar::ClearEvents() {
     NextIndex = -1;
 }
 
+void TCalendar::ReleaseEventDoc() {
+    EventEntries.reset();
+    EventDoc = TxdataNode::Create();
+}
+
 void TCalendar::ClearEventDoc() {
     EventEntries.reset();
     EventDoc->Clear();

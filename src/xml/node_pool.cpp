@@ -1,6 +1,11 @@
 #include "xml/node_pool.h"
 
+#include <atomic>
+#include <cstdint>
 #include <new>
+#include <thread>
+
+#include "base/page_memory.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TESSEL_XML_POOL 0
@@ -20,41 +25,118 @@ namespace {
 constexpr std::size_t kGranule = 16;
 constexpr std::size_t kLargestPooled = 256;
 constexpr std::size_t kClasses = kLargestPooled / kGranule;
-constexpr std::size_t kChunkSize = 64 * 1024;
 
 struct FreeBlock {
     FreeBlock* next;
 };
 
-// Trivially destructible on purpose: blocks may be freed by objects that outlive the thread's
-// other statics.
-struct Pool {
-    FreeBlock* heads[kClasses];
-    char* chunkCursor;
-    std::size_t chunkLeft;
+// The head of a page block. Every chunk serves one block size; a block finds its chunk by
+// rounding its address down to the block alignment.
+struct Chunk {
+    Chunk* prev;
+    Chunk* next;
+    FreeBlock* freeBlocks;
+    char* untouched;  // blocks never handed out start here
+    std::uint32_t live;
+    std::uint32_t sizeClass;
+    bool listed;  // in its class's list of chunks with room
+};
+constexpr std::size_t kHeaderSize = (sizeof(Chunk) + kGranule - 1) / kGranule * kGranule;
+
+struct SizeClass {
+    Chunk* withRoom;  // chunks that can hand out a block, most recently freed into first
+    Chunk* spare;     // one empty chunk kept back, so that a tree built and freed over and
+                      // over does not go to the system each time
 };
 
-thread_local Pool pool{};
+// One pool for the process: a tree may be freed on another thread than the one that built it.
+// Constant-initialised and trivially destructible, so blocks can be freed by objects that outlive
+// every other static.
+struct Pool {
+    std::atomic_flag busy;
+    SizeClass classes[kClasses];
+    std::size_t blocks;
+};
+constinit Pool pool{};
+
+class PoolLock {
+public:
+    PoolLock() {
+        while (pool.busy.test_and_set(std::memory_order_acquire)) {
+            while (pool.busy.test(std::memory_order_relaxed)) std::this_thread::yield();
+        }
+    }
+    ~PoolLock() { pool.busy.clear(std::memory_order_release); }
+    PoolLock(const PoolLock&) = delete;
+    PoolLock& operator=(const PoolLock&) = delete;
+};
 
 std::size_t ClassOf(std::size_t size) { return (size + kGranule - 1) / kGranule - 1; }
+std::size_t BlockSize(const Chunk& chunk) { return (chunk.sizeClass + 1) * kGranule; }
+char* ChunkEnd(Chunk& chunk) { return reinterpret_cast<char*>(&chunk) + kPageBlockSize; }
+Chunk* ChunkOf(void* block) {
+    return reinterpret_cast<Chunk*>(reinterpret_cast<std::uintptr_t>(block) & ~(std::uintptr_t{kPageBlockSize} - 1));
+}
+
+void Link(SizeClass& owner, Chunk& chunk) {
+    chunk.prev = nullptr;
+    chunk.next = owner.withRoom;
+    if (owner.withRoom) owner.withRoom->prev = &chunk;
+    owner.withRoom = &chunk;
+    chunk.listed = true;
+}
+
+void Unlink(SizeClass& owner, Chunk& chunk) {
+    if (chunk.prev) chunk.prev->next = chunk.next;
+    else owner.withRoom = chunk.next;
+    if (chunk.next) chunk.next->prev = chunk.prev;
+    chunk.prev = chunk.next = nullptr;
+    chunk.listed = false;
+}
+
+void Reset(Chunk& chunk, std::size_t sizeClass) {
+    chunk.prev = chunk.next = nullptr;
+    chunk.freeBlocks = nullptr;
+    chunk.untouched = reinterpret_cast<char*>(&chunk) + kHeaderSize;
+    chunk.live = 0;
+    chunk.sizeClass = static_cast<std::uint32_t>(sizeClass);
+    chunk.listed = false;
+}
+
+bool HasRoom(Chunk& chunk) { return chunk.freeBlocks || chunk.untouched + BlockSize(chunk) <= ChunkEnd(chunk); }
+
+Chunk* ChunkWithRoom(SizeClass& owner, std::size_t sizeClass) {
+    if (owner.withRoom) return owner.withRoom;
+    Chunk* chunk = owner.spare;
+    owner.spare = nullptr;
+    if (!chunk) {
+        chunk = static_cast<Chunk*>(AllocatePageBlock());
+        if (!chunk) throw std::bad_alloc();
+        ++pool.blocks;
+    }
+    Reset(*chunk, sizeClass);
+    Link(owner, *chunk);
+    return chunk;
+}
 
 }  // namespace
 
 void* AllocateNodeMemory(std::size_t size) {
     if (!TESSEL_XML_POOL || size == 0 || size > kLargestPooled) return ::operator new(size);
-    const std::size_t index = ClassOf(size);
-    if (FreeBlock* block = pool.heads[index]) {
-        pool.heads[index] = block->next;
-        return block;
+    const std::size_t sizeClass = ClassOf(size);
+    PoolLock lock;
+    SizeClass& owner = pool.classes[sizeClass];
+    Chunk& chunk = *ChunkWithRoom(owner, sizeClass);
+    void* block;
+    if (chunk.freeBlocks) {
+        block = chunk.freeBlocks;
+        chunk.freeBlocks = chunk.freeBlocks->next;
+    } else {
+        block = chunk.untouched;
+        chunk.untouched += BlockSize(chunk);
     }
-    const std::size_t blockSize = (index + 1) * kGranule;
-    if (pool.chunkLeft < blockSize) {
-        pool.chunkCursor = static_cast<char*>(::operator new(kChunkSize));
-        pool.chunkLeft = kChunkSize;
-    }
-    void* block = pool.chunkCursor;
-    pool.chunkCursor += blockSize;
-    pool.chunkLeft -= blockSize;
+    ++chunk.live;
+    if (!HasRoom(chunk)) Unlink(owner, chunk);
     return block;
 }
 
@@ -64,10 +146,28 @@ void FreeNodeMemory(void* block, std::size_t size) noexcept {
         ::operator delete(block);
         return;
     }
+    Chunk& chunk = *ChunkOf(block);
+    PoolLock lock;
+    SizeClass& owner = pool.classes[chunk.sizeClass];
     auto* freed = static_cast<FreeBlock*>(block);
-    const std::size_t index = ClassOf(size);
-    freed->next = pool.heads[index];
-    pool.heads[index] = freed;
+    freed->next = chunk.freeBlocks;
+    chunk.freeBlocks = freed;
+    --chunk.live;
+    if (!chunk.listed) Link(owner, chunk);
+    if (chunk.live > 0) return;
+    // Empty: the chunk goes back to the system, or becomes the class's spare.
+    Unlink(owner, chunk);
+    if (owner.spare) {
+        FreePageBlock(&chunk);
+        --pool.blocks;
+    } else {
+        owner.spare = &chunk;
+    }
+}
+
+std::size_t NodeMemoryBlocks() {
+    PoolLock lock;
+    return pool.blocks;
 }
 
 }  // namespace tessel::xml_detail

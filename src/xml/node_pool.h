@@ -1,9 +1,10 @@
 #pragma once
 // Memory for tree nodes and content pieces. A parsed feed makes and frees hundreds of thousands
-// of these small objects; taking them from per-thread free lists of fixed-size blocks keeps the
-// general allocator out of the hot loops. The blocks are reused, never returned to the system,
-// so the pool holds the peak size of the trees a thread has built. Sanitizer builds use the
-// general allocator, so that a use after free is still caught.
+// of these small objects; taking them from chunks of fixed-size blocks keeps the general
+// allocator out of the hot loops. Each chunk is a page block of its own (base/page_memory.h) and
+// goes back to the system as soon as its last block is freed, so the memory of a large tree
+// leaves the process with the tree. Sanitizer builds use the general allocator, so that a use
+// after free is still caught.
 #include <cstddef>
 #include <string>
 
@@ -11,6 +12,8 @@ namespace tessel::xml_detail {
 
 void* AllocateNodeMemory(std::size_t size);
 void FreeNodeMemory(void* block, std::size_t size) noexcept;
+// The page blocks the pool holds, spares included; 0 in sanitizer builds, which do not pool.
+std::size_t NodeMemoryBlocks();
 
 // The same pool for the containers inside a tree: child lists, attribute buffers, piece texts.
 template <class T>

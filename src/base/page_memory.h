@@ -1,0 +1,18 @@
+#pragma once
+// Blocks of whole pages straight from the operating system, aligned to their own size, so that
+// memory handed back is returned to the system at once rather than kept in the C runtime's heap.
+// The XML node pool takes its chunks here: a cached feed of thousands of events builds a tree of
+// tens of megabytes that must not stay in the process once its events are read.
+#include <cstddef>
+
+namespace tessel {
+
+// The size and the alignment of every block.
+inline constexpr std::size_t kPageBlockSize = 64 * 1024;
+
+// A zero-filled block of kPageBlockSize bytes at an address that is a multiple of that size;
+// null when the system has no memory left.
+void* AllocatePageBlock() noexcept;
+void FreePageBlock(void* block) noexcept;
+
+}  // namespace tessel
