@@ -87,6 +87,8 @@ public:
     }
     void SetText(const std::u16string& text) {
         text_ = WithLineBreaks(text);
+        // Also the window's text, where screen readers and the shell's tools look for it.
+        SetWindowTextW(Handle(), W(text_));
         InvalidateRect(Handle(), nullptr, TRUE);
     }
     const std::u16string& Text() const { return text_; }
@@ -222,6 +224,9 @@ void TMainFm::DeferredStart() {
         // A damaged cache file: the events come with the sync below.
         logic_.ShowStatus(e.what());
     }
+    // The cached events go on screen now, before the start-up sync waits on the network.
+    logic_.RebuildMonth();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     logic_.UpdateClick();
     SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
     logic_.RefreshToday(true);

@@ -11,17 +11,20 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "base/file_io.h"
 #include "base/text.h"
+#include "calendar/http.h"
 #include "e2e_month.h"
 #include "e2e_setup.h"
 #include "win32_e2e_grid.h"
 #include "win32_e2e_process.h"
 #include "win32_e2e_screen.h"
 #include "win32_e2e_shell.h"
+#include "win32/win32_text.h"
 #include "xml/xdata_node.h"
 
 namespace tessel::e2e {
@@ -49,7 +52,7 @@ constexpr char kMorning[] = "2010-01-13 11:30:00";
 constexpr char kJustBeforeReminder[] = "2010-01-13 12:04:55";
 constexpr auto kClockLead = std::chrono::seconds(5);
 // Each run has its own place on the 1280 x 800 screen, so runs never hide each other's grid.
-constexpr int kFirstLeft = 100, kReminderLeft = 400, kCachedLeft = 700;
+constexpr int kFirstLeft = 100, kReminderLeft = 400, kCachedLeft = 700, kSlowServiceLeft = 1000;
 constexpr POINT kMovedTo{117, 523};
 // Today's fill covers what the day number and its shadow leave of the box.
 constexpr double kTodayFillShare = 0.15;
@@ -138,7 +141,7 @@ public:
         : folder_(folder), process_(folder.ProgramFile(), {{u"TESSEL_NOW", Widen(now)}}) {}
 
     // Waits for the window and the grid, then until the grid shows what ready means for this
-    // run (the cells are drawn only after the start-up's sync). Empty when ready, else why not.
+    // run (the cached events show first, the sync's result after it). Empty when ready, else why not.
     std::string WaitUntilReady(const std::function<bool(HWND window, HWND grid)>& ready) {
         if (!process_.Started()) return "tessel.exe did not start";
         window_ = process_.WaitForTopWindow(kMainClass, kWindowTimeout);
@@ -525,6 +528,58 @@ TEST_F(EndToEnd, StartWithoutTheServiceShowsTheCachedEvents) {
     // The failed sync left the cache as it was.
     EXPECT_EQ(ReadFile(folder.File(kEventCacheFile)), events);
     EXPECT_EQ(ReadFile(folder.File(kCalendarCacheFile)), calendars);
+}
+
+// --- a start from the cache while the service is slow to answer -------------------------------------
+
+// The status panel of a window when it is shown, and its text.
+std::optional<std::u16string> ShownStatus(HWND window, RECT* where) {
+    const HWND panel = FindWindowExW(window, nullptr, kPanelClass, nullptr);
+    if (!panel || !IsWindowVisible(panel) || !GetWindowRect(panel, where)) return std::nullopt;
+    wchar_t text[256] = {};
+    GetWindowTextW(panel, text, 256);
+    return win32::FromW(text);
+}
+
+TEST_F(EndToEnd, CachedEventsShowWhileTheStartUpSyncWaitsForTheService) {
+    SharedStart& first = FirstStartCache();
+    ASSERT_STARTED(first);
+    ProfileSettings settings;
+    settings.Left = kSlowServiceLeft;
+    settings.ServiceHost = TheSetup().ServiceHost();
+    const ProgramFolder folder(TheSetup(), settings);
+    folder.CopyFrom(*first.Folder, kEventCacheFile);
+    folder.CopyFrom(*first.Folder, kCalendarCacheFile);
+    const std::set<int> eventDays = EventStartDays(ReadFile(folder.File(kEventCacheFile)));
+    ASSERT_FALSE(eventDays.empty());
+
+    // The service holds the next sign-in for 20 s: the grid must show the cache while the
+    // start-up sync is still waiting for that answer.
+    THttp http;
+    ASSERT_TRUE(http.Get("http://" + TheSetup().ServiceHost() +
+                         "/test/fault?path=/accounts/ClientLogin&status=delay=20000&count=1"))
+        << http.StatusCode;
+
+    ProgramRun program(folder, kMorning);
+    const ExpectedMonth month = January();
+    MarkReport report;
+    std::u16string status;
+    const std::string problem = program.WaitUntilReady([&](HWND window, HWND grid) {
+        RECT cover{};
+        const std::optional<std::u16string> shown = ShownStatus(window, &cover);
+        if (!shown) return false;
+        status = *shown;
+        report = CompareMarks(GridView(grid, month), month, eventDays, &cover);
+        // Checked once more after the grid: the sync had not ended while the grid was read.
+        const std::optional<std::u16string> still = ShownStatus(window, &cover);
+        return report.Problems.empty() && report.Framed > 0 && still && *still == u"Sync Google Calendar ...";
+    });
+    ASSERT_EQ(problem, "") << report.Problems << " (status: " << Narrow(status) << ")";
+    EXPECT_GE(report.Checked, 7);
+
+    // The held answer comes; the sync ends and takes the panel away.
+    EXPECT_TRUE(WaitUntil([&] { RECT r; return !ShownStatus(program.Window(), &r); }, kReadyTimeout));
+    EXPECT_TRUE(program.Exit());
 }
 
 // --- reminders and resume ---------------------------------------------------------------------------
