@@ -227,6 +227,7 @@ void TMainFm::DeferredStart() {
     // The cached events go on screen now, before the start-up sync waits on the network.
     logic_.RebuildMonth();
     RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    services_.Calendar.ReleaseEventDoc();
     logic_.UpdateClick();
     SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
     logic_.RefreshToday(true);
@@ -375,7 +376,10 @@ void TMainFm::RestoreWindows() {
 
 // --- ICalendarClient ----------------------------------------------------------------------------
 
-void TMainFm::Sync(TDateTime date) { services_.Calendar.Sync(date); }
+void TMainFm::Sync(TDateTime date) {
+    services_.Calendar.Sync(date);
+    services_.Calendar.ReleaseEventDoc();
+}
 std::u16string TMainFm::DayText(TDateTime day) { return services_.Calendar.DayText(day); }
 TDateTime TMainFm::FindNextEvent() { return services_.Calendar.FindNextEvent(); }
 void TMainFm::NotifyNextEvent() { services_.Calendar.NotifyNextEvent(); }

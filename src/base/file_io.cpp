@@ -1,5 +1,7 @@
 #include "base/file_io.h"
 
+#include <algorithm>
+
 namespace tessel {
 
 std::u16string FolderOf(const std::u16string& path) {
@@ -32,7 +34,40 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::string ReadTextAsCrLf(const std::u16string& path) { return JoinLines(SplitLines(ReadFileBytes(path))); }
+namespace {
+
+// Every line break is CR LF and the text ends with one (or is empty).
+bool InCrLfForm(std::string_view text) {
+    if (!text.empty() && !text.ends_with("\r\n")) return false;
+    size_t breaks = 0;
+    for (size_t i = text.find('\n'); i != text.npos; i = text.find('\n', i + 1), ++breaks)
+        if (i == 0 || text[i - 1] != '\r') return false;
+    // Each LF has a CR of its own before it; any other CR would be a break of its own.
+    return size_t(std::count(text.begin(), text.end(), '\r')) == breaks;
+}
+
+}  // namespace
+
+std::string CrLfLines(std::string text) {
+    if (InCrLfForm(text)) return text;
+    std::string out;
+    out.reserve(text.size() + text.size() / 8 + 2);
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        out.append(text, start, i - start);
+        out += "\r\n";
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) {
+        out.append(text, start, text.npos);
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string ReadTextAsCrLf(const std::u16string& path) { return CrLfLines(ReadFileBytes(path)); }
 
 void SaveLines(const std::u16string& path, const std::vector<std::string>& lines) {
     WriteFileAtomic(path, JoinLines(lines));

@@ -33,6 +33,9 @@ std::u16string FolderOf(const std::u16string& path);
 std::vector<std::string> SplitLines(std::string_view text);
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
+// What JoinLines(SplitLines(text)) gives, in one pass: a text already in that form (as every file
+// this program writes is) comes back as it is, without a copy.
+std::string CrLfLines(std::string text);
 // A text file read as lines and joined again with CR LF, as the stores read their files.
 std::string ReadTextAsCrLf(const std::u16string& path);
 // Lines written with CR LF after each one, atomically.

@@ -56,17 +56,21 @@ bool FileExists(const std::u16string& path) {
 std::string ReadFileBytes(const std::u16string& path) {
     Fd fd(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) RaiseFileError("Cannot open file", path, errno);
-    std::string bytes;
-    char buffer[65536];
+    // Read straight into a string of the file's size, and on until the end in case it grew.
+    struct stat info {};
+    std::string bytes(::fstat(fd.get(), &info) == 0 && info.st_size > 0 ? size_t(info.st_size) : 0, '\0');
+    size_t filled = 0;
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);
+        const ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
         if (n < 0) {
             if (errno == EINTR) continue;
             RaiseFileError("Cannot read file", path, errno);
         }
         if (n == 0) break;
-        bytes.append(buffer, size_t(n));
+        filled += size_t(n);
     }
+    bytes.resize(filled);
     return bytes;
 }
 

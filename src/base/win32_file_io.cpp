@@ -48,15 +48,21 @@ std::string ReadFileBytes(const std::u16string& path) {
     FileHandle file = OpenHandle(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) RaiseFileError("Cannot open file", path, GetLastError());
-    std::string bytes;
-    char buffer[65536];
+    // Read straight into a string of the file's size (a cache file holds megabytes), and on
+    // until the end in case the file grew meanwhile.
+    LARGE_INTEGER size{};
+    std::string bytes(GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 ? size_t(size.QuadPart) : 0, '\0');
+    size_t filled = 0;
     for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);
         DWORD read = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr))
+        const DWORD want = DWORD(std::min<size_t>(bytes.size() - filled, 1u << 30));
+        if (!ReadFile(file.get(), bytes.data() + filled, want, &read, nullptr))
             RaiseFileError("Cannot read file", path, GetLastError());
         if (read == 0) break;
-        bytes.append(buffer, read);
+        filled += read;
     }
+    bytes.resize(filled);
     return bytes;
 }
 

@@ -48,7 +48,7 @@ void TAccount::LoadFrom(const std::u16string& path) {
     const std::string coded = ReadFileBytes(path);
 
     try {
-        const std::string text = JoinLines(SplitLines(ExpandStream(coded, kAccountMaxTextLength)));
+        const std::string text = CrLfLines(ExpandStream(coded, kAccountMaxTextLength));
         CalendarEntries.reset();
         Doc.Clear();
         Doc.ClearAttributes();

@@ -39,6 +39,7 @@ void TCalendar::ClearEvents() {
 }
 
 void TCalendar::ReleaseEventDoc() {
+    if (Syncing) return;
     EventEntries.reset();
     EventDoc = TxdataNode::Create();
 }

@@ -1,15 +1,11 @@
 #pragma once
 // TCalendar: the calendar service client. It signs in, fetches the calendar list and the event
-// feeds of the selected calendars, writes both to two cache files, and holds the calendar list
-// tree and the sorted event list every window reads.
+// feeds of the selected calendars, keeps them as XML trees and in two cache files, and holds the
+// sorted event list every window reads.
 //
 // A sync fetches into fresh trees and builds the new event list aside; only a run that gets all
-// the way through writes the cache and swaps the new calendar list and events in. A run that
-// fails at any step leaves the event list, the trees and the cache files as they were.
-//
-// The merged feed tree is let go once its events are read, after a sync and after loading the
-// cache: nothing reads it again (the next sync fetches a new one), and for a busy account it
-// takes several times the memory of the events themselves.
+// the way through writes the cache and swaps the new trees and events in. A run that fails at
+// any step leaves the event list, both trees and the cache files as they were.
 //
 // The status handler lets window messages run while the network blocks, so a timer tick or a
 // menu command may call Sync again in the middle of one: that nested call returns at once.
@@ -61,6 +57,11 @@ public:
     // The event list and what the windows ask of it.
     void ClearEvents();
     void ClearEventDoc();
+    // Lets the merged feed tree go (EventDoc empty, EventEntries null); the events stay. Nothing
+    // reads the tree once its events are parsed and written, and the next sync fetches a new
+    // one, so the program drops it after each load and sync: for a busy account it takes
+    // several times the memory of the events. Does nothing while a sync runs.
+    void ReleaseEventDoc();
     bool HasEventsOn(TDateTime day) const;
     std::u16string DayText(TDateTime day) const;
     // The next timed, not yet notified event after now; now + 3 days when there is none.
@@ -102,8 +103,6 @@ public:
     std::string Password;
     int32_t ZoneHours;
     EventList Events;
-    // The feed tree and its entries while they are read: ParseEvents works on them. After a sync
-    // or LoadCache, EventDoc is an empty tree again and EventEntries null.
     std::unique_ptr<TxdataList> EventEntries;
     // Null when there is no calendar list (before the first fetch, after a failed one).
     std::unique_ptr<TxdataList> CalendarEntries;
@@ -123,7 +122,6 @@ private:
     FeedTree FetchCalendarListAside();
     FeedTree FetchEventsAside(TDateTime date, const TxdataList* calendars);
     void RunSync(TDateTime date);
-    void ReleaseEventDoc();
     void WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars);
     bool MentionsServiceDomain(const std::string& answer) const;
 

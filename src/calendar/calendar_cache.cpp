@@ -77,7 +77,6 @@ void TCalendar::LoadCache() {
     // leaves the trees and the event list as they were.
     std::optional<LoadedTree> calendars = ReadCacheFile(CachePath(CacheName, kCalendarsSuffix));
     std::optional<LoadedTree> feeds = ReadCacheFile(CachePath(CacheName, kEventsSuffix));
-    const bool missing = !calendars || !feeds;
     EventList events;
     if (feeds) {
         // The calendar list comes first so that the events find their colours.
@@ -91,12 +90,12 @@ void TCalendar::LoadCache() {
         CalendarDoc = std::move(calendars->Doc);
     }
     if (feeds) {
-        feeds.reset();
-        ReleaseEventDoc();
+        EventEntries = std::move(feeds->Entries);
+        EventDoc = std::move(feeds->Doc);
         Events = std::move(events);
         NextIndex = -1;
     }
-    if (missing) Sync(clock_.Now());
+    if (!calendars || !feeds) Sync(clock_.Now());
 }
 
 }  // namespace tessel

@@ -57,12 +57,9 @@ void TCalendar::RunSync(TDateTime date) {
     SortEvents(events);
     WriteCacheFiles(CacheName, *feeds.Doc, *calendars.Doc);
 
-    // The feed tree is written and read: it is let go before the status report lets messages run.
-    feeds.Entries.reset();
-    feeds.Doc.reset();
-    ReleaseEventDoc();
-
     // Nothing below raises: the run is committed whole.
+    EventEntries = std::move(feeds.Entries);
+    EventDoc = std::move(feeds.Doc);
     CalendarEntries = std::move(calendars.Entries);
     CalendarDoc = std::move(calendars.Doc);
     Events = std::move(events);

@@ -19,6 +19,15 @@ TEST(FileIoTest, LinesSplitAtEveryKindOfBreakAndJoinWithCrLf) {
     EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
 }
 
+TEST(FileIoTest, CrLfLinesIsSplitThenJoinInOnePass) {
+    // Every mix of breaks, empty lines, a missing last break, and texts already in the form.
+    for (const std::string& text : std::vector<std::string>{"", "a", "\r", "\n", "\r\n", "\n\r", "a\r\nb\rc\nd", "a\r\n\r\n", "a\r\r\nb\n\n",
+                                   "\r\n\r\nx", "x\r\ny\r\n", "x\r\ny\r", "x\ry\r\n", "line\r\nbare\nend\r\n",
+                                   std::string("nul\0inside\r\n", 13)}) {
+        EXPECT_EQ(CrLfLines(text), JoinLines(SplitLines(text))) << ::testing::PrintToString(text);
+    }
+}
+
 TEST(FileIoTest, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
     TempFolder folder;
     const std::u16string path = folder.File(u"profile.xml");

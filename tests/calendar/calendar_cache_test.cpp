@@ -44,8 +44,7 @@ TEST_F(CalendarCache, LoadCacheRebuildsTheSyncedEventsWithoutTheNetwork) {
     }
     ASSERT_NE(fresh->CalendarEntries, nullptr);
     EXPECT_EQ(fresh->CalendarEntries->Count(), 2u);
-    EXPECT_EQ(fresh->EventEntries, nullptr) << "the feed tree is let go once its events are read";
-    EXPECT_EQ(fresh->EventDoc->ChildCount(), 0u);
+    EXPECT_EQ(fresh->EventEntries->Count(), 2u);
     EXPECT_EQ(fresh->NextIndex, -1);
 }
 
@@ -88,7 +87,42 @@ TEST_F(CalendarCache, DamagedFileRaisesAndChangesNothing) {
     EXPECT_ANY_THROW(calendar.LoadCache());
     EXPECT_TRUE(http.Requests.empty());
     EXPECT_EQ(calendar.Events.size(), 2u);
+    EXPECT_EQ(calendar.EventEntries->Count(), 2u);
     EXPECT_EQ(Narrow(calendar.CalendarDoc->XmlText()), calendars) << "the good file is not taken alone";
+}
+
+TEST_F(CalendarCache, ReleasedFeedTreeKeepsTheEventsAndTheNextSyncWritesAWholeCache) {
+    ScriptTwoCalendars();
+    calendar.Sync(EncodeDate(2008, 3, 15));
+    const std::string cached = CacheBytes(".xml");
+    auto fresh = FreshClient();
+    fresh->LoadCache();
+    const std::vector<std::u16string> titles = TitlesOf(*fresh);
+
+    fresh->ReleaseEventDoc();
+    EXPECT_EQ(fresh->EventEntries, nullptr);
+    EXPECT_EQ(fresh->EventDoc->ChildCount(), 0u);
+    EXPECT_EQ(TitlesOf(*fresh), titles);
+    EXPECT_TRUE(fresh->HasEventsOn(fresh->Events[0].Event.StartTime));
+    ASSERT_NE(fresh->CalendarEntries, nullptr) << "the calendar list stays for the next sync";
+
+    // The next sync fetches a tree of its own: the cache it writes is whole again.
+    fresh->Sync(EncodeDate(2008, 3, 15));
+    EXPECT_EQ(CacheBytes(".xml"), cached);
+    EXPECT_EQ(TitlesOf(*fresh), titles);
+}
+
+TEST_F(CalendarCache, ReleaseDuringASyncLeavesTheRunAlone) {
+    ScriptTwoCalendars();
+    // A status report lets messages run: one that asks for the release lands inside the run.
+    calendar.OnStatus = [this](TCalendar& client, const std::string& message) {
+        statuses.push_back(message);
+        client.ReleaseEventDoc();
+    };
+    calendar.Sync(EncodeDate(2008, 3, 15));
+    ASSERT_NE(calendar.EventEntries, nullptr);
+    EXPECT_EQ(calendar.EventEntries->Count(), 2u);
+    EXPECT_EQ(calendar.Events.size(), 2u);
 }
 
 TEST_F(CalendarCache, SaveCacheWritesBothTreesAsCrLfLines) {

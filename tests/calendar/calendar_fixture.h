@@ -125,11 +125,12 @@ protected:
         return FileExists(CachePath(suffix)) ? ReadFileBytes(CachePath(suffix)) : std::string("(missing)");
     }
 
-    std::vector<std::u16string> Titles() const {
+    static std::vector<std::u16string> TitlesOf(const TCalendar& client) {
         std::vector<std::u16string> titles;
-        for (const auto& item : calendar.Events) titles.push_back(item.Event.Title);
+        for (const auto& item : client.Events) titles.push_back(item.Event.Title);
         return titles;
     }
+    std::vector<std::u16string> Titles() const { return TitlesOf(calendar); }
 };
 
 }  // namespace tessel::testing
