@@ -1,12 +1,13 @@
 // tessel_startup_probe PROGRAM NOW [HOLD_FILE]: starts tessel.exe (PROGRAM) with TESSEL_NOW=NOW
 // and reports, in milliseconds from the moment before CreateProcess, when its main window
 // appeared and when its month grid first showed its cells on screen (the header row's day
-// names: every cell is drawn in the same pass, and only once the start-up has loaded the cache
-// and tried its sync). NOW must be a day of January 2010, the month the probe expects.
+// names: every cell is drawn in the same pass, the first time once the start-up has loaded the
+// cache, before its sync). NOW must be a day of January 2010, the month the probe expects.
 //
-// With HOLD_FILE the program keeps running while that file exists (at most 10 minutes), so the
-// figure script can read its memory and CPU time from outside; the probe reports the Windows view
-// of both before it ends the program with "&Exit".
+// With HOLD_FILE the probe waits for the start-up's sync to end, then keeps the program running
+// while that file exists (at most 10 minutes), so the figure script can read its memory and CPU
+// time from outside; the probe reports the Windows view of both before it ends the program with
+// "&Exit".
 #include <windows.h>
 #include <psapi.h>
 
@@ -92,6 +93,21 @@ int Probe(const std::u16string& program, const std::string& now, const std::u16s
     std::fflush(stdout);
 
     if (!holdFile.empty()) {
+        // The sync is over when the status panel shows its last word ("close", or an error that
+        // stays on screen); before the sync starts the panel has no text at all.
+        const bool synced = WaitUntil(
+            [&] {
+                const HWND panel = FindWindowExW(window, nullptr, L"TesselMsgPanel", nullptr);
+                wchar_t text[128] = {};
+                if (panel) GetWindowTextW(panel, text, 128);
+                return !process.Running() || (text[0] && std::wstring(text) != L"Sync Google Calendar ...");
+            },
+            kStartTimeout, Millis(50));
+        DWORD_PTR answer = 0;
+        if (!synced || !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer)) {
+            std::fprintf(stderr, "the start-up did not end\n");
+            return 1;
+        }
         ReportUsage(process.Handle(), "ready");
         WaitUntil([&] { return !FileExists(holdFile) || !process.Running(); }, kHoldLimit, Millis(200));
         ReportUsage(process.Handle(), "held");
