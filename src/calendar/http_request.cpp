@@ -1,19 +1,9 @@
 #include "calendar/http_request.h"
 
+#include "base/percent_code.h"
 #include "base/text.h"
 
 namespace tessel {
-
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::string RequestHeaderBlock(const std::string& extraHeader) {
     if (extraHeader.empty()) return std::string(kFormContentTypeBlock);
@@ -58,8 +48,8 @@ std::string WinInetRequestTarget(std::string_view rest) {
     for (size_t i = 0; i < rest.size(); ++i) {
         char c = rest[i];
         if (c == '\0') break;
-        if (c == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 && HexValue(rest[i + 2]) >= 0) {
-            c = static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
+        if (c == '%' && i + 2 < rest.size() && HexDigitValue(rest[i + 1]) >= 0 && HexDigitValue(rest[i + 2]) >= 0) {
+            c = static_cast<char>(HexDigitValue(rest[i + 1]) * 16 + HexDigitValue(rest[i + 2]));
             i += 2;
             if (c == '\0') break;
         }

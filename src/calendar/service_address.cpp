@@ -30,25 +30,6 @@ std::string ServiceDomain(std::string_view hostSetting) {
     return host.substr(dot + 1);
 }
 
-std::string PercentEncode(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool unreserved = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                                (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
-        if (unreserved) {
-            result += c;
-        } else {
-            result += '%';
-            result += kHex[byte >> 4];
-            result += kHex[byte & 15];
-        }
-    }
-    return result;
-}
-
 std::string EncodeQueryValueForTransport(std::string_view value) { return PercentEncode(PercentEncode(value)); }
 
 std::string SignInUrl(std::string_view hostSetting, std::string_view user, std::string_view password) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/date_time.h"
+#include "base/percent_code.h"
 
 namespace tessel {
 
@@ -13,9 +14,6 @@ namespace tessel {
 // "google.com", "calendar.test:8443" gives "test". A host of a single label ("localhost") is its
 // own domain, so the check never degenerates into matching every answer.
 std::string ServiceDomain(std::string_view hostSetting);
-
-// Percent-encodes every byte but the unreserved ones (letters, digits, "-", "." , "_", "~").
-std::string PercentEncode(std::string_view text);
 
 // The value as it must stand in an address handed to THttp::Get. The transport splits the URL
 // with escapes decoded once (as WinINet's splitter does), so a value is encoded twice: after

@@ -7,12 +7,9 @@
 #include <utility>
 #include <vector>
 
-namespace tessel::service {
+#include "base/percent_code.h"
 
-// %XX becomes the byte XX; a '%' not followed by two hex digits stays as it is.
-std::string PercentDecode(std::string_view text);
-// Every byte outside the unreserved set (letters, digits, "-._~") becomes %XX.
-std::string PercentEncode(std::string_view text);
+namespace tessel::service {
 
 class QueryParams {
 public:
