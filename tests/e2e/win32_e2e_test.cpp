@@ -487,6 +487,15 @@ TEST_F(EndToEnd, ExitStoresVisibilityAndPositionAndRemovesTheTrayIcon) {
 
 // --- a start from the cache without the service ---------------------------------------------------
 
+// The status panel of a window when it is shown, and its text.
+std::optional<std::u16string> ShownStatus(HWND window, RECT* where) {
+    const HWND panel = FindWindowExW(window, nullptr, kPanelClass, nullptr);
+    if (!panel || !IsWindowVisible(panel) || !GetWindowRect(panel, where)) return std::nullopt;
+    wchar_t text[256] = {};
+    GetWindowTextW(panel, text, 256);
+    return win32::FromW(text);
+}
+
 TEST_F(EndToEnd, StartWithoutTheServiceShowsTheCachedEvents) {
     SharedStart& first = FirstStartCache();
     ASSERT_STARTED(first);
@@ -509,8 +518,7 @@ TEST_F(EndToEnd, StartWithoutTheServiceShowsTheCachedEvents) {
     // The failed sync leaves its message panel over the middle of the grid; the cells around it
     // show the cache's events.
     const std::string problem = program.WaitUntilReady([&](HWND window, HWND grid) {
-        const HWND panel = FindWindowExW(window, nullptr, kPanelClass, nullptr);
-        if (!panel || !IsWindowVisible(panel) || !GetWindowRect(panel, &cover)) return false;
+        if (!ShownStatus(window, &cover)) return false;
         report = CompareMarks(GridView(grid, month), month, eventDays, &cover);
         return report.Problems.empty() && report.Framed > 0;
     });
@@ -533,15 +541,6 @@ TEST_F(EndToEnd, StartWithoutTheServiceShowsTheCachedEvents) {
 }
 
 // --- a start from the cache while the service is slow to answer -------------------------------------
-
-// The status panel of a window when it is shown, and its text.
-std::optional<std::u16string> ShownStatus(HWND window, RECT* where) {
-    const HWND panel = FindWindowExW(window, nullptr, kPanelClass, nullptr);
-    if (!panel || !IsWindowVisible(panel) || !GetWindowRect(panel, where)) return std::nullopt;
-    wchar_t text[256] = {};
-    GetWindowTextW(panel, text, 256);
-    return win32::FromW(text);
-}
 
 TEST_F(EndToEnd, CachedEventsShowWhileTheStartUpSyncWaitsForTheService) {
     SharedStart& first = FirstStartCache();
