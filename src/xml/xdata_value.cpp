@@ -103,7 +103,8 @@ std::u16string TxdataValue::XmlText() const { return WrittenForm(); }
 std::u16string TxdataValue::WrittenForm() const {
     switch (kind_) {
         case kXdataCData: return u"<![CDATA[" + std::u16string(StoredText()) + u"]]>";
-        case kXdataComment: return u"<!--" + std::u16string(StoredText()) + u"-->";
+        case kXdataComment:
+            return Widen(xml_entities::CommentOpening(StoredText())) + std::u16string(StoredText()) + u"-->";
         default: return EscapedText();
     }
 }

@@ -30,4 +30,11 @@ std::basic_string<CharT> EscapeQuotedValue(std::basic_string_view<CharT> value);
 template <class CharT>
 std::basic_string<CharT> DecodeQuotedValue(std::basic_string_view<CharT> value);
 
+// The opening a comment is written with. A text that begins with ">" gets a blank after "<!--":
+// written straight after the dashes, "<!-->" would read back as a whole, empty comment, and the
+// rest of the text as markup.
+inline const char* CommentOpening(std::u16string_view text) {
+    return !text.empty() && text.front() == u'>' ? "<!-- " : "<!--";
+}
+
 }  // namespace tessel::xml_entities

@@ -24,7 +24,7 @@ void AppendWrittenForm(std::string& out, const TxdataValue& piece) {
             out += "]]>";
             break;
         case kXdataComment:
-            out += "<!--";
+            out += xml_entities::CommentOpening(piece.StoredText());
             AppendNarrow(out, piece.StoredText());
             out += "-->";
             break;

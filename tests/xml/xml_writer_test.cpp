@@ -37,6 +37,19 @@ TEST(XmlWriter, MixedContentBreaksAroundChildElements) {
               (Lines{"<a>", "  x", "        <b/>", "  y<![CDATA[<z>]]><!-- c -->", "</a>"}));
 }
 
+TEST(XmlWriter, ACommentStartingWithAnAngleIsWrittenSoThatItReadsBack) {
+    // "<!--word>..." stores ">..." (the word is lost); written straight after the dashes, the
+    // comment would close at once and "<b>" would become markup.
+    const Lines lines = Written(u"<a><!--w><b>--></a>");
+    EXPECT_EQ(lines, (Lines{"<a>", "  <!-- ><b>-->", "</a>"}));
+    TxdataNode again;
+    again.LoadFromBytes(JoinLines(lines));
+    ASSERT_EQ(again.ChildCount(), 1u);
+    EXPECT_EQ(again.Child(0)->Kind(), kXdataComment);
+    EXPECT_EQ(again.Child(0)->StoredText(), u" ><b>");
+    EXPECT_EQ(TxdataValue(u">x", kXdataComment).WrittenForm(), u"<!-- >x-->");
+}
+
 TEST(XmlWriter, TextPiecesAreEscapedAndLineBreaksStayInside) {
     TxdataNode root;
     root.SetName(u"a");
