@@ -39,12 +39,12 @@ struct Chunk {
     char* untouched;  // blocks never handed out start here
     std::uint32_t live;
     std::uint32_t sizeClass;
-    bool listed;  // in its class's list of chunks with room
 };
 constexpr std::size_t kHeaderSize = (sizeof(Chunk) + kGranule - 1) / kGranule * kGranule;
 
 struct SizeClass {
-    Chunk* withRoom;  // chunks that can hand out a block, most recently freed into first
+    Chunk* withRoom;  // exactly the chunks in use that can hand out a block, most recently
+                      // freed into first
     Chunk* spare;     // one empty chunk kept back, so that a tree built and freed over and
                       // over does not go to the system each time
 };
@@ -83,7 +83,6 @@ void Link(SizeClass& owner, Chunk& chunk) {
     chunk.next = owner.withRoom;
     if (owner.withRoom) owner.withRoom->prev = &chunk;
     owner.withRoom = &chunk;
-    chunk.listed = true;
 }
 
 void Unlink(SizeClass& owner, Chunk& chunk) {
@@ -91,7 +90,6 @@ void Unlink(SizeClass& owner, Chunk& chunk) {
     else owner.withRoom = chunk.next;
     if (chunk.next) chunk.next->prev = chunk.prev;
     chunk.prev = chunk.next = nullptr;
-    chunk.listed = false;
 }
 
 void Reset(Chunk& chunk, std::size_t sizeClass) {
@@ -100,7 +98,6 @@ void Reset(Chunk& chunk, std::size_t sizeClass) {
     chunk.untouched = reinterpret_cast<char*>(&chunk) + kHeaderSize;
     chunk.live = 0;
     chunk.sizeClass = static_cast<std::uint32_t>(sizeClass);
-    chunk.listed = false;
 }
 
 bool HasRoom(Chunk& chunk) { return chunk.freeBlocks || chunk.untouched + BlockSize(chunk) <= ChunkEnd(chunk); }
@@ -149,11 +146,13 @@ void FreeNodeMemory(void* block, std::size_t size) noexcept {
     Chunk& chunk = *ChunkOf(block);
     PoolLock lock;
     SizeClass& owner = pool.classes[chunk.sizeClass];
+    // A chunk leaves the list when it fills up, so a full one comes back with this block.
+    const bool wasFull = !HasRoom(chunk);
     auto* freed = static_cast<FreeBlock*>(block);
     freed->next = chunk.freeBlocks;
     chunk.freeBlocks = freed;
     --chunk.live;
-    if (!chunk.listed) Link(owner, chunk);
+    if (wasFull) Link(owner, chunk);
     if (chunk.live > 0) return;
     // Empty: the chunk goes back to the system, or becomes the class's spare.
     Unlink(owner, chunk);
