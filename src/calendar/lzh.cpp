@@ -65,10 +65,12 @@ static_assert(kPositionCode.code[63] == 0xFF && kPositionCode.lengthOfByte[0xFF]
 class MatchFinder {
 public:
     MatchFinder()
-        : text_(kWindow + kLongestMatch - 1 + kWordSize, kBlank),
+        : text_(kWindow + kLongestMatch - 1 + kWordSize, 0),
           left_(kWindow + 1, kNil),
           parent_(kWindow + 1, kNil),
-          right_(kWindow + 257, kNil) {}
+          right_(kWindow + 257, kNil) {
+        std::fill(text_.begin(), text_.begin() + kStart, kBlank);
+    }
 
     uint8_t* Text() { return text_.data(); }
     int MatchLength() const { return matchLength_; }
@@ -168,8 +170,10 @@ public:
     }
 
 private:
-    // Every byte starts as a blank, including those past the end of short data: they are never
-    // sent, but matches are measured into them, so they must not vary from run to run.
+    // The window starts as blanks up to where the data goes and zeros from there on, the copy
+    // after the end included. Bytes past the end of short data are never sent, but keys near the
+    // end are measured into them, so they decide which of two matches is sent: zeros there give
+    // the same code as the reference coder's.
     std::vector<uint8_t> text_;
     // Entry kNil of left_ and parent_ absorbs the writes made through empty links.
     std::vector<uint16_t> left_;
@@ -387,7 +391,8 @@ void TLZH::Encode(std::string_view source, std::string& dest) {
     while (len < kLongestMatch && next < source.size()) text[r + len++] = static_cast<uint8_t>(source[next++]);
     for (int i = 1; i <= kLongestMatch; ++i) finder.InsertNode(r - i);
     finder.InsertNode(r);
-    // An empty source still sends one symbol (a blank); the decoder stops at the length anyway.
+    // An empty source still sends one symbol, a blank; the decoder stops at the length anyway.
+    if (len == 0) text[r] = kBlank;
     do {
         finder.LimitMatchLength(len);
         int matchLength = finder.MatchLength();

@@ -88,21 +88,48 @@ TEST(LzhGolden, RepeatedByteBecomesALiteralAndAMatch) {
 }
 
 TEST(LzhGolden, MatchIntoTheInitialBlanksUsesTheLongerPositionCode) {
-    // After five literals the three blanks match the window's starting blanks; the tree walk ends
-    // at the 60-blank key that starts 65 bytes back, so the position is 64 (upper bits 1: 0010).
-    // ... 111010001 10001100 0010 000000 -> E6 F3 B9 FD 0E 8C 61 00.
+    // After five literals the three blanks match the window's starting blanks. The key runs into
+    // the zeros past the data, so no candidate matches more than the three blanks; the tree walk
+    // settles on the three blanks just before "A", 8 back: position 7 (upper bits 0: 000).
+    // ... 111010001 10001100 000 000111 -> E6 F3 B9 FD 0E 8C 60 1C.
     EXPECT_EQ(CompressStream("ABCDE   "),
-              Bytes({0x08, 0x00, 0x00, 0x00, 0xE6, 0xF3, 0xB9, 0xFD, 0x0E, 0x8C, 0x61, 0x00}));
+              Bytes({0x08, 0x00, 0x00, 0x00, 0xE6, 0xF3, 0xB9, 0xFD, 0x0E, 0x8C, 0x60, 0x1C}));
 }
 
 TEST(LzhGolden, HundredBlanksAreTwoMatchesOfTheStartingWindow) {
     // 60 blanks match the starting window 60 back (length 60, position 59: 000 111011); the other
-    // 40 match the byte before (length 40, position 0).
-    // 11000101 000111011 10110001 000000000 -> C5 1D D8 80 00.
+    // 40 take the first full 60-blank match the tree walk meets, 20 back, cut to the 40 bytes
+    // left (length 40, position 19: 000 010011). The key one back is no full match: the copy after
+    // the window's end holds zeros past the 40 new bytes.
+    // 11000101 000111011 10110001 000010011 -> C5 1D D8 84 C0.
     const std::string blanks(100, ' ');
     const std::string coded = CompressStream(blanks);
-    EXPECT_EQ(coded, Bytes({0x64, 0x00, 0x00, 0x00, 0xC5, 0x1D, 0xD8, 0x80, 0x00}));
+    EXPECT_EQ(coded, Bytes({0x64, 0x00, 0x00, 0x00, 0xC5, 0x1D, 0xD8, 0x84, 0xC0}));
     EXPECT_EQ(ExpandStream(coded), blanks);
+}
+
+TEST(LzhGolden, BlankRunsEndingInsideTheLookaheadMatchTheReferenceCoder) {
+    // Near the end of the data, keys reach past the last byte into lookahead bytes that were
+    // never filled; the reference coder holds zeros there, and the match lengths measured into
+    // them decide which equally long match is sent.
+    struct Case {
+        size_t blanks;
+        std::string coded;
+    };
+    const Case cases[] = {
+        {62, Bytes({0x3E, 0x00, 0x00, 0x00, 0xC5, 0x1D, 0xEB, 0x31, 0x00})},
+        {63, Bytes({0x3F, 0x00, 0x00, 0x00, 0xC5, 0x1D, 0xC6, 0x0E, 0x00})},
+        {64, Bytes({0x40, 0x00, 0x00, 0x00, 0xC5, 0x1D, 0xC6, 0x8D, 0xC0})},
+        {70, Bytes({0x46, 0x00, 0x00, 0x00, 0xC5, 0x1D, 0xC9, 0x8C, 0x40})},
+        {80, Bytes({0x50, 0x00, 0x00, 0x00, 0xC5, 0x1D, 0xCE, 0x89, 0xC0})},
+        {119, Bytes({0x77, 0x00, 0x00, 0x00, 0xC5, 0x1D, 0xE2, 0x00, 0x00})},
+    };
+    for (const Case& c : cases) {
+        const std::string blanks(c.blanks, ' ');
+        const std::string coded = CompressStream(blanks);
+        EXPECT_EQ(coded, c.coded) << c.blanks << " blanks";
+        EXPECT_EQ(ExpandStream(coded), blanks) << c.blanks << " blanks";
+    }
 }
 
 TEST(LzhRoundTrip, SizesAroundTheLookaheadAndTheWindow) {
