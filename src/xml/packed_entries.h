@@ -21,6 +21,9 @@ public:
     void AppendEntry(std::string_view name, std::string_view value);
     void Replace(size_t index, std::string_view name, std::string_view value);
     void Erase(size_t index);
+    // Room for entries of this many bytes in all, lengths and quotes included.
+    void Reserve(size_t bytes) { data_.reserve(data_.size() + bytes); }
+    static constexpr size_t kEntryOverhead = sizeof(uint32_t) + 3;
     void Clear() {
         data_.clear();
         count_ = 0;

@@ -52,9 +52,31 @@ std::u16string TWideAttribute::Rendered() const {
 
 TxdataNode::TxdataNode() : TxdataValue(NodeTag{}) {}
 
-TxdataNode::TxdataNode(std::u16string name) : TxdataValue(NodeTag{}), name_(std::move(name)) {}
+TxdataNode::TxdataNode(std::u16string name) : TxdataValue(NodeTag{}) { TakeName(std::move(name)); }
 
-TxdataNode::~TxdataNode() { Clear(); }
+TxdataNode::~TxdataNode() {
+    Clear();
+    ReleaseName();
+}
+
+void TxdataNode::SetName(std::u16string_view name) { TakeName(std::u16string(name)); }
+
+void TxdataNode::TakeName(std::u16string&& name) {
+    if (const std::u16string* shared = xml_detail::SharedElementName(name)) {
+        ShareName(shared);
+        return;
+    }
+    auto owned = std::make_unique<std::u16string>(std::move(name));
+    ReleaseName();
+    name_ = owned.release();
+    ownsName_ = true;
+}
+
+void TxdataNode::ReleaseName() {
+    if (ownsName_) delete name_;
+    ownsName_ = false;
+    name_ = &xml_detail::EmptyElementName();
+}
 
 std::unique_ptr<TxdataNode> TxdataNode::Create() { return std::make_unique<TxdataNode>(); }
 
@@ -202,6 +224,10 @@ void TxdataNode::AddAttributeBytes(std::string_view name, std::string_view value
     else AttributeStore().entries.AppendEntry(name, value);
 }
 
+void TxdataNode::ReserveAttributeBytes(size_t bytes) {
+    if (!wide_) AttributeStore().entries.Reserve(bytes);
+}
+
 void TxdataNode::ClearAttributes() {
     if (!attributes_) return;
     attributes_->entries.Clear();
@@ -226,24 +252,28 @@ std::string TxdataNode::Utf8Text() const {
 std::u16string TxdataNode::RawText() const {
     std::u16string out;
     for (const auto& child : children_)
-        if (!child->IsNode()) out += child->StoredText();
+        if (!child->IsNode()) child->Stored().AppendTo(out);
     return out;
 }
 
 std::u16string TxdataNode::EscapedText() const {
     std::u16string out;
     for (const auto& child : children_)
-        if (!child->IsNode() && child->Kind() != kXdataComment) xml_entities::AppendEscaped(out, child->StoredText());
+        if (!child->IsNode() && child->Kind() != kXdataComment) {
+            const xml_detail::PieceText& text = child->Stored();
+            if (text.IsNarrow()) xml_entities::AppendEscaped(out, text.Bytes());
+            else xml_entities::AppendEscaped(out, text.Units());
+        }
     return out;
 }
 
 std::u16string TxdataNode::Text() const {
     // Most elements hold exactly one piece; answer it without building a new string twice.
     if (children_.size() == 1 && !children_[0]->IsNode() && children_[0]->Kind() != kXdataComment)
-        return std::u16string(children_[0]->StoredText());
+        return children_[0]->Stored().Widened();
     std::u16string out;
     for (const auto& child : children_)
-        if (!child->IsNode() && child->Kind() != kXdataComment) out += child->StoredText();
+        if (!child->IsNode() && child->Kind() != kXdataComment) child->Stored().AppendTo(out);
     return out;
 }
 

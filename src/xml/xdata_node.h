@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xml/element_names.h"
 #include "xml/packed_entries.h"
 #include "xml/xdata_value.h"
 
@@ -38,9 +39,14 @@ public:
     static std::unique_ptr<TxdataNode> Create();
     static std::unique_ptr<TxdataNode> CreateNamed(std::u16string_view name);
 
-    const std::u16string& Name() const { return name_; }
-    void SetName(std::u16string_view name) { name_ = name; }
-    void TakeName(std::u16string&& name) { name_ = std::move(name); }
+    const std::u16string& Name() const { return *name_; }
+    void SetName(std::u16string_view name);
+    void TakeName(std::u16string&& name);
+    // For the tree builder: a name from SharedElementName.
+    void ShareName(const std::u16string* shared) {
+        ReleaseName();
+        name_ = shared;
+    }
     TxdataNode* Parent() const { return parent_; }
     bool WideMode() const { return wide_; }
     // Switches the attribute representation; existing attributes are converted.
@@ -114,6 +120,9 @@ public:
 
     // For the tree builder: appends an 8-bit attribute entry name="value" without conversions.
     void AddAttributeBytes(std::string_view name, std::string_view value);
+    // For the tree builder: room for 8-bit entries of about this many bytes, so that a start
+    // tag's attributes are stored with one allocation.
+    void ReserveAttributeBytes(size_t bytes);
     // The 8-bit entries as stored (empty in wide mode) and the wide attributes (empty otherwise).
     const xml_detail::PackedEntries& AttributeEntries() const;
     const std::vector<TWideAttribute>& WideAttributes() const;
@@ -132,8 +141,12 @@ private:
     };
     Attributes& AttributeStore();
 
+    void ReleaseName();
+
     bool wide_ = false;
-    std::u16string name_;
+    // Points into the shared name table, or at a name of this node's own (then ownsName_).
+    bool ownsName_ = false;
+    const std::u16string* name_ = &xml_detail::EmptyElementName();
     TxdataNode* parent_ = nullptr;
     std::vector<std::unique_ptr<TxdataValue>, xml_detail::PoolAllocator<std::unique_ptr<TxdataValue>>> children_;
     std::unique_ptr<Attributes> attributes_;

@@ -36,65 +36,57 @@ TDateTime ParseDateTimeOrZero(std::u16string_view text) {
     return TryParseDateTimeText(Trim(Narrow(text)), value) ? value : 0;
 }
 
-TxdataValue::TxdataValue(std::string_view bytes, uint8_t kind) : text_(bytes.size(), u'\0'), kind_(kind) {
-    for (size_t i = 0; i < bytes.size(); ++i) text_[i] = static_cast<unsigned char>(bytes[i]);
-}
-
 void* TxdataValue::operator new(std::size_t size) { return xml_detail::AllocateNodeMemory(size); }
 
 void TxdataValue::operator delete(void* block, std::size_t size) noexcept { xml_detail::FreeNodeMemory(block, size); }
 
-std::string TxdataValue::Utf8Text() const { return Utf16ToUtf8(StoredText()); }
-std::u16string TxdataValue::RawText() const { return std::u16string(StoredText()); }
-TDateTime TxdataValue::AsDateTime() const { return ParseDateTimeOrZero(StoredText()); }
+std::string TxdataValue::Utf8Text() const { return Utf16ToUtf8(text_.Widened()); }
+std::u16string TxdataValue::RawText() const { return text_.Widened(); }
+TDateTime TxdataValue::AsDateTime() const { return ParseDateTimeOrZero(text_.Widened()); }
 
 std::u16string TxdataValue::EscapedText() const {
     std::u16string out;
-    out.reserve(text_.size());
-    xml_entities::AppendEscaped(out, StoredText());
+    out.reserve(text_.Size());
+    if (text_.IsNarrow()) xml_entities::AppendEscaped(out, text_.Bytes());
+    else xml_entities::AppendEscaped(out, text_.Units());
     return out;
 }
 
-std::u16string TxdataValue::Text() const { return std::u16string(StoredText()); }
-double TxdataValue::AsFloat() const { return ParseFloatText(StoredText()); }
-int32_t TxdataValue::AsInteger() const { return StrToInt(Trim(StoredText())); }
+std::u16string TxdataValue::Text() const { return text_.Widened(); }
+double TxdataValue::AsFloat() const { return ParseFloatText(text_.Widened()); }
+int32_t TxdataValue::AsInteger() const { return StrToInt(Trim(text_.Widened())); }
 
 void TxdataValue::SetUtf8Text(std::string_view utf8) {
-    const std::u16string text = Utf8ToUtf16(utf8);
-    text_.assign(text.data(), text.size());
+    text_.Assign(Utf8ToUtf16(utf8));
     kind_ = kXdataText;
 }
 
 void TxdataValue::SetCData(std::u16string_view text) {
-    text_ = text;
+    text_.Assign(text);
     kind_ = kXdataCData;
 }
 
 void TxdataValue::SetDateTime(TDateTime value) {
-    const std::u16string text = DateTimeText(value);
-    text_.assign(text.data(), text.size());
+    text_.Assign(DateTimeText(value));
     kind_ = kXdataDateTime;
 }
 
 void TxdataValue::AppendXmlText(std::u16string_view xml) {
-    const std::u16string decoded = xml_entities::DecodeText(xml);
-    text_.append(decoded.data(), decoded.size());
+    text_.Append(xml_entities::DecodeText(xml));
 }
 
 void TxdataValue::SetText(std::u16string_view text) {
-    text_ = text;
+    text_.Assign(text);
     kind_ = kXdataText;
 }
 
 void TxdataValue::SetFloat(double value) {
-    const std::u16string text = FloatText(value);
-    text_.assign(text.data(), text.size());
+    text_.Assign(FloatText(value));
     kind_ = kXdataFloat;
 }
 
 void TxdataValue::SetInteger(int32_t value) {
-    const std::u16string text = Widen(std::to_string(value));
-    text_.assign(text.data(), text.size());
+    text_.AssignBytes(std::to_string(value));
     kind_ = kXdataInteger;
 }
 
@@ -102,13 +94,13 @@ std::u16string TxdataValue::XmlText() const { return WrittenForm(); }
 
 std::u16string TxdataValue::WrittenForm() const {
     switch (kind_) {
-        case kXdataCData: return u"<![CDATA[" + std::u16string(StoredText()) + u"]]>";
+        case kXdataCData: return u"<![CDATA[" + text_.Widened() + u"]]>";
         case kXdataComment:
-            return Widen(xml_entities::CommentOpening(StoredText())) + std::u16string(StoredText()) + u"-->";
+            return Widen(xml_entities::CommentOpening(text_.Front())) + text_.Widened() + u"-->";
         default: return EscapedText();
     }
 }
 
-void TxdataValue::Clear() { text_.clear(); }
+void TxdataValue::Clear() { text_.Clear(); }
 
 }  // namespace tessel

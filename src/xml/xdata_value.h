@@ -8,6 +8,7 @@
 
 #include "base/date_time.h"
 #include "xml/node_pool.h"
+#include "xml/piece_text.h"
 
 namespace tessel {
 
@@ -26,9 +27,9 @@ enum TxdataKind : uint8_t {
 class TxdataValue {
 public:
     TxdataValue() = default;
-    TxdataValue(std::u16string_view text, uint8_t kind) : text_(text), kind_(kind) {}
+    TxdataValue(std::u16string_view text, uint8_t kind) : kind_(kind) { text_.Assign(text); }
     // From 8-bit text through the system code page: byte b becomes unit b.
-    TxdataValue(std::string_view bytes, uint8_t kind);
+    TxdataValue(std::string_view bytes, uint8_t kind) : kind_(kind) { text_.AssignBytes(bytes); }
     virtual ~TxdataValue() = default;
     TxdataValue(const TxdataValue&) = delete;
     TxdataValue& operator=(const TxdataValue&) = delete;
@@ -62,14 +63,16 @@ public:
     static void operator delete(void* block, std::size_t size) noexcept;
 
     bool IsNode() const { return isNode_; }
-    // The piece's own text, without copying.
-    std::u16string_view StoredText() const { return {text_.data(), text_.size()}; }
+    // The piece's own text as it is held, 8-bit or wide, without copying.
+    const xml_detail::PieceText& Stored() const { return text_; }
+    // The same as units.
+    std::u16string StoredText() const { return text_.Widened(); }
 
 protected:
     struct NodeTag {};
     explicit TxdataValue(NodeTag) : isNode_(true) {}
 
-    xml_detail::PooledU16String text_;
+    xml_detail::PieceText text_;
     uint8_t kind_ = kXdataParsedText;
 
 private:

@@ -4,6 +4,7 @@
 // one.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -53,11 +54,44 @@ void AddParsedAttribute(TxdataNode& node, std::basic_string_view<CharT> token) {
     else node.AddAttribute(parts.name, parts.Value());
 }
 
+// The element names met in one document with their shared copies: the process-wide table takes
+// a lock, and a feed repeats a few dozen names over and over. The views point into the text
+// being parsed.
 template <class CharT>
-void TakeStartTag(const Tokenizer<CharT>& tokenizer, TxdataNode& node) {
-    node.TakeName(WideText(tokenizer.Name()));
+class NameCache {
+public:
+    void Name(TxdataNode& node, std::basic_string_view<CharT> name) {
+        for (const auto& [seen, shared] : entries_) {
+            if (seen == name) {
+                node.ShareName(shared);
+                return;
+            }
+        }
+        std::u16string wide = WideText(name);
+        const std::u16string* shared = SharedElementName(wide);
+        if (!shared) {
+            node.TakeName(std::move(wide));
+            return;
+        }
+        if (entries_.size() < kEntries) entries_.emplace_back(name, shared);
+        node.ShareName(shared);
+    }
+
+private:
+    static constexpr size_t kEntries = 64;
+    std::vector<std::pair<std::basic_string_view<CharT>, const std::u16string*>> entries_;
+};
+
+template <class CharT>
+void TakeStartTag(const Tokenizer<CharT>& tokenizer, TxdataNode& node, NameCache<CharT>& names) {
+    names.Name(node, tokenizer.Name());
     if (tokenizer.Attributes().empty()) return;
     node.ClearAttributes();
+    if constexpr (sizeof(CharT) == 1) {
+        size_t bytes = 0;
+        for (const auto& token : tokenizer.Attributes()) bytes += token.size() + PackedEntries::kEntryOverhead;
+        node.ReserveAttributeBytes(bytes);
+    }
     for (const auto& token : tokenizer.Attributes()) AddParsedAttribute(node, token);
 }
 
@@ -99,7 +133,8 @@ bool SameName(std::basic_string_view<CharT> name, const std::u16string& expected
 // Reads the element whose start tag the tokenizer has just delivered into `element`.
 template <class CharT>
 void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildContext& context) {
-    TakeStartTag(tokenizer, element);
+    NameCache<CharT> names;
+    TakeStartTag(tokenizer, element, names);
     if (tokenizer.EmptyElement()) return;
     std::vector<TxdataNode*> open{&element};
     while (tokenizer.NextItem()) {
@@ -122,7 +157,7 @@ void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildCo
                 if (!tokenizer.EmptyElement() && open.size() >= kMaxElementDepth)
                     tokenizer.Error("Elements nested too deeply");
                 TxdataNode* child = current.AddChild(std::make_unique<TxdataNode>());
-                TakeStartTag(tokenizer, *child);
+                TakeStartTag(tokenizer, *child, names);
                 if (!tokenizer.EmptyElement()) open.push_back(child);
                 break;
             }

@@ -81,15 +81,21 @@ std::basic_string<CharT> DecodeTextImpl(std::basic_string_view<CharT> text) {
 }
 
 template <class Out>
-void AppendEscapedImpl(Out& out, std::u16string_view text) {
+void AppendAscii(Out& out, std::string_view ascii) {
+    out.append(ascii.begin(), ascii.end());
+}
+
+template <class Out, class In>
+void AppendEscapedImpl(Out& out, std::basic_string_view<In> text) {
     using Unit = typename Out::value_type;
-    for (char16_t c : text) {
+    for (const In unit : text) {
+        const char16_t c = static_cast<std::make_unsigned_t<In>>(unit);
         switch (c) {
-            case u'"': out += "&quot;"; break;
-            case u'&': out += "&amp;"; break;
-            case u'\'': out += "&apos;"; break;
-            case u'<': out += "&lt;"; break;
-            case u'>': out += "&gt;"; break;
+            case u'"': AppendAscii(out, "&quot;"); break;
+            case u'&': AppendAscii(out, "&amp;"); break;
+            case u'\'': AppendAscii(out, "&apos;"); break;
+            case u'<': AppendAscii(out, "&lt;"); break;
+            case u'>': AppendAscii(out, "&gt;"); break;
             default:
                 if constexpr (sizeof(Unit) == 1) out.push_back(c <= 0xFF ? char(c) : '?');
                 else out.push_back(c);
@@ -111,19 +117,9 @@ std::string DecodeText(std::string_view text) { return DecodeTextImpl(text); }
 std::u16string DecodeText(std::u16string_view text) { return DecodeTextImpl(text); }
 
 void AppendEscaped(std::string& out, std::u16string_view text) { AppendEscapedImpl(out, text); }
-
-void AppendEscaped(std::u16string& out, std::u16string_view text) {
-    for (char16_t c : text) {
-        switch (c) {
-            case u'"': out += u"&quot;"; break;
-            case u'&': out += u"&amp;"; break;
-            case u'\'': out += u"&apos;"; break;
-            case u'<': out += u"&lt;"; break;
-            case u'>': out += u"&gt;"; break;
-            default: out.push_back(c);
-        }
-    }
-}
+void AppendEscaped(std::u16string& out, std::u16string_view text) { AppendEscapedImpl(out, text); }
+void AppendEscaped(std::string& out, std::string_view bytes) { AppendEscapedImpl(out, bytes); }
+void AppendEscaped(std::u16string& out, std::string_view bytes) { AppendEscapedImpl(out, bytes); }
 
 // "&" followed by any number of "amp;" and then "quot;": the escaped forms of a double quote.
 template <class CharT>

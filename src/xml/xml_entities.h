@@ -13,9 +13,12 @@ namespace tessel::xml_entities {
 std::string DecodeText(std::string_view text);
 std::u16string DecodeText(std::u16string_view text);
 
-// Appends the text with " & ' < > replaced by their references.
+// Appends the text with " & ' < > replaced by their references. Bytes are units below 0x100;
+// units above 0xFF become "?" in 8-bit output.
 void AppendEscaped(std::string& out, std::u16string_view text);
 void AppendEscaped(std::u16string& out, std::u16string_view text);
+void AppendEscaped(std::string& out, std::string_view bytes);
+void AppendEscaped(std::u16string& out, std::string_view bytes);
 
 // An attribute value is written between double quotes and read back without decoding, except
 // that a value holding a double quote (or text that reads as an escaped one: "&quot;",
@@ -33,8 +36,7 @@ std::basic_string<CharT> DecodeQuotedValue(std::basic_string_view<CharT> value);
 // The opening a comment is written with. A text that begins with ">" gets a blank after "<!--":
 // written straight after the dashes, "<!-->" would read back as a whole, empty comment, and the
 // rest of the text as markup.
-inline const char* CommentOpening(std::u16string_view text) {
-    return !text.empty() && text.front() == u'>' ? "<!-- " : "<!--";
-}
+inline const char* CommentOpening(char16_t first) { return first == u'>' ? "<!-- " : "<!--"; }
+inline const char* CommentOpening(std::u16string_view text) { return CommentOpening(text.empty() ? 0 : text.front()); }
 
 }  // namespace tessel::xml_entities

@@ -16,20 +16,27 @@ void AppendNarrow(std::string& out, std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) out[start + i] = text[i] <= 0xFF ? char(text[i]) : '?';
 }
 
+void AppendStored(std::string& out, const xml_detail::PieceText& text) {
+    if (text.IsNarrow()) out.append(text.Bytes());
+    else AppendNarrow(out, text.Units());
+}
+
 void AppendWrittenForm(std::string& out, const TxdataValue& piece) {
+    const xml_detail::PieceText& text = piece.Stored();
     switch (piece.Kind()) {
         case kXdataCData:
             out += "<![CDATA[";
-            AppendNarrow(out, piece.StoredText());
+            AppendStored(out, text);
             out += "]]>";
             break;
         case kXdataComment:
-            out += xml_entities::CommentOpening(piece.StoredText());
-            AppendNarrow(out, piece.StoredText());
+            out += xml_entities::CommentOpening(text.Front());
+            AppendStored(out, text);
             out += "-->";
             break;
         default:
-            xml_entities::AppendEscaped(out, piece.StoredText());
+            if (text.IsNarrow()) xml_entities::AppendEscaped(out, text.Bytes());
+            else xml_entities::AppendEscaped(out, text.Units());
     }
 }
 
