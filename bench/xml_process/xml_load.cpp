@@ -4,7 +4,9 @@
 // same file. Each library loads the file its own way; the value is printed, so a loader that
 // read nothing would show.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #if XML_LOAD_WITH == 1
@@ -77,6 +79,15 @@ std::string LoadAndRead(const char* path) {
 }
 #endif
 
+// The process's peak resident memory in kB (VmHWM), 0 where /proc does not tell.
+long PeakKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,5 +97,6 @@ int main(int argc, char** argv) {
     }
     const std::string value = LoadAndRead(argv[1]);
     std::printf("%s\n", value.c_str());
+    std::fprintf(stderr, "peak %ld kB\n", PeakKilobytes());
     return value.empty() ? 1 : 0;
 }

@@ -13,6 +13,9 @@ inline constexpr std::size_t kPageBlockSize = 64 * 1024;
 // A zero-filled block of kPageBlockSize bytes at an address that is a multiple of that size;
 // null when the system has no memory left.
 void* AllocatePageBlock() noexcept;
+// A freed block may stay mapped for a while, so that neighbours go back to the system together;
+// ReleaseFreedPageBlocks returns every block freed so far.
 void FreePageBlock(void* block) noexcept;
+void ReleaseFreedPageBlocks() noexcept;
 
 }  // namespace tessel

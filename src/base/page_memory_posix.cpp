@@ -2,25 +2,87 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <mutex>
 
 namespace tessel {
 
-void* AllocatePageBlock() noexcept {
-    // Twice the size is mapped so that an aligned block lies inside; the rest is unmapped again.
-    const std::size_t span = 2 * kPageBlockSize;
-    void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+namespace {
+
+// Blocks are cut from runs of kRunBlocks mapped at once, filled in by the kernel in the same
+// call, and freed blocks are unmapped a batch at a time, neighbours in one call: a large tree
+// takes and gives back hundreds of blocks, and a system call (with its page-table work) for
+// each would cost more than building the tree.
+constexpr std::size_t kRunBlocks = 16;
+constexpr std::size_t kPendingBlocks = 64;
+
+struct Blocks {
+    std::mutex lock;
+    char* next = nullptr;  // the current run's blocks not handed out yet
+    std::size_t left = 0;
+    char* pending[kPendingBlocks];  // freed, not unmapped yet
+    std::size_t pendingCount = 0;
+};
+
+Blocks& PageBlocks() {
+    static Blocks* blocks = new Blocks;  // never destroyed: blocks may be freed while the process ends
+    return *blocks;
+}
+
+void UnmapPending(Blocks& blocks) {
+    std::sort(blocks.pending, blocks.pending + blocks.pendingCount);
+    for (std::size_t i = 0; i < blocks.pendingCount;) {
+        std::size_t j = i + 1;
+        while (j < blocks.pendingCount && blocks.pending[j] == blocks.pending[j - 1] + kPageBlockSize) ++j;
+        munmap(blocks.pending[i], (j - i) * kPageBlockSize);
+        i = j;
+    }
+    blocks.pendingCount = 0;
+}
+
+char* MapRun() {
+    // One block more is mapped so that an aligned run lies inside; the rest is unmapped again.
+    const std::size_t span = (kRunBlocks + 1) * kPageBlockSize;
+    void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
     const std::uintptr_t aligned = (start + kPageBlockSize - 1) & ~(std::uintptr_t{kPageBlockSize} - 1);
-    if (aligned > start) munmap(mapped, aligned - start);
     const std::uintptr_t end = start + span;
-    if (end > aligned + kPageBlockSize) munmap(reinterpret_cast<void*>(aligned + kPageBlockSize), end - aligned - kPageBlockSize);
-    return reinterpret_cast<void*>(aligned);
+    const std::uintptr_t runEnd = aligned + kRunBlocks * kPageBlockSize;
+    if (aligned > start) munmap(mapped, aligned - start);
+    if (end > runEnd) munmap(reinterpret_cast<void*>(runEnd), end - runEnd);
+    return reinterpret_cast<char*>(aligned);
+}
+
+}  // namespace
+
+void* AllocatePageBlock() noexcept {
+    Blocks& blocks = PageBlocks();
+    std::lock_guard<std::mutex> guard(blocks.lock);
+    if (blocks.left == 0) {
+        blocks.next = MapRun();
+        if (!blocks.next) return nullptr;
+        blocks.left = kRunBlocks;
+    }
+    void* block = blocks.next;
+    blocks.next += kPageBlockSize;
+    --blocks.left;
+    return block;
 }
 
 void FreePageBlock(void* block) noexcept {
-    if (block) munmap(block, kPageBlockSize);
+    if (!block) return;
+    Blocks& blocks = PageBlocks();
+    std::lock_guard<std::mutex> guard(blocks.lock);
+    blocks.pending[blocks.pendingCount++] = static_cast<char*>(block);
+    if (blocks.pendingCount == kPendingBlocks) UnmapPending(blocks);
+}
+
+void ReleaseFreedPageBlocks() noexcept {
+    Blocks& blocks = PageBlocks();
+    std::lock_guard<std::mutex> guard(blocks.lock);
+    UnmapPending(blocks);
 }
 
 }  // namespace tessel

@@ -36,4 +36,7 @@ void FreePageBlock(void* block) noexcept {
     if (block) VirtualFree(block, 0, MEM_RELEASE);
 }
 
+// Each block is its own reservation here and goes back at once.
+void ReleaseFreedPageBlocks() noexcept {}
+
 }  // namespace tessel

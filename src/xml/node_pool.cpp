@@ -22,7 +22,7 @@ namespace tessel::xml_detail {
 
 namespace {
 
-constexpr std::size_t kGranule = 16;
+constexpr std::size_t kGranule = 8;
 constexpr std::size_t kLargestPooled = 256;
 constexpr std::size_t kClasses = kLargestPooled / kGranule;
 
@@ -59,16 +59,33 @@ struct Pool {
 };
 constinit Pool pool{};
 
+void Acquire() {
+    while (pool.busy.test_and_set(std::memory_order_acquire)) {
+        while (pool.busy.test(std::memory_order_relaxed)) std::this_thread::yield();
+    }
+}
+
+void Release() { pool.busy.clear(std::memory_order_release); }
+
+// How deeply this thread's batches nest; above 0 it holds the lock.
+thread_local int batchDepth = 0;
+
+bool InBatch() { return batchDepth > 0; }
+
+// Takes the lock unless this thread holds it for a batch already.
 class PoolLock {
 public:
-    PoolLock() {
-        while (pool.busy.test_and_set(std::memory_order_acquire)) {
-            while (pool.busy.test(std::memory_order_relaxed)) std::this_thread::yield();
-        }
+    PoolLock() : batched_(InBatch()) {
+        if (!batched_) Acquire();
     }
-    ~PoolLock() { pool.busy.clear(std::memory_order_release); }
+    ~PoolLock() {
+        if (!batched_) Release();
+    }
     PoolLock(const PoolLock&) = delete;
     PoolLock& operator=(const PoolLock&) = delete;
+
+private:
+    bool batched_;
 };
 
 std::size_t ClassOf(std::size_t size) { return (size + kGranule - 1) / kGranule - 1; }
@@ -162,6 +179,17 @@ void FreeNodeMemory(void* block, std::size_t size) noexcept {
     } else {
         owner.spare = &chunk;
     }
+}
+
+NodeMemoryBatch::NodeMemoryBatch() {
+    if (!TESSEL_XML_POOL) return;
+    if (batchDepth++ == 0) Acquire();
+}
+
+NodeMemoryBatch::~NodeMemoryBatch() {
+    if (!TESSEL_XML_POOL || --batchDepth > 0) return;
+    Release();
+    ReleaseFreedPageBlocks();
 }
 
 std::size_t NodeMemoryBlocks() {

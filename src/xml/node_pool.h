@@ -15,6 +15,17 @@ void FreeNodeMemory(void* block, std::size_t size) noexcept;
 // The page blocks the pool holds, spares included; 0 in sanitizer builds, which do not pool.
 std::size_t NodeMemoryBlocks();
 
+// Holds the pool for the calling thread while a tree is built or freed, so that the many blocks
+// taken and given back meanwhile skip the pool's lock one by one. Other threads that need the
+// pool wait until the batch ends. Batches nest on one thread.
+class NodeMemoryBatch {
+public:
+    NodeMemoryBatch();
+    ~NodeMemoryBatch();
+    NodeMemoryBatch(const NodeMemoryBatch&) = delete;
+    NodeMemoryBatch& operator=(const NodeMemoryBatch&) = delete;
+};
+
 // The same pool for the containers inside a tree: child lists, attribute buffers, piece texts.
 template <class T>
 struct PoolAllocator {

@@ -45,7 +45,7 @@ void PieceText::AppendTo(std::u16string& out) const {
 void PieceText::AssignBytes(std::string_view bytes) {
     CheckSize(bytes.size());
     char* data = bytes.empty() ? nullptr : static_cast<char*>(AllocateNodeMemory(bytes.size()));
-    if (data) std::memcpy(data, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
     Release();
     data_ = data;
     size_ = static_cast<uint32_t>(bytes.size());
@@ -73,9 +73,9 @@ void PieceText::Store(std::u16string_view head, std::u16string_view tail) {
     if (narrow) {
         for (size_t i = 0; i < head.size(); ++i) data[i] = char(head[i]);
         for (size_t i = 0; i < tail.size(); ++i) data[head.size() + i] = char(tail[i]);
-    } else if (data) {
-        std::memcpy(data, head.data(), 2 * head.size());
-        std::memcpy(data + 2 * head.size(), tail.data(), 2 * tail.size());
+    } else {
+        if (!head.empty()) std::memcpy(data, head.data(), 2 * head.size());
+        if (!tail.empty()) std::memcpy(data + 2 * head.size(), tail.data(), 2 * tail.size());
     }
     Release();
     data_ = data;

@@ -87,15 +87,15 @@ std::unique_ptr<TxdataNode> TxdataNode::CreateNamed(std::u16string_view name) {
 void TxdataNode::Clear() {
     // Frees the subtree without recursion: each node's children move to a work list before the
     // node itself is freed, so its destructor finds nothing left to free.
-    auto pending = std::move(children_);
-    children_.clear();
+    if (children_.empty()) return;
+    xml_detail::NodeMemoryBatch batch;
+    std::vector<TxdataValue*> pending;
+    children_.TakeAll(pending);
     while (!pending.empty()) {
-        std::unique_ptr<TxdataValue> item = std::move(pending.back());
+        TxdataValue* item = pending.back();
         pending.pop_back();
-        if (!item->IsNode()) continue;
-        auto& grandchildren = static_cast<TxdataNode*>(item.get())->children_;
-        for (auto& child : grandchildren) pending.push_back(std::move(child));
-        grandchildren.clear();
+        if (item->IsNode()) static_cast<TxdataNode*>(item)->children_.TakeAll(pending);
+        delete item;
     }
 }
 
@@ -134,7 +134,6 @@ TxdataNode* TxdataNode::AddChild(std::unique_ptr<TxdataNode> node) {
     TxdataNode* added = node.get();
     added->parent_ = this;
     if (added->wide_ != wide_) added->SetWideMode(wide_);
-    if (children_.empty()) children_.reserve(4);
     children_.push_back(std::move(node));
     kind_ = kXdataElements;
     return added;
@@ -144,9 +143,9 @@ TxdataValue* TxdataNode::AddValue(std::unique_ptr<TxdataValue> piece) {
     const uint8_t pieceKind = piece->Kind() == kXdataParsedText ? uint8_t(kXdataText) : piece->Kind();
     if (children_.empty()) kind_ = pieceKind;
     else if (kind_ != pieceKind) kind_ = kXdataElements;
-    if (children_.empty()) children_.reserve(4);
+    TxdataValue* added = piece.get();
     children_.push_back(std::move(piece));
-    return children_.back().get();
+    return added;
 }
 
 TxdataValue* TxdataNode::AddValue(std::u16string_view text, uint8_t kind) {
@@ -159,11 +158,9 @@ TxdataValue* TxdataNode::AddValue(std::string_view bytes, uint8_t kind) {
 
 std::unique_ptr<TxdataNode> TxdataNode::Detach() {
     if (!parent_) return nullptr;
-    auto& siblings = parent_->children_;
-    const auto it = std::find_if(siblings.begin(), siblings.end(), [&](const auto& c) { return c.get() == this; });
-    if (it == siblings.end()) return nullptr;
-    std::unique_ptr<TxdataNode> self(static_cast<TxdataNode*>(it->release()));
-    siblings.erase(it);
+    std::unique_ptr<TxdataValue> taken = parent_->children_.Remove(this);
+    if (!taken) return nullptr;
+    std::unique_ptr<TxdataNode> self(static_cast<TxdataNode*>(taken.release()));
     // The old parent may be freed while this node lives on; ".." must not reach it.
     parent_ = nullptr;
     return self;

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xml/child_list.h"
 #include "xml/element_names.h"
 #include "xml/packed_entries.h"
 #include "xml/xdata_value.h"
@@ -54,7 +55,7 @@ public:
 
     // Children: content pieces and elements together.
     size_t ChildCount() const { return children_.size(); }
-    TxdataValue* Child(size_t index) const { return children_[index].get(); }
+    TxdataValue* Child(size_t index) const { return children_[index]; }
     // Appends the node as the last child, takes ownership, and marks this node as element content.
     TxdataNode* AddChild(std::unique_ptr<TxdataNode> node);
     // Appends a content piece; the node's kind follows the piece's (or becomes 7 on a mix).
@@ -148,7 +149,7 @@ private:
     bool ownsName_ = false;
     const std::u16string* name_ = &xml_detail::EmptyElementName();
     TxdataNode* parent_ = nullptr;
-    std::vector<std::unique_ptr<TxdataValue>, xml_detail::PoolAllocator<std::unique_ptr<TxdataValue>>> children_;
+    xml_detail::ChildList children_;
     std::unique_ptr<Attributes> attributes_;
 };
 

@@ -33,7 +33,7 @@ TxdataNode* TxdataNode::FindChild(std::u16string_view segment) const {
         const std::u16string_view name = TrimView(segment);
         if (name.empty()) return nullptr;
         for (const auto& child : children_)
-            if (IsElementNamed(*child, name)) return static_cast<TxdataNode*>(child.get());
+            if (IsElementNamed(*child, name)) return static_cast<TxdataNode*>(child);
         return nullptr;
     }
 
@@ -52,7 +52,7 @@ TxdataNode* TxdataNode::FindChild(std::u16string_view segment) const {
 
     for (const auto& child : children_) {
         if (!IsElementNamed(*child, name)) continue;
-        auto* element = static_cast<TxdataNode*>(child.get());
+        auto* element = static_cast<TxdataNode*>(child);
         if (element->GetAttribute(attributeName) == wanted) return element;
         for (const auto& grandchild : element->children_) {
             if (!IsElementNamed(*grandchild, attributeName)) continue;
@@ -95,7 +95,7 @@ std::unique_ptr<TxdataList> TxdataNode::SelectNodes(std::u16string_view path) {
     auto list = std::make_unique<TxdataList>();
     for (const auto& child : parent->children_) {
         if (!IsElementNamed(*child, last)) continue;
-        auto* element = static_cast<TxdataNode*>(child.get());
+        auto* element = static_cast<TxdataNode*>(child);
         list->Add(element->Name(), element);
     }
     return list;

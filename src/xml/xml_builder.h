@@ -133,6 +133,7 @@ bool SameName(std::basic_string_view<CharT> name, const std::u16string& expected
 // Reads the element whose start tag the tokenizer has just delivered into `element`.
 template <class CharT>
 void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildContext& context) {
+    NodeMemoryBatch batch;
     NameCache<CharT> names;
     TakeStartTag(tokenizer, element, names);
     if (tokenizer.EmptyElement()) return;
