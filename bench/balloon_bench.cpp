@@ -65,7 +65,8 @@ tessel::TBalloonContent Layout(const std::u16string& title, const std::u16string
     tessel::AppendBalloonParam(params, "Text", "t");
     tessel::AppendBalloonParam(params, "MainPanelBestWidth", "300");
     const tessel::TRect anchor{640, 403, 641, 404};
-    const auto max = tessel::MaxContentSize(tessel::BalloonRooms(anchor, {0, 0, 1280, 800}));
+    const tessel::TRect kScreen{0, 0, 1280, 800};
+    const auto max = tessel::MaxContentSize(tessel::BalloonRooms(anchor, kScreen), kScreen);
     tessel::AppendBalloonParam(params, "MainPanelMaxWidth", std::to_string(max.Width));
     tessel::AppendBalloonParam(params, "MainPanelMaxHeight", std::to_string(max.Height));
     FixedFont font;

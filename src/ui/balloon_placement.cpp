@@ -48,14 +48,16 @@ TBalloonRooms BalloonRooms(const TRect& anchor, const TRect& screen) {
 
 int LargestAreaPlacement(const TBalloonRooms& rooms) { return Largest(Areas(rooms)).Placement; }
 
-TBalloonSize MaxContentSize(const TBalloonRooms& rooms) {
+TBalloonSize MaxContentSize(const TBalloonRooms& rooms, const TRect& screen) {
     // Two negative rooms make a large positive area: only a quadrant with room on both sides
     // can win over one without.
     auto areas = Areas(rooms);
     for (Area& a : areas)
         if (a.Content.Width <= 0 || a.Content.Height <= 0) a.Size = std::min<int64_t>(a.Size, 0) - 1;
     const TBalloonSize content = Largest(areas).Content;
-    return {std::max(content.Width, kMinPanelWidth), std::max(content.Height, kMinPanelHeight)};
+    const int32_t width = std::min(content.Width, screen.Width() - 1);
+    const int32_t height = std::min(content.Height, screen.Height() - kArrowHeight - 3);
+    return {std::max(width, kMinPanelWidth), std::max(height, kMinPanelHeight)};
 }
 
 int ChoosePlacement(int requested, TBalloonSize panel, const TBalloonRooms& rooms) {

@@ -37,9 +37,11 @@ struct TBalloonRooms {
 TBalloonRooms BalloonRooms(const TRect& anchor, const TRect& screen);
 
 // The placement of the largest of the four areas (ties to the first of top-left 0, bottom-left 2,
-// top-right 1, bottom-right 3) and the content size that area allows, never below the minimum.
+// top-right 1, bottom-right 3) and the content size that area allows: never below the minimum,
+// and never so large that the window would not fit on the screen area (the rooms count the
+// arrow's offset as room, which near a screen edge lies off the screen).
 int LargestAreaPlacement(const TBalloonRooms& rooms);
-TBalloonSize MaxContentSize(const TBalloonRooms& rooms);
+TBalloonSize MaxContentSize(const TBalloonRooms& rooms, const TRect& screen);
 
 // The requested placement if the panel fits there, else the next ones in the order 0, 1, 2, 3,
 // 0, ...; when none fits, the placement of the largest area.

@@ -252,7 +252,7 @@ bool TALHintBalloon::PlaceAndShow(int x, int y, HWND anchor, int duration, int p
     }
     const TRect screen = MonitorRect(POINT{anchorRect.Left, anchorRect.Top});
     const TBalloonRooms rooms = BalloonRooms(anchorRect, screen);
-    const TBalloonSize max = MaxContentSize(rooms);
+    const TBalloonSize max = MaxContentSize(rooms, screen);
     AppendBalloonParam(params_, "MainPanelMaxWidth", std::to_string(max.Width));
     AppendBalloonParam(params_, "MainPanelMaxHeight", std::to_string(max.Height));
     {

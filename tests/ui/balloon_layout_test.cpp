@@ -99,7 +99,7 @@ TEST(BalloonPlacement, RoomsAreTakenFromTheMonitorOfTheSpot) {
     EXPECT_EQ(rooms.Top, 170);
     EXPECT_EQ(rooms.Right, 1280);
     EXPECT_EQ(rooms.Bottom, 794);
-    EXPECT_EQ(MaxContentSize(rooms), (TBalloonSize{1280, 794}));
+    EXPECT_EQ(MaxContentSize(rooms, second), (TBalloonSize{1279, 794}));  // no wider than the monitor
 }
 
 TEST(BalloonPlacement, ArrowTipTouchesTheSpotAndTheWindowStaysOnScreen) {
@@ -133,7 +133,7 @@ TEST(BalloonPlacement, ArrowTipTouchesTheSpotAndTheWindowStaysOnScreen) {
         for (const TRect& anchor : {Anchor(0, 0), Anchor(screen.Right - 1, 0), Anchor(0, screen.Bottom - 1),
                                     Anchor(screen.Right - 1, screen.Bottom - 1)}) {
             const TBalloonRooms rooms = BalloonRooms(anchor, screen);
-            const TBalloonSize max = MaxContentSize(rooms);
+            const TBalloonSize max = MaxContentSize(rooms, screen);
             const int placement = ChoosePlacement(2, max, rooms);
             const TRect w = BalloonFrame(placement, max, anchor, screen).Window;
             // Inside the screen, or, where it is larger, from the screen's left or top edge.
