@@ -8,6 +8,7 @@
 #include "app/text_helpers.h"
 #include "ui/balloon_params.h"
 #include "ui/win32_text_measure.h"
+#include "win32/win32_text.h"
 
 // A balloon is two windows: the shaped popup, which paints the window's colour and the black
 // outline along its shape, and its content panel, a child inset by one pixel that paints the
@@ -241,6 +242,8 @@ bool TALHintBalloon::PlaceAndShow(int x, int y, HWND anchor, int duration, int p
     if (!Create(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, cls, L"", WS_POPUP, 0, 0, 0, 0,
                 GetDesktopWindow()))
         return false;
+    // Not shown (the window has no caption): what assistive tools and other programs read.
+    SetWindowTextW(Handle(), win32::W(title_ + u"\r\n" + text_));
     HookActiveForm();
 
     // With an anchor control the arrow points just below the mouse pointer, not at the control.
