@@ -352,6 +352,10 @@ LRESULT TALHintBalloon::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
         if (LOWORD(wp) == WA_INACTIVE) Close();
         return 0;
+    case WM_MOUSEWHEEL:
+        // The wheel reaches the focused window, which is this one: the panel scrolls.
+        if (panel_ && panel_->Handle()) return SendMessageW(panel_->Handle(), msg, wp, lp);
+        return 0;
     case WM_TIMER:
         if (wp == kDurationTimer) {
             KillTimer(Handle(), kDurationTimer);
