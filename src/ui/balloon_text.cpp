@@ -57,7 +57,6 @@ TWrappedText::TWrappedText(ITextMeasure& measure, std::u16string_view text) : te
             Piece end{i, i, 0, false, true};
             pieces_.push_back(end);
             ++i;
-            if (i > text_.size()) break;
             continue;
         }
         const bool blank = text_[i] == u' ';
