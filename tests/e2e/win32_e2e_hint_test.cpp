@@ -165,8 +165,12 @@ TEST_F(DayHintEndToEnd, RestingOnADayShowsItsEventsSweepingShowsNoneAndTheBalloo
     const POINT weekNumber{DayPoint(3).x - GridView(grid_, month_).ColWidth(), DayPoint(3).y};
     sweep += "mousemove " + std::to_string(weekNumber.x) + " " + std::to_string(weekNumber.y);
     if (!Xdotool(sweep)) {
-        for (int day = 3; day <= 7; ++day) MovePointer(DayPoint(day));
-        MovePointer(weekNumber);
+        for (int day = 3; day <= 7; ++day) {
+            const POINT p = DayPoint(day);
+            SetCursorPos(p.x, p.y);
+            Sleep(100);
+        }
+        SetCursorPos(weekNumber.x, weekNumber.y);
     }
     EXPECT_TRUE(WaitUntil([&] { return PointerAt(weekNumber); }, kPointerTimeout));
     EXPECT_FALSE(WaitUntil([&] { return FindBalloon(id) != nullptr; }, kQuietPeriod)) << "a sweep showed a balloon";
