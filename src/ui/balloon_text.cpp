@@ -48,7 +48,8 @@ TWrappedText::TWrappedText(ITextMeasure& measure, std::u16string_view text) : te
         const size_t n = HighSurrogate(text_[i]) && i + 1 < text_.size() && LowSurrogate(text_[i + 1]) ? 2 : 1;
         const uint32_t key = n == 2 ? (uint32_t(text_[i]) << 16 | text_[i + 1]) : text_[i];
         auto it = known.find(key);
-        if (it == known.end()) it = known.emplace(key, measure.TextWidth(std::u16string_view(text_).substr(i, n))).first;
+        if (it == known.end())
+            it = known.emplace(key, measure.TextWidth(std::u16string_view(text_).substr(i, n))).first;
         charWidths_[i] = it->second;
     }
     size_t i = 0;

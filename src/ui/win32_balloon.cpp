@@ -57,8 +57,8 @@ bool RightToLeft(const std::u16string& line) {
 }
 
 void DrawLine(HDC dc, int x, int y, const std::u16string& line) {
-    ExtTextOutW(dc, x, y, RightToLeft(line) ? ETO_RTLREADING : 0, nullptr, reinterpret_cast<const wchar_t*>(line.c_str()),
-                UINT(line.size()), nullptr);
+    ExtTextOutW(dc, x, y, RightToLeft(line) ? ETO_RTLREADING : 0, nullptr,
+                reinterpret_cast<const wchar_t*>(line.c_str()), UINT(line.size()), nullptr);
 }
 
 // The monitor under the spot (the nearest one when the spot is off every monitor).
@@ -125,7 +125,8 @@ protected:
             Scroll(SB_HORZ, LOWORD(wp));
             return 0;
         case WM_MOUSEWHEEL:
-            for (int i = 0; i < kWheelStep; ++i) Scroll(SB_VERT, GET_WHEEL_DELTA_WPARAM(wp) > 0 ? SB_LINEUP : SB_LINEDOWN);
+            for (int i = 0; i < kWheelStep; ++i)
+                Scroll(SB_VERT, GET_WHEEL_DELTA_WPARAM(wp) > 0 ? SB_LINEUP : SB_LINEDOWN);
             return 0;
         }
         return DefaultProc(msg, wp, lp);
@@ -304,7 +305,8 @@ void TALHintBalloon::ApplyRegions() {
     if (SetWindowRgn(Handle(), shape.get(), TRUE)) shape.release();  // the window owns it now
 
     const TRect p = PanelShape(TBalloonSize{content_.PanelWidth, content_.PanelHeight});
-    win32::RegionHandle panelShape(CreateRoundRectRgn(p.Left, p.Top, p.Right, p.Bottom, kBalloonCorner, kBalloonCorner));
+    win32::RegionHandle panelShape(
+        CreateRoundRectRgn(p.Left, p.Top, p.Right, p.Bottom, kBalloonCorner, kBalloonCorner));
     if (SetWindowRgn(panel_->Handle(), panelShape.get(), TRUE)) panelShape.release();
 }
 
@@ -313,8 +315,8 @@ void TALHintBalloon::Animate(TALHintBalloonAnimationType animation, int speed) {
     // Looked up at run time: systems without it show the balloon at once.
     using AnimateFn = BOOL(WINAPI*)(HWND, DWORD, DWORD);
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    auto animate = user32 ? reinterpret_cast<AnimateFn>(reinterpret_cast<void*>(GetProcAddress(user32, "AnimateWindow")))
-                          : nullptr;
+    FARPROC found = user32 ? GetProcAddress(user32, "AnimateWindow") : nullptr;
+    auto animate = reinterpret_cast<AnimateFn>(reinterpret_cast<void*>(found));
     if (animate) animate(Handle(), DWORD(speed), AnimationFlags(animation));
 }
 

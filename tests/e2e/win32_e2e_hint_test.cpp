@@ -189,8 +189,8 @@ TEST_F(DayHintEndToEnd, RestingOnADayShowsItsEventsSweepingShowsNoneAndTheBalloo
     // Below the pointer, on screen, outlined and written on; saved for a person to look at.
     RECT r{};
     GetWindowRect(balloon, &r);
-    EXPECT_TRUE(WaitUntil([&] { return DarkPixels(CaptureScreen(r)) > 2 * ((r.right - r.left) + (r.bottom - r.top)) + 50; },
-                          kBalloonTimeout))
+    const int outline = 2 * ((r.right - r.left) + (r.bottom - r.top));
+    EXPECT_TRUE(WaitUntil([&] { return DarkPixels(CaptureScreen(r)) > outline + 50; }, kBalloonTimeout))
         << "the balloon shows no outline and text";
     EXPECT_GT(r.top, DayPoint(15).y);
     EXPECT_LE(r.bottom, GetSystemMetrics(SM_CYSCREEN));
