@@ -13,6 +13,7 @@
 #include "app/tray_logic.h"
 #include "app/web_links.h"
 #include "app/win32_drawing.h"
+#include "app/win32_hint_win.h"
 #include "app/win32_tray_icon.h"
 #include "base/clock.h"
 #include "base/file_io.h"
@@ -210,6 +211,7 @@ void TMainFm::DeferredStart() {
         TDcCanvas canvas(dc.get());
         services_.Theme.Measure(canvas);
     }
+    if (services_.DayHint) services_.DayHint->Attach(grid_);
     logic_.Start();
 
     if (services_.Account.UserName.empty()) {

@@ -24,6 +24,7 @@ class TProfile;
 class TSkin;
 class TTheme;
 class TTrayIcon;
+class THintWin;
 class IClock;
 struct ServiceHosts;
 
@@ -37,6 +38,7 @@ struct MainFormServices {
     TTrayIcon& Tray;
     const IClock& Clock;
     const ServiceHosts& Hosts;
+    THintWin* DayHint = nullptr;  // attached to the grid at the deferred start
 };
 
 class TMainFm final : public win32::Window, public ITrayOwner, private ICalendarClient, private IMainView {

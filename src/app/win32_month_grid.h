@@ -25,6 +25,7 @@ public:
     // sizes: sets the window's size to the grid's.
     void SetMonth(const MonthMatrix& matrix, TDateTime displayedDate, const GridGeometry& geometry);
     const GridGeometry& Geometry() const { return geometry_; }
+    const MonthMatrix& Matrix() const { return matrix_; }
 
     // A double click on a day cell.
     std::function<void(TDateTime day)> OnDayDoubleClick;

@@ -10,6 +10,7 @@
 #include "app/profile.h"
 #include "app/service_hosts.h"
 #include "app/win32_drawing.h"
+#include "app/win32_hint_win.h"
 #include "app/win32_main_form.h"
 #include "app/win32_tray_icon.h"
 #include "base/clock.h"
@@ -22,6 +23,7 @@
 #include "calendar/locale_format.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
+#include "ui/win32_balloon.h"
 #include "win32/win32_window.h"
 
 namespace tessel {
@@ -65,7 +67,7 @@ struct ProcessObjects {
     ProcessObjects()
         : Clock(MakeClock()), Locale(CreateSystemLocaleFormat()), Profile(LoadedProfile()),
           Account(nullptr), Hosts(ReadServiceHosts(Profile->Doc)),
-          Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts) {
+          Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts), HintWin(Calendar, BalloonControl) {
         InitWideDrawing();
         Account.SetClient(&Calendar);
         Balloons.target = &Tray;
@@ -93,7 +95,9 @@ struct ProcessObjects {
     THttp Http;                         // 3
     TCalendar Calendar;                 // 4
     TTheme Theme;                       // 5
+    TALHintBalloonControl BalloonControl;  // 6
     TSkin MainSkin;                     // 7
+    THintWin HintWin;                   // 7
     TTrayIcon Tray;                     // 8
     TSkin EventSkin;                    // 9
 };
@@ -102,7 +106,8 @@ int Run() {
     SetAppFolder(ExecutableFolder());
     ProcessObjects objects;
     TMainFm form(MainFormServices{*objects.Profile, objects.Account, objects.Calendar, objects.Theme,
-                                  objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts});
+                                  objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts,
+                                  &objects.HintWin});
     objects.Tray.SetOwner(&form);
     if (!form.FormCreate()) return 1;
 
