@@ -4,6 +4,7 @@
 // one.
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -55,15 +56,22 @@ void AddParsedAttribute(TxdataNode& node, std::basic_string_view<CharT> token) {
 }
 
 // The element names met in one document with their shared copies: the process-wide table takes
-// a lock, and a feed repeats a few dozen names over and over. The views point into the text
-// being parsed.
+// a lock, and a feed repeats a few dozen names over and over. A small table indexed by the
+// name's length and its first and last units; the views point into the text being parsed.
 template <class CharT>
 class NameCache {
 public:
     void Name(TxdataNode& node, std::basic_string_view<CharT> name) {
-        for (const auto& [seen, shared] : entries_) {
-            if (seen == name) {
-                node.ShareName(shared);
+        // Open addressing: the name's slot, or the next ones; the first free slot takes it.
+        Slot* free = nullptr;
+        for (size_t probe = 0, at = SlotOf(name); probe < kSlots; ++probe, at = (at + 1) % kSlots) {
+            Slot& slot = slots_[at];
+            if (!slot.shared) {
+                free = &slot;
+                break;
+            }
+            if (slot.seen == name) {
+                node.ShareName(slot.shared);
                 return;
             }
         }
@@ -73,13 +81,25 @@ public:
             node.TakeName(std::move(wide));
             return;
         }
-        if (entries_.size() < kEntries) entries_.emplace_back(name, shared);
+        if (free) *free = Slot{name, shared};
         node.ShareName(shared);
     }
 
 private:
-    static constexpr size_t kEntries = 64;
-    std::vector<std::pair<std::basic_string_view<CharT>, const std::u16string*>> entries_;
+    struct Slot {
+        std::basic_string_view<CharT> seen;
+        const std::u16string* shared = nullptr;
+    };
+    static constexpr size_t kSlots = 64;
+
+    static size_t SlotOf(std::basic_string_view<CharT> name) {
+        if (name.empty()) return 0;
+        const auto first = static_cast<size_t>(static_cast<std::make_unsigned_t<CharT>>(name.front()));
+        const auto last = static_cast<size_t>(static_cast<std::make_unsigned_t<CharT>>(name.back()));
+        return (name.size() * 7 + first * 3 + last) % kSlots;
+    }
+
+    Slot slots_[kSlots];
 };
 
 template <class CharT>
