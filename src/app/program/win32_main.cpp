@@ -102,7 +102,8 @@ int Run() {
     SetAppFolder(ExecutableFolder());
     ProcessObjects objects;
     TMainFm form(MainFormServices{*objects.Profile, objects.Account, objects.Calendar, objects.Theme,
-                                  objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts});
+                                  objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts,
+                                  objects.EventSkin});
     objects.Tray.SetOwner(&form);
     if (!form.FormCreate()) return 1;
 
