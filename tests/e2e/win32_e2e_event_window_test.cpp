@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -80,7 +81,7 @@ HWND FindChild(HWND parent, const wchar_t* className, const std::function<bool(c
 
 std::string Utf8(const std::u16string& text) { return Utf16ToUtf8(text); }
 
-struct Run {
+struct EventRun {
     std::unique_ptr<ProgramFolder> Folder;
     std::unique_ptr<ProgramProcess> Process;
     HWND Main = nullptr;
@@ -114,11 +115,11 @@ struct Run {
     }
 };
 
-std::unique_ptr<Run> gRun;
+std::unique_ptr<EventRun> gRun;
 
-Run& TheRun() {
+EventRun& TheRun() {
     if (!gRun) {
-        gRun = std::make_unique<Run>();
+        gRun = std::make_unique<EventRun>();
         ProfileSettings settings;
         settings.Left = kMainLeft;
         settings.Top = kTop;
@@ -149,7 +150,7 @@ protected:
 #define ASSERT_RUNNING(run) ASSERT_TRUE((run).Problem.empty()) << (run).Problem
 
 TEST_F(EventWindowEndToEnd, ListsTodaysEventsAndCountsDownToTheReminderEvent) {
-    Run& run = TheRun();
+    EventRun& run = TheRun();
     ASSERT_RUNNING(run);
     EXPECT_TRUE(IsWindowVisible(run.Events));
     // All-day first, then by start, each in its calendar's colour; the titles as the feed has them
@@ -194,7 +195,7 @@ TEST_F(EventWindowEndToEnd, ListsTodaysEventsAndCountsDownToTheReminderEvent) {
 }
 
 TEST_F(EventWindowEndToEnd, DoubleClickOnADayListsThatDaysEvents) {
-    Run& run = TheRun();
+    EventRun& run = TheRun();
     ASSERT_RUNNING(run);
     const HWND grid = FindWindowExW(run.Main, nullptr, L"TesselCalGrid", nullptr);
     ASSERT_NE(grid, nullptr);
@@ -217,7 +218,7 @@ TEST_F(EventWindowEndToEnd, DoubleClickOnADayListsThatDaysEvents) {
 }
 
 TEST_F(EventWindowEndToEnd, CloseHidesItTheTrayLeavesItHiddenAndShowCanlendarBringsItBack) {
-    Run& run = TheRun();
+    EventRun& run = TheRun();
     ASSERT_RUNNING(run);
     ASSERT_TRUE(IsWindowVisible(run.Events));
     const HWND title = FindWindowExW(run.Events, nullptr, L"TesselEventTitle", nullptr);
@@ -240,7 +241,7 @@ TEST_F(EventWindowEndToEnd, CloseHidesItTheTrayLeavesItHiddenAndShowCanlendarBri
 
 // Runs last: it ends the run and starts the folder again.
 TEST_F(EventWindowEndToEnd, PlaceAndSizeSurviveARestart) {
-    Run& run = TheRun();
+    EventRun& run = TheRun();
     ASSERT_RUNNING(run);
     ASSERT_TRUE(SendWithin(run.Main, WM_COMMAND, kShowCalendarCommand, 0, kMessageTimeout));
     ASSERT_TRUE(SetWindowPos(run.Events, nullptr, kMovedTo.x, kMovedTo.y, kResizedTo.cx, kResizedTo.cy,
