@@ -151,7 +151,7 @@ protected:
 TEST_F(Win32EventForm, RowsAreDrawnInTheirColoursLongTitlesGrowAndASyncLeavesThemUndrawn) {
     AddEvent(Event(day + 9.0 / 24, 1, u"Short", kRed));
     std::u16string longTitle;
-    for (int i = 0; i < 40; ++i) longTitle += u"word ";
+    for (int i = 0; i < 1000; ++i) longTitle += u"word ";  // five thousand characters
     AddEvent(Event(day + 10.0 / 24, 1, longTitle, kGreen));
     Create();
     form->ShowDay(calendar.Events, day + 0.5);
