@@ -21,6 +21,7 @@
 #include "e2e_setup.h"
 #include "win32_e2e_process.h"
 #include "win32_e2e_screen.h"
+#include "win32_e2e_shell.h"
 #include "win32/win32_text.h"
 #include "xml/xdata_node.h"
 
@@ -184,7 +185,8 @@ TEST_F(EventWindowEndToEnd, ListsTodaysEventsAndCountsDownToTheReminderEvent) {
         kRedrawTimeout))
         << "the rows or the countdown's figures are not on screen";
 
-    // Both windows side by side, for people to look at.
+    // Both windows side by side, for people to look at, once today's balloon has gone.
+    WaitUntil([] { return VisibleBalloons().empty(); }, kBalloonDelay + Millis(10000));
     RECT main{}, events{};
     GetWindowRect(run.Main, &main);
     GetWindowRect(run.Events, &events);
