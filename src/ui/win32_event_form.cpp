@@ -44,14 +44,13 @@ constexpr int kTickTop = 17;
 constexpr int kTickMargin = 2;
 constexpr UINT kViewEditCommand = 1;
 
-// A TShape's rounded rectangle: corners of a quarter of the shorter side.
+// A filled rounded shape: corners of a quarter of the shorter side.
 void FillShape(HDC dc, const RECT& r, COLORREF color) {
     const int corner = std::min(r.right - r.left, r.bottom - r.top) / 4;
     win32::BrushHandle brush(CreateSolidBrush(color));
     win32::SelectGuard selectBrush(dc, brush.get());
     win32::SelectGuard selectPen(dc, GetStockObject(NULL_PEN));
-    // Without a pen the shape would lose a pixel on the right and bottom; as TShape does, it
-    // is drawn one pixel larger.
+    // Without a pen RoundRect leaves out the last column and row; one pixel more fills the rectangle.
     RoundRect(dc, r.left, r.top, r.right + 1, r.bottom + 1, corner, corner);
 }
 
