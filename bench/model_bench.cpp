@@ -1,6 +1,6 @@
 // The questions the month grid and the day hint ask of the event list, over a whole grid of 42
 // days: HasEventsOn for every cell as the grid paints, DayText for every cell as a pointer sweeps
-// it. 10,000 events from a fixed seed, spread over the three months a sync keeps (about 110 a
+// it, and the rows the event list window shows for a day (ShowDay). 10,000 events from a fixed seed, spread over the three months a sync keeps (about 110 a
 // day), sorted as the client sorts them. Beside them, the two stores' load and save as the
 // program runs them at start-up and exit.
 #include <benchmark/benchmark.h>
@@ -17,6 +17,7 @@
 #include "base/file_io.h"
 #include "calendar/account.h"
 #include "calendar/event.h"
+#include "ui/event_list.h"
 
 namespace {
 
@@ -104,6 +105,22 @@ void BM_DayTextEmptyDay(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(tessel::DayText(events, empty, u':'));
 }
 BENCHMARK(BM_DayTextEmptyDay)->Unit(benchmark::kMicrosecond);
+
+// ShowDay's work for one day of the 10,000: the day's rows found and copied, their texts made.
+void BM_ShowDay(benchmark::State& state) {
+    const auto& events = Events();
+    const TDateTime day = tessel::EncodeDate(2009, 10, 15);
+    size_t rows = 0;
+    for (auto _ : state) {
+        const std::vector<tessel::TShownRow> shown = tessel::RowsOfDay(events, day);
+        size_t characters = 0;
+        for (const tessel::TShownRow& row : shown) characters += tessel::EventRowText(row.Event, u':').size();
+        rows = shown.size();
+        benchmark::DoNotOptimize(characters);
+    }
+    state.counters["rows"] = double(rows);
+}
+BENCHMARK(BM_ShowDay)->Unit(benchmark::kMicrosecond);
 
 std::u16string BenchFolder() {
     const std::u16string folder = tessel::ExecutableFolder() + u"model_bench_files" + tessel::kPathSeparator;

@@ -1,7 +1,7 @@
 #include "app/web_links.h"
 
 #include "app/service_hosts.h"
-#include "calendar/service_address.h"
+#include "base/percent_code.h"
 
 namespace tessel {
 
@@ -9,6 +9,12 @@ std::string WebCalendarSignInUrl(const ServiceHosts& hosts, const std::string& u
     return "https://" + hosts.Accounts + "/accounts/ServiceLoginAuth?continue=http://" + hosts.Service +
            "/calendar&service=mail&Email=" + PercentEncode(user) + "&Passwd=" + PercentEncode(password) +
            "&null=Sign+in";
+}
+
+std::string EventPageSignInUrl(const ServiceHosts& hosts, const std::string& link, const std::string& user,
+                               const std::string& password) {
+    return "https://" + hosts.Service + "/accounts/ServiceLoginAuth?continue=" + PercentEncode(link) +
+           "&Email=" + PercentEncode(user) + "&Passwd=" + PercentEncode(password) + "&null=Sign+in";
 }
 
 std::string MakerPageUrl(const ServiceHosts& hosts, const std::string& page) {

@@ -13,6 +13,13 @@ struct ServiceHosts;
 // still signs in.
 std::string WebCalendarSignInUrl(const ServiceHosts& hosts, const std::string& user, const std::string& password);
 
+// https://SERVICE/accounts/ServiceLoginAuth?continue=LINK&Email=USER&Passwd=PASSWORD&null=Sign+in
+// An event's page, signed in. All three values are percent-encoded: a link with its own query,
+// or a name or password holding "&", "#", "%", "+", a blank or non-ASCII text, would otherwise
+// cut the address short or add parameters to it.
+std::string EventPageSignInUrl(const ServiceHosts& hosts, const std::string& link, const std::string& user,
+                               const std::string& password);
+
 // http://MAKER/PAGE
 std::string MakerPageUrl(const ServiceHosts& hosts, const std::string& page);
 

@@ -43,6 +43,8 @@ constexpr int kPanelTop = 48;
 constexpr int kPanelBorder = 6;
 constexpr COLORREF kShadow = 0x2A2A2A;
 constexpr WPARAM kResumeFromSuspend = 7;
+// How far the event list window moves down, out of sight, while the first start asks for the account.
+constexpr int kOffScreenShift = 3000;
 
 enum TitleButton { kMenuButton, kPreviousButton, kNextButton, kCloseButton, kTitleButtonCount };
 
@@ -141,7 +143,7 @@ bool TMainFm::FormCreate() {
     services_.Tray.AddIcon(Handle());
 
     grid_.CreateIn(Handle(), 0, 0);
-    grid_.OnDayDoubleClick = [this](TDateTime day) { ShowDay(day); };
+    grid_.OnDayDoubleClick = [this](TDateTime day) { CalGridDblClick(day); };
     msgpanel_->Make(Handle());
 
     try {
@@ -213,11 +215,22 @@ void TMainFm::DeferredStart() {
     }
     if (services_.DayHint) services_.DayHint->Attach(grid_);
     logic_.Start();
+    CreateEventForm();
 
     if (services_.Account.UserName.empty()) {
+        // The event list window waits off the screen while the account is asked for.
+        const auto shift = [this](int dy) {
+            RECT r{};
+            GetWindowRect(eventFm_->Handle(), &r);
+            SetWindowPos(eventFm_->Handle(), nullptr, r.left, r.top + dy, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        };
+        shift(kOffScreenShift);
         ShowWindow(Handle(), SW_HIDE);
         ShowAccountPlaceholder();
+        shift(-kOffScreenShift);
     }
+    ShowWindow(eventFm_->Handle(), eventFm_->ShowFlag ? SW_SHOWNOACTIVATE : SW_HIDE);
     ShowWindow(Handle(), showCalendar_ ? SW_SHOWNOACTIVATE : SW_HIDE);
 
     try {
@@ -234,6 +247,27 @@ void TMainFm::DeferredStart() {
     SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
     logic_.RefreshToday(true);
     Repaint();
+}
+
+void TMainFm::CreateEventForm() {
+    eventFm_ = std::make_unique<TEventFm>(
+        EventFormServices{services_.Profile, services_.Account, services_.Calendar, services_.Theme,
+                          services_.EventSkin, services_.Clock, services_.Hosts, browser_},
+        Handle());
+    eventFm_->OnMainMenu = [this] { ShowPopupMenu(); };
+    eventFm_->NextAlertTime = [this] { return logic_.NextAlertTime(); };
+    eventFm_->FormCreate();
+}
+
+void TMainFm::ShowEventForm() {
+    if (!eventFm_) return;
+    eventFm_->ShowFlag = true;
+    eventFm_->ShowForm();
+}
+
+void TMainFm::CalGridDblClick(TDateTime day) {
+    if (eventFm_ && !eventFm_->ShowFlag) ShowEventForm();
+    ShowDay(day);
 }
 
 void TMainFm::ShowAccountPlaceholder() {
@@ -288,6 +322,7 @@ void TMainFm::Command(WORD id) {
     case kCmdShowCalendar:
         showCalendar_ = true;
         ShowWindow(Handle(), SW_SHOW);
+        ShowEventForm();
         break;
     case kCmdSync:
         logic_.UpdateClick();
@@ -312,6 +347,8 @@ void TMainFm::Command(WORD id) {
 }
 
 void TMainFm::Exit1Click() {
+    const bool eventsVisible = eventFm_ && IsWindowVisible(eventFm_->Handle());
+    WriteSetting(services_.Profile, u"eventwindow", u"visible", eventsVisible ? u"1" : u"0");
     WriteSetting(services_.Profile, u"window", u"visible", IsWindowVisible(Handle()) ? u"1" : u"0");
     ProcessMessages();
     DestroyWindow(Handle());
@@ -333,6 +370,8 @@ void TMainFm::FormClose() {
 void TMainFm::FormDestroy() {
     destroyed_ = true;
     KillTimer(Handle(), kTimer1);
+    // The event list window goes with its owner, writing its place into the settings first.
+    eventFm_.reset();
     RECT r;
     GetWindowRect(Handle(), &r);
     WriteSetting(services_.Profile, u"window", u"left", Decimal(r.left));
@@ -374,6 +413,7 @@ void TMainFm::ShowPopupMenu() {
 void TMainFm::RestoreWindows() {
     SetForegroundWindow(Handle());
     if (showCalendar_) ShowWindow(Handle(), SW_SHOW);
+    if (eventFm_ && eventFm_->ShowFlag) eventFm_->ShowForm();
 }
 
 // --- ICalendarClient ----------------------------------------------------------------------------
@@ -427,6 +467,18 @@ void TMainFm::MonthRebuilt() {
                             Decimal(DecodeDate(logic_.DisplayedDate()).year));
     CenterTitle();
     InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TMainFm::UpdateNextEvent() {
+    if (eventFm_) eventFm_->UpdateNextEvent();
+}
+
+void TMainFm::RefreshCountdown() {
+    if (eventFm_) eventFm_->RefreshCountdown();
+}
+
+void TMainFm::ShowDay(TDateTime day) {
+    if (eventFm_) eventFm_->ShowDay(services_.Calendar.Events, day);
 }
 
 void TMainFm::Repaint() {

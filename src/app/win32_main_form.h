@@ -13,6 +13,8 @@
 #include "app/tray_owner.h"
 #include "app/win32_month_grid.h"
 #include "ui/label.h"
+#include "ui/win32_event_form.h"
+#include "ui/win32_url_opener.h"
 #include "win32/win32_handles.h"
 #include "win32/win32_window.h"
 
@@ -38,6 +40,7 @@ struct MainFormServices {
     TTrayIcon& Tray;
     const IClock& Clock;
     const ServiceHosts& Hosts;
+    TSkin& EventSkin;
     THintWin* DayHint = nullptr;  // attached to the grid at the deferred start
 };
 
@@ -65,6 +68,9 @@ public:
     bool ShowCalendar() const { return showCalendar_; }
     HWND GridHandle() const { return grid_.Handle(); }
     const TMonthGrid& Grid() const { return grid_; }
+    // The event list window, null before the deferred start has made it. The options dialog's OK
+    // calls its LoadPosition.
+    TEventFm* EventForm() const { return eventFm_.get(); }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -82,9 +88,13 @@ private:
     void ProcessMessages() override;
     void MonthRebuilt() override;
     void Repaint() override;
-    void UpdateNextEvent() override {}
-    void RefreshCountdown() override {}
-    void ShowDay(TDateTime) override {}
+    void UpdateNextEvent() override;
+    void RefreshCountdown() override;
+    void ShowDay(TDateTime day) override;
+
+    void CreateEventForm();
+    void CalGridDblClick(TDateTime day);
+    void ShowEventForm();
 
     void LoadSettings();
     void ApplyPlacement(int left, int top);
@@ -112,6 +122,8 @@ private:
     class StatusPanel;
     std::unique_ptr<StatusPanel> msgpanel_;
     win32::MenuHandle popup_;
+    TShellUrlOpener browser_;
+    std::unique_ptr<TEventFm> eventFm_;
     HWND desktopListView_ = nullptr;
     bool showCalendar_ = true;
     int pressedButton_ = -1;

@@ -68,7 +68,9 @@ std::string ProfileText(const ProfileSettings& s) {
            (s.Visible ? "1" : "0") + "\"/>\r\n"
            "  <update interval=\"10\" days=\"7\"/>\r\n"
            "  <run startup=\"0\"/>\r\n"
-           "  <eventwindow left=\"0\" top=\"0\" height=\"0\" width=\"0\" visible=\"" +
+           "  <eventwindow left=\"" + std::to_string(s.EventLeft) + "\" top=\"" + std::to_string(s.EventTop) +
+           "\" height=\"" + std::to_string(s.EventHeight) + "\" width=\"" + std::to_string(s.EventWidth) +
+           "\" visible=\"" +
            (s.EventWindowVisible ? "1" : "0") + "\"/>\r\n"
            "  <hosts service=\"" + host + "\" accounts=\"" + host + "\" maker=\"" + host + "\"/>\r\n"
            "</profile>\r\n";

@@ -49,6 +49,11 @@ struct ProfileSettings {
     int Top = 300;
     bool Visible = true;
     bool EventWindowVisible = false;
+    // The event list window's stored place; 0 keeps the program's own choice.
+    int EventLeft = 0;
+    int EventTop = 0;
+    int EventWidth = 0;
+    int EventHeight = 0;
     // Fully opaque, so the pixels read back are the program's own, not a blend with the desktop.
     int Transparency = 100;
     // The service host; a closed port makes every request fail at once.

@@ -54,6 +54,8 @@ constexpr auto kClockLead = std::chrono::seconds(5);
 // Each run has its own place on the 1280 x 800 screen, so runs never hide each other's grid.
 constexpr int kFirstLeft = 100, kReminderLeft = 400, kCachedLeft = 700, kSlowServiceLeft = 1000;
 constexpr POINT kMovedTo{117, 523};
+// The shared runs' event list windows: below every run's grid (which lie between 300 and 500).
+constexpr int kEventWindowTop = 560;
 // Today's fill covers what the day number and its shadow leave of the box.
 constexpr double kTodayFillShare = 0.15;
 constexpr double kStrayFillShare = 0.02;
@@ -239,8 +241,10 @@ SharedStart& Started(std::unique_ptr<SharedStart>& slot, const char* now, int le
         ProfileSettings settings;
         settings.Left = left;
         settings.ServiceHost = TheSetup().ServiceHost();
-        // Set, so that the exit can show it keeps the flag of a window this build lacks.
+        // The event list window is shown, below the grids of all runs so it hides none of them.
         settings.EventWindowVisible = true;
+        settings.EventLeft = left;
+        settings.EventTop = kEventWindowTop;
         slot->Folder = std::make_unique<ProgramFolder>(TheSetup(), settings);
     }
     SharedStart& shared = *slot;
@@ -477,8 +481,10 @@ TEST_F(EndToEnd, ExitStoresVisibilityAndPositionAndRemovesTheTrayIcon) {
     EXPECT_EQ(profile.Value(u"window/left"), std::to_string(kMovedTo.x));
     EXPECT_EQ(profile.Value(u"window/top"), std::to_string(kMovedTo.y));
     EXPECT_EQ(profile.Value(u"window/height"), std::to_string(r.bottom - r.top));
-    // There is no event list window to report on: its flag keeps the value it had.
+    // The event list window was shown at start and still is; its place is written back too.
     EXPECT_EQ(profile.Value(u"eventwindow/visible"), "1");
+    EXPECT_EQ(profile.Value(u"eventwindow/left"), std::to_string(kFirstLeft));
+    EXPECT_EQ(profile.Value(u"eventwindow/top"), std::to_string(kEventWindowTop));
     EXPECT_EQ(profile.Value(u"hosts/service"), TheSetup().ServiceHost());
     // (Wine's shell also drops the icons of a window that is destroyed, so under Wine this
     // cannot tell the program's own NIM_DELETE from that clean-up.)
