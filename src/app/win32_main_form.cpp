@@ -214,7 +214,7 @@ void TMainFm::DeferredStart() {
 
     if (services_.Account.UserName.empty()) {
         ShowWindow(Handle(), SW_HIDE);
-        ShowAccountPlaceholder();
+        ShowAccountDialog();
     }
     ShowWindow(Handle(), showCalendar_ ? SW_SHOWNOACTIVATE : SW_HIDE);
 
@@ -232,14 +232,6 @@ void TMainFm::DeferredStart() {
     SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
     logic_.RefreshToday(true);
     Repaint();
-}
-
-void TMainFm::ShowAccountPlaceholder() {
-    MessageBoxW(Handle(),
-                L"Tessel Desktop has no calendar account yet.\n\n"
-                L"The account window is not part of this build: place an account.xml file beside "
-                L"tessel.exe and start the program again.",
-                L"Tessel Desktop", MB_OK | MB_ICONINFORMATION);
 }
 
 LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -294,9 +286,13 @@ void TMainFm::Command(WORD id) {
         GotoCalendar1Click();
         break;
     case kCmdAccount:
-        KillTimer(Handle(), kTimer1);
-        ShowAccountPlaceholder();
-        SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
+        GmailAccount1Click();
+        break;
+    case kCmdOptions:
+        Options1Click();
+        break;
+    case kCmdAbout:
+        About1Click();
         break;
     case kCmdHelp:
         Help1Click();
@@ -304,7 +300,7 @@ void TMainFm::Command(WORD id) {
     case kCmdExit:
         Exit1Click();
         break;
-    default:  // the options dialog, the about box and the update check come with their windows
+    default:  // the update check comes with its component
         break;
     }
 }

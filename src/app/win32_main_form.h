@@ -100,7 +100,11 @@ private:
     void DragWindow();
     void CenterTitle();
     void CenterStatusPanel(int left);
-    void ShowAccountPlaceholder();
+    // The dialogs (win32_main_dialogs.cpp).
+    void ShowAccountDialog();
+    void GmailAccount1Click();
+    void Options1Click();
+    void About1Click();
     int ClientWidth() const;
 
     MainFormServices services_;
