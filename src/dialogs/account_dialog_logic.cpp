@@ -33,6 +33,14 @@ std::string AccountStatusText(const std::string& text) {
     return text.find("fail") != std::string::npos ? std::string(kAccountAuthFailedText) : text;
 }
 
+std::string NoAnswerText(const std::string& host) {
+    return "The calendar service at " + host + " did not answer.\rCheck the network and try again.";
+}
+
+std::string UnreadableAnswerText(const std::string& reason) {
+    return "The calendar service's answer could not be read:\r" + reason;
+}
+
 std::vector<TCalendarRow> CalendarRows(const TxdataList* calendarEntries) {
     std::vector<TCalendarRow> rows;
     if (!calendarEntries) return rows;

@@ -61,6 +61,10 @@ private:
 
 // What the panel shows for a status text of the client.
 std::string AccountStatusText(const std::string& text);
+// What it shows when the sign-in raised: no answer at all from the host, or an answer that
+// could not be read (the reader's reason follows).
+std::string NoAnswerText(const std::string& host);
+std::string UnreadableAnswerText(const std::string& reason);
 
 // One ticked row per entry of the calendar list, in order: the entry's title decoded from UTF-8
 // (an empty title shows the calendar's id, so the row can still be told apart). No list, no rows.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/service_hosts.h"
+#include "base/errors.h"
 #include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
@@ -198,11 +199,14 @@ void TAccountFm::UpdateBtnClick() {
     bool failed = false;
     try {
         calendar_.Connect();
-    } catch (const std::exception& e) {
-        // An unreachable service or an answer that is no feed: its reason, as the OS or the
-        // parser gave it, stays on the panel.
+    } catch (const EConvertError&) {
+        // The transport read no status line: nothing answered at that address.
         failed = true;
-        ShowPanel(Utf8ToUtf16(e.what()), true);
+        ShowPanel(Widen(NoAnswerText(calendar_.ServiceHost())), true);
+    } catch (const std::exception& e) {
+        // An answer that is no feed: the parser's reason stays on the panel.
+        failed = true;
+        ShowPanel(Utf8ToUtf16(UnreadableAnswerText(e.what())), true);
     }
     connecting_ = false;
     calendar_.OnStatus = std::move(kept);

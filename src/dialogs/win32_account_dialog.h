@@ -39,6 +39,8 @@ public:
     ~TAccountFm() override;
 
     const TAccountDialogLogic& Logic() const { return logic_; }
+    // A sign-in is running (its status handler lets messages run meanwhile).
+    bool Connecting() const { return connecting_; }
 
 protected:
     SIZE ClientSize() const override { return kClientSize; }

@@ -38,11 +38,15 @@ void TBandedDialog::MakeToolBar(const std::vector<ToolButton>& buttons, std::ini
     HWND bar = AddControl(TOOLBARCLASSNAMEW, u"",
                           TBSTYLE_FLAT | TBSTYLE_WRAPABLE | CCS_VERT | CCS_NORESIZE | CCS_NODIVIDER |
                               CCS_NOPARENTALIGN,
-                          4, kTopBandHeight + 6, kLeftBandWidth - 8, height, kToolBarId);
+                          3, kTopBandHeight + 6, kLeftBandWidth - 6, height, kToolBarId);
     SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     toolImages_ = MakeToolImages(images);
     SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
-    SendMessageW(bar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(kLeftBandWidth - 8, kLeftBandWidth - 8));
+    SendMessageW(bar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(kLeftBandWidth - 6, kLeftBandWidth - 6));
+    // The captions carry blanks of their own: little padding, and a long one is cut at both ends
+    // rather than ending in an ellipsis.
+    SendMessageW(bar, TB_SETPADDING, 0, MAKELPARAM(2, 8));
+    SendMessageW(bar, TB_SETDRAWTEXTFLAGS, DT_END_ELLIPSIS | DT_CENTER, DT_CENTER);
     std::vector<TBBUTTON> tb(buttons.size());
     for (size_t i = 0; i < buttons.size(); ++i) {
         tb[i].iBitmap = int(i);

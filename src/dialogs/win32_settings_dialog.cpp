@@ -211,7 +211,7 @@ void TSettingFm::HomelabelClick() {
 
 HBRUSH TSettingFm::StaticBrush(HWND control, HDC dc) {
     if (GetDlgCtrlID(control) == kHomeLabel) {
-        SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+        SetTextColor(dc, RGB(0x00, 0x33, 0xCC));
         SetBkMode(dc, TRANSPARENT);
         return GetSysColorBrush(COLOR_BTNFACE);
     }
