@@ -133,7 +133,6 @@ void TAccountFm::FormCreate() {
     SelectPage(0);
     ShowPageButtons();
     SetFocus(user);
-    (void)pass;
 }
 
 void TAccountFm::Command(int id, int code, HWND) {
@@ -191,6 +190,13 @@ void TAccountFm::ShowPageButtons() {
 }
 
 void TAccountFm::UpdateBtnClick() {
+    if (calendar_.Syncing) {
+        // Opened from the menu while a sync waits on the network: signing in now would change
+        // the credentials and the calendar list under it.
+        ShowPanel(Widen(kSyncRunningText), true);
+        FillCalendarList();
+        return;
+    }
     account_.SetCredentials(AccountStoredText(WindowText(Item(kUserEd))),
                             AccountStoredText(WindowText(Item(kPassEd))));
     TCalendar::StatusHandler kept = std::move(calendar_.OnStatus);

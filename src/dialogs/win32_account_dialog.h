@@ -33,6 +33,9 @@ public:
     static constexpr SIZE kClientSize{460, 359};
     // Shown when a sign-in went through but no calendar list came.
     static constexpr char kNoCalendarListText[] = "The calendar service sent no list of calendars.";
+    // Shown instead of signing in while the main window's sync runs.
+    static constexpr char kSyncRunningText[] =
+        "A sync is running.\rClick \"2. Canlendars\" on the left again when it has ended.";
 
     // mainWindow gives the icon of the top band; it may be null.
     TAccountFm(TAccount& account, TCalendar& calendar, const ServiceHosts& hosts, HWND mainWindow);

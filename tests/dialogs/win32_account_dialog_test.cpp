@@ -110,7 +110,7 @@ TEST_F(AccountDialog, SignsInListsEveryCalendarTickedAndSavesTheTickedOnes) {
     DialogScript script;
     std::vector<std::u16string> rows;
     bool allTicked = true;
-    script.Then("first page", [&](HWND d) {
+    script.Then("painted", Pause(std::chrono::milliseconds(300))).Then("first page", [&](HWND d) {
         EXPECT_EQ(WindowText(d), u"Gmail Account");
         EXPECT_TRUE(Shown(d, Fm::kUserEd));
         EXPECT_TRUE(Shown(d, Fm::kNextBtn));
@@ -256,6 +256,24 @@ TEST_F(AccountDialog, FailuresStayOnThePanelTheDialogStaysUsableAndNothingIsWrit
         EXPECT_EQ(account.UserName, Narrow(keptUser));
         EXPECT_EQ(calendar->UserName, Narrow(keptUser));
     }
+}
+
+TEST_F(AccountDialog, NoSignInStartsWhileTheMainWindowsSyncRuns) {
+    calendar->Syncing = true;
+    Fm dialog(account, *calendar, hosts, nullptr);
+    DialogScript script;
+    std::u16string panel;
+    SignIn(script, dialog, L"demo@localhost", L"demo").Then("told to wait", [&](HWND d) {
+        panel = WindowText(GetDlgItem(d, Fm::kMsgPanel));
+        EXPECT_TRUE(Shown(d, Fm::kMsgPanel));
+        EXPECT_EQ(ListView_GetItemCount(GetDlgItem(d, Fm::kListView1)), 0);
+        Press(VK_ESCAPE);
+        return true;
+    });
+    EXPECT_EQ(script.Run(dialog), IDCANCEL) << script.Unfinished();
+    EXPECT_EQ(panel, WithCrLf(Widen(Fm::kSyncRunningText)));
+    EXPECT_EQ(calendar->CalendarEntries, nullptr) << "the client signed in";
+    EXPECT_EQ(account.UserName, "");
 }
 
 }  // namespace

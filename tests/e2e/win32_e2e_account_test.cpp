@@ -1,13 +1,15 @@
 // tessel.exe's first start without an account, end to end: the account dialog comes before the
 // calendar; the demo account typed in, Next and Save lead to the calendar showing the demo
 // events, from all four calendars. The dialog is driven from this process with the messages a
-// user's typing and clicks send its controls.
+// user's typing and clicks send its controls. The menu's dialogs are opened over a running
+// calendar the same way.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -37,9 +39,13 @@ constexpr WPARAM kExitCommand = 109;
 constexpr int kUserEd = 1010, kPassEd = 1011, kListView1 = 1020, kNextBtn = 1040, kSaveBtn = IDOK;
 constexpr int kAccountLeft = 250;
 
+// WM_GETTEXT, which reaches another process's controls (GetWindowText gives only captions there).
 std::u16string TextOf(HWND window) {
     wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             UINT(kMessageTimeout.count()), &length))
+        return u"(no answer)";
     return std::u16string(reinterpret_cast<const char16_t*>(text));
 }
 
@@ -127,6 +133,85 @@ TEST(EndToEndAccount, FirstStartWithoutAccountAsksForItThenShowsTheDemoEvents) {
     // The fourth calendar's events came too (its title and theirs are UTF-8 in the feed).
     EXPECT_NE(events.find("Stammtisch im Caf\xC3\xA9"), std::string::npos);
     EXPECT_NE(events.find("Team stand-up"), std::string::npos);
+
+    PostMessageW(window, WM_COMMAND, kExitCommand, 0);
+    EXPECT_TRUE(program.WaitForExit(kExitTimeout));
+}
+
+// The menu's dialogs of a running program: "&Options ..." saved applies the settings at once and
+// syncs; "&About" shows the reduced form; "Gmail Account ..." cancelled changes nothing.
+TEST(EndToEndAccount, MenuDialogsOpenOverTheCalendarAndOptionsTakeEffect) {
+    const e2e::Setup setup = e2e::Setup::FromEnvironment();
+    ASSERT_EQ(setup.Missing(), "");
+    ProfileSettings settings;
+    settings.Left = kAccountLeft;
+    settings.Top = 500;
+    settings.ServiceHost = setup.ServiceHost();
+    const ProgramFolder folder(setup, settings);
+    const int before = setup.SignInCount();
+    ProgramProcess program(folder.ProgramFile(), {{u"TESSEL_NOW", u"2010-01-13 11:30:00"}});
+    ASSERT_TRUE(program.Started());
+    HWND window = nullptr;
+    // Started when both start-up syncs (the cache load's and the start's own) are over.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            window = program.TopWindow(kMainClass);
+            const HWND panel = window ? FindWindowExW(window, nullptr, L"TesselMsgPanel", nullptr) : nullptr;
+            return window && IsWindowVisible(window) && FileExists(folder.File(kEventCacheFile)) &&
+                   setup.SignInCount() >= before + 2 && panel && !IsWindowVisible(panel);
+        },
+        kReadyTimeout));
+    ASSERT_TRUE(SendWithin(window, WM_NULL, 0, 0, kReadyTimeout));
+
+    // Opens a dialog from the menu and answers it; the dialog and its result are checked by act.
+    auto throughMenu = [&](WPARAM command, const std::function<void(HWND dialog)>& act) {
+        PostMessageW(window, WM_COMMAND, command, 0);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (dialog = program.TopWindow(kDialogClass)) && IsWindowVisible(dialog); },
+                              kWindowTimeout));
+        act(dialog);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kMessageTimeout)) << "the dialog stayed open";
+    };
+
+    constexpr WPARAM kAccountCommand = 104, kOptionsCommand = 105, kAboutCommand = 108;
+    constexpr int kStartupCheck = 1110, kTranBar1 = 1111, kIntervalEd = 1113, kCancelbtn = IDCANCEL;
+    int signIns = setup.SignInCount();
+    throughMenu(kAccountCommand, [&](HWND dialog) {
+        EXPECT_EQ(TextOf(dialog), u"Gmail Account");
+        EXPECT_EQ(TextOf(GetDlgItem(dialog, kUserEd)), u"demo@localhost");
+        PostMessageW(GetDlgItem(dialog, kCancelbtn), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(setup.SignInCount(), signIns) << "a cancelled account dialog signed in";
+
+    throughMenu(kAboutCommand, [&](HWND dialog) {
+        EXPECT_EQ(TextOf(dialog), u"Options");
+        EXPECT_EQ(TextOf(GetDlgItem(dialog, kSaveBtn)), u"OK");
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kCancelbtn)));
+        EXPECT_EQ(TextOf(GetDlgItem(dialog, 1120)), u"Version :1.0.0.0");
+        RECT r{};
+        GetWindowRect(dialog, &r);
+        SaveBitmap(CaptureScreen(r), (setup.FixtureDir / "screen-about-box.bmp").u16string());
+        PostMessageW(GetDlgItem(dialog, kSaveBtn), BM_CLICK, 0, 0);
+    });
+
+    signIns = setup.SignInCount();
+    throughMenu(kOptionsCommand, [&](HWND dialog) {
+        EXPECT_EQ(SendMessageW(GetDlgItem(dialog, kTranBar1), TBM_GETPOS, 0, 0), 100);
+        SendMessageW(GetDlgItem(dialog, kTranBar1), TBM_SETPOS, TRUE, 50);
+        ASSERT_TRUE(SetText(GetDlgItem(dialog, kIntervalEd), L"45"));
+        EXPECT_EQ(SendMessageW(GetDlgItem(dialog, kStartupCheck), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        PostMessageW(GetDlgItem(dialog, kSaveBtn), BM_CLICK, 0, 0);
+    });
+    // Saved, applied (transparency 50 gives alpha 127) and synced.
+    const std::string profile = ReadFileBytes(folder.File(u"profile.xml"));
+    EXPECT_NE(profile.find("interval=\"45\""), std::string::npos) << profile;
+    EXPECT_NE(profile.find("transparency=\"50\""), std::string::npos) << profile;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] { return GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && alpha == 127; }, kMessageTimeout))
+        << int(alpha);
+    EXPECT_TRUE(WaitUntil([&] { return setup.SignInCount() > signIns; }, kMessageTimeout)) << "no sync after Options";
 
     PostMessageW(window, WM_COMMAND, kExitCommand, 0);
     EXPECT_TRUE(program.WaitForExit(kExitTimeout));
