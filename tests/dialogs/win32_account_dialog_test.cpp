@@ -85,7 +85,7 @@ protected:
                       Type(d, Fm::kUserEd, user);
                       Type(d, Fm::kPassEd, password);
                       SetFocus(GetDlgItem(d, Fm::kPassEd));
-                      Press(VK_RETURN);
+                      Press(d, VK_RETURN);
                       return true;
                   })
             .Then("signed in", [&dialog](HWND) {
@@ -143,7 +143,7 @@ TEST_F(AccountDialog, SignsInListsEveryCalendarTickedAndSavesTheTickedOnes) {
         .Then("save with Enter", [&](HWND d) {
             SaveScreenshot(d, "account-2-calendars");
             SetFocus(GetDlgItem(d, Fm::kListView1));
-            Press(VK_RETURN);
+            Press(d, VK_RETURN);
             return true;
         });
     EXPECT_EQ(script.Run(dialog), IDOK) << script.Unfinished();
@@ -182,7 +182,7 @@ TEST_F(AccountDialog, BlankNameIsRefusedAndThenOnlySaveCloses) {
             return true;
         })
         .Then("esc, cancel and the close box", [](HWND d) {
-            Press(VK_ESCAPE);
+            Press(d, VK_ESCAPE);
             Click(d, Fm::kCancelbtn);
             PostMessageW(d, WM_CLOSE, 0, 0);
             return true;
@@ -267,7 +267,7 @@ TEST_F(AccountDialog, NoSignInStartsWhileTheMainWindowsSyncRuns) {
         panel = WindowText(GetDlgItem(d, Fm::kMsgPanel));
         EXPECT_TRUE(Shown(d, Fm::kMsgPanel));
         EXPECT_EQ(ListView_GetItemCount(GetDlgItem(d, Fm::kListView1)), 0);
-        Press(VK_ESCAPE);
+        Press(d, VK_ESCAPE);
         return true;
     });
     EXPECT_EQ(script.Run(dialog), IDCANCEL) << script.Unfinished();

@@ -84,8 +84,11 @@ inline void ClickTool(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 inline void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
-inline void Press(UINT key) {
+// A key pressed where the focus is (the dialog itself when the focus is elsewhere), so the
+// dialog manager sees it.
+inline void Press(HWND dialog, UINT key) {
     HWND focus = GetFocus();
+    if (!focus || (focus != dialog && !IsChild(dialog, focus))) focus = dialog;
     PostMessageW(focus, WM_KEYDOWN, key, 0);
     PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
 }

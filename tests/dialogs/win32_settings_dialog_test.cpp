@@ -95,7 +95,7 @@ TEST_F(OptionsDialog, FieldsShowTheFileEscChangesNothingAndSaveWritesFileAndRunV
             Click(d, Fm::kStartupCheck);
             Type(d, Fm::kIntervalEd, L"45");
             SetFocus(GetDlgItem(d, Fm::kIntervalEd));
-            Press(VK_ESCAPE);
+            Press(d, VK_ESCAPE);
             return true;
         });
         EXPECT_EQ(script.Run(dialog), IDCANCEL) << script.Unfinished();
@@ -114,7 +114,7 @@ TEST_F(OptionsDialog, FieldsShowTheFileEscChangesNothingAndSaveWritesFileAndRunV
                       HWND bar = GetDlgItem(d, Fm::kTranBar1);
                       SendMessageW(bar, TBM_SETPOS, TRUE, 8);
                       SetFocus(bar);
-                      Press(VK_LEFT);
+                      Press(d, VK_LEFT);
                       return true;
                   })
             .Then("label follows", [](HWND d) {
@@ -128,7 +128,7 @@ TEST_F(OptionsDialog, FieldsShowTheFileEscChangesNothingAndSaveWritesFileAndRunV
             .Then("save with Enter", [](HWND d) {
                 SaveScreenshot(d, "options-general");
                 SetFocus(GetDlgItem(d, Fm::kIntervalEd));
-                Press(VK_RETURN);
+                Press(d, VK_RETURN);
                 return true;
             });
         EXPECT_EQ(script.Run(dialog), IDOK) << script.Unfinished();
@@ -186,7 +186,7 @@ TEST_F(OptionsDialog, AboutBoxShowsVersionAndPictureWithOneCentredOkThatSavesThe
         .Then("painted", Pause(std::chrono::milliseconds(300)))
         .Then("ok with Enter", [](HWND d) {
             SaveScreenshot(d, "about");
-            Press(VK_RETURN);
+            Press(d, VK_RETURN);
             return true;
         });
     EXPECT_EQ(script.Run(dialog), IDOK) << script.Unfinished();
