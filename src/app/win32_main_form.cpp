@@ -227,7 +227,7 @@ void TMainFm::DeferredStart() {
         };
         shift(kOffScreenShift);
         ShowWindow(Handle(), SW_HIDE);
-        ShowAccountPlaceholder();
+        ShowAccountDialog();
         shift(-kOffScreenShift);
     }
     ShowWindow(eventFm_->Handle(), eventFm_->ShowFlag ? SW_SHOWNOACTIVATE : SW_HIDE);
@@ -268,14 +268,6 @@ void TMainFm::ShowEventForm() {
 void TMainFm::CalGridDblClick(TDateTime day) {
     if (eventFm_ && !eventFm_->ShowFlag) ShowEventForm();
     ShowDay(day);
-}
-
-void TMainFm::ShowAccountPlaceholder() {
-    MessageBoxW(Handle(),
-                L"Tessel Desktop has no calendar account yet.\n\n"
-                L"The account window is not part of this build: place an account.xml file beside "
-                L"tessel.exe and start the program again.",
-                L"Tessel Desktop", MB_OK | MB_ICONINFORMATION);
 }
 
 LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -331,9 +323,13 @@ void TMainFm::Command(WORD id) {
         GotoCalendar1Click();
         break;
     case kCmdAccount:
-        KillTimer(Handle(), kTimer1);
-        ShowAccountPlaceholder();
-        SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
+        GmailAccount1Click();
+        break;
+    case kCmdOptions:
+        Options1Click();
+        break;
+    case kCmdAbout:
+        About1Click();
         break;
     case kCmdHelp:
         Help1Click();
@@ -341,7 +337,7 @@ void TMainFm::Command(WORD id) {
     case kCmdExit:
         Exit1Click();
         break;
-    default:  // the options dialog, the about box and the update check come with their windows
+    default:  // the update check comes with its component
         break;
     }
 }

@@ -68,8 +68,7 @@ public:
     bool ShowCalendar() const { return showCalendar_; }
     HWND GridHandle() const { return grid_.Handle(); }
     const TMonthGrid& Grid() const { return grid_; }
-    // The event list window, null before the deferred start has made it. The options dialog's OK
-    // calls its LoadPosition.
+    // The event list window, null before the deferred start has made it.
     TEventFm* EventForm() const { return eventFm_.get(); }
 
 protected:
@@ -112,7 +111,11 @@ private:
     void DragWindow();
     void CenterTitle();
     void CenterStatusPanel(int left);
-    void ShowAccountPlaceholder();
+    // The dialogs (win32_main_dialogs.cpp).
+    void ShowAccountDialog();
+    void GmailAccount1Click();
+    void Options1Click();
+    void About1Click();
     int ClientWidth() const;
 
     MainFormServices services_;

@@ -129,15 +129,18 @@ TEST_F(ServiceFeeds, NoValidAuthorizationMeans401) {
     }
 }
 
-TEST_F(ServiceFeeds, CalendarListNamesThreeColouredCalendarsOnTheSameHost) {
+TEST_F(ServiceFeeds, CalendarListNamesFourColouredCalendarsOnTheSameHost) {
     const std::string feed = ListFeed(service.SignIn());
-    EXPECT_EQ(Count(feed, "<entry>"), 3u);
+    EXPECT_EQ(Count(feed, "<entry>"), 4u);
     const std::string host = "http://127.0.0.1:" + std::to_string(service.App().HttpPort());
     EXPECT_NE(feed.find("src='" + host + "/calendar/feeds/work/private/full'"), std::string::npos);
     EXPECT_NE(feed.find("src='" + host + "/calendar/feeds/home/private/full'"), std::string::npos);
     EXPECT_NE(feed.find("src='" + host + "/calendar/feeds/days/private/full'"), std::string::npos);
-    EXPECT_EQ(Count(feed, "<gCal:color value='#"), 3u);
+    EXPECT_NE(feed.find("src='" + host + "/calendar/feeds/cafe/private/full'"), std::string::npos);
+    EXPECT_EQ(Count(feed, "<gCal:color value='#"), 4u);
     EXPECT_NE(feed.find("<title type='text'>Birthdays &amp; Holidays</title>"), std::string::npos);
+    // UTF-8 bytes as they are, the ampersand escaped.
+    EXPECT_NE(feed.find("<title type='text'>Caf\xC3\xA9 &amp; Termine</title>"), std::string::npos);
     EXPECT_NE(feed.find("demo@localhost"), std::string::npos);  // the domain the client checks for
 }
 

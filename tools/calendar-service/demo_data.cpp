@@ -92,11 +92,17 @@ ServiceData MakeDemoData(const std::string& domain, WallSeconds now, int zoneMin
     days.events.push_back(AllDay("spring", "Frühlingsfest ☼", today + 35 * kDay, 1));
     days.events.push_back(AllDay("far", "Far in the future", today + 150 * kDay, 1));
 
+    // A title with markup characters and accents, for the account dialog's list. Its events fall
+    // on days that already have some, so the days marked in the grid stay the same.
+    CalendarRecord cafe{"cafe", "Café & Termine", "#A32929", {}};
+    cafe.events.push_back(Timed("stammtisch", "Stammtisch im Café", today + 3 * kDay + 19 * kHour, 120));
+    cafe.events.push_back(Timed("roastery", "Rösterei-Führung", today - 5 * kDay + 10 * kHour, 60));
+
     ServiceData data;
     data.zoneMinutes = zoneMinutes;
     data.updated = today;
     AccountRecord account = DemoAccount(domain);
-    account.calendars = {work, home, days};
+    account.calendars = {work, home, days, cafe};
     data.accounts.push_back(std::move(account));
     return data;
 }

@@ -9,7 +9,7 @@ namespace tessel::service {
 
 constexpr const char* kDemoPassword = "demo";
 
-// "demo@" + domain, password "demo": three coloured calendars with timed and all-day events
+// "demo@" + domain, password "demo": four coloured calendars with timed and all-day events
 // around now's day, a repeating event, several events today, one spanning days, titles with
 // non-ASCII characters, and one event starting 15 minutes after now (rounded up to the minute)
 // so that a reminder comes up during a demo.

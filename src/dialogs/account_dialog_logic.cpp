@@ -1,0 +1,79 @@
+#include "dialogs/account_dialog_logic.h"
+
+#include "base/text.h"
+#include "calendar/account.h"
+#include "xml/xdata_list.h"
+#include "xml/xdata_node.h"
+
+namespace tessel {
+
+TAccountDialogLogic::NextResult TAccountDialogLogic::NextClick(std::u16string_view userName) {
+    if (Trim(userName).empty()) {
+        // The user is kept in the dialog until a Save: the account must not be left without a name.
+        canClose_ = false;
+        return NextResult::UsernameEmpty;
+    }
+    CalendarBtnClick();
+    return NextResult::SignIn;
+}
+
+void TAccountDialogLogic::AccountbtnClick() {
+    page_ = kAccountPage;
+    panelVisible_ = false;
+}
+
+void TAccountDialogLogic::CalendarBtnClick() { page_ = kCalendarPage; }
+
+void TAccountDialogLogic::Status(const std::string& text) {
+    panelText_ = AccountStatusText(text);
+    panelVisible_ = text != "close";
+}
+
+std::string AccountStatusText(const std::string& text) {
+    return text.find("fail") != std::string::npos ? std::string(kAccountAuthFailedText) : text;
+}
+
+std::string NoAnswerText(const std::string& host) {
+    return "The calendar service at " + host + " did not answer.\rCheck the network and try again.";
+}
+
+std::string UnreadableAnswerText(const std::string& reason) {
+    return "The calendar service's answer could not be read:\r" + reason;
+}
+
+std::vector<TCalendarRow> CalendarRows(const TxdataList* calendarEntries) {
+    std::vector<TCalendarRow> rows;
+    if (!calendarEntries) return rows;
+    for (size_t i = 0; i < calendarEntries->Count(); ++i) {
+        const TxdataNode* entry = calendarEntries->Node(i);
+        std::u16string caption = Utf8ToUtf16(Narrow(entry->ReadValue(u"title")));
+        if (Trim(caption).empty()) caption = Utf8ToUtf16(Narrow(entry->ReadValue(u"id")));
+        rows.push_back(TCalendarRow{std::move(caption), true});
+    }
+    return rows;
+}
+
+std::vector<std::string> TickedCalendarIds(const TxdataList* calendarEntries, const std::vector<bool>& ticked) {
+    std::vector<std::string> ids;
+    if (!calendarEntries) return ids;
+    for (size_t i = 0; i < calendarEntries->Count() && i < ticked.size(); ++i)
+        if (ticked[i]) ids.push_back(Narrow(calendarEntries->Node(i)->ReadValue(u"id")));
+    return ids;
+}
+
+std::u16string AccountFieldText(std::string_view stored) {
+    std::u16string decoded = Utf8ToUtf16(stored);
+    return Utf16ToUtf8(decoded) == stored ? decoded : Widen(stored);
+}
+
+std::string AccountStoredText(std::u16string_view field) { return Utf16ToUtf8(field); }
+
+void SaveAccountChoice(TAccount& account, std::u16string_view userName, std::u16string_view password,
+                       const TxdataList* calendarEntries, const std::vector<bool>& ticked) {
+    account.UserName = AccountStoredText(userName);
+    account.Password = AccountStoredText(password);
+    account.SetCalendars(TickedCalendarIds(calendarEntries, ticked));
+    account.Save();
+}
+
+}  // namespace tessel

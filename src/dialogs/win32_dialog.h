@@ -1,0 +1,64 @@
+#pragma once
+// TDialog: the base of the modal dialogs. Each is a real dialog box (class #32770, run by
+// DialogBoxIndirectParam), so the dialog manager gives it what users expect: Tab and Shift+Tab
+// through the controls, Enter for the default button, Esc for Cancel, Alt with an underlined
+// letter. The template is an empty one made in memory; the controls are created in
+// WM_INITDIALOG at pixel positions, with the dialog's own font, so the layout is the same on
+// every system and no resource ties the dialogs to one program file.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "win32/win32_handles.h"
+
+namespace tessel {
+
+class TDialog {
+public:
+    TDialog() = default;
+    TDialog(const TDialog&) = delete;
+    TDialog& operator=(const TDialog&) = delete;
+    virtual ~TDialog() = default;
+
+    // Shows the dialog modally over owner and returns its result (IDOK 1, IDCANCEL 2), or -1
+    // when it could not be created.
+    INT_PTR ShowModal(HWND owner);
+    HWND Handle() const { return hwnd_; }
+
+protected:
+    // The client size the dialog takes before it is centred on the screen.
+    virtual SIZE ClientSize() const = 0;
+    virtual const wchar_t* Caption() const = 0;
+    // WM_INITDIALOG: create the controls (focus goes where the override put it).
+    virtual void FormCreate() = 0;
+    virtual void Command(int id, int code, HWND control) = 0;
+    virtual LRESULT Notify(const NMHDR&) { return 0; }
+    virtual void HScroll(HWND) {}
+    // The close box and Esc; a dialog may refuse.
+    virtual bool FormCloseQuery() { return true; }
+    virtual void Paint(HDC) {}
+    // WM_CTLCOLORSTATIC: a brush for a static control on a band of another colour, else null.
+    virtual HBRUSH StaticBrush(HWND, HDC) { return nullptr; }
+    virtual bool SetCursorFor(HWND) { return false; }
+
+    // A child control at pixel coordinates with the dialog's font; visible unless said otherwise.
+    HWND AddControl(const wchar_t* className, const std::u16string& text, DWORD style, int x, int y, int width,
+                    int height, int id = 0, DWORD exStyle = 0);
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    void Close(INT_PTR result) { EndDialog(hwnd_, result); }
+    HFONT DialogFont() const { return reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)); }
+
+private:
+    static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void PlaceOnScreen();
+
+    HWND hwnd_ = nullptr;
+};
+
+// Texts with lone CRs as line breaks, as static controls want them (CR LF).
+std::u16string WithCrLf(const std::u16string& text);
+std::u16string WindowText(HWND window);
+
+}  // namespace tessel
