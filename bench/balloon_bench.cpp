@@ -5,7 +5,6 @@
 // that ends in the scroll box.
 #include <benchmark/benchmark.h>
 
-#include <random>
 #include <string>
 
 #include "app/day_hint.h"
@@ -14,36 +13,12 @@
 #include "ui/balloon_content.h"
 #include "ui/balloon_params.h"
 #include "ui/balloon_placement.h"
+#include "bench_events.h"
 
 namespace {
 
 using tessel::TDateTime;
-
-constexpr int kEventCount = 10000;
-
-// September to November 2009, sorted as the client sorts them.
-tessel::EventList MakeEvents(uint32_t seed) {
-    std::mt19937 generator(seed);
-    const TDateTime first = tessel::EncodeDate(2009, 9, 1);
-    const int days = int(tessel::EncodeDate(2009, 12, 1) - first);
-    tessel::EventList events;
-    for (int i = 0; i < kEventCount; ++i) {
-        tessel::EventItem item;
-        item.Event.Title = u"Event " + std::u16string(1, char16_t(u'A' + i % 26)) + u" of the team calendar";
-        const int hour = 6 + int(generator() % 16);
-        item.Event.StartTime = first + int(generator() % uint32_t(days)) + tessel::EncodeTime(hour, 0, 0, 0);
-        item.Event.EndTime = item.Event.StartTime + 45 * tessel::kOneMinute;
-        item.Key = std::to_string(i);
-        events.push_back(std::move(item));
-    }
-    tessel::SortEvents(events);
-    return events;
-}
-
-const tessel::EventList& Events() {
-    static const tessel::EventList events = MakeEvents(20091005);
-    return events;
-}
+using tessel::bench::Events;
 
 // Tahoma 8 on a 96-dpi screen is about 5 pixels a character and 13 high.
 class FixedFont final : public tessel::ITextMeasure {

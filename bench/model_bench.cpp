@@ -1,13 +1,11 @@
 // The questions the month grid and the day hint ask of the event list, over a whole grid of 42
 // days: HasEventsOn for every cell as the grid paints, DayText for every cell as a pointer sweeps
-// it, and the rows the event list window shows for a day (ShowDay). 10,000 events from a fixed seed, spread over the three months a sync keeps (about 110 a
-// day), sorted as the client sorts them. Beside them, the two stores' load and save as the
-// program runs them at start-up and exit.
+// it, and the rows the event list window shows for a day (ShowDay), over the events of
+// bench_events.h. Beside them, the two stores' load and save as the program runs them at
+// start-up and exit.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -18,54 +16,12 @@
 #include "calendar/account.h"
 #include "calendar/event.h"
 #include "ui/event_list.h"
+#include "bench_events.h"
 
 namespace {
 
 using tessel::TDateTime;
-
-constexpr int kEventCount = 10000;
-
-std::string TwoDigits(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
-}
-
-// September to November 2009; one in seven events is all-day, the rest last 30 to 180 minutes.
-tessel::EventList MakeEvents(uint32_t seed) {
-    std::mt19937 generator(seed);
-    const TDateTime first = tessel::EncodeDate(2009, 9, 1);
-    const int days = int(tessel::EncodeDate(2009, 12, 1) - first);
-    tessel::EventList events;
-    events.reserve(kEventCount);
-    for (int i = 0; i < kEventCount; ++i) {
-        const TDateTime day = first + int(generator() % uint32_t(days));
-        const tessel::DateParts parts = tessel::DecodeDate(day);
-        const std::string date = std::to_string(parts.year) + "-" + TwoDigits(parts.month) + "-" + TwoDigits(parts.day);
-        tessel::EventItem item;
-        item.Event.Title = u"Event " + std::u16string(1, char16_t(u'A' + i % 26)) + u" of the team calendar";
-        if (generator() % 7 == 0) {
-            item.Key = date;
-            item.Event.AllDay = true;
-            item.Event.StartTime = day;
-            item.Event.EndTime = day + 1;
-        } else {
-            const int hour = 6 + int(generator() % 16);
-            const int minute = int(generator() % 4) * 15;
-            item.Key = date + "T" + TwoDigits(hour) + ":" + TwoDigits(minute) + ":00.000-07:00";
-            item.Event.StartTime = day + tessel::EncodeTime(hour, minute, 0, 0);
-            item.Event.EndTime = item.Event.StartTime + (30 + int(generator() % 151)) * tessel::kOneMinute;
-        }
-        events.push_back(std::move(item));
-    }
-    tessel::SortEvents(events);
-    return events;
-}
-
-const tessel::EventList& Events() {
-    static const tessel::EventList events = MakeEvents(20091005);
-    return events;
-}
+using tessel::bench::Events;
 
 // The grid of October 2009: six weeks from the Sunday on or before the 1st.
 TDateTime GridStart() {
