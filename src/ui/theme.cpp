@@ -32,7 +32,7 @@ void TTheme::Load(std::u16string_view name) {
     // element, and the path lookups would go on finding the first, stale one. A description
     // that does not parse leaves the previous tree in place.
     auto doc = std::make_unique<TxdataNode>();
-    doc->LoadFromText(Widen(ReadTextAsCrLf(description)));
+    doc->LoadFromText(Widen(ReadTextAsCrLf(description, kMaxSettingsFileBytes)));
     Doc = std::move(doc);
 
     ReadFont(u"font-event", EventFont);
@@ -71,7 +71,9 @@ void TTheme::LoadBackground() {
     if (image.empty()) return;
     const std::u16string path = ThemeFolder + image;
     if (!FileExists(path)) return;
-    const PngImage decoded = DecodePng(ReadFileBytes(path));
+    // Far above any background a window is skinned from.
+    constexpr uint64_t kMaxImageFileBytes = uint64_t(64) << 20;
+    const PngImage decoded = DecodePng(ReadFileBytes(path, kMaxImageFileBytes));
     TThemeImage flat;
     flat.Bgra = FlattenOnWhite(decoded);
     for (size_t i = 3; i < flat.Bgra.size(); i += 4) flat.Bgra[i] = decoded.rgba[i];

@@ -26,6 +26,8 @@ public:
 
     std::deque<Reply> replies;
     std::deque<std::string> pieces;
+    // What Failure answers once the pieces are read.
+    std::string failure;
     std::vector<std::string> log;
     std::vector<std::string> headerBlocks;
 
@@ -52,6 +54,7 @@ public:
         pieces.pop_front();
         return true;
     }
+    std::string Failure() const override { return pieces.empty() ? failure : std::string(); }
 
 private:
     Reply current_{Result::Failed, ""};

@@ -1,7 +1,7 @@
 // tessel-tool sync DIR: one real sync, as the program runs it at start-up, with DIR as the
 // program's folder. DIR holds profile.xml (its hosts element names the service) and
 // account.xml; the cache files are written there. Prints today's events, one line each, or the
-// status text of a failed run (exit 1).
+// status text of a failed run (exit 1) with the cause of the failure on standard error.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -67,6 +67,8 @@ int RunSync(const std::vector<std::string>& args) {
     calendar.Sync(now);
     if (lastStatus != tessel::kStatusClose) {
         PrintLines(lastStatus);
+        std::fflush(stdout);
+        if (!calendar.SyncFailure.empty()) std::fprintf(stderr, "cause: %s\n", calendar.SyncFailure.c_str());
         return 1;
     }
     PrintLines(tessel::Utf16ToUtf8(calendar.DayText(now)));
