@@ -60,7 +60,8 @@ std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
     if (fd.get() < 0) RaiseFileError("Cannot open file", path, errno);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) RaiseFileError("Cannot read file", path, errno);
-    if (!S_ISREG(info.st_mode)) throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It is not a regular file");
+    if (!S_ISREG(info.st_mode))
+        throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It is not a regular file");
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     const auto tooLarge = [&] {
         throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +

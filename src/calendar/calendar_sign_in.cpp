@@ -52,7 +52,8 @@ std::string TCalendar::FeedAnswerProblem() const {
     if (!http_.ErrorText.empty()) return http_.ErrorText;
     if (http_.StatusCode != 200 && http_.StatusCode != 302)
         return "the service answered with status " + std::to_string(http_.StatusCode);
-    if (!MentionsServiceDomain(Response)) return "the answer does not mention " + serviceDomain_ + ", so it is not the service's";
+    if (!MentionsServiceDomain(Response))
+        return "the answer does not mention " + serviceDomain_ + ", so it is not the service's";
     return std::string();
 }
 

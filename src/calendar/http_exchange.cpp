@@ -32,8 +32,8 @@ HttpLimits HttpLimits::Of(const THttp& http) {
 }
 
 int64_t HttpLimits::RemainingMs() const {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return std::max<int64_t>(left.count(), 0);
+    using std::chrono::duration_cast, std::chrono::milliseconds, std::chrono::steady_clock;
+    return std::max<int64_t>(duration_cast<milliseconds>(deadline - steady_clock::now()).count(), 0);
 }
 
 std::string HttpLimits::TimeOutText() const {

@@ -134,7 +134,8 @@ private:
             return false;
         }
         DWORD timeout = static_cast<DWORD>(std::min<int64_t>(remaining, 0x7FFFFFFF));
-        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        for (DWORD option :
+             {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
             InternetSetOptionA(request_.get(), option, &timeout, sizeof(timeout));
         return true;
     }

@@ -109,7 +109,8 @@ const std::u16string& TxmlParser::BaseDirectory() const { return baseDirectory_;
 void TxmlParser::ReadInto(TxdataNode& node) {
     xml_detail::BuildContext context;
     context.followIncludes = !baseDirectory_.empty();
-    context.maxElementDepth = context.followIncludes ? xml_detail::kMaxFileElementDepth : xml_detail::kMaxTextElementDepth;
+    context.maxElementDepth =
+        context.followIncludes ? xml_detail::kMaxFileElementDepth : xml_detail::kMaxTextElementDepth;
     context.baseDirectory = baseDirectory_;
     engine_->Build(node, context);
 }

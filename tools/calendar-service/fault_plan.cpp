@@ -23,7 +23,9 @@ constexpr WayName kWays[] = {
     {"cut-chunked", FaultKind::CutChunked, true},
 };
 
-bool IsCut(FaultKind kind) { return kind == FaultKind::Cut || kind == FaultKind::CutReset || kind == FaultKind::CutChunked; }
+bool IsCut(FaultKind kind) {
+    return kind == FaultKind::Cut || kind == FaultKind::CutReset || kind == FaultKind::CutChunked;
+}
 
 // "NNN", "reset", "delay=MS", "cut=BYTES" ...
 std::string ParseWay(const std::string& text, Fault& fault) {
@@ -74,7 +76,9 @@ std::string ParseFault(const QueryParams& params, Fault& fault) {
         ++ways;
         error = ParseWay(value->empty() ? std::string(way.name) : std::string(way.name) + "=" + *value, fault);
     }
-    if (ways != 1) return "give exactly one way to fail: status=NNN or one of " + std::string("malformed, reset, html, delay, trickle, stall, cut, cut-reset, cut-chunked");
+    if (ways != 1)
+        return "give exactly one way to fail: status=NNN or one of malformed, reset, html, delay, trickle, stall, "
+               "cut, cut-reset, cut-chunked";
     if (!error.empty()) return error;
 
     if (const std::string* count = params.Find("count")) {

@@ -167,7 +167,8 @@ uint64_t WriteDeliveredBody(Channel& channel, const std::string& body, const Bod
         }
         ok = channel.WriteAll(out.data(), out.size());
         if (ok) sent += count;
-        if (ok && delivery.byteIntervalMilliseconds > 0 && sent < end) ok = channel.Pause(delivery.byteIntervalMilliseconds);
+        if (ok && delivery.byteIntervalMilliseconds > 0 && sent < end)
+            ok = channel.Pause(delivery.byteIntervalMilliseconds);
     }
     if (ok && end < body.size()) {
         if (delivery.resetAtCut) channel.Abort();
@@ -202,7 +203,8 @@ uint64_t WriteResponse(Channel& channel, const HttpRequest& request, const HttpR
     head += "\r\n";
     ok = channel.WriteAll(head.data(), head.size());
     if (!ok || request.method == "HEAD") return 0;
-    if (!response.stream.fill && !response.delivery.Whole()) return WriteDeliveredBody(channel, response.body, response.delivery, ok);
+    if (!response.stream.fill && !response.delivery.Whole())
+        return WriteDeliveredBody(channel, response.body, response.delivery, ok);
     if (!response.stream.fill) {
         ok = channel.WriteAll(response.body.data(), response.body.size());
         return ok ? response.body.size() : 0;
