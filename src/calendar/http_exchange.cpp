@@ -15,10 +15,15 @@ namespace {
 constexpr int kCertificateRetries = 1;
 constexpr int kCredentialRetries = 1;
 
+// "1,500"
 std::string Thousands(uint64_t value) {
-    std::string digits = std::to_string(value);
-    for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
-    return digits;
+    const std::string digits = std::to_string(value);
+    std::string text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
 }
 
 }  // namespace
