@@ -176,6 +176,8 @@ TEST_F(CalendarSync, FailedOrForeignFeedFailsTheRunAndKeepsThePreviousOne) {
     };
     const std::string list = CalendarListFeed({{"work", "#2952A3"}, {"home", "#FF0000"}});
     const std::string portal = "<html><body><a href='http://www.calendar.test/'>sign in</a></body></html>";
+    std::string deep = "<feed xmlns='http://www.calendar.test/Atom'><entry>";
+    for (int i = 0; i < 40; ++i) deep += "<a>";
     const Case cases[] = {
         {"feed 404", list, 200, "", 404, "The feed of calendar \"home\": the service answered with status 404"},
         {"feed 503", list, 200, "busy", 503, "The feed of calendar \"home\": the service answered with status 503"},
@@ -185,6 +187,8 @@ TEST_F(CalendarSync, FailedOrForeignFeedFailsTheRunAndKeepsThePreviousOne) {
         {"feed html", list, 200, portal, 200, "The feed of calendar \"home\": the answer is not a feed (its top element is <html>)"},
         {"feed 302 page", list, 200, portal, 302, "The feed of calendar \"home\": the answer is not a feed"},
         {"feed comment only", list, 200, "<!-- www.calendar.test -->", 200, "The feed of calendar \"home\": the answer is not a feed"},
+        {"feed nested deeper than any feed", list, 200, deep, 200,
+         "The feed of calendar \"home\": Elements nested too deeply"},
         {"list html", portal, 200, home, 200, "The calendar list: the answer is not a feed (its top element is <html>)"},
         {"list 500", "", 500, home, 200, "The calendar list: the service answered with status 500"},
     };
