@@ -38,7 +38,7 @@ std::u16string TProfile::FilePath() { return AppFolder() + u"profile.xml"; }
 void TProfile::Load() {
     const std::u16string path = FilePath();
     if (!FileExists(path)) return;
-    const std::string text = ReadTextAsCrLf(path);
+    const std::string text = ReadTextAsCrLf(path, kMaxSettingsFileBytes);
 
     // Parsed once aside first: a parse error part-way would otherwise leave half a tree in Doc,
     // and the save at exit would write that half over the user's file.

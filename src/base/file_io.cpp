@@ -67,7 +67,11 @@ std::string CrLfLines(std::string text) {
     return out;
 }
 
-std::string ReadTextAsCrLf(const std::u16string& path) { return CrLfLines(ReadFileBytes(path)); }
+std::string ReadTextAsCrLf(const std::u16string& path, uint64_t maxBytes) {
+    return CrLfLines(ReadFileBytes(path, maxBytes));
+}
+
+std::u16string TemporaryPathFor(const std::u16string& path) { return path + u".tmp"; }
 
 void SaveLines(const std::u16string& path, const std::vector<std::string>& lines) {
     WriteFileAtomic(path, JoinLines(lines));

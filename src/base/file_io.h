@@ -4,7 +4,13 @@
 //
 // Every file the program writes is replaced atomically: the new contents go to a temporary file in
 // the same folder, are flushed to the disk, and the temporary file is renamed over the old one.
-// A crash or a full disk during a save leaves the previous file whole.
+// A crash or a full disk during a save leaves the previous file whole. The temporary file has a
+// fixed name (the target's name + ".tmp"), so one left behind by a killed write is taken over and
+// renamed away by the next write of the same file.
+//
+// Readers take regular files only (a device or a pipe would read without end) and refuse a file
+// larger than its kind may be.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,9 +23,17 @@ inline constexpr char16_t kPathSeparator = u'\\';
 inline constexpr char16_t kPathSeparator = u'/';
 #endif
 
+// The largest file a reader takes unless its kind says otherwise.
+inline constexpr uint64_t kMaxReadFileBytes = uint64_t(1) << 30;
+// Settings, theme descriptions and other small text files.
+inline constexpr uint64_t kMaxSettingsFileBytes = uint64_t(16) << 20;
+
 bool FileExists(const std::u16string& path);
-// Raises EFileError naming the file when it cannot be read.
-std::string ReadFileBytes(const std::u16string& path);
+// Raises EFileError naming the file when it cannot be read, is not a regular file, or holds more
+// than maxBytes.
+std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes = kMaxReadFileBytes);
+// The temporary file WriteFileAtomic writes before renaming it over path.
+std::u16string TemporaryPathFor(const std::u16string& path);
 // Raises EFileError when the file cannot be written; the old file, if any, is then unchanged.
 void WriteFileAtomic(const std::u16string& path, std::string_view bytes);
 // Removes the file; false when it could not be removed (a missing file counts as removed).
@@ -37,7 +51,7 @@ std::string JoinLines(const std::vector<std::string>& lines);
 // this program writes is) comes back as it is, without a copy.
 std::string CrLfLines(std::string text);
 // A text file read as lines and joined again with CR LF, as the stores read their files.
-std::string ReadTextAsCrLf(const std::u16string& path);
+std::string ReadTextAsCrLf(const std::u16string& path, uint64_t maxBytes = kMaxReadFileBytes);
 // Lines written with CR LF after each one, atomically.
 void SaveLines(const std::u16string& path, const std::vector<std::string>& lines);
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -53,15 +54,32 @@ bool FileExists(const std::u16string& path) {
     return ::stat(SystemPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string ReadFileBytes(const std::u16string& path) {
-    Fd fd(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
+    // Opened without waiting, so that a pipe with no writer is refused rather than waited for.
+    Fd fd(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) RaiseFileError("Cannot open file", path, errno);
-    // Read straight into a string of the file's size, and on until the end in case it grew.
     struct stat info {};
-    std::string bytes(::fstat(fd.get(), &info) == 0 && info.st_size > 0 ? size_t(info.st_size) : 0, '\0');
+    if (::fstat(fd.get(), &info) != 0) RaiseFileError("Cannot read file", path, errno);
+    if (!S_ISREG(info.st_mode))
+        throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It is not a regular file");
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    const auto tooLarge = [&] {
+        throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
+                         std::to_string(maxBytes) + " bytes a file of its kind may hold");
+    };
+    if (uint64_t(info.st_size) > maxBytes) tooLarge();
+    // Read straight into a string of the file's size, and on until the end in case it grew.
+    std::string bytes(info.st_size > 0 ? size_t(info.st_size) : 0, '\0');
     size_t filled = 0;
     for (;;) {
-        if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);
+        if (filled == bytes.size()) {
+            if (filled >= maxBytes) {
+                char probe;
+                if (::read(fd.get(), &probe, 1) > 0) tooLarge();
+                break;
+            }
+            bytes.resize(size_t(std::min<uint64_t>(bytes.size() + 65536, maxBytes)));
+        }
         const ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -76,8 +94,10 @@ std::string ReadFileBytes(const std::u16string& path) {
 
 void WriteFileAtomic(const std::u16string& path, std::string_view bytes) {
     const std::string target = SystemPath(path);
-    std::string temp = target + ".XXXXXX";
-    Fd fd(::mkstemp(temp.data()));
+    // One fixed name per target: a temporary file left by a write that was killed is truncated
+    // and used again rather than left beside the target for ever.
+    const std::string temp = SystemPath(TemporaryPathFor(path));
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
     if (fd.get() < 0) RaiseFileError("Cannot create file", path, errno);
     ::fchmod(fd.get(), 0644);
     if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {

@@ -44,17 +44,33 @@ bool FileExists(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string ReadFileBytes(const std::u16string& path) {
+std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
     FileHandle file = OpenHandle(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) RaiseFileError("Cannot open file", path, GetLastError());
+    // A device or a pipe would read without end.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK)
+        throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It is not a regular file");
+    const auto tooLarge = [&] {
+        throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
+                         std::to_string(maxBytes) + " bytes a file of its kind may hold");
+    };
     // Read straight into a string of the file's size (a cache file holds megabytes), and on
     // until the end in case the file grew meanwhile.
     LARGE_INTEGER size{};
-    std::string bytes(GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 ? size_t(size.QuadPart) : 0, '\0');
+    if (GetFileSizeEx(file.get(), &size) && uint64_t(size.QuadPart) > maxBytes) tooLarge();
+    std::string bytes(size.QuadPart > 0 ? size_t(size.QuadPart) : 0, '\0');
     size_t filled = 0;
     for (;;) {
-        if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);
+        if (filled == bytes.size()) {
+            if (filled >= maxBytes) {
+                char probe;
+                DWORD probed = 0;
+                if (ReadFile(file.get(), &probe, 1, &probed, nullptr) && probed > 0) tooLarge();
+                break;
+            }
+            bytes.resize(size_t(std::min<uint64_t>(bytes.size() + 65536, maxBytes)));
+        }
         DWORD read = 0;
         const DWORD want = DWORD(std::min<size_t>(bytes.size() - filled, 1u << 30));
         if (!ReadFile(file.get(), bytes.data() + filled, want, &read, nullptr))
@@ -67,7 +83,8 @@ std::string ReadFileBytes(const std::u16string& path) {
 }
 
 void WriteFileAtomic(const std::u16string& path, std::string_view bytes) {
-    const std::u16string temp = path + u".tmp";
+    // One fixed name per target: CREATE_ALWAYS takes over a temporary file left by a killed write.
+    const std::u16string temp = TemporaryPathFor(path);
     {
         FileHandle file = OpenHandle(
             CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

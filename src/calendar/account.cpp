@@ -45,7 +45,7 @@ void TAccount::LoadFrom(const std::u16string& path) {
         RaiseDamaged(path, "the file holds " + std::to_string(size) + " bytes");
     }
     // A file that cannot be read at all is a file error, not damage: the account stays as it was.
-    const std::string coded = ReadFileBytes(path);
+    const std::string coded = ReadFileBytes(path, kAccountMaxFileSize);
 
     try {
         const std::string text = CrLfLines(ExpandStream(coded, kAccountMaxTextLength));
@@ -75,7 +75,15 @@ void TAccount::SaveTo(const std::u16string& path) {
     user.SetAttribute(u"pass", Widen(Trim(Password)));
     std::vector<std::string> lines;
     Doc.SaveToLines(lines);
-    WriteFileAtomic(path, CompressStream(JoinLines(lines)));
+    const std::string text = JoinLines(lines);
+    // Load refuses a document this long as damaged: writing it would lose the whole account at
+    // the next start.
+    if (text.size() > kAccountMaxTextLength) {
+        throw EError("The account is too large to save to \"" + Utf16ToUtf8(path) + "\" (" +
+                     std::to_string(text.size()) + " bytes; at most " + std::to_string(kAccountMaxTextLength) +
+                     "). The file was left as it was.");
+    }
+    WriteFileAtomic(path, CompressStream(text));
 }
 
 void TAccount::SetCredentials(const std::string& user, const std::string& password) {

@@ -53,7 +53,8 @@ public:
     void LoadFrom(const std::u16string& path);
 
     // Writes UserName and Password (trimmed) into the "user" element and replaces account.xml
-    // atomically; EFileError when it cannot be written (the old file is then untouched).
+    // atomically; EFileError when it cannot be written, EError when the document is longer than
+    // Load accepts (the old file is then untouched either way).
     void Save();
     void SaveTo(const std::u16string& path);
 

@@ -5,7 +5,9 @@
 //
 // A sync fetches into fresh trees and builds the new event list aside; only a run that gets all
 // the way through writes the cache and swaps the new trees and events in. A run that fails at
-// any step leaves the event list, both trees and the cache files as they were.
+// any step leaves the event list, both trees and the cache files as they were. The calendar list
+// and the feed of every selected calendar must each arrive whole and be a feed of the service:
+// one missing calendar fails the run rather than dropping that calendar's events.
 //
 // The status handler lets window messages run while the network blocks, so a timer tick or a
 // menu command may call Sync again in the middle of one: that nested call returns at once.
@@ -79,6 +81,9 @@ public:
 
     // Event feeds, parsing and cache.
     void Sync(TDateTime date);
+    // Why the last Sync failed, for developers and scripts (the status text stays the user's
+    // message); empty after a successful run.
+    std::string SyncFailure;
     // Fetches the selected calendars' feeds into a new EventDoc. Raises EError when there is no
     // calendar list; EventDoc and EventEntries then stay as they were.
     void FetchEvents(TDateTime date);
@@ -124,6 +129,15 @@ private:
     void RunSync(TDateTime date);
     void WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars);
     bool MentionsServiceDomain(const std::string& answer) const;
+    // What is wrong with the answer of the last request for a feed: it failed, came cut short
+    // or too late, or is not the service's. Empty when it may be loaded.
+    std::string FeedAnswerProblem() const;
+    // Loads the answer into doc, which may already hold earlier feeds; false when its last top
+    // element is not a feed. XML errors raise.
+    bool LoadFeedAnswer(TxdataNode& doc);
+    // Fetches url and loads the answer into doc. Raises EError beginning with `what` when the
+    // request or the answer fails in any way.
+    void FetchFeedInto(const std::string& url, TxdataNode& doc, const std::string& what);
 
     THttp& http_;
     TAccount* account_;

@@ -41,7 +41,12 @@ struct LoadedTree {
 std::optional<LoadedTree> ReadCacheFile(const std::u16string& path) {
     if (!FileExists(path)) return std::nullopt;
     LoadedTree tree{TxdataNode::Create(), nullptr};
-    tree.Doc->LoadFromBytes(ReadTextAsCrLf(path));
+    const std::string text = ReadTextAsCrLf(path);
+    try {
+        tree.Doc->LoadFromBytes(text);
+    } catch (const EError& e) {
+        throw EError("The cache file \"" + Utf16ToUtf8(path) + "\" is damaged: " + e.what());
+    }
     tree.Entries = tree.Doc->SelectNodes(u"entry");
     return tree;
 }

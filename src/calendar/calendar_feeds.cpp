@@ -6,7 +6,9 @@
 
 #include "base/errors.h"
 #include "base/text.h"
+#include "calendar/event.h"
 #include "calendar/event_feed.h"
+#include "calendar/http.h"
 #include "calendar/service_address.h"
 
 namespace tessel {
@@ -37,9 +39,11 @@ void TCalendar::Sync(TDateTime date) {
     // a run is under way; a second run on top of it would work on half-fetched state.
     if (Syncing) return;
     SyncingScope syncing(Syncing);
+    SyncFailure.clear();
     try {
         RunSync(date);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        SyncFailure = e.what();
         ReportStatus(kStatusSyncException);
     }
 }
@@ -48,6 +52,9 @@ void TCalendar::RunSync(TDateTime date) {
     ReportStatus(kStatusSyncing);
     SignIn();
     if (AuthLine.empty()) {
+        SyncFailure = "The sign-in of " + UserName + " was not accepted" +
+                      (http_.ErrorText.empty() ? " (status " + std::to_string(http_.StatusCode) + ")"
+                                               : ": " + http_.ErrorText);
         ReportStatus(kStatusSyncAuthFailed);
         return;
     }
@@ -76,9 +83,11 @@ TCalendar::FeedTree TCalendar::FetchEventsAside(TDateTime date, const TxdataList
         const TxdataNode& calendar = *calendars->Node(i);
         const std::string id = Narrow(calendar.ReadValue(u"id"));
         if (!account_ || account_->IndexOfCalendar(id) < 0) continue;
-        AuthorizedGet(WithoutQuotes(Narrow(calendar.ReadValue(u"content/src"))) + query);
         // Feeds load into one tree without clearing it, so their entries merge calendar by calendar.
-        if (MentionsServiceDomain(Response)) feeds.Doc->LoadFromBytes(Response);
+        // A calendar whose feed does not come fails the run: leaving it out would empty that
+        // calendar in the cache and the windows.
+        FetchFeedInto(WithoutQuotes(Narrow(calendar.ReadValue(u"content/src"))) + query, *feeds.Doc,
+                      "The feed of calendar \"" + CleanText(Narrow(calendar.ReadValue(u"title"))) + "\"");
     }
     feeds.Entries = feeds.Doc->SelectNodes(u"entry");
     Response.clear();

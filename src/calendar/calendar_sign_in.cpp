@@ -1,6 +1,7 @@
 // Sign-in, authorised requests and the calendar list.
 #include "calendar/calendar.h"
 
+#include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
 #include "calendar/event_feed.h"
@@ -47,20 +48,55 @@ void TCalendar::AuthorizedGet(const std::string& url) {
     Response = http_.Response;
 }
 
-TCalendar::FeedTree TCalendar::FetchCalendarListAside() {
-    FeedTree list;
-    list.Doc = NewFeedRoot();
-    AuthorizedGet("http://" + serviceHost_ + kCalendarListPath);
-    if (MentionsServiceDomain(Response)) {
-        list.Doc->LoadFromBytes(Response);
-        list.Entries = list.Doc->SelectNodes(u"entry");
+std::string TCalendar::FeedAnswerProblem() const {
+    if (!http_.ErrorText.empty()) return http_.ErrorText;
+    if (http_.StatusCode != 200 && http_.StatusCode != 302)
+        return "the service answered with status " + std::to_string(http_.StatusCode);
+    if (!MentionsServiceDomain(Response))
+        return "the answer does not mention " + serviceDomain_ + ", so it is not the service's";
+    return std::string();
+}
+
+bool TCalendar::LoadFeedAnswer(TxdataNode& doc) {
+    // The tree takes the name of the last top element it reads; without a name of its own first
+    // it shows whether this answer held one at all.
+    doc.SetName(u"");
+    doc.LoadFromBytes(Response);
+    return doc.Name() == u"feed";
+}
+
+void TCalendar::FetchFeedInto(const std::string& url, TxdataNode& doc, const std::string& what) {
+    std::string problem;
+    try {
+        AuthorizedGet(url);
+        problem = FeedAnswerProblem();
+        if (problem.empty() && !LoadFeedAnswer(doc))
+            problem = "the answer is not a feed (its top element is <" + Narrow(doc.Name()) + ">)";
+    } catch (const EError& e) {
+        problem = http_.ErrorText.empty() ? e.what() : http_.ErrorText;
     }
+    if (!problem.empty()) throw EError(what + ": " + problem);
+}
+
+TCalendar::FeedTree TCalendar::FetchCalendarListAside() {
+    FeedTree list{NewFeedRoot(), nullptr};
+    FetchFeedInto("http://" + serviceHost_ + kCalendarListPath, *list.Doc, "The calendar list");
+    list.Entries = list.Doc->SelectNodes(u"entry");
     return list;
 }
 
 void TCalendar::FetchCalendarList() {
     if (AuthLine.empty()) return;
-    FeedTree list = FetchCalendarListAside();
+    // The account dialog's test: an answer that is not the list leaves no list, and errors of
+    // the transport and the XML library reach the dialog as they are.
+    FeedTree list{NewFeedRoot(), nullptr};
+    AuthorizedGet("http://" + serviceHost_ + kCalendarListPath);
+    if (FeedAnswerProblem().empty()) {
+        if (LoadFeedAnswer(*list.Doc))
+            list.Entries = list.Doc->SelectNodes(u"entry");
+        else
+            list.Doc = NewFeedRoot();
+    }
     CalendarEntries = std::move(list.Entries);
     CalendarDoc = std::move(list.Doc);
 }

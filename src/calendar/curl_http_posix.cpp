@@ -64,10 +64,21 @@ std::string StatusOfLine(std::string_view line) {
     return std::string(line.substr(start, end == std::string_view::npos ? end : end - start));
 }
 
+// The transfer's outcome as the caller is told it.
+std::string TransferFailure(CURLcode result, const HttpLimits& limits, bool tooLarge) {
+    if (tooLarge) return limits.TooLargeText();
+    switch (result) {
+    case CURLE_OK: return std::string();
+    case CURLE_OPERATION_TIMEDOUT: return limits.TimeOutText();
+    case CURLE_PARTIAL_FILE: return "the connection ended before the whole answer came";
+    default: return curl_easy_strerror(result);
+    }
+}
+
 class CurlExchange final : public HttpExchange {
 public:
-    CurlExchange(EasyHandle easy, std::string url, std::string target)
-        : easy_(std::move(easy)), url_(std::move(url)), target_(std::move(target)) {}
+    CurlExchange(EasyHandle easy, std::string url, std::string target, HttpLimits limits)
+        : easy_(std::move(easy)), url_(std::move(url)), target_(std::move(target)), limits_(limits) {}
 
     bool Configure() {
         CURL* easy = easy_.get();
@@ -94,10 +105,14 @@ public:
         for (int redirects = 0;; ++redirects) {
             status_.clear();
             body_.clear();
-            const CURLcode result = curl_easy_perform(easy_.get());
-            if (result == CURLE_PEER_FAILED_VERIFICATION) return SendResult::UntrustedCertificate;
+            tooLarge_ = false;
+            // The limit covers the whole Get: each resend and redirect gets what is left of it.
+            const int64_t remaining = limits_.RemainingMs();
+            result_ = remaining > 0 ? SetTimeLimit(remaining) : CURLE_OPERATION_TIMEDOUT;
+            if (result_ == CURLE_OK) result_ = curl_easy_perform(easy_.get());
+            if (result_ == CURLE_PEER_FAILED_VERIFICATION) return SendResult::UntrustedCertificate;
             if (status_.empty()) return SendResult::Failed;
-            if (result != CURLE_OK || !IsFollowedRedirect(status_)) return SendResult::Sent;
+            if (result_ != CURLE_OK || !IsFollowedRedirect(status_)) return SendResult::Sent;
             char* target = nullptr;
             if (curl_easy_getinfo(easy_.get(), CURLINFO_REDIRECT_URL, &target) != CURLE_OK || !target)
                 return SendResult::Sent;
@@ -130,13 +145,19 @@ public:
 
     // libcurl has delivered the whole body already; it is handed over in one piece.
     bool ReadPiece(std::string& body) override {
-        if (bodyTaken_ || body_.empty()) return false;
+        if (bodyTaken_ || body_.empty() || result_ != CURLE_OK) return false;
         body += body_;
         bodyTaken_ = true;
         return true;
     }
 
+    std::string Failure() const override { return TransferFailure(result_, limits_, tooLarge_); }
+
 private:
+    CURLcode SetTimeLimit(int64_t milliseconds) {
+        return curl_easy_setopt(easy_.get(), CURLOPT_TIMEOUT_MS, long(milliseconds));
+    }
+
     bool UseHeaders(std::vector<std::string> lines) {
         HeaderList headers;
         for (const std::string& line : lines) {
@@ -163,9 +184,15 @@ private:
     }
 
     // Only the bodies the caller may read are kept: WinINet never reads the others either.
+    // Past the size limit the transfer is stopped (libcurl then reports a write error).
     static size_t OnBody(char* data, size_t size, size_t count, void* self) {
         auto* exchange = static_cast<CurlExchange*>(self);
-        if (exchange->status_ == "200" || exchange->status_ == "302") exchange->body_.append(data, size * count);
+        if (exchange->status_ != "200" && exchange->status_ != "302") return size * count;
+        if (int64_t(exchange->body_.size() + size * count) > exchange->limits_.maxBodyBytes) {
+            exchange->tooLarge_ = true;
+            return 0;
+        }
+        exchange->body_.append(data, size * count);
         return size * count;
     }
 
@@ -177,6 +204,9 @@ private:
     std::string status_;
     std::string body_;
     bool bodyTaken_ = false;
+    HttpLimits limits_;
+    CURLcode result_ = CURLE_OK;
+    bool tooLarge_ = false;
 };
 
 }  // namespace
@@ -206,7 +236,8 @@ std::unique_ptr<HttpExchange> THttp::OpenExchange(const std::string& url) {
 
     EasyHandle easy(curl_easy_init());
     if (!easy) return nullptr;
-    auto exchange = std::make_unique<CurlExchange>(std::move(easy), base.get(), WinInetRequestTarget(rest));
+    auto exchange =
+        std::make_unique<CurlExchange>(std::move(easy), base.get(), WinInetRequestTarget(rest), HttpLimits::Of(*this));
     if (!exchange->Configure()) return nullptr;
     return exchange;
 }

@@ -13,6 +13,7 @@ THttp::~THttp() = default;
 
 bool THttp::Get(const std::string& url) {
     Response.clear();
+    ErrorText.clear();
     StatusCode = 0;
     bool ok = false;
     {

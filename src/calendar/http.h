@@ -8,6 +8,11 @@
 // once after an untrusted-authority failure, resend once with DefaultUser/DefaultPassword after a
 // 401, and let the library follow a redirect that carries a Location; a 302 that reaches the
 // caller (no Location) is a success with its own body.
+//
+// Every Get is bounded: an answer must come whole within RequestTimeLimitMs and stay within
+// ResponseSizeLimit bytes. An answer that arrives cut short (the connection closed or reset
+// before its Content-Length or the end of its chunks), too late or too large is a failed
+// request: Get returns false and ErrorText says why.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -50,6 +55,16 @@ public:
     std::string ExtraHeader;
     // The body of the last Get as text, byte for byte; empty after a failure.
     std::string Response;
+    // Why the last Get failed when the transfer itself failed (no answer, cut short, too slow,
+    // too large); empty after a success and after an answer with another status.
+    std::string ErrorText;
+
+    // The whole of one Get, redirects and resends included. The full feed of a calendar of
+    // 100,000 events is about 84 MB; ten minutes lets it come over a line of 1.2 Mbit/s, while a
+    // server that trickles or stalls is given up on within that time.
+    int32_t RequestTimeLimitMs = 600000;
+    // Three times the size of that feed.
+    int64_t ResponseSizeLimit = int64_t(256) * 1024 * 1024;
 
 protected:
     enum UrlPart { kWholeUrl, kScheme, kHost, kUserName, kPassword, kUrlPath, kExtraInfo, kUrlPartCount };

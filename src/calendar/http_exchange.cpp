@@ -1,5 +1,7 @@
 #include "calendar/http_exchange.h"
 
+#include <algorithm>
+
 #include "base/strict_int.h"
 #include "calendar/http.h"
 #include "calendar/http_request.h"
@@ -13,7 +15,44 @@ namespace {
 constexpr int kCertificateRetries = 1;
 constexpr int kCredentialRetries = 1;
 
+// "1,500"
+std::string Thousands(uint64_t value) {
+    const std::string digits = std::to_string(value);
+    std::string text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
 }  // namespace
+
+HttpLimits HttpLimits::Of(const THttp& http) {
+    HttpLimits limits;
+    limits.timeLimitMs = std::max<int32_t>(http.RequestTimeLimitMs, 1);
+    limits.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeLimitMs);
+    limits.maxBodyBytes = std::max<int64_t>(http.ResponseSizeLimit, 0);
+    return limits;
+}
+
+int64_t HttpLimits::RemainingMs() const {
+    using std::chrono::duration_cast, std::chrono::milliseconds, std::chrono::steady_clock;
+    return std::max<int64_t>(duration_cast<milliseconds>(deadline - steady_clock::now()).count(), 0);
+}
+
+std::string HttpLimits::TimeOutText() const {
+    return "the answer did not come whole within " + Thousands(uint64_t(timeLimitMs)) + " ms";
+}
+
+std::string HttpLimits::TooLargeText() const {
+    return "the answer is larger than " + Thousands(uint64_t(maxBodyBytes)) + " bytes";
+}
+
+std::string CutShortText(uint64_t received, uint64_t announced) {
+    return "the connection ended after " + Thousands(received) + " of " + Thousands(announced) +
+           " bytes of the answer";
+}
 
 bool RunExchange(HttpExchange& exchange, THttp& http) {
     http.StatusCode = 0;
@@ -28,6 +67,7 @@ bool RunExchange(HttpExchange& exchange, THttp& http) {
         }
         // A send that failed for any other reason leaves no status to read: its text is empty,
         // and the strict conversion reports that to the caller.
+        if (sent == HttpExchange::SendResult::Failed) http.ErrorText = exchange.Failure();
         const std::string statusText =
             sent == HttpExchange::SendResult::Sent ? exchange.StatusText() : std::string();
         http.StatusCode = StrToInt(statusText);
@@ -40,7 +80,11 @@ bool RunExchange(HttpExchange& exchange, THttp& http) {
     http.Body.clear();
     while (exchange.ReadPiece(http.Body)) {
     }
-    return true;
+    // Half an answer must not pass for the whole: a feed cut at an element boundary still parses.
+    http.ErrorText = exchange.Failure();
+    if (http.ErrorText.empty()) return true;
+    http.Body.clear();
+    return false;
 }
 
 }  // namespace tessel

@@ -317,7 +317,9 @@ void TLzhBitWriter::Flush() {
 
 void TLzhBitReader::Refill() {
     while (count_ <= 8) {
-        const int byte = position_ < source_.size() ? static_cast<uint8_t>(source_[position_++]) : 0;
+        // The position runs on past the end, counting the zero bytes delivered there.
+        const int byte = position_ < source_.size() ? static_cast<uint8_t>(source_[position_]) : 0;
+        ++position_;
         buffer_ = static_cast<uint16_t>(buffer_ | (byte << (8 - count_)));
         count_ += 8;
     }
@@ -433,6 +435,13 @@ void TLZH::Decode(std::string_view source, uint32_t length, std::string& dest) {
     int r = kStart;
     uint32_t count = 0;
     while (count < length) {
+        // Checked before each symbol: the encoder pads only the final byte, so a valid stream never
+        // needs a bit it does not hold.
+        if (in.Overrun()) {
+            tables_.reset();
+            throw ElzhException("LZH : Stream ends after " + std::to_string(count) + " of its " +
+                                std::to_string(length) + " bytes");
+        }
         const int c = huffman.ReadCode(in);
         huffman.Update(c);
         if (c < 256) {
@@ -452,6 +461,10 @@ void TLZH::Decode(std::string_view source, uint32_t length, std::string& dest) {
                 ++count;
             }
         }
+    }
+    if (in.Overrun()) {
+        tables_.reset();
+        throw ElzhException("LZH : Stream ends before its last code");
     }
     tables_.reset();
 }

@@ -26,9 +26,9 @@ constexpr uint32_t kLzhMaxExpandedLength = 16u * 1024u * 1024u;
 // The length header followed by the code of all of source.
 std::string CompressStream(std::string_view source);
 
-// Decodes exactly as many bytes as the header states. Code missing at the end reads as zero bits
-// (the tail comes out as garbage, not as an error). Raises ElzhException when source is shorter
-// than the header or the header states more than maxLength bytes.
+// Decodes exactly as many bytes as the header states. Raises ElzhException when source is shorter
+// than the header, the header states more than maxLength bytes, or the code ends before that many
+// bytes are decoded (a cut file would otherwise come out whole-looking with a tail of garbage).
 std::string ExpandStream(std::string_view source, uint32_t maxLength = kLzhMaxExpandedLength);
 
 // Bits out, most significant first, through a 16-bit buffer: a code is given left-aligned in 16
@@ -47,13 +47,17 @@ private:
     uint16_t buffer_ = 0;
 };
 
-// Bits in, most significant first. Reading past the end of the source delivers zero bytes.
+// Bits in, most significant first. Reading past the end of the source delivers zero bytes: the
+// buffer looks up to two bytes ahead of the bits taken, so a stream's last code needs that.
 class TLzhBitReader {
 public:
     explicit TLzhBitReader(std::string_view source) : source_(source) {}
     int GetBit();
     // The next 8 bits.
     int GetByte();
+    // Whether a bit was taken that the source does not hold (one of the zero bytes read past its
+    // end, beyond the look-ahead).
+    bool Overrun() const { return position_ * 8 - count_ > source_.size() * 8; }
 
 private:
     void Refill();

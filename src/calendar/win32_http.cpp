@@ -3,11 +3,16 @@
 // reverse order when the exchange ends, also when an error leaves Get. Every text is ASCII (URLs,
 // the agent, header lines, the default credentials), so the 8-bit entry points are used
 // throughout and the bytes reach the library as the caller wrote them.
+//
+// WinINet's own time-outs bound each wait, not the whole transfer, and a synchronous read waits
+// until its buffer is full; so the body is read as it becomes available, each wait gets what is
+// left of the request's time, and the Content-Length is compared with what came.
 #include "calendar/http.h"
 
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -32,23 +37,45 @@ static_assert(kRequestFlags == 0x04400040);
 constexpr DWORD kRelaxedCertificateFlags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
 constexpr DWORD kStatusBufferSize = 1024;
 
+// The library's text for one of its error codes.
+std::string WinInetErrorText(DWORD error) {
+    char* buffer = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
+                                       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   GetModuleHandleA("wininet.dll"), error, 0, reinterpret_cast<char*>(&buffer), 0,
+                                   nullptr);
+    std::string text = n && buffer ? std::string(buffer, n) : std::string();
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text.empty() ? "WinINet error " + std::to_string(error) : text;
+}
+
 class WinInetExchange final : public HttpExchange {
 public:
     // Members are destroyed in reverse order: request, then connection, then root.
-    WinInetExchange(InetHandle root, InetHandle connection, InetHandle request)
-        : root_(std::move(root)), connection_(std::move(connection)), request_(std::move(request)) {}
+    WinInetExchange(InetHandle root, InetHandle connection, InetHandle request, HttpLimits limits)
+        : root_(std::move(root)), connection_(std::move(connection)), request_(std::move(request)), limits_(limits) {}
 
     SendResult Send(const std::string& headerBlock) override {
+        failure_.clear();
+        received_ = 0;
+        if (!BoundNextWait()) return SendResult::Failed;
         // The block goes out as it stands, with its length: WinINet cuts it into lines itself.
-        if (!HttpSendRequestA(request_.get(), headerBlock.data(), static_cast<DWORD>(headerBlock.size()), nullptr, 0))
-            return GetLastError() == ERROR_INTERNET_INVALID_CA ? SendResult::UntrustedCertificate : SendResult::Failed;
+        if (!HttpSendRequestA(request_.get(), headerBlock.data(), static_cast<DWORD>(headerBlock.size()), nullptr, 0)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_INTERNET_INVALID_CA) return SendResult::UntrustedCertificate;
+            failure_ = error == ERROR_INTERNET_TIMEOUT ? limits_.TimeOutText() : WinInetErrorText(error);
+            return SendResult::Failed;
+        }
         // Wine reports a connection that ended before any status line as sent, with status 0,
         // where Windows fails the send; either way there is no answer.
         DWORD status = 0;
         DWORD size = sizeof(status);
         if (HttpQueryInfoA(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
-            status == 0)
+            status == 0) {
+            failure_ = "the connection ended before an answer came";
             return SendResult::Failed;
+        }
         return SendResult::Sent;
     }
 
@@ -76,17 +103,67 @@ public:
     }
 
     bool ReadPiece(std::string& body) override {
+        if (!BoundNextWait()) return false;
+        // Waits for at least one byte (or the end), so a trickling server cannot hold a read
+        // that wants a full piece.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request_.get(), &available, 0, 0)) return Fail(GetLastError());
+        if (available == 0) return AtEnd();
         char piece[kBodyPieceSize];
         DWORD read = 0;
-        if (!InternetReadFile(request_.get(), piece, sizeof(piece), &read) || read == 0) return false;
+        if (!InternetReadFile(request_.get(), piece, std::min<DWORD>(available, sizeof(piece)), &read))
+            return Fail(GetLastError());
+        if (read == 0) return AtEnd();
+        if (int64_t(body.size() + read) > limits_.maxBodyBytes) {
+            failure_ = limits_.TooLargeText();
+            return false;
+        }
         body.append(piece, read);
+        received_ += read;
         return true;
     }
 
+    std::string Failure() const override { return failure_; }
+
 private:
+    // Gives the next blocking call what is left of the request's time; false when none is.
+    bool BoundNextWait() {
+        const int64_t remaining = limits_.RemainingMs();
+        if (remaining <= 0) {
+            failure_ = limits_.TimeOutText();
+            return false;
+        }
+        DWORD timeout = static_cast<DWORD>(std::min<int64_t>(remaining, 0x7FFFFFFF));
+        for (DWORD option :
+             {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+            InternetSetOptionA(request_.get(), option, &timeout, sizeof(timeout));
+        return true;
+    }
+
+    bool Fail(DWORD error) {
+        failure_ = error == ERROR_INTERNET_TIMEOUT || limits_.RemainingMs() <= 0 ? limits_.TimeOutText()
+                                                                                : WinInetErrorText(error);
+        return false;
+    }
+
+    // The library ends a body quietly when the connection closes early; the length the server
+    // announced tells a whole answer from a cut one.
+    bool AtEnd() {
+        DWORD announced = 0;
+        DWORD size = sizeof(announced);
+        if (HttpQueryInfoA(request_.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &size,
+                           nullptr) &&
+            received_ < announced)
+            failure_ = CutShortText(received_, announced);
+        return false;
+    }
+
     InetHandle root_;
     InetHandle connection_;
     InetHandle request_;
+    HttpLimits limits_;
+    std::string failure_;
+    uint64_t received_ = 0;
 };
 
 }  // namespace
@@ -125,7 +202,8 @@ std::unique_ptr<HttpExchange> THttp::OpenExchange(const std::string& url) {
     InetHandle request(
         HttpOpenRequestA(connection.get(), "GET", object.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0));
     if (!request) return nullptr;
-    return std::make_unique<WinInetExchange>(std::move(root), std::move(connection), std::move(request));
+    return std::make_unique<WinInetExchange>(std::move(root), std::move(connection), std::move(request),
+                                             HttpLimits::Of(*this));
 }
 
 }  // namespace tessel

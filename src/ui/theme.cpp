@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/errors.h"
 #include "base/file_io.h"
 #include "base/strict_int.h"
 #include "base/text.h"
@@ -32,7 +33,12 @@ void TTheme::Load(std::u16string_view name) {
     // element, and the path lookups would go on finding the first, stale one. A description
     // that does not parse leaves the previous tree in place.
     auto doc = std::make_unique<TxdataNode>();
-    doc->LoadFromText(Widen(ReadTextAsCrLf(description)));
+    const std::u16string text = Widen(ReadTextAsCrLf(description, kMaxSettingsFileBytes));
+    try {
+        doc->LoadFromText(text);
+    } catch (const EError& e) {
+        throw EError("The theme description \"" + Utf16ToUtf8(description) + "\" is damaged: " + e.what());
+    }
     Doc = std::move(doc);
 
     ReadFont(u"font-event", EventFont);
@@ -71,7 +77,15 @@ void TTheme::LoadBackground() {
     if (image.empty()) return;
     const std::u16string path = ThemeFolder + image;
     if (!FileExists(path)) return;
-    const PngImage decoded = DecodePng(ReadFileBytes(path));
+    // Far above any background a window is skinned from.
+    constexpr uint64_t kMaxImageFileBytes = uint64_t(64) << 20;
+    const std::string bytes = ReadFileBytes(path, kMaxImageFileBytes);
+    PngImage decoded;
+    try {
+        decoded = DecodePng(bytes);
+    } catch (const EPngError& e) {
+        throw EPngError("The theme image \"" + Utf16ToUtf8(path) + "\" is damaged: " + e.what());
+    }
     TThemeImage flat;
     flat.Bgra = FlattenOnWhite(decoded);
     for (size_t i = 3; i < flat.Bgra.size(); i += 4) flat.Bgra[i] = decoded.rgba[i];

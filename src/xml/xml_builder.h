@@ -23,6 +23,7 @@ struct BuildContext {
     // Documents included so far in this load, shared by the nested loads: a file that includes
     // another many times over, level after level, must not multiply the work without bound.
     int* includeCount = nullptr;
+    size_t maxElementDepth = 0;  // kMaxTextElementDepth or kMaxFileElementDepth
 };
 
 // A file included from a file being loaded; declared here, defined with the file loader.
@@ -31,8 +32,13 @@ std::unique_ptr<TxdataNode> LoadIncludedDocument(const std::u16string& path, con
 inline constexpr int kMaxIncludeDepth = 8;
 inline constexpr int kMaxIncludes = 100;
 // Far beyond any real document (the stores nest three levels, feeds five); it bounds what a
-// hostile reply can make the writer produce, since every level indents its lines further.
-inline constexpr size_t kMaxElementDepth = 1000;
+// hostile file can make the writer produce, since every level indents its lines further.
+inline constexpr size_t kMaxFileElementDepth = 1000;
+// Text parses read the network's replies (and the stores' files, which hold what came from it).
+// The deepest feed the service sends is seven levels (feed, entry, gd:recurrenceException,
+// gd:entryLink, entry, gd:when, gd:reminder); 32 is four times that, and keeps the cache that a
+// reply of deep nesting makes within about 40 times the reply's size.
+inline constexpr size_t kMaxTextElementDepth = 32;
 
 inline std::u16string WideText(std::string_view bytes) { return Widen(bytes); }
 inline std::u16string WideText(std::u16string_view text) { return std::u16string(text); }
@@ -175,7 +181,7 @@ void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildCo
                     IncludeInto(tokenizer, current, context);
                     break;
                 }
-                if (!tokenizer.EmptyElement() && open.size() >= kMaxElementDepth)
+                if (!tokenizer.EmptyElement() && open.size() >= context.maxElementDepth)
                     tokenizer.Error("Elements nested too deeply");
                 TxdataNode* child = current.AddChild(std::make_unique<TxdataNode>());
                 TakeStartTag(tokenizer, *child, names);

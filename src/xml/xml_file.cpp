@@ -27,7 +27,7 @@ std::unique_ptr<TxdataDocument> LoadDocument(const std::u16string& path, int inc
         throw EFileError("Cannot open file \"" + Utf16ToUtf8(path) + "\". Not a regular file");
     const uintmax_t size = std::filesystem::file_size(file, error);
     if (!error && size > kMaxFileSize) throw EError("File is too large");
-    const std::string bytes = ReadFileBytes(path);
+    const std::string bytes = ReadFileBytes(path, kMaxFileSize);
     if (bytes.size() > kMaxFileSize) throw EError("File is too large");
     if (bytes.size() < 2) throw EError("File is too small");
 
@@ -36,6 +36,7 @@ std::unique_ptr<TxdataDocument> LoadDocument(const std::u16string& path, int inc
     context.baseDirectory = FolderOf(path);
     context.includeDepth = includeDepth;
     context.includeCount = &includeCount;
+    context.maxElementDepth = xml_detail::kMaxFileElementDepth;
 
     auto document = std::make_unique<TxdataDocument>();
     if (static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {

@@ -109,6 +109,8 @@ const std::u16string& TxmlParser::BaseDirectory() const { return baseDirectory_;
 void TxmlParser::ReadInto(TxdataNode& node) {
     xml_detail::BuildContext context;
     context.followIncludes = !baseDirectory_.empty();
+    context.maxElementDepth =
+        context.followIncludes ? xml_detail::kMaxFileElementDepth : xml_detail::kMaxTextElementDepth;
     context.baseDirectory = baseDirectory_;
     engine_->Build(node, context);
 }
@@ -118,7 +120,9 @@ TxmlUnicodeParser::TxmlUnicodeParser(std::u16string text)
 
 void TxdataNode::LoadFromBytes(std::string_view bytes) {
     xml_detail::Tokenizer<char> tokenizer(bytes);
-    xml_detail::BuildTopLevel(tokenizer, *this, xml_detail::BuildContext{});
+    xml_detail::BuildContext context;
+    context.maxElementDepth = xml_detail::kMaxTextElementDepth;
+    xml_detail::BuildTopLevel(tokenizer, *this, context);
 }
 
 void TxdataNode::LoadFromText(std::u16string_view text) { LoadFromBytes(Narrow(text)); }

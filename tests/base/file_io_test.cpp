@@ -4,6 +4,12 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "base/errors.h"
 #include "support/temp_folder.h"
 
@@ -38,6 +44,58 @@ TEST(FileIoTest, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
     int entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.Path())) ++entries;
     EXPECT_EQ(entries, 1);
+}
+
+// A write killed between creating its temporary file and renaming it leaves that file behind;
+// the next write of the same target takes it over, so nothing piles up beside the target.
+TEST(FileIoTest, TemporaryLeftByAKilledWriteIsTakenOverByTheNextOne) {
+    TempFolder folder;
+    const std::u16string path = folder.File(u"cache.xml");
+    WriteFileAtomic(path, "first");
+    WriteFileAtomic(TemporaryPathFor(path), std::string(100000, 'x'));  // what the kill left
+    WriteFileAtomic(path, "second");
+    EXPECT_EQ(ReadFileBytes(path), "second");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(TemporaryPathFor(path))));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+
+#ifndef _WIN32
+    // The same with a real kill: a writer that saves over and over is killed while its
+    // temporary file exists.
+    const pid_t writer = fork();
+    if (writer == 0) {
+        for (;;) WriteFileAtomic(path, std::string(8 << 20, 'k'));
+    }
+    ASSERT_GT(writer, 0);
+    for (int i = 0; i < 2000 && !std::filesystem::exists(std::filesystem::path(TemporaryPathFor(path))); ++i)
+        usleep(1000);
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+    WriteFileAtomic(path, "third");
+    EXPECT_EQ(ReadFileBytes(path), "third");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+#endif
+}
+
+// Readers take regular files of a sane size only: a device or a folder would be read without
+// end, and a file larger than its kind allows is refused before it is read.
+TEST(FileIoTest, ReadersRefuseWhatIsNotARegularFileAndOversizeFiles) {
+    TempFolder folder;
+    const std::u16string path = folder.File(u"profile.xml");
+    WriteFileAtomic(path, std::string(1000, 'p'));
+    EXPECT_EQ(ReadFileBytes(path, 1000).size(), 1000u);
+    std::vector<std::pair<std::u16string, uint64_t>> refused = {{path, 999}, {folder.Folder(), kMaxReadFileBytes}};
+#ifndef _WIN32
+    refused.push_back({u"/dev/zero", kMaxReadFileBytes});
+#endif
+    for (const auto& [file, limit] : refused) {
+        SCOPED_TRACE(limit);
+        try {
+            ReadFileBytes(file, limit);
+            ADD_FAILURE() << "no error";
+        } catch (const EFileError& e) {
+            EXPECT_NE(std::string(e.what()).find("Cannot "), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST(FileIoTest, FailedWriteKeepsTheOldFile) {

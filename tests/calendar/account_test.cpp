@@ -182,6 +182,9 @@ TEST_F(AccountTest, DamagedFilesGiveAnErrorAndAnEmptyAccount) {
         {"header claiming 4 GB", hugeHeader},
         {"header beyond an account's size", beyondAccountLimit},
         {"code replaced half-way", good.substr(0, good.size() / 2) + std::string(good.size(), '\x5A')},
+        // The codec would fill the tail with blanks and the parser take what came: two of the
+        // three calendars would be gone, and the next save would make that for good.
+        {"cut after 60% of its bytes", good.substr(0, good.size() * 6 / 10)},
         {"unclosed text", CompressStream("<Account><user username=\"x\"></Acc")},
         {"text after the document", CompressStream("<Account/>junk")},
         {"unknown entity", CompressStream("<Account><user>&nbsp;</user></Account>")},
@@ -227,6 +230,23 @@ TEST_F(AccountTest, FailedSaveKeepsTheOldFile) {
     }
     EXPECT_EQ(ReadFileBytes(Path()), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);  // no temporary left
+
+    // A document Load would refuse as damaged is not written at all.
+    std::vector<std::string> ids;
+    for (int i = 0; i < 20000; ++i) ids.push_back("calendar-" + std::to_string(i) + "@group.calendar.example.com");
+    account.SetCalendars(ids);
+    try {
+        account.Save();
+        ADD_FAILURE() << "no error";
+    } catch (const EError& e) {
+        EXPECT_NE(std::string(e.what()).find("too large to save"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(ReadFileBytes(Path()) == before);
+    ids.resize(100);
+    account.SetCalendars(ids);
+    account.Save();
+    account.Load();
+    EXPECT_EQ(account.CalendarEntries->Count(), 100u);
 }
 
 }  // namespace

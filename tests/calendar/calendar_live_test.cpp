@@ -1,6 +1,7 @@
 // The client against a private instance of the local calendar service through the native
 // transport: a password full of reserved characters signs in, and a full sync leaves a cache
-// from which a fresh client rebuilds the same events without a single request.
+// from which a fresh client rebuilds the same events without a single request; and a run whose
+// list or feed does not come whole fails and leaves the previous cache and events as they were.
 #ifndef _WIN32
 #include <memory>
 
@@ -109,6 +110,48 @@ TEST_F(CalendarLive, SyncedCacheLoadsTheSameEventsWithoutTheNetwork) {
         EXPECT_EQ(fresh.Events[i].Event.Link, calendar->Events[i].Event.Link);
     }
     EXPECT_EQ(fresh.DayText(EncodeDate(2008, 3, 15)), today);
+}
+
+// Each way the service's answers go wrong, armed on the service for the next request: the run
+// fails, the cache files keep every byte, and the event list stays.
+TEST_F(CalendarLive, FailedFetchKeepsThePreviousCacheAndEvents) {
+    calendar->Connect();
+    ASSERT_NE(calendar->CalendarEntries, nullptr);
+    std::vector<std::string> ids;
+    for (size_t i = 0; i < calendar->CalendarEntries->Count(); ++i)
+        ids.push_back(Narrow(calendar->CalendarEntries->Node(i)->ReadValue(u"id")));
+    account.SetCalendars(ids);
+    calendar->Sync(EncodeDate(2008, 3, 15));
+    ASSERT_EQ(calendar->SyncFailure, "");
+    const std::string events = ReadFileBytes(folder.File(u"jane.doe@localhost.xml"));
+    const std::string list = ReadFileBytes(folder.File(u"jane.doe@localhost-cat.xml"));
+    const std::u16string today = calendar->DayText(EncodeDate(2008, 3, 15));
+    const size_t count = calendar->Events.size();
+    ASSERT_GT(count, 10u);
+
+    const std::string feed = "/calendar/feeds/home/private/full";
+    const std::string listPath = "/calendar/feeds/default/allcalendars/full";
+    const std::string faults[] = {
+        "path=" + feed + "&status=404",        "path=" + feed + "&status=503",    "path=" + feed + "&status=204",
+        "path=" + feed + "&html",              "path=" + listPath + "&html",
+        "path=" + feed + "&cut=1500",          "path=" + feed + "&cut-reset=1500",    "path=" + feed + "&cut-chunked=1500",
+        "path=" + listPath + "&cut=1000",      "path=" + feed + "&trickle=100",       "path=" + feed + "&stall=20000",
+    };
+    http.RequestTimeLimitMs = 1500;
+    for (const std::string& fault : faults) {
+        SCOPED_TRACE(fault);
+        // Twice: the service hands out a gsessionid first, and the library follows it.
+        ASSERT_TRUE(http.Get("http://" + service_->Host() + "/test/fault?" + fault + "&count=2"));
+        statuses.clear();
+        calendar->Sync(EncodeDate(2008, 3, 15));
+        EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+        EXPECT_NE(calendar->SyncFailure, "");
+        EXPECT_EQ(ReadFileBytes(folder.File(u"jane.doe@localhost.xml")), events);
+        EXPECT_EQ(ReadFileBytes(folder.File(u"jane.doe@localhost-cat.xml")), list);
+        EXPECT_EQ(calendar->Events.size(), count);
+        EXPECT_EQ(calendar->DayText(EncodeDate(2008, 3, 15)), today);
+        http.Get("http://" + service_->Host() + "/test/fault/clear");
+    }
 }
 
 }  // namespace

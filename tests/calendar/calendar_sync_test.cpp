@@ -161,23 +161,62 @@ TEST_F(CalendarSync, MissingCalendarListOnFirstRunWritesNoCache) {
     EXPECT_EQ(calendar.CalendarEntries, nullptr);
 }
 
-TEST_F(CalendarSync, FailedOrForeignFeedAddsNothingAndTheRunGoesOn) {
-    ScriptTwoCalendars();
+// One calendar left out would be written to the cache as a calendar without events: a feed
+// that does not come, or is not the service's feed, fails the whole run.
+TEST_F(CalendarSync, FailedOrForeignFeedFailsTheRunAndKeepsThePreviousOne) {
+    const Snapshot before = SyncedOnce();
+    const std::string home = EventFeed("home", {EventEntry("home", "h", "New", {{"2008-03-20", "2008-03-21"}})});
+    struct Case {
+        const char* name;
+        std::string listBody;
+        int listStatus;
+        std::string homeBody;
+        int homeStatus;
+        const char* cause;
+    };
+    const std::string list = CalendarListFeed({{"work", "#2952A3"}, {"home", "#FF0000"}});
+    const std::string portal = "<html><body><a href='http://www.calendar.test/'>sign in</a></body></html>";
+    std::string deep = "<feed xmlns='http://www.calendar.test/Atom'><entry>";
+    for (int i = 0; i < 40; ++i) deep += "<a>";
+    const Case cases[] = {
+        {"feed 404", list, 200, "", 404, "The feed of calendar \"home\": the service answered with status 404"},
+        {"feed 503", list, 200, "busy", 503, "The feed of calendar \"home\": the service answered with status 503"},
+        {"feed empty", list, 200, "", 200, "The feed of calendar \"home\": the answer does not mention calendar.test"},
+        {"feed foreign", list, 200, "<feed><entry><title>Not ours</title></entry></feed>", 200,
+         "The feed of calendar \"home\": the answer does not mention calendar.test"},
+        {"feed html", list, 200, portal, 200, "The feed of calendar \"home\": the answer is not a feed (its top element is <html>)"},
+        {"feed 302 page", list, 200, portal, 302, "The feed of calendar \"home\": the answer is not a feed"},
+        {"feed comment only", list, 200, "<!-- www.calendar.test -->", 200, "The feed of calendar \"home\": the answer is not a feed"},
+        {"feed nested deeper than any feed", list, 200, deep, 200,
+         "The feed of calendar \"home\": Elements nested too deeply"},
+        {"list html", portal, 200, home, 200, "The calendar list: the answer is not a feed (its top element is <html>)"},
+        {"list 500", "", 500, home, 200, "The calendar list: the service answered with status 500"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        statuses.clear();
+        http.ClearScript();
+        http.Answer(kSignInPath, "Auth=t2\n");
+        http.Answer(kListUrl, c.listBody, c.listStatus);
+        http.Answer(FeedAddress("work"), EventFeed("work", {}));
+        http.Answer(FeedAddress("home"), c.homeBody, c.homeStatus);
+        calendar.Sync(march15);
+        EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+        EXPECT_EQ(calendar.SyncFailure.rfind(c.cause, 0), 0u) << calendar.SyncFailure;
+        ExpectUnchanged(before);
+    }
+
+    // An empty list and an empty feed are answers all the same.
+    statuses.clear();
     http.ClearScript();
-    ScriptSignInAndList();
-    http.Answer(FeedAddress("work"), "", 404);
-    http.Answer(FeedAddress("home"), "<feed><entry><title>Not ours</title></entry></feed>");
+    http.Answer(kSignInPath, "Auth=t2\n");
+    http.Answer(kListUrl, list);
+    http.Answer(FeedAddress("work"), EventFeed("work", {}));
+    http.Answer(FeedAddress("home"), home);
     calendar.Sync(march15);
     EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
-    EXPECT_TRUE(calendar.Events.empty());
-
-    http.ClearScript();
-    ScriptSignInAndList();
-    http.Answer(FeedAddress("work"), "", 404);
-    http.Answer(FeedAddress("home"), EventFeed("home", {EventEntry("home", "h", "Kept", {{"2008-03-20", "2008-03-21"}})}));
-    calendar.Sync(march15);
-    EXPECT_THAT(Titles(), ElementsAre(u"Kept"));
-    EXPECT_NE(CacheBytes(".xml").find("Kept"), std::string::npos);
+    EXPECT_EQ(calendar.SyncFailure, "");
+    EXPECT_THAT(Titles(), ElementsAre(u"New"));
 }
 
 TEST_F(CalendarSync, NoCalendarSelectedWritesAnEmptyCacheThatReadsBack) {

@@ -26,6 +26,8 @@ public:
 
     std::deque<Reply> replies;
     std::deque<std::string> pieces;
+    // What Failure answers once the pieces are read.
+    std::string failure;
     std::vector<std::string> log;
     std::vector<std::string> headerBlocks;
 
@@ -52,6 +54,7 @@ public:
         pieces.pop_front();
         return true;
     }
+    std::string Failure() const override { return pieces.empty() ? failure : std::string(); }
 
 private:
     Reply current_{Result::Failed, ""};
@@ -149,6 +152,24 @@ TEST_F(HttpExchangeRules, SendFailureRaisesTheEmptyStatusConversionError) {
     // A status left over from the library's previous answer must not be taken for this one.
     EXPECT_EQ(exchange.log, std::vector<std::string>{"send"});
     EXPECT_EQ(http.StatusCode, 0);
+}
+
+// A body the library could not read whole is no answer: the caller gets false, an empty body and
+// the library's reason, also when a piece had come; a send that failed keeps its reason too.
+TEST_F(HttpExchangeRules, TransferFailureIsAFailedRequestWithItsReason) {
+    script({{Result::Sent, "200"}});
+    exchange.pieces = {"<feed><entry>one</entry>"};
+    exchange.failure = "the connection ended after 24 of 90 bytes of the answer";
+    EXPECT_FALSE(RunExchange(exchange, http));
+    EXPECT_EQ(http.StatusCode, 200);
+    EXPECT_EQ(http.Body, "");
+    EXPECT_EQ(http.ErrorText, exchange.failure);
+
+    ScriptedExchange silent;
+    silent.replies = {{Result::Failed, ""}};
+    silent.failure = "the answer did not come whole within 1,500 ms";
+    EXPECT_THROW(RunExchange(silent, http), EConvertError);
+    EXPECT_EQ(http.ErrorText, silent.failure);
 }
 
 TEST_F(HttpExchangeRules, StatusThatIsNotANumberRaisesWithItsText) {

@@ -384,12 +384,42 @@ TEST_F(ServiceTestEndpoints, ArmedFaultsHitTheNextRequestsThenStop) {
     EXPECT_EQ(client.Get("/calendar/feeds/default/allcalendars/full", auth)->status, 200);
 }
 
+// The answer itself is right but does not arrive whole: cut off (closed, reset, or before the
+// last chunk), or delayed past the client's patience; a sign-in page stands in for the feed.
+TEST_F(ServiceTestEndpoints, DeliveryFaultsSpoilTheBodyOfARealAnswer) {
+    auto client = service.Http();
+    const httplib::Headers auth = Authorized(service.SignIn());
+    for (const char* cut : {"cut=100", "cut-reset=100", "cut-chunked=100"}) {
+        SCOPED_TRACE(cut);
+        ASSERT_EQ(client.Get(std::string("/test/fault?path=/calendar/feeds/work&") + cut)->status, 200);
+        EXPECT_FALSE(client.Get("/calendar/feeds/work/private/full", auth));
+        EXPECT_EQ(client.Get("/calendar/feeds/work/private/full", auth)->status, 200);  // once only
+    }
+
+    ASSERT_EQ(client.Get("/test/fault?path=/calendar/feeds/default&html")->status, 200);
+    auto portal = client.Get("/calendar/feeds/default/allcalendars/full", auth);
+    ASSERT_TRUE(portal);
+    EXPECT_EQ(portal->status, 200);
+    EXPECT_EQ(portal->body.rfind("<html>", 0), 0u);
+    EXPECT_NE(portal->body.find("<a href=\"http://"), std::string::npos);  // the host asked for, as such pages link
+
+    httplib::Client patient = service.Http();
+    patient.set_read_timeout(0, 300000);  // 0.3 s
+    for (const char* slow : {"trickle=1000", "stall=2000"}) {
+        SCOPED_TRACE(slow);
+        ASSERT_EQ(client.Get(std::string("/test/fault?path=/calendar/feeds/home&") + slow)->status, 200);
+        EXPECT_FALSE(patient.Get("/calendar/feeds/home/private/full", auth));
+    }
+}
+
 TEST_F(ServiceTestEndpoints, FaultRequestsAreChecked) {
     auto client = service.Http();
     for (const char* bad : {"/test/fault", "/test/fault?path=x&status=500", "/test/fault?path=/a",
                             "/test/fault?path=/a&status=700", "/test/fault?path=/a&status=500&reset",
                             "/test/fault?path=/a&delay=40000", "/test/fault?path=/a&status=500&count=0",
-                            "/test/fault?path=/a&status=delay=x"}) {
+                            "/test/fault?path=/a&status=delay=x", "/test/fault?path=/a&cut=x",
+                            "/test/fault?path=/a&trickle=40000", "/test/fault?path=/a&html=1",
+                            "/test/fault?path=/a&cut=5&stall=5"}) {
         auto result = client.Get(bad);
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, 400) << bad;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "base/file_io.h"
+#include "support/temp_folder.h"
+#include "xml/xdata_document.h"
 #include "xml/xdata_node.h"
 #include "xml/xml_parser.h"
 
@@ -23,6 +25,7 @@ size_t DepthBelow(const TxdataNode& node) {
     return depth;
 }
 
+// Text parses (network replies and what the stores keep of them) allow 32 levels, files 1000.
 TEST(XmlNesting, AMillionNestedElementsAreRefusedWithoutExhaustingTheStack) {
     TxdataNode root;
     try {
@@ -30,20 +33,34 @@ TEST(XmlNesting, AMillionNestedElementsAreRefusedWithoutExhaustingTheStack) {
         FAIL() << "no error";
     } catch (const TxmlParserException& e) {
         EXPECT_EQ(e.Message(), "Elements nested too deeply");
+        EXPECT_EQ(e.Column(), 100);  // just after the 33rd start tag
+    }
+    EXPECT_EQ(DepthBelow(root), 31u);  // the part built before the error stays
+
+    tessel::testing::TempFolder folder;
+    WriteFileAtomic(folder.File(u"deep.xml"), Nested(1001));
+    try {
+        LoadXmlDocument(folder.File(u"deep.xml"));
+        FAIL() << "no error";
+    } catch (const TxmlParserException& e) {
+        EXPECT_EQ(e.Message(), "Elements nested too deeply");
         EXPECT_EQ(e.Column(), 3004);  // just after the 1001st start tag
     }
-    EXPECT_EQ(DepthBelow(root), 999u);  // the part built before the error stays
 }
 
 TEST(XmlNesting, DocumentsUpToTheLimitLoadAndWriteBack) {
     TxdataNode root;
-    root.LoadFromBytes(Nested(1000));
-    EXPECT_EQ(DepthBelow(root), 999u);
+    root.LoadFromBytes(Nested(32));
+    EXPECT_EQ(DepthBelow(root), 31u);
     std::vector<std::string> lines;
     root.SaveToLines(lines);
-    ASSERT_EQ(lines.size(), 1999u);  // the innermost element has no children: one line
-    EXPECT_EQ(lines[999], std::string(999 * 8, ' ') + "<a/>");
-    EXPECT_EQ(lines[1998], "</a>");
+    ASSERT_EQ(lines.size(), 63u);  // the innermost element has no children: one line
+    EXPECT_EQ(lines[31], std::string(31 * 8, ' ') + "<a/>");
+    EXPECT_EQ(lines[62], "</a>");
+
+    tessel::testing::TempFolder folder;
+    WriteFileAtomic(folder.File(u"deep.xml"), Nested(1000));
+    EXPECT_EQ(DepthBelow(*LoadXmlDocument(folder.File(u"deep.xml"))), 999u);
 }
 
 TEST(XmlNesting, AMillionLevelTreeBuiltInCodeIsWrittenAndFreedWithoutRecursion) {

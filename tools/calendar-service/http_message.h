@@ -36,12 +36,26 @@ struct BodyStream {
     std::function<void(uint64_t offset, char* out, size_t count)> fill;
 };
 
+// How a body leaves, for the fault endpoints: by default whole, at once, after a Content-Length.
+struct BodyDelivery {
+    uint64_t cutAfter = UINT64_MAX;     // the connection ends after this many bytes of the body
+    bool resetAtCut = false;            // with a reset rather than a close
+    bool chunked = false;               // in chunks (Transfer-Encoding) rather than after a length
+    int stallMilliseconds = 0;          // a pause between the head and the body
+    int byteIntervalMilliseconds = 0;   // one byte at a time, this far apart
+
+    bool Whole() const {
+        return cutAfter == UINT64_MAX && !chunked && stallMilliseconds == 0 && byteIntervalMilliseconds == 0;
+    }
+};
+
 struct HttpResponse {
     int status = 200;
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
     BodyStream stream;          // used instead of body when stream.fill is set
     bool resetConnection = false;  // answer nothing and reset the connection
+    BodyDelivery delivery;         // for text bodies only
 
     void SetHeader(const std::string& name, const std::string& value);
     void SetText(int statusCode, std::string text, const std::string& contentType = "text/plain; charset=UTF-8");

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 
 #include "base/errors.h"
 #include "base/text.h"
@@ -99,6 +100,9 @@ public:
         return true;
     }
 
+    // False when the server stops meanwhile.
+    bool Pause(int milliseconds) const { return stop_.SleepFor(milliseconds); }
+
     void Abort() {
         ssl_.reset();  // no close_notify: the point is an abrupt end
         socket_.Abort();
@@ -146,6 +150,36 @@ bool ParseContentLength(const std::string& text, uint64_t& length) {
     return true;
 }
 
+// A text body sent the way a fault asks: after a pause, byte by byte, in chunks, or cut off.
+// ok is false when the connection was ended on purpose.
+uint64_t WriteDeliveredBody(Channel& channel, const std::string& body, const BodyDelivery& delivery, bool& ok) {
+    if (delivery.stallMilliseconds > 0 && !channel.Pause(delivery.stallMilliseconds)) return ok = false, 0;
+    const uint64_t end = std::min<uint64_t>(body.size(), delivery.cutAfter);
+    const size_t piece = delivery.byteIntervalMilliseconds > 0 ? 1 : 4096;
+    uint64_t sent = 0;
+    while (ok && sent < end) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(piece, end - sent));
+        std::string out = body.substr(static_cast<size_t>(sent), count);
+        if (delivery.chunked) {
+            char size[20];
+            std::snprintf(size, sizeof size, "%zx\r\n", count);
+            out = size + out + "\r\n";
+        }
+        ok = channel.WriteAll(out.data(), out.size());
+        if (ok) sent += count;
+        if (ok && delivery.byteIntervalMilliseconds > 0 && sent < end)
+            ok = channel.Pause(delivery.byteIntervalMilliseconds);
+    }
+    if (ok && end < body.size()) {
+        if (delivery.resetAtCut) channel.Abort();
+        else channel.Close();
+        ok = false;
+    } else if (ok && delivery.chunked) {
+        ok = channel.WriteAll("0\r\n\r\n", 5);
+    }
+    return sent;
+}
+
 // Writes the status line, the headers and the body; answers the body bytes sent.
 uint64_t WriteResponse(Channel& channel, const HttpRequest& request, const HttpResponse& response, bool keepAlive,
                        bool& ok) {
@@ -158,7 +192,10 @@ uint64_t WriteResponse(Channel& channel, const HttpRequest& request, const HttpR
     }
     if (!hasContentType) head += "Content-Type: text/plain; charset=UTF-8\r\n";
     const uint64_t length = response.BodyLength();
-    head += "Content-Length: " + std::to_string(length) + "\r\n";
+    if (response.delivery.chunked)
+        head += "Transfer-Encoding: chunked\r\n";
+    else
+        head += "Content-Length: " + std::to_string(length) + "\r\n";
     if (!keepAlive)
         head += "Connection: close\r\n";
     else if (request.version == "HTTP/1.0")
@@ -166,6 +203,8 @@ uint64_t WriteResponse(Channel& channel, const HttpRequest& request, const HttpR
     head += "\r\n";
     ok = channel.WriteAll(head.data(), head.size());
     if (!ok || request.method == "HEAD") return 0;
+    if (!response.stream.fill && !response.delivery.Whole())
+        return WriteDeliveredBody(channel, response.body, response.delivery, ok);
     if (!response.stream.fill) {
         ok = channel.WriteAll(response.body.data(), response.body.size());
         return ok ? response.body.size() : 0;

@@ -115,7 +115,7 @@ void CalendarServiceApp::Dispatch(const HttpRequest& request, HttpResponse& resp
         return response.SetText(400, "bad Host header\n");
     if (request.path != "/test/fault" && request.path != "/test/fault/clear") {
         if (const auto fault = faults_.Take(request.path)) {
-            if (ApplyFault(*fault, response, server_->Stopping())) return;
+            if (ApplyFault(*fault, request, response, server_->Stopping())) return;
         }
     }
     if (request.method != "GET" && request.method != "HEAD" && request.method != "POST")

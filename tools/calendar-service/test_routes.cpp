@@ -92,8 +92,29 @@ char HugeBodyByte(unsigned long long offset) {
     return offset % 64 == 63 ? '\n' : static_cast<char>('a' + offset % 26);
 }
 
-bool ApplyFault(const Fault& fault, HttpResponse& response, const StopSignal& stop) {
+std::string SignInPortalPage(const std::string& host) {
+    return "<html><head><title>Welcome</title></head><body><p>Sign in to the guest network to reach "
+           "<a href=\"http://" + host + "/\">" + host + "</a>.</p></body></html>";
+}
+
+bool ApplyFault(const Fault& fault, const HttpRequest& request, HttpResponse& response, const StopSignal& stop) {
     switch (fault.kind) {
+    case FaultKind::Html:
+        response.SetText(200, SignInPortalPage(request.HostForLinks()), "text/html; charset=UTF-8");
+        return true;
+    case FaultKind::Cut:
+    case FaultKind::CutReset:
+    case FaultKind::CutChunked:
+        response.delivery.cutAfter = static_cast<uint64_t>(fault.bytes);
+        response.delivery.resetAtCut = fault.kind == FaultKind::CutReset;
+        response.delivery.chunked = fault.kind == FaultKind::CutChunked;
+        return false;
+    case FaultKind::Trickle:
+        response.delivery.byteIntervalMilliseconds = fault.delayMilliseconds;
+        return false;
+    case FaultKind::Stall:
+        response.delivery.stallMilliseconds = fault.delayMilliseconds;
+        return false;
     case FaultKind::Status:
         response.SetText(fault.status, "fault " + std::to_string(fault.status) + "\n");
         return true;

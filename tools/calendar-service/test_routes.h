@@ -16,8 +16,12 @@ constexpr long long kMaxHugeBytes = 512LL * 1024 * 1024;
 bool HandleTestRoute(const HttpRequest& request, HttpResponse& response, FaultPlan& faults, const StopSignal& stop);
 
 // Makes response fail the way fault says. False when the request is still to be answered
-// normally afterwards (a delay).
-bool ApplyFault(const Fault& fault, HttpResponse& response, const StopSignal& stop);
+// normally afterwards (a delay, or a body delivered badly).
+bool ApplyFault(const Fault& fault, const HttpRequest& request, HttpResponse& response, const StopSignal& stop);
+
+// The page a hotel's or an airport's network shows in place of any address until one signs in.
+// It mentions the host the client asked for, as such pages do in their links.
+std::string SignInPortalPage(const std::string& host);
 
 // An Atom feed cut off in the middle of a tag.
 std::string TruncatedFeed();

@@ -4,6 +4,7 @@
 // tessel-tool account-write FILE --user NAME [--password PASS] [--calendar ID]...: writes one,
 // as the account dialog would (the demo and the scripts need an account without the dialog).
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,11 @@ int RunAccount(const std::vector<std::string>& args) {
     }
     const std::u16string path = tessel::Utf8ToUtf16(args[0]);
     // The store treats a missing file as "no account yet"; here it is a mistake in the command.
-    if (!tessel::FileExists(path)) throw tessel::EFileError("Cannot open file \"" + args[0] + "\". No such file");
+    if (!tessel::FileExists(path)) {
+        // A device or a folder: the reader says what it is.
+        if (std::filesystem::exists(std::filesystem::path(path))) tessel::ReadFileBytes(path);
+        throw tessel::EFileError("Cannot open file \"" + args[0] + "\". No such file");
+    }
     tessel::TAccount account;
     account.LoadFrom(path);
     PrintField("user", account.UserName);

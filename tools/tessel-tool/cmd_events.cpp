@@ -55,11 +55,13 @@ int RunEvents(const std::vector<std::string>& args) {
     tessel::TCalendar calendar(http, nullptr, clock, locale, balloons, tessel::ServiceHosts{}, 0);
     if (!listFeed.empty()) {
         calendar.CalendarDoc = tessel::NewFeedRoot();
-        calendar.CalendarDoc->LoadFromBytes(tessel::tool::ReadInputFile(listFeed));
+        tessel::tool::ReadNamingFile(
+            listFeed, [&] { calendar.CalendarDoc->LoadFromBytes(tessel::tool::ReadInputFile(listFeed)); });
         calendar.CalendarEntries = calendar.CalendarDoc->SelectNodes(u"entry");
     }
     calendar.EventDoc = tessel::NewFeedRoot();
-    for (const auto& feed : feeds) calendar.EventDoc->LoadFromBytes(tessel::tool::ReadInputFile(feed));
+    for (const auto& feed : feeds)
+        tessel::tool::ReadNamingFile(feed, [&] { calendar.EventDoc->LoadFromBytes(tessel::tool::ReadInputFile(feed)); });
     calendar.EventEntries = calendar.EventDoc->SelectNodes(u"entry");
     calendar.ParseEvents();
 

@@ -14,7 +14,8 @@ int RunLzh(const std::vector<std::string>& args) {
     if (mode != "pack" && mode != "unpack") throw tessel::tool::UsageError();
     const std::string input = tessel::tool::ReadInputFile(args[1]);
     // Damaged input raises ElzhException, which main reports as "error: ..." with exit code 1.
-    const std::string output = mode == "pack" ? tessel::CompressStream(input) : tessel::ExpandStream(input);
+    const std::string output = tessel::tool::ReadNamingFile(
+        args[1], [&] { return mode == "pack" ? tessel::CompressStream(input) : tessel::ExpandStream(input); });
     tessel::tool::WriteOutputFile(args[2], output);
     return 0;
 }

@@ -10,7 +10,8 @@ namespace {
 
 int RunPng(const std::vector<std::string>& args) {
     if (args.size() != 2) throw tessel::tool::UsageError();
-    const tessel::PngImage image = tessel::DecodePng(tessel::tool::ReadInputFile(args[0]));
+    const tessel::PngImage image =
+        tessel::tool::ReadNamingFile(args[0], [&] { return tessel::DecodePng(tessel::tool::ReadInputFile(args[0])); });
     std::string pam = "P7\nWIDTH " + std::to_string(image.width) + "\nHEIGHT " + std::to_string(image.height) +
                       "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
     pam.append(reinterpret_cast<const char*>(image.rgba.data()), image.rgba.size());

@@ -1,7 +1,9 @@
-// tessel-tool sync DIR: one real sync, as the program runs it at start-up, with DIR as the
+// tessel-tool sync DIR [--time-limit MS]: one real sync, as the program runs it at start-up, with DIR as the
 // program's folder. DIR holds profile.xml (its hosts element names the service) and
 // account.xml; the cache files are written there. Prints today's events, one line each, or the
-// status text of a failed run (exit 1).
+// status text of a failed run (exit 1) with the cause of the failure on standard error.
+// --time-limit sets each request's time limit (the program's own is ten minutes), so that a
+// script can try a slow server without waiting that long.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "base/clock.h"
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/strict_int.h"
 #include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/balloon_sink.h"
@@ -37,7 +40,7 @@ void PrintLines(const std::string& text) {
 }
 
 int RunSync(const std::vector<std::string>& args) {
-    if (args.size() != 1) throw tessel::tool::UsageError();
+    if (args.size() != 1 && (args.size() != 3 || args[1] != "--time-limit")) throw tessel::tool::UsageError();
     std::u16string folder = tessel::Utf8ToUtf16(args[0]);
     if (folder.empty() || (folder.back() != u'/' && folder.back() != tessel::kPathSeparator))
         folder += tessel::kPathSeparator;
@@ -54,6 +57,7 @@ int RunSync(const std::vector<std::string>& args) {
 
     tessel::TAccount account;
     tessel::THttp http;
+    if (args.size() == 3) http.RequestTimeLimitMs = tessel::StrToInt(args[2]);
     tessel::SystemClock clock;
     const auto locale = tessel::CreateSystemLocaleFormat();
     NoBalloons balloons;
@@ -67,12 +71,14 @@ int RunSync(const std::vector<std::string>& args) {
     calendar.Sync(now);
     if (lastStatus != tessel::kStatusClose) {
         PrintLines(lastStatus);
+        std::fflush(stdout);
+        if (!calendar.SyncFailure.empty()) std::fprintf(stderr, "cause: %s\n", calendar.SyncFailure.c_str());
         return 1;
     }
     PrintLines(tessel::Utf16ToUtf8(calendar.DayText(now)));
     return 0;
 }
 
-const tessel::tool::Registration kSync{"sync", "sync DIR", RunSync};
+const tessel::tool::Registration kSync{"sync", "sync DIR [--time-limit MS]", RunSync};
 
 }  // namespace

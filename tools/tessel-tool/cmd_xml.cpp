@@ -12,7 +12,7 @@ namespace {
 
 // The stores read a file as lines joined with CR LF and load that into an empty root.
 void LoadAsStoresDo(const std::string& file, tessel::TxdataNode& root) {
-    root.LoadFromBytes(tessel::ReadTextAsCrLf(tessel::Utf8ToUtf16(file)));
+    tessel::tool::ReadNamingFile(file, [&] { root.LoadFromBytes(tessel::ReadTextAsCrLf(tessel::Utf8ToUtf16(file))); });
 }
 
 void Print(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }

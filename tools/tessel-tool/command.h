@@ -35,6 +35,20 @@ struct Registration {
 
 // Reads a file for a command; raises EFileError with the file's name when it cannot.
 std::string ReadInputFile(const std::string& path);
+// What a reader raised while reading the file at path, raised again with the file's name in front
+// ("deep.xml: Elements nested too deeply (line 0, column 159)").
+template <class Read>
+auto ReadNamingFile(const std::string& path, Read&& read) -> decltype(read()) {
+    try {
+        return read();
+    } catch (const UsageError&) {
+        throw;
+    } catch (const std::exception& e) {
+        const std::string what = e.what();
+        if (what.find(path) != std::string::npos) throw;  // the file errors name it already
+        throw std::runtime_error(path + ": " + what);
+    }
+}
 // Writes a command's output file (atomically).
 void WriteOutputFile(const std::string& path, const std::string& bytes);
 
