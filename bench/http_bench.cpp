@@ -32,6 +32,7 @@ public:
         left_ -= now;
         return true;
     }
+    std::string Failure() const override { return {}; }
 
 private:
     size_t left_;
