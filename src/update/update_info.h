@@ -18,6 +18,9 @@ namespace tessel::update {
 
 enum class TUpgradeMethod { umSelfUpgrade = 0, umUseExternalSetup = 1, umRedirectToURL = 2 };
 
+// The release date of this build, month/day/year.
+inline constexpr char kVersionDate[] = "10/05/2009";
+
 // The information file is read no further than this; a larger file is cut here.
 inline constexpr size_t kMaxInfoFileSize = 256 * 1024;
 
