@@ -25,6 +25,7 @@
 #include "ui/win32_label.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
+#include "update/win32_auto_upgrader.h"
 #include "win32/win32_text.h"
 
 namespace tessel {
@@ -138,6 +139,9 @@ bool TMainFm::FormCreate() {
     SetAppFolder(ExecutableFolder());
     services_.Theme.ThemeRoot = AppFolder() + u"theme" + kPathSeparator;
     services_.Tray.AddIcon(Handle());
+    // Upgrader1: created with the form, which also removes the runner a last upgrade left behind.
+    Upgrader1_ = std::make_unique<update::TauAutoUpgrader>(Handle());
+    Upgrader1_->OnHandOver = [this] { Exit1Click(); };
 
     grid_.CreateIn(Handle(), 0, 0);
     grid_.OnDayDoubleClick = [this](TDateTime day) { ShowDay(day); };
@@ -228,6 +232,7 @@ void TMainFm::DeferredStart() {
     logic_.RebuildMonth();
     RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     services_.Calendar.ReleaseEventDoc();
+    if (Upgrader1_) Upgrader1_->InfoFileURL = MakerPageUrl(services_.Hosts, "download/webupdate/tessel.inf");
     logic_.UpdateClick();
     SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
     logic_.RefreshToday(true);
@@ -304,7 +309,10 @@ void TMainFm::Command(WORD id) {
     case kCmdExit:
         Exit1Click();
         break;
-    default:  // the options dialog, the about box and the update check come with their windows
+    case kCmdCheckUpdate:
+        if (Upgrader1_) Upgrader1_->CheckUpdate();
+        break;
+    default:  // the options dialog and the about box come with their windows
         break;
     }
 }

@@ -18,6 +18,9 @@
 
 namespace tessel {
 
+namespace update {
+class TauAutoUpgrader;
+}
 class TAccount;
 class TCalendar;
 class TProfile;
@@ -109,6 +112,7 @@ private:
     TCLabel monthTitle_;
     class StatusPanel;
     std::unique_ptr<StatusPanel> msgpanel_;
+    std::unique_ptr<update::TauAutoUpgrader> Upgrader1_;
     win32::MenuHandle popup_;
     HWND desktopListView_ = nullptr;
     bool showCalendar_ = true;
