@@ -142,6 +142,7 @@ bool TMainFm::FormCreate() {
     // Upgrader1: created with the form, which also removes the runner a last upgrade left behind.
     Upgrader1_ = std::make_unique<update::TauAutoUpgrader>(Handle());
     Upgrader1_->OnHandOver = [this] { Exit1Click(); };
+    Upgrader1_->Clock = &services_.Clock;
 
     grid_.CreateIn(Handle(), 0, 0);
     grid_.OnDayDoubleClick = [this](TDateTime day) { ShowDay(day); };

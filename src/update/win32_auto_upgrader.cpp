@@ -73,8 +73,15 @@ void TauAutoUpgrader::CheckUpdate() {
 LRESULT TauAutoUpgrader::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case kTransferDone:
-        if (state_ == State::FetchingInfo) InfoFetched();
-        else if (state_ == State::Downloading) FileFetched();
+        if (state_ == State::FetchingInfo) {
+            // Busy until the answer is settled, so that a second "Check Update" arriving while a
+            // message box or the question is open starts nothing.
+            state_ = State::Asking;
+            InfoFetched();
+            if (state_ == State::Asking) state_ = State::Idle;
+        } else if (state_ == State::Downloading) {
+            FileFetched();
+        }
         return 0;
     case kTransferProgress:
         if (state_ == State::Downloading && wizard_)
@@ -94,7 +101,6 @@ void TauAutoUpgrader::ShowMessage(TUpgraderMessage which, const char16_t* text) 
 }
 
 void TauAutoUpgrader::InfoFetched() {
-    state_ = State::Idle;
     const TransferResult& result = http_->Result();
     switch (result.Status) {
     case TransferStatus::Ok: break;
@@ -103,14 +109,12 @@ void TauAutoUpgrader::InfoFetched() {
     default: return ShowMessage(mNoInfoFile, texts_.NoInfoFile);
     }
     info_ = ParseUpdateInfo(result.Body);
-    if (!IsNewerRelease(info_, VersionDate, SystemClock().Now())) return ShowMessage(mNoUpdateAvailable, texts_.NoUpdateAvailable);
+    const TDateTime today = Clock ? Clock->Now() : SystemClock().Now();
+    if (!IsNewerRelease(info_, VersionDate, today)) return ShowMessage(mNoUpdateAvailable, texts_.NoUpdateAvailable);
 
-    if (ShowMessages & mAskUpgrade) {
-        state_ = State::Asking;
-        const bool yes = AskUpgradeQuestion(owner_, texts_, AskUpgradeText(texts_, AppTitle, Widen(info_.Message)));
-        state_ = State::Idle;
-        if (!yes) return;
-    }
+    if ((ShowMessages & mAskUpgrade) &&
+        !AskUpgradeQuestion(owner_, texts_, AskUpgradeText(texts_, AppTitle, Widen(info_.Message))))
+        return;
     if (info_.Method == TUpgradeMethod::umRedirectToURL) {
         // Only a web page is opened: the address comes from the network.
         if (IsWebAddress(info_.Files.front().Url))

@@ -15,6 +15,10 @@
 #include "update/upgrader_texts.h"
 #include "win32/win32_window.h"
 
+namespace tessel {
+class IClock;
+}
+
 namespace tessel::update {
 
 class TauCustomHTTP;
@@ -42,6 +46,8 @@ public:
     unsigned ShowMessages = mAskUpgrade | mConnLost | mLostFile | mNoUpdateAvailable;
     std::u16string RestartParams = u"/afterupgrade";
     std::u16string AppTitle = u"Tessel Desktop";
+    // Today's date for the comparison; the machine's clock when not set.
+    const IClock* Clock = nullptr;
     // Called after the runner has started: the program closes its main form and ends.
     std::function<void()> OnHandOver;
 
