@@ -67,7 +67,7 @@ struct FoundWindow {
 };
 
 // A visible top-level window of the process with the class and the update's caption, or null.
-HWND UpdateWindow(DWORD process, const wchar_t* className) {
+HWND FindUpdateWindow(DWORD process, const wchar_t* className) {
     FoundWindow search{process, className, nullptr};
     EnumWindows(
         [](HWND window, LPARAM lp) -> BOOL {
@@ -88,7 +88,7 @@ HWND UpdateWindow(DWORD process, const wchar_t* className) {
     return search.found;
 }
 
-// The message box's text: its static child that is not an icon.
+// The text of a message box or of the question: its static child that is not an icon.
 std::u16string MessageBoxText(HWND box) {
     std::u16string text;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -154,7 +154,7 @@ public:
     }
     HWND WaitForWindow(const wchar_t* className, Millis timeout = kAnswerTimeout) {
         HWND found = nullptr;
-        WaitUntil([&] { return (found = UpdateWindow(process_->Id(), className)) != nullptr; }, timeout);
+        WaitUntil([&] { return (found = FindUpdateWindow(process_->Id(), className)) != nullptr; }, timeout);
         return found;
     }
     // Presses a button of a message box or the question; true when the window went away.
@@ -225,6 +225,8 @@ TEST_F(UpdateCheck, TwoFilesAreInstalledAndTheProgramStartsAgain) {
     ASSERT_TRUE(run.CheckUpdate());
     const HWND question = run.WaitForWindow(kQuestionClass);
     ASSERT_TRUE(question) << "no question";
+    EXPECT_EQ(MessageBoxText(question), u"A newer version of Tessel Desktop was released.\nTwo files\nDo you want to "
+                                        u"update your version with the latest one?");
     ASSERT_TRUE(run.Press(question, IDYES));
 
     ASSERT_TRUE(run.Process().WaitForExit(kRestartTimeout)) << "the program did not hand over";
