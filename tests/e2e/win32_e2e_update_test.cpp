@@ -24,7 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A Wine start on a busy two-core machine takes seconds to tens of seconds; these bound it.
 constexpr Millis kWindowTimeout{120000};
+constexpr Millis kReadyTimeout{180000};
 constexpr Millis kAnswerTimeout{60000};
 constexpr Millis kExitTimeout{60000};
 constexpr Millis kRestartTimeout{120000};
@@ -99,6 +101,28 @@ std::u16string MessageBoxText(HWND box) {
     return text;
 }
 
+// The visible top-level windows of a process, for a failure's message.
+std::string VisibleWindows(DWORD process) {
+    struct Listing {
+        DWORD process;
+        std::string text;
+    } listing{process, {}};
+    EnumWindows(
+        [](HWND window, LPARAM lp) -> BOOL {
+            auto* l = reinterpret_cast<Listing*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t cls[64] = {};
+            GetClassNameW(window, cls, 64);
+            if (owner == l->process && IsWindowVisible(window))
+                l->text += "[" + Narrow(win32::FromW(cls)) + " \"" + Narrow(WindowText(window)) + "\" " +
+                           Narrow(MessageBoxText(window)) + "] ";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&listing));
+    return listing.text;
+}
+
 // The command line another process was started with, read from its process parameters.
 std::u16string CommandLineOf(DWORD processId) {
     using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
@@ -147,8 +171,9 @@ public:
         if (!window) return ::testing::AssertionFailure() << "no main window";
         // Without a cache the start signs in twice: loading the cache, then the start's own sync,
         // which comes after the information file's address was set.
-        if (!WaitUntil([&] { return TheSetup().SignInCount() >= signInsBefore_ + 2; }, kWindowTimeout))
-            return ::testing::AssertionFailure() << "the start did not sync";
+        if (!WaitUntil([&] { return TheSetup().SignInCount() >= signInsBefore_ + 2; }, kReadyTimeout))
+            return ::testing::AssertionFailure() << "the start did not sync: " << TheSetup().SignInCount() - signInsBefore_
+                                                 << " sign-ins; on screen: " << VisibleWindows(process_->Id());
         PostMessageW(window, WM_COMMAND, kCheckUpdateCommand, 0);
         return ::testing::AssertionSuccess();
     }
@@ -229,7 +254,8 @@ TEST_F(UpdateCheck, TwoFilesAreInstalledAndTheProgramStartsAgain) {
                                         u"update your version with the latest one?");
     ASSERT_TRUE(run.Press(question, IDYES));
 
-    ASSERT_TRUE(run.Process().WaitForExit(kRestartTimeout)) << "the program did not hand over";
+    ASSERT_TRUE(run.Process().WaitForExit(kRestartTimeout))
+        << "the program did not hand over; on screen: " << VisibleWindows(run.Process().Id());
     const fs::path program = run.Folder().Path() / "tessel.exe";
     EXPECT_TRUE(WaitUntil([&] { return ReadFile(run.Folder().Path() / "notes.dat") == "new notes\r\n"; }, kRestartTimeout));
     EXPECT_TRUE(WaitUntil([&] { return ReadFile(program) == newProgram; }, kRestartTimeout));
