@@ -26,6 +26,7 @@
 #include "ui/win32_label.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
+#include "update/win32_auto_upgrader.h"
 #include "win32/win32_text.h"
 
 namespace tessel {
@@ -141,6 +142,10 @@ bool TMainFm::FormCreate() {
     SetAppFolder(ExecutableFolder());
     services_.Theme.ThemeRoot = AppFolder() + u"theme" + kPathSeparator;
     services_.Tray.AddIcon(Handle());
+    // Upgrader1: created with the form, which also removes the runner a last upgrade left behind.
+    Upgrader1_ = std::make_unique<update::TauAutoUpgrader>(Handle());
+    Upgrader1_->OnHandOver = [this] { Exit1Click(); };
+    Upgrader1_->Clock = &services_.Clock;
 
     grid_.CreateIn(Handle(), 0, 0);
     grid_.OnDayDoubleClick = [this](TDateTime day) { CalGridDblClick(day); };
@@ -243,6 +248,7 @@ void TMainFm::DeferredStart() {
     logic_.RebuildMonth();
     RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     services_.Calendar.ReleaseEventDoc();
+    if (Upgrader1_) Upgrader1_->InfoFileURL = MakerPageUrl(services_.Hosts, "download/webupdate/tessel.inf");
     logic_.UpdateClick();
     SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
     logic_.RefreshToday(true);
@@ -337,7 +343,10 @@ void TMainFm::Command(WORD id) {
     case kCmdExit:
         Exit1Click();
         break;
-    default:  // the update check comes with its component
+    case kCmdCheckUpdate:
+        if (Upgrader1_) Upgrader1_->CheckUpdate();
+        break;
+    default:
         break;
     }
 }

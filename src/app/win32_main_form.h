@@ -20,6 +20,9 @@
 
 namespace tessel {
 
+namespace update {
+class TauAutoUpgrader;
+}
 class TAccount;
 class TCalendar;
 class TProfile;
@@ -124,6 +127,7 @@ private:
     TCLabel monthTitle_;
     class StatusPanel;
     std::unique_ptr<StatusPanel> msgpanel_;
+    std::unique_ptr<update::TauAutoUpgrader> Upgrader1_;
     win32::MenuHandle popup_;
     TShellUrlOpener browser_;
     std::unique_ptr<TEventFm> eventFm_;

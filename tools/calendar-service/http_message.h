@@ -34,6 +34,10 @@ struct HttpRequest {
 struct BodyStream {
     uint64_t length = 0;
     std::function<void(uint64_t offset, char* out, size_t count)> fill;
+    // The connection closes after this many body bytes, in the middle of the announced length.
+    uint64_t stopAt = UINT64_MAX;
+    // The size of the pieces fill is asked for; 0: the server's own.
+    size_t pieceBytes = 0;
 };
 
 // How a body leaves, for the fault endpoints: by default whole, at once, after a Content-Length.

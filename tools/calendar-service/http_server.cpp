@@ -209,10 +209,12 @@ uint64_t WriteResponse(Channel& channel, const HttpRequest& request, const HttpR
         ok = channel.WriteAll(response.body.data(), response.body.size());
         return ok ? response.body.size() : 0;
     }
-    std::string chunk(64 * 1024, '\0');
+    std::string chunk(response.stream.pieceBytes ? response.stream.pieceBytes : 64 * 1024, '\0');
     uint64_t sent = 0;
-    while (sent < length) {
-        const size_t count = static_cast<size_t>(std::min<uint64_t>(chunk.size(), length - sent));
+    const uint64_t end = std::min(length, response.stream.stopAt);
+    if (end < length) ok = false;  // the connection closes after the last piece
+    while (sent < end) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(chunk.size(), end - sent));
         response.stream.fill(sent, chunk.data(), count);
         if (!channel.WriteAll(chunk.data(), count)) {
             ok = false;

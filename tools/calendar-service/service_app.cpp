@@ -14,6 +14,7 @@
 #include "data_file.h"
 #include "demo_data.h"
 #include "test_routes.h"
+#include "update_files.h"
 
 namespace tessel::service {
 
@@ -121,6 +122,7 @@ void CalendarServiceApp::Dispatch(const HttpRequest& request, HttpResponse& resp
     if (request.method != "GET" && request.method != "HEAD" && request.method != "POST")
         return response.SetText(405, "only GET, HEAD and POST are served\n");
     if (HandleTestRoute(request, response, faults_, server_->Stopping())) return;
+    if (HandleUpdateRoute(request, response, options_.updatesFolder, server_->Stopping())) return;
     if (routes_->Handle(request, response)) return;
     response.SetText(404, "Not Found\n");
 }

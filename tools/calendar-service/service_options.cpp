@@ -88,6 +88,8 @@ ServiceOptions ParseServiceOptions(const std::vector<std::string>& args) {
             options.gsessionid = true;
         } else if (option == "--log") {
             options.logFile = value();
+        } else if (option == "--updates") {
+            options.updatesFolder = value();
         } else if (option == "--help" || option == "-h") {
             options.help = true;
         } else {
@@ -109,9 +111,11 @@ std::string UsageText() {
            "                        [--cert FILE --key FILE] [--demo | --data FILE | --generate EVENTS:CALENDARS]\n"
            "                        [--today YYYY-MM-DD [--now HH:MM]] [--zone +HH:MM] [--domain NAME]\n"
            "                        [--user NAME --password PASS] [--gsessionid] [--log FILE]\n"
+           "                        [--updates FOLDER]\n"
            "Serves the local calendar service on 127.0.0.1 only. Port 0 picks a free port; the port file\n"
            "receives the lines http=PORT and https=PORT once both listeners are bound. The https port also\n"
-           "answers plain HTTP, so one host setting 127.0.0.1:PORT serves sign-in and feeds alike.\n";
+           "answers plain HTTP, so one host setting 127.0.0.1:PORT serves sign-in and feeds alike.\n"
+           "--updates serves the files of FOLDER at /download/webupdate/NAME for the update check.\n";
 }
 
 }  // namespace tessel::service

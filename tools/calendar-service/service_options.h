@@ -3,7 +3,7 @@
 //   calendar-service [--http-port N] [--https-port N] [--port-file FILE] [--cert FILE --key FILE]
 //                    [--demo] [--today YYYY-MM-DD] [--now HH:MM] [--zone +HH:MM] [--data FILE]
 //                    [--generate EVENTS:CALENDARS] [--domain NAME] [--user NAME --password PASS]
-//                    [--gsessionid] [--log FILE]
+//                    [--gsessionid] [--log FILE] [--updates FOLDER]
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -38,6 +38,7 @@ struct ServiceOptions {
     std::optional<std::string> password;
     bool gsessionid = false;  // every account hands out a gsessionid first
     std::string logFile;      // empty: standard error
+    std::string updatesFolder;  // served under /download/webupdate/ (update_files.h)
     bool help = false;
 };
 

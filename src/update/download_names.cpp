@@ -1,0 +1,62 @@
+#include "update/download_names.h"
+
+#include "base/percent_code.h"
+#include "base/text.h"
+
+namespace tessel::update {
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
+}
+
+bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
+    return text.size() >= suffix.size() && SameTextAscii(text.substr(text.size() - suffix.size()), suffix);
+}
+
+bool IsDeviceName(std::u16string_view name) {
+    const std::u16string stem = UpperAscii(name.substr(0, name.find(u'.')));
+    if (stem == u"CON" || stem == u"PRN" || stem == u"AUX" || stem == u"NUL" || stem == u"CONIN$" ||
+        stem == u"CONOUT$")
+        return true;
+    return stem.size() == 4 && (stem.compare(0, 3, u"COM") == 0 || stem.compare(0, 3, u"LPT") == 0) &&
+           stem[3] >= u'1' && stem[3] <= u'9';
+}
+
+}  // namespace
+
+bool IsWebAddress(std::string_view url) {
+    size_t hostStart = 0;
+    if (StartsWithNoCase(url, "http://")) hostStart = 7;
+    else if (StartsWithNoCase(url, "https://")) hostStart = 8;
+    else return false;
+    for (char c : url)
+        if (static_cast<unsigned char>(c) <= 0x20) return false;
+    return hostStart < url.size() && url[hostStart] != '/';
+}
+
+bool IsSafeFileName(std::u16string_view name) {
+    if (name.empty() || name.size() > 200) return false;
+    for (char16_t c : name) {
+        if (c < 0x20 || c == 0x7F) return false;
+        if (std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) return false;
+    }
+    if (name.find(u"..") != std::u16string_view::npos) return false;
+    if (name.back() == u'.' || name.back() == u' ' || name.front() == u' ') return false;
+    if (IsDeviceName(name)) return false;
+    // The working names of the update itself: a download must not be mistaken for one of them.
+    return !EndsWithNoCase(name, kDownloadSuffix) && !EndsWithNoCase(name, kBackupSuffix);
+}
+
+bool DownloadFileName(std::string_view url, std::u16string& name) {
+    if (!IsWebAddress(url)) return false;
+    url = url.substr(0, url.find_first_of("?#"));
+    const size_t pathStart = url.find('/', url.find("//") + 2);
+    if (pathStart == std::string_view::npos) return false;
+    const std::string decoded = PercentDecode(url.substr(url.rfind('/') + 1));
+    // Names are read as UTF-8; a byte that is not becomes U+FFFD, which no file system refuses.
+    name = Utf8ToUtf16(decoded);
+    return IsSafeFileName(name);
+}
+
+}  // namespace tessel::update

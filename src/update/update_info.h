@@ -1,0 +1,56 @@
+#pragma once
+// The update-information file the maker publishes beside each release, and the decision whether
+// it offers a newer release than this build.
+//
+// The file is 8-bit text. A value is found by searching the whole file, in any letter case, for
+// "#" + key + "=" wherever it stands; it runs to the first control character. The message is the
+// text between "#message={" and the next "}", line breaks included. Keys: url, url0, url1...
+// (the download list), date (m/d/yyyy), version, message, method ("1" external setup, "2"
+// redirect to the first address, anything else self-upgrade) and, per address, an optional
+// sha256 key with the same suffix as its url key ("sha2561" belongs to "url1").
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/date_time.h"
+
+namespace tessel::update {
+
+enum class TUpgradeMethod { umSelfUpgrade = 0, umUseExternalSetup = 1, umRedirectToURL = 2 };
+
+// The release date of this build, month/day/year.
+inline constexpr char kVersionDate[] = "10/05/2009";
+
+// The information file is read no further than this; a larger file is cut here.
+inline constexpr size_t kMaxInfoFileSize = 256 * 1024;
+
+// More addresses than this are not taken.
+inline constexpr size_t kMaxDownloads = 100;
+
+struct DownloadItem {
+    std::string Url;
+    std::string Sha256;  // lower-case hex, empty when the file gives none
+};
+
+struct UpdateInfo {
+    std::string Date;
+    std::string Version;
+    std::string Message;
+    TUpgradeMethod Method = TUpgradeMethod::umSelfUpgrade;
+    std::vector<DownloadItem> Files;
+};
+
+// The value of "#key=", or false when the key is missing. An empty value counts as missing.
+bool FindInfoValue(std::string_view info, std::string_view key, std::string& value);
+// The text of "#message={...}"; without a closing "}" the message runs to the end of the file.
+bool FindInfoMessage(std::string_view info, std::string& message);
+// url, then url0, then url(k+1), url(k+2)... while present, k being the count already found.
+std::vector<DownloadItem> DownloadList(std::string_view info);
+UpdateInfo ParseUpdateInfo(std::string_view info);
+
+// A month/day/year text split at its first two "/"; a text that does not make a date gives today.
+TDateTime VersionDateValue(std::string_view text, TDateTime today);
+// A newer release: this build's date is earlier than the file's and there is something to fetch.
+bool IsNewerRelease(const UpdateInfo& info, std::string_view versionDate, TDateTime today);
+
+}  // namespace tessel::update

@@ -1,0 +1,227 @@
+// The checker's states: idle, fetching the information file, asking, downloading file i of n,
+// handing over. An abort (the wizard's button, or "no" to skipping a file) removes the wizard
+// and every partial or finished download and returns to idle. The wizard is freed through a
+// posted message, because an abort arrives from inside the wizard's own window procedure.
+#include "update/win32_auto_upgrader.h"
+
+#include <shellapi.h>
+
+#include "base/clock.h"
+#include "base/file_io.h"
+#include "base/text.h"
+#include "update/download_names.h"
+#include "update/runner_plan.h"
+#include "update/transfer_figures.h"
+#include "update/win32_update_transfer.h"
+#include "update/win32_upgrade_question.h"
+#include "update/win32_upgrade_wizard.h"
+#include "win32/win32_text.h"
+
+namespace tessel::update {
+
+namespace {
+
+using win32::W;
+
+constexpr UINT kFreeWizard = WM_APP + 0x53;
+constexpr wchar_t kMessageWindowClass[] = L"TauAutoUpgraderMessages";
+// The information file must arrive within this time.
+constexpr DWORD kInfoDeadlineMs = 60000;
+
+std::u16string ModulePath() {
+    std::u16string path(MAX_PATH, u'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, W(path), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+}  // namespace
+
+std::u16string RunnerTempPath() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) return {};
+    return win32::FromW(folder) + win32::FromW(kRunnerFileName);
+}
+
+TauAutoUpgrader::TauAutoUpgrader(HWND owner)
+    : owner_(owner), texts_(TextsForLanguage(GetSystemDefaultLangID())), programPath_(ModulePath()),
+      programFolder_(FolderOf(programPath_)) {
+    const wchar_t* cls = RegisterClassOnce(kMessageWindowClass, 0);
+    Create(0, cls, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
+    http_ = std::make_unique<TauCustomHTTP>(Handle());
+    // The runner of the last upgrade has done its work by now.
+    if (const std::u16string runner = RunnerTempPath(); !runner.empty()) DeleteFileW(W(runner));
+}
+
+TauAutoUpgrader::~TauAutoUpgrader() = default;
+
+void TauAutoUpgrader::CheckUpdate() {
+    if (state_ != State::Idle || http_->Busy() || InfoFileURL.empty()) return;
+    TransferRequest request;
+    request.Url = InfoFileURL;
+    request.MaxBytes = kMaxInfoFileSize;
+    request.DeadlineMs = kInfoDeadlineMs;
+    if (http_->Start(std::move(request))) state_ = State::FetchingInfo;
+}
+
+LRESULT TauAutoUpgrader::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case kTransferDone:
+        if (state_ == State::FetchingInfo) {
+            // Busy until the answer is settled, so that a second "Check Update" arriving while a
+            // message box or the question is open starts nothing.
+            state_ = State::Asking;
+            InfoFetched();
+            if (state_ == State::Asking) state_ = State::Idle;
+        } else if (state_ == State::Downloading) {
+            FileFetched();
+        }
+        return 0;
+    case kTransferProgress:
+        if (state_ == State::Downloading && wizard_)
+            wizard_->ShowFigures(ComputeTransferFigures(http_->Total(), http_->Received(), GetTickCount() - fileStarted_));
+        return 0;
+    case kFreeWizard:
+        if (state_ != State::Downloading) wizard_.reset();
+        return 0;
+    default:
+        return DefaultProc(msg, wp, lp);
+    }
+}
+
+void TauAutoUpgrader::ShowMessage(TUpgraderMessage which, const char16_t* text) {
+    if (ShowMessages & which)
+        MessageBoxW(owner_, W(std::u16string(text)), W(std::u16string(texts_.Caption)), MB_OK | MB_ICONERROR);
+}
+
+void TauAutoUpgrader::InfoFetched() {
+    const TransferResult& result = http_->Result();
+    switch (result.Status) {
+    case TransferStatus::Ok: break;
+    case TransferStatus::HostUnreachable: return ShowMessage(mHostUnreachable, texts_.HostUnreachable);
+    case TransferStatus::ConnectionLost: return ShowMessage(mConnLost, texts_.ConnLost);
+    default: return ShowMessage(mNoInfoFile, texts_.NoInfoFile);
+    }
+    info_ = ParseUpdateInfo(result.Body);
+    const TDateTime today = Clock ? Clock->Now() : SystemClock().Now();
+    if (!IsNewerRelease(info_, VersionDate, today)) return ShowMessage(mNoUpdateAvailable, texts_.NoUpdateAvailable);
+
+    if ((ShowMessages & mAskUpgrade) &&
+        !AskUpgradeQuestion(owner_, texts_, AskUpgradeText(texts_, AppTitle, Widen(info_.Message))))
+        return;
+    if (info_.Method == TUpgradeMethod::umRedirectToURL) {
+        // Only a web page is opened: the address comes from the network.
+        if (IsWebAddress(info_.Files.front().Url))
+            ShellExecuteW(owner_, L"open", W(Widen(info_.Files.front().Url)), nullptr, nullptr, SW_SHOWNORMAL);
+        return;
+    }
+    DeleteDownloads();  // what an interrupted upgrade left behind must not be installed
+    state_ = State::Downloading;
+    fileIndex_ = 0;
+    filesReceived_ = 0;
+    wizard_ = std::make_unique<TauAutoUpgraderWizardForm>(texts_, [this] { Abort(); });
+    wizard_->Show(owner_);
+    StartNextFile();
+}
+
+void TauAutoUpgrader::StartNextFile() {
+    if (fileIndex_ >= info_.Files.size()) return HandOver();
+    const DownloadItem& item = info_.Files[fileIndex_];
+    if (wizard_) wizard_->ShowFile(item.Url, static_cast<int>(fileIndex_ + 1), static_cast<int>(info_.Files.size()));
+    std::u16string name;
+    if (!DownloadFileName(item.Url, name)) return FileFailed(ERROR_INVALID_NAME);
+    TransferRequest request;
+    request.Url = item.Url;
+    request.TargetFile = programFolder_ + name + kDownloadSuffix;
+    request.Sha256 = item.Sha256;
+    request.MaxBytes = kMaxDownloadBytes;
+    fileStarted_ = GetTickCount();
+    if (!http_->Start(std::move(request))) FileFailed(ERROR_BUSY);
+}
+
+void TauAutoUpgrader::FileFetched() {
+    const TransferResult& result = http_->Result();
+    if (result.Status == TransferStatus::Aborted) return;
+    if (result.Status != TransferStatus::Ok) return FileFailed(result.ErrorCode);
+    ++filesReceived_;
+    ++fileIndex_;
+    StartNextFile();
+}
+
+void TauAutoUpgrader::FileFailed(unsigned long code) {
+    const std::u16string text = FormatText(texts_.LostFile, {Widen(info_.Files[fileIndex_].Url)});
+    const bool skip = (ShowMessages & mLostFile) &&
+                      MessageBoxW(wizard_ ? wizard_->Handle() : owner_, W(text), W(FileErrorCaption(texts_, code)),
+                                  MB_YESNO | MB_ICONERROR) == IDYES;
+    if (state_ != State::Downloading) return;  // aborted from the wizard meanwhile
+    if (!skip) return Abort();
+    ++fileIndex_;
+    StartNextFile();
+}
+
+void TauAutoUpgrader::Abort() {
+    if (state_ != State::Downloading) return;
+    state_ = State::Idle;
+    http_->Abort();
+    if (wizard_) ShowWindow(wizard_->Handle(), SW_HIDE);
+    PostMessageW(Handle(), kFreeWizard, 0, 0);
+    // A running transfer removes its own partial file when it stops.
+    DeleteDownloads();
+}
+
+void TauAutoUpgrader::DeleteDownloads() {
+    WIN32_FIND_DATAW found;
+    const std::u16string pattern = programFolder_ + u"*" + kDownloadSuffix;
+    HANDLE search = FindFirstFileW(W(pattern), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW(W(programFolder_ + win32::FromW(found.cFileName)));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+void TauAutoUpgrader::HandOver() {
+    // Every file was skipped: there is nothing to install and no reason to restart.
+    if (filesReceived_ == 0) return Abort();
+    state_ = State::HandingOver;
+    const std::u16string runner = RunnerTempPath();
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(module, kRunnerResource, MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    bool started = false;
+    if (bytes && !runner.empty()) {
+        try {
+            WriteFileAtomic(runner, std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)));
+            std::u16string line = RunnerCommandLine(runner, programPath_, RestartParams, info_.Method);
+            STARTUPINFOW startup{sizeof startup};
+            PROCESS_INFORMATION process{};
+            started = CreateProcessW(W(runner), W(line), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                     &process) != FALSE;
+            if (started) {
+                CloseHandle(process.hThread);
+                CloseHandle(process.hProcess);
+            }
+        } catch (const std::exception&) {
+            started = false;
+        }
+    }
+    if (!started) {
+        state_ = State::Downloading;
+        MessageBoxW(owner_, W(FormatText(texts_.LostFile, {runner})), W(FileErrorCaption(texts_, GetLastError())),
+                    MB_OK | MB_ICONERROR);
+        return Abort();
+    }
+    wizard_.reset();
+    state_ = State::Idle;
+    if (OnHandOver) OnHandOver();
+}
+
+}  // namespace tessel::update

@@ -1,0 +1,340 @@
+// "Check Update" end to end: tessel.exe against the local service, which serves the fixture's
+// updates/ folder at the maker's paths. The tests write the information file and the offered
+// files there, send the program the menu command, and answer its message boxes and question as
+// a user would (found by class and caption, pressed by command), each wait bounded. They check
+// what a user would see, the files in the program's folder, and the program that the upgrade
+// runner starts again.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winternl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "base/file_io.h"
+#include "base/text.h"
+#include "e2e_setup.h"
+#include "win32_e2e_process.h"
+#include "win32/win32_text.h"
+
+namespace tessel::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A Wine start on a busy two-core machine takes seconds to tens of seconds; these bound it.
+constexpr Millis kWindowTimeout{120000};
+constexpr Millis kReadyTimeout{180000};
+constexpr Millis kAnswerTimeout{60000};
+constexpr Millis kExitTimeout{60000};
+constexpr Millis kRestartTimeout{120000};
+// How long to watch for a message box before saying that none came.
+constexpr Millis kQuietPeriod{8000};
+
+constexpr wchar_t kMainClass[] = L"TMainFm";
+constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr wchar_t kQuestionClass[] = L"TauAutoUpgraderUpgradeMessageForm";
+constexpr wchar_t kCaption[] = L"Application update wizard";
+constexpr WPARAM kCheckUpdateCommand = 107;
+constexpr WPARAM kExitCommand = 109;
+constexpr char kNow[] = "2010-01-13 11:30:00";
+// Appended to the program file that the upgrade offers: a program file runs with trailing bytes.
+constexpr char kNewProgramMark[] = "\r\nTESSEL-UPDATE-TEST-BUILD\r\n";
+
+const Setup& TheSetup() {
+    static const Setup setup = Setup::FromEnvironment();
+    return setup;
+}
+
+fs::path Updates() { return TheSetup().FixtureDir / "updates"; }
+
+void WriteUpdateFile(const std::string& name, const std::string& bytes) {
+    std::ofstream(Updates() / name, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadFile(const fs::path& path) { return FileExists(path.u16string()) ? ReadFileBytes(path.u16string()) : ""; }
+
+std::u16string WindowText(HWND window) {
+    wchar_t text[2048] = {};
+    GetWindowTextW(window, text, 2048);
+    return win32::FromW(text);
+}
+
+struct FoundWindow {
+    DWORD process;
+    const wchar_t* className;
+    HWND found;
+};
+
+// A visible top-level window of the process with the class and the update's caption, or null.
+HWND FindUpdateWindow(DWORD process, const wchar_t* className) {
+    FoundWindow search{process, className, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<FoundWindow*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t cls[64] = {}, caption[128] = {};
+            GetClassNameW(window, cls, 64);
+            GetWindowTextW(window, caption, 128);
+            if (owner == s->process && IsWindowVisible(window) && wcscmp(cls, s->className) == 0 &&
+                (wcscmp(caption, kCaption) == 0 || wcsncmp(caption, L"Error #", 7) == 0)) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The text of a message box or of the question: its static child that is not an icon.
+std::u16string MessageBoxText(HWND box) {
+    std::u16string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        GetClassNameW(child, cls, 32);
+        if (_wcsicmp(cls, L"Static") == 0 && !WindowText(child).empty()) text = WindowText(child);
+    }
+    return text;
+}
+
+// The visible top-level windows of a process, for a failure's message.
+std::string VisibleWindows(DWORD process) {
+    struct Listing {
+        DWORD process;
+        std::string text;
+    } listing{process, {}};
+    EnumWindows(
+        [](HWND window, LPARAM lp) -> BOOL {
+            auto* l = reinterpret_cast<Listing*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t cls[64] = {};
+            GetClassNameW(window, cls, 64);
+            if (owner == l->process && IsWindowVisible(window))
+                l->text += "[" + Narrow(win32::FromW(cls)) + " \"" + Narrow(WindowText(window)) + "\" " +
+                           Narrow(MessageBoxText(window)) + "] ";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&listing));
+    return listing.text;
+}
+
+// The command line another process was started with, read from its process parameters.
+std::u16string CommandLineOf(DWORD processId) {
+    using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || !process || query(process.get(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
+        return {};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    if (!ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
+        !ReadProcessMemory(process.get(), peb.ProcessParameters, &parameters, sizeof parameters, nullptr))
+        return {};
+    std::u16string line(parameters.CommandLine.Length / 2, u'\0');
+    if (!ReadProcessMemory(process.get(), parameters.CommandLine.Buffer, line.data(), parameters.CommandLine.Length,
+                           nullptr))
+        return {};
+    return line;
+}
+
+// A program folder with tessel.exe started in it; the calendar service is the fixture's, the
+// maker's host the service too unless another is given.
+class UpdateRun {
+public:
+    explicit UpdateRun(const std::string& makerHost = TheSetup().ServiceHost()) : folder_(TheSetup(), Settings()) {
+        std::string profile = ProfileText(Settings());
+        const std::string maker = "maker=\"" + TheSetup().ServiceHost() + "\"";
+        profile.replace(profile.find(maker), maker.size(), "maker=\"" + makerHost + "\"");
+        WriteFileAtomic(folder_.File(u"profile.xml"), profile);
+        process_ = std::make_unique<ProgramProcess>(folder_.ProgramFile(), EnvironmentOverrides{{u"TESSEL_NOW", Widen(kNow)}});
+    }
+    ~UpdateRun() {
+        if (process_->Running()) {
+            if (HWND window = process_->TopWindow(kMainClass)) PostMessageW(window, WM_COMMAND, kExitCommand, 0);
+            if (!process_->WaitForExit(kExitTimeout)) process_->Kill();
+        }
+    }
+
+    ProgramFolder& Folder() { return folder_; }
+    ProgramProcess& Process() { return *process_; }
+
+    // Sends "Check Update" once the program has finished starting (the address is set then).
+    ::testing::AssertionResult CheckUpdate() {
+        const HWND window = process_->WaitForTopWindow(kMainClass, kWindowTimeout);
+        if (!window) return ::testing::AssertionFailure() << "no main window";
+        // Without a cache the start signs in twice: loading the cache, then the start's own sync,
+        // which comes after the information file's address was set.
+        if (!WaitUntil([&] { return TheSetup().SignInCount() >= signInsBefore_ + 2; }, kReadyTimeout))
+            return ::testing::AssertionFailure() << "the start did not sync: " << TheSetup().SignInCount() - signInsBefore_
+                                                 << " sign-ins; on screen: " << VisibleWindows(process_->Id());
+        PostMessageW(window, WM_COMMAND, kCheckUpdateCommand, 0);
+        return ::testing::AssertionSuccess();
+    }
+    HWND WaitForWindow(const wchar_t* className, Millis timeout = kAnswerTimeout) {
+        HWND found = nullptr;
+        WaitUntil([&] { return (found = FindUpdateWindow(process_->Id(), className)) != nullptr; }, timeout);
+        return found;
+    }
+    // Presses a button of a message box or the question; true when the window went away.
+    bool Press(HWND window, WPARAM button) {
+        PostMessageW(window, WM_COMMAND, button, 0);
+        return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kAnswerTimeout);
+    }
+    bool HasDownloads() const {
+        for (const auto& entry : fs::directory_iterator(folder_.Path())) {
+            const std::string name = entry.path().filename().string();
+            if (name.size() > 5 && (name.rfind(".uTMP") == name.size() - 5 || name.rfind(".uBAK") == name.size() - 5))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    static ProfileSettings Settings() {
+        ProfileSettings settings;
+        settings.Left = 900;
+        settings.ServiceHost = TheSetup().ServiceHost();
+        return settings;
+    }
+
+    int signInsBefore_ = TheSetup().SignInCount();
+    ProgramFolder folder_;
+    std::unique_ptr<ProgramProcess> process_;
+};
+
+class UpdateCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!TheSetup().Missing().empty()) GTEST_SKIP() << TheSetup().Missing();
+        for (const auto& entry : fs::directory_iterator(Updates())) fs::remove(entry.path());
+    }
+};
+
+TEST_F(UpdateCheck, SameReleaseDateSaysNoNewerVersion) {
+    WriteUpdateFile("tessel.inf", "#date=10/05/2009\r\n#url=http://{host}/download/webupdate/notes.dat\r\n");
+    UpdateRun run;
+    ASSERT_TRUE(run.CheckUpdate());
+    const HWND box = run.WaitForWindow(kDialogClass);
+    ASSERT_TRUE(box) << "no message box";
+    EXPECT_EQ(MessageBoxText(box),
+              u"Newer version not found. You actually are\rusing most recent version of this program.");
+    EXPECT_TRUE(run.Press(box, IDOK));
+    EXPECT_FALSE(run.HasDownloads());
+}
+
+TEST_F(UpdateCheck, UnreachableServerShowsNothing) {
+    // A port nothing listens on: the information file cannot be fetched, which passes silently.
+    UpdateRun run("127.0.0.1:9");
+    ASSERT_TRUE(run.CheckUpdate());
+    EXPECT_EQ(run.WaitForWindow(kDialogClass, kQuietPeriod), nullptr);
+    EXPECT_EQ(run.WaitForWindow(kQuestionClass, Millis(100)), nullptr);
+    EXPECT_TRUE(run.Process().Running());
+}
+
+TEST_F(UpdateCheck, TwoFilesAreInstalledAndTheProgramStartsAgain) {
+    const std::string newProgram = ReadFile(TheSetup().Program) + kNewProgramMark;
+    WriteUpdateFile("tessel.exe", newProgram);
+    WriteUpdateFile("notes.dat", "new notes\r\n");
+    WriteUpdateFile("tessel.inf", "#date=11/20/2009\r\n#message={Two files}\r\n"
+                                  "#url1=http://{host}/download/webupdate/tessel.exe\r\n"
+                                  "#url2=http://{host}/download/webupdate/notes.dat\r\n");
+    UpdateRun run;
+    WriteFileAtomic(run.Folder().File(u"notes.dat"), "old notes\r\n");
+    ASSERT_TRUE(run.CheckUpdate());
+    const HWND question = run.WaitForWindow(kQuestionClass);
+    ASSERT_TRUE(question) << "no question";
+    EXPECT_EQ(MessageBoxText(question), u"A newer version of Tessel Desktop was released.\nTwo files\nDo you want to "
+                                        u"update your version with the latest one?");
+    ASSERT_TRUE(run.Press(question, IDYES));
+
+    ASSERT_TRUE(run.Process().WaitForExit(kRestartTimeout))
+        << "the program did not hand over; on screen: " << VisibleWindows(run.Process().Id());
+    const fs::path program = run.Folder().Path() / "tessel.exe";
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(run.Folder().Path() / "notes.dat") == "new notes\r\n"; }, kRestartTimeout));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(program) == newProgram; }, kRestartTimeout));
+
+    // The runner starts the new program with "/afterupgrade"; its window is found by its file.
+    DWORD restarted = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            HWND window = FindWindowW(kMainClass, nullptr);
+            for (; window; window = FindWindowExW(nullptr, window, kMainClass, nullptr)) {
+                DWORD id = 0;
+                GetWindowThreadProcessId(window, &id);
+                const std::u16string line = CommandLineOf(id);
+                if (line.find(program.filename().u16string()) != std::u16string::npos &&
+                    line.find(run.Folder().Path().filename().u16string()) != std::u16string::npos) {
+                    restarted = id;
+                    return line.size() > 14 && line.substr(line.size() - 14) == u" /afterupgrade";
+                }
+            }
+            return false;
+        },
+        kRestartTimeout))
+        << "no restarted program";
+    EXPECT_FALSE(run.HasDownloads());
+    if (restarted) {
+        // End the new run the way a user would.
+        KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, restarted));
+        for (HWND window = FindWindowW(kMainClass, nullptr); window;
+             window = FindWindowExW(nullptr, window, kMainClass, nullptr)) {
+            DWORD id = 0;
+            GetWindowThreadProcessId(window, &id);
+            if (id == restarted) PostMessageW(window, WM_COMMAND, kExitCommand, 0);
+        }
+        if (process && WaitForSingleObject(process.get(), DWORD(kExitTimeout.count())) != WAIT_OBJECT_0)
+            TerminateProcess(process.get(), 1);
+    }
+}
+
+TEST_F(UpdateCheck, AMissingFileOffersToSkipAndNoAborts) {
+    WriteUpdateFile("notes.dat", "new notes\r\n");
+    WriteUpdateFile("tessel.inf", "#date=11/20/2009\r\n#url1=http://{host}/download/webupdate/missing.dll\r\n"
+                                  "#url2=http://{host}/download/webupdate/notes.dat\r\n");
+    UpdateRun run;
+    ASSERT_TRUE(run.CheckUpdate());
+    const HWND question = run.WaitForWindow(kQuestionClass);
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(run.Press(question, IDYES));
+    const HWND box = run.WaitForWindow(kDialogClass);
+    ASSERT_TRUE(box) << "no question about the missing file";
+    EXPECT_EQ(WindowText(box), u"Error #404");
+    const std::u16string text = MessageBoxText(box);
+    EXPECT_NE(text.find(u"/download/webupdate/missing.dll not found or inaccessible.\r\rTry to skip this file and "
+                        u"continue upgrade?"),
+              std::u16string::npos)
+        << Narrow(text);
+    EXPECT_TRUE(run.Press(box, IDNO));
+    EXPECT_TRUE(WaitUntil([&] { return !run.HasDownloads(); }, kAnswerTimeout));
+    EXPECT_TRUE(run.Process().Running());
+    EXPECT_FALSE(FileExists(run.Folder().File(u"notes.dat")));
+}
+
+TEST_F(UpdateCheck, AConnectionDroppedMidFileInstallsNothing) {
+    WriteUpdateFile("notes.dat", std::string(20000, 'n'));
+    WriteUpdateFile("tessel.inf", "#date=11/20/2009\r\n#url1=http://{host}/download/webupdate/notes.dat?drop=5000\r\n");
+    UpdateRun run;
+    WriteFileAtomic(run.Folder().File(u"notes.dat"), "old notes\r\n");
+    ASSERT_TRUE(run.CheckUpdate());
+    const HWND question = run.WaitForWindow(kQuestionClass);
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(run.Press(question, IDYES));
+    const HWND box = run.WaitForWindow(kDialogClass);
+    ASSERT_TRUE(box) << "the cut file was not reported";
+    EXPECT_EQ(WindowText(box).rfind(u"Error #", 0), 0u);
+    // Skipping the only file leaves nothing to install: the program stays and keeps its file.
+    EXPECT_TRUE(run.Press(box, IDYES));
+    EXPECT_TRUE(WaitUntil([&] { return !run.HasDownloads(); }, kAnswerTimeout));
+    EXPECT_FALSE(run.Process().WaitForExit(Millis(2000)));
+    EXPECT_EQ(ReadFile(run.Folder().Path() / "notes.dat"), "old notes\r\n");
+}
+
+}  // namespace
+}  // namespace tessel::e2e

@@ -1,0 +1,108 @@
+// The update check's transfer (TauCustomHTTP) against the fixture's service: a file arrives
+// whole or not at all. A cut connection, an error status, a digest that does not match and a
+// file over the limit each leave no file behind, so nothing partial can be installed.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/file_io.h"
+#include "base/sha256.h"
+#include "e2e_setup.h"
+#include "support/temp_folder.h"
+#include "update/win32_update_transfer.h"
+#include "win32_e2e_process.h"
+
+namespace tessel::e2e {
+namespace {
+
+using update::TauCustomHTTP;
+using update::TransferRequest;
+using update::TransferResult;
+using update::TransferStatus;
+
+constexpr Millis kTransferTimeout{60000};
+
+const Setup& TheSetup() {
+    static const Setup setup = Setup::FromEnvironment();
+    return setup;
+}
+
+class UpdateTransfer : public ::testing::Test {
+protected:
+    testing::TempFolder folder;
+    HWND window = nullptr;
+    const std::string body = std::string(3000, 'a') + std::string(7000, 'b');
+
+    void SetUp() override {
+        if (!TheSetup().Missing().empty()) GTEST_SKIP() << TheSetup().Missing();
+        std::ofstream(TheSetup().FixtureDir / "updates" / "part.dat", std::ios::binary | std::ios::trunc) << body;
+        window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(window);
+    }
+    void TearDown() override {
+        if (window) DestroyWindow(window);
+    }
+    static std::string Url(const std::string& name, const std::string& host = TheSetup().ServiceHost()) {
+        return "http://" + host + "/download/webupdate/" + name;
+    }
+
+    // Runs one transfer to its end, pumping the messages it posts.
+    TransferResult Fetch(TransferRequest request) {
+        TauCustomHTTP http(window);
+        EXPECT_TRUE(http.Start(std::move(request)));
+        bool done = false;
+        WaitUntil(
+            [&] {
+                MSG msg;
+                while (PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) done = done || msg.message == update::kTransferDone;
+                return done;
+            },
+            kTransferTimeout, Millis(10));
+        EXPECT_TRUE(done) << "the transfer did not end";
+        return http.Result();
+    }
+};
+
+TEST_F(UpdateTransfer, AFileArrivesWholeAndMatchesItsDigest) {
+    const std::u16string target = folder.File(u"part.dat.uTMP");
+    const TransferResult result = Fetch({Url("part.dat?slow=1"), target, Sha256Hex(body), 1 << 20});
+    EXPECT_EQ(result.Status, TransferStatus::Ok) << result.ErrorCode;
+    EXPECT_EQ(ReadFileBytes(target), body);
+
+    const TransferResult info = Fetch({Url("part.dat"), u"", "", 1 << 20});
+    EXPECT_EQ(info.Status, TransferStatus::Ok);
+    EXPECT_EQ(info.Body, body);
+}
+
+TEST_F(UpdateTransfer, AnythingButAWholeMatchingFileLeavesNoFile) {
+    const struct {
+        const char* what;
+        std::string url;
+        std::string digest;
+        uint64_t limit;
+        TransferStatus status;
+        unsigned long code;  // 0: any
+    } cases[] = {
+        {"cut mid-file", Url("part.dat?drop=4000"), "", 1 << 20, TransferStatus::ConnectionLost, 0},
+        {"missing", Url("gone.dat"), "", 1 << 20, TransferStatus::NotFound, 404},
+        {"wrong digest", Url("part.dat"), Sha256Hex("other"), 1 << 20, TransferStatus::Refused, ERROR_INVALID_DATA},
+        {"over the limit", Url("part.dat"), "", 5000, TransferStatus::Refused, ERROR_FILE_TOO_LARGE},
+        {"no server", Url("part.dat", "127.0.0.1:9"), "", 1 << 20, TransferStatus::HostUnreachable, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::u16string target = folder.File(u"part.dat.uTMP");
+        WriteFileAtomic(target, "left over");
+        const TransferResult result = Fetch({c.url, target, c.digest, c.limit});
+        EXPECT_EQ(result.Status, c.status);
+        if (c.code) {
+            EXPECT_EQ(result.ErrorCode, c.code);
+        }
+        EXPECT_FALSE(FileExists(target));
+    }
+}
+
+}  // namespace
+}  // namespace tessel::e2e
