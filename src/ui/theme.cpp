@@ -27,12 +27,15 @@ void TTheme::Load(std::u16string_view name) {
     ThemeFolder = ThemeRoot + themeName + kPathSeparator;
     const std::u16string description = ThemeFolder + kThemeDescription;
     if (!FileExists(description)) return;
+    LoadText(Widen(ReadTextAsCrLf(description)));
+}
 
+void TTheme::LoadText(std::u16string_view text) {
     // A fresh tree each time: loading into the old one would append a second copy of every
     // element, and the path lookups would go on finding the first, stale one. A description
     // that does not parse leaves the previous tree in place.
     auto doc = std::make_unique<TxdataNode>();
-    doc->LoadFromText(Widen(ReadTextAsCrLf(description)));
+    doc->LoadFromText(text);
     Doc = std::move(doc);
 
     ReadFont(u"font-event", EventFont);
