@@ -13,6 +13,7 @@
 
 #include "base/file_io.h"
 #include "base/text.h"
+#include "calendar/account.h"
 #include "e2e_setup.h"
 #include "win32_e2e_process.h"
 #include "win32/win32_text.h"
@@ -79,28 +80,27 @@ public:
     }
     const std::vector<std::u16string>& Messages() const { return messages_; }
 
-    // Answers the program's message boxes (OK) until the condition holds; the account dialog,
-    // when it comes, is answered by the dialog handler. False after the timeout.
-    bool AnswerUntil(const std::function<bool()>& condition, const std::function<void(HWND)>& dialog = nullptr,
-                     Millis timeout = kReadyTimeout) {
-        return WaitUntil(
-            [&] {
-                const HWND box = program_->TopWindow(kDialogClass);
-                if (box && IsWindowVisible(box)) {
-                    if (TextOf(box) == u"Tessel Desktop") {
-                        std::u16string text;
-                        EnumChildWindows(box, AppendStaticText, reinterpret_cast<LPARAM>(&text));
-                        messages_.push_back(text);
-                        PostMessageW(box, WM_COMMAND, IDOK, 0);
-                    } else if (dialog) {
-                        dialog(box);
-                    }
-                    WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, kMessageTimeout);
-                    return false;
-                }
-                return condition() || !program_->Running();
-            },
-            timeout);
+    // Answers the message box the program shows now (OK), or hands its account dialog to the
+    // dialog handler; false when neither is open.
+    bool AnswerOpenBox(const std::function<void(HWND)>& dialog = nullptr) {
+        const HWND box = program_->TopWindow(kDialogClass);
+        if (!box || !IsWindowVisible(box)) return false;
+        if (TextOf(box) == u"Tessel Desktop") {
+            std::u16string text;
+            EnumChildWindows(box, AppendStaticText, reinterpret_cast<LPARAM>(&text));
+            messages_.push_back(text);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        } else if (dialog) {
+            dialog(box);
+        }
+        WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, kMessageTimeout);
+        return true;
+    }
+
+    // Answers the program's boxes until the condition holds; false after the timeout.
+    bool AnswerUntil(const std::function<bool()>& condition, const std::function<void(HWND)>& dialog = nullptr) {
+        return WaitUntil([&] { return !AnswerOpenBox(dialog) && (condition() || !program_->Running()); },
+                         kReadyTimeout);
     }
 
     // "&Exit", as the menu gives it; the settings reach profile.xml.
@@ -176,14 +176,23 @@ TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
     std::vector<std::unique_ptr<Run>> runs;
     for (const Case& c : cases) runs.push_back(std::make_unique<Run>(setup, SettingsAt(setup, c.left, 320), c.damage));
 
-    // Both start-up syncs of every run are over: the cache load's and the start's own.
-    for (auto& run : runs) {
-        ASSERT_TRUE(run->AnswerUntil([&] {
-            const HWND window = run->Window();
-            return window && IsWindowVisible(window) && setup.SignInCount() >= signInsBefore + 2 * int(cases.size()) &&
-                   FileExists(run->Folder().File(kEventCacheFile)) && !run->ShownStatus();
-        })) << "a run never finished its start";
-    }
+    // Both start-up syncs of every run are over (the cache load's and the start's own); each
+    // run's boxes are answered meanwhile, as one left open would hold up its start.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            bool answered = false;
+            for (auto& run : runs) answered = run->AnswerOpenBox() || answered;
+            if (answered || setup.SignInCount() < signInsBefore + 2 * int(cases.size())) return false;
+            for (auto& run : runs) {
+                const HWND window = run->Window();
+                if (!window || !IsWindowVisible(window) || !FileExists(run->Folder().File(kEventCacheFile)) ||
+                    run->ShownStatus())
+                    return false;
+            }
+            return true;
+        },
+        kReadyTimeout))
+        << "a run never finished its start";
     EXPECT_EQ(EmptyNameSignIns(setup), emptyBefore) << "a run signed in without a name";
 
     const std::string themeBefore = ReadFileBytes(runs[1]->Folder().File(kThemeDescription));
@@ -199,7 +208,7 @@ TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
         EXPECT_GT(r.bottom - r.top, 100);
         EXPECT_TRUE(run.Exit());
         // The damaged file is as it was; the account as the fixture wrote it.
-        EXPECT_EQ(ReadFileBytes(run.Folder().File(u"account.xml")), ReadFileBytes(setup.FixtureDir / "account.xml"));
+        EXPECT_EQ(ReadFileBytes(run.Folder().File(u"account.xml")), ReadFileBytes((setup.FixtureDir / "account.xml").u16string()));
     }
     EXPECT_EQ(ReadFileBytes(runs[1]->Folder().File(kThemeDescription)), themeBefore);
     // The setting that was not a number is read as the default place and stored as a number at exit.
@@ -246,17 +255,23 @@ TEST(EndToEndBadFiles, WithoutAnAccountNothingSignsInAndThePanelSaysWhatToDo) {
     EXPECT_EQ(ReadFileBytes(run.Folder().File(u"account.xml")), damaged);
 }
 
-// The status panel after a failed sync (the service's port is closed) goes away at a click and
-// the calendar stays.
+// The status panel after a failed sync (the service refuses the password) goes away at a click,
+// and the calendar stays.
 TEST(EndToEndBadFiles, AClickPutsTheStatusPanelAway) {
     const Setup setup = Setup::FromEnvironment();
     ASSERT_EQ(setup.Missing(), "");
-    ProfileSettings settings = SettingsAt(setup, 600, 340);
-    settings.ServiceHost = "127.0.0.1:1";
-    Run run(setup, settings);
+    const int signInsBefore = setup.SignInCount();
+    Run run(setup, SettingsAt(setup, 600, 340), [](const ProgramFolder& f) {
+        TAccount account;
+        account.LoadFrom(f.File(u"account.xml"));
+        account.Password = "not the password";
+        account.SaveTo(f.File(u"account.xml"));
+    });
+    // Both start-up syncs have failed: the second has signed in and said so.
     ASSERT_TRUE(run.AnswerUntil([&] {
         const auto status = run.ShownStatus();
-        return status && !status->empty() && status->find(u"Sync Google Calendar") != 0 && IsWindowVisible(run.Window());
+        return setup.SignInCount() >= signInsBefore + 2 && status && status->find(u"Gmail Authenticate failed!") == 0 &&
+               IsWindowVisible(run.Window());
     })) << "no failure was shown";
     EXPECT_TRUE(run.Messages().empty());
     const HWND panel = run.Panel();
@@ -275,13 +290,15 @@ TEST(EndToEndBadFiles, AClickPutsTheStatusPanelAway) {
 TEST(EndToEndBadFiles, ValuesThatPutTheWindowOutOfReachAreBroughtBack) {
     const Setup setup = Setup::FromEnvironment();
     ASSERT_EQ(setup.Missing(), "");
+    const int signInsBefore = setup.SignInCount();
     Run run(setup, SettingsAt(setup, 2000000000, 2000000000), [](const ProgramFolder& f) {
         Replace(f, kThemeDescription, "<font-day size=\"10\"", "<font-day size=\"5000\"");
         Replace(f, kThemeDescription, "<left len=\"5\"", "<left len=\"-100000\"");
     });
     ASSERT_TRUE(run.AnswerUntil([&] {
         const HWND window = run.Window();
-        return window && IsWindowVisible(window) && FileExists(run.Folder().File(kEventCacheFile)) && !run.ShownStatus();
+        return window && IsWindowVisible(window) && setup.SignInCount() >= signInsBefore + 2 &&
+               FileExists(run.Folder().File(kEventCacheFile)) && !run.ShownStatus();
     })) << "the start never finished";
     ASSERT_EQ(run.Messages().size(), 1u);
     for (const char* part : {"font-day/size 5000 -> 72 (6 to 72)", "left/len -100000 -> 0 (0 to 100)"})

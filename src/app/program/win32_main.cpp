@@ -79,11 +79,7 @@ struct ProcessObjects {
     // then, together with the other stores' problems, so nothing is told twice.
     static std::unique_ptr<TProfile> LoadedProfile() {
         auto profile = std::make_unique<TProfile>();
-        try {
-            EnsureProfileFile(AppFolder());
-        } catch (...) {
-            win32::ShowCurrentException(nullptr);
-        }
+        EnsureProfileFile(AppFolder());
         LoadProfileForStart(*profile);
         return profile;
     }
