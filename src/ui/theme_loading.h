@@ -17,12 +17,14 @@ class TTheme;
 // The built-in look: the shipped default theme without its background image.
 extern const std::string_view kBuiltInThemeText;
 
-// The ranges theme values are kept in. Font sizes are points; band lengths and margins pixels.
+// The ranges theme values are kept in. Font sizes are points: the grid is eight columns of two
+// characters of the day font, so 36 points still fit the calendar on a 1280 x 800 screen. Band
+// lengths and margins are pixels.
 struct ThemeRange {
     int32_t Min;
     int32_t Max;
 };
-inline constexpr ThemeRange kFontSizeRange{6, 72};
+inline constexpr ThemeRange kFontSizeRange{6, 36};
 inline constexpr ThemeRange kBandLengthRange{0, 100};
 inline constexpr ThemeRange kBandMarginRange{0, 1000};
 

@@ -51,15 +51,15 @@ BOOL CALLBACK AppendStaticText(HWND child, LPARAM lp) {
 }
 
 // One run of tessel.exe in its folder, with the message boxes it showed so far.
-class Run {
+class ProgramRun {
 public:
-    Run(const Setup& setup, const ProfileSettings& settings,
+    ProgramRun(const e2e::Setup& setup, const ProfileSettings& settings,
         const std::function<void(const ProgramFolder&)>& damage = nullptr)
         : folder_(setup, settings) {
         if (damage) damage(folder_);
         program_ = std::make_unique<ProgramProcess>(folder_.ProgramFile(), EnvironmentOverrides{{u"TESSEL_NOW", kMorning}});
     }
-    ~Run() {
+    ~ProgramRun() {
         if (program_->Running()) program_->Kill();
     }
 
@@ -115,7 +115,7 @@ private:
     std::vector<std::u16string> messages_;
 };
 
-ProfileSettings SettingsAt(const Setup& setup, int left, int top) {
+ProfileSettings SettingsAt(const e2e::Setup& setup, int left, int top) {
     ProfileSettings settings;
     settings.Left = left;
     settings.Top = top;
@@ -134,7 +134,7 @@ void Replace(const ProgramFolder& folder, const std::u16string& file, const std:
 const std::u16string kThemeDescription = u"theme\\default\\profile.xml";
 const std::u16string kThemeImage = u"theme\\default\\background.png";
 
-int EmptyNameSignIns(const Setup& setup) {
+int EmptyNameSignIns(const e2e::Setup& setup) {
     int count = 0;
     for (const std::string& line : setup.ServiceLog())
         if (line.find("ClientLogin?Email=&") != std::string::npos) ++count;
@@ -149,7 +149,7 @@ bool Contains(const std::u16string& text, const std::string& part) {
 // each cost only themselves: one message naming the file (and the setting), then the demo
 // account signs in, syncs and the calendar shows. The runs go side by side, each in its own place.
 TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
-    const Setup setup = Setup::FromEnvironment();
+    const e2e::Setup setup = e2e::Setup::FromEnvironment();
     ASSERT_EQ(setup.Missing(), "");
     struct Case {
         const char* what;
@@ -173,8 +173,8 @@ TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
     };
     const int signInsBefore = setup.SignInCount();
     const int emptyBefore = EmptyNameSignIns(setup);
-    std::vector<std::unique_ptr<Run>> runs;
-    for (const Case& c : cases) runs.push_back(std::make_unique<Run>(setup, SettingsAt(setup, c.left, 320), c.damage));
+    std::vector<std::unique_ptr<ProgramRun>> runs;
+    for (const Case& c : cases) runs.push_back(std::make_unique<ProgramRun>(setup, SettingsAt(setup, c.left, 320), c.damage));
 
     // Both start-up syncs of every run are over (the cache load's and the start's own); each
     // run's boxes are answered meanwhile, as one left open would hold up its start.
@@ -198,7 +198,7 @@ TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
     const std::string themeBefore = ReadFileBytes(runs[1]->Folder().File(kThemeDescription));
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].what);
-        Run& run = *runs[i];
+        ProgramRun& run = *runs[i];
         ASSERT_EQ(run.Messages().size(), 1u);
         for (const std::string& part : cases[i].told)
             EXPECT_TRUE(Contains(run.Messages()[0], part)) << Utf16ToUtf8(run.Messages()[0]);
@@ -220,11 +220,11 @@ TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
 // calendar shows with the status panel saying how to give an account, and no sign-in is sent.
 // A click on the panel puts it away.
 TEST(EndToEndBadFiles, WithoutAnAccountNothingSignsInAndThePanelSaysWhatToDo) {
-    const Setup setup = Setup::FromEnvironment();
+    const e2e::Setup setup = e2e::Setup::FromEnvironment();
     ASSERT_EQ(setup.Missing(), "");
     const std::string damaged = "this is not an account";
     const int signInsBefore = setup.SignInCount();
-    Run run(setup, SettingsAt(setup, 300, 330),
+    ProgramRun run(setup, SettingsAt(setup, 300, 330),
             [&](const ProgramFolder& f) { WriteFileAtomic(f.File(u"account.xml"), damaged); });
 
     int dialogs = 0;
@@ -258,10 +258,10 @@ TEST(EndToEndBadFiles, WithoutAnAccountNothingSignsInAndThePanelSaysWhatToDo) {
 // The status panel after a failed sync (the service refuses the password) goes away at a click,
 // and the calendar stays.
 TEST(EndToEndBadFiles, AClickPutsTheStatusPanelAway) {
-    const Setup setup = Setup::FromEnvironment();
+    const e2e::Setup setup = e2e::Setup::FromEnvironment();
     ASSERT_EQ(setup.Missing(), "");
     const int signInsBefore = setup.SignInCount();
-    Run run(setup, SettingsAt(setup, 600, 340), [](const ProgramFolder& f) {
+    ProgramRun run(setup, SettingsAt(setup, 600, 340), [](const ProgramFolder& f) {
         TAccount account;
         account.LoadFrom(f.File(u"account.xml"));
         account.Password = "not the password";
@@ -288,10 +288,10 @@ TEST(EndToEndBadFiles, AClickPutsTheStatusPanelAway) {
 // A font of 5000 points and a band of -100000 pixels are brought into their ranges with one
 // message naming them; a stored place two billion pixels away goes back to the default place.
 TEST(EndToEndBadFiles, ValuesThatPutTheWindowOutOfReachAreBroughtBack) {
-    const Setup setup = Setup::FromEnvironment();
+    const e2e::Setup setup = e2e::Setup::FromEnvironment();
     ASSERT_EQ(setup.Missing(), "");
     const int signInsBefore = setup.SignInCount();
-    Run run(setup, SettingsAt(setup, 2000000000, 2000000000), [](const ProgramFolder& f) {
+    ProgramRun run(setup, SettingsAt(setup, 2000000000, 2000000000), [](const ProgramFolder& f) {
         Replace(f, kThemeDescription, "<font-day size=\"10\"", "<font-day size=\"5000\"");
         Replace(f, kThemeDescription, "<left len=\"5\"", "<left len=\"-100000\"");
     });
@@ -301,7 +301,7 @@ TEST(EndToEndBadFiles, ValuesThatPutTheWindowOutOfReachAreBroughtBack) {
                FileExists(run.Folder().File(kEventCacheFile)) && !run.ShownStatus();
     })) << "the start never finished";
     ASSERT_EQ(run.Messages().size(), 1u);
-    for (const char* part : {"font-day/size 5000 -> 72 (6 to 72)", "left/len -100000 -> 0 (0 to 100)"})
+    for (const char* part : {"font-day/size 5000 -> 36 (6 to 36)", "left/len -100000 -> 0 (0 to 100)"})
         EXPECT_TRUE(Contains(run.Messages()[0], part)) << Utf16ToUtf8(run.Messages()[0]);
 
     // On the screen whole, at the default top, neither the whole screen nor a speck.

@@ -106,12 +106,12 @@ TEST_F(ThemeLoadingTest, ValuesOutsideTheirRangesAreClampedWithOneMessage) {
     Write(u"profile.xml", Description("5000", "-100000", "99999"));
     const std::vector<std::string> problems = LoadThemeForStart(theme);
     ASSERT_EQ(problems.size(), 1u);
-    for (const char* note : {"font-day/size 5000 -> 72 (6 to 72)", "left/len -100000 -> 0 (0 to 100)",
+    for (const char* note : {"font-day/size 5000 -> 36 (6 to 36)", "left/len -100000 -> 0 (0 to 100)",
                              "top/margin1 99999 -> 1000 (0 to 1000)"})
         EXPECT_NE(problems[0].find(note), std::string::npos) << problems[0];
-    EXPECT_EQ(theme.DayFont.Size, 72);
-    EXPECT_EQ(theme.Day2Font.Size, 71);
-    EXPECT_EQ(theme.DayNowFont.Size, 72);
+    EXPECT_EQ(theme.DayFont.Size, 36);
+    EXPECT_EQ(theme.Day2Font.Size, 35);
+    EXPECT_EQ(theme.DayNowFont.Size, 36);
     TSkin skin;
     skin.Load(theme);
     EXPECT_EQ(skin.LeftLength(), 0);
