@@ -145,8 +145,8 @@ bool Contains(const std::u16string& text, const std::string& part) {
     return text.find(Utf8ToUtf16(part)) != std::u16string::npos;
 }
 
-// A damaged theme image, a theme description that is not XML, and a setting that is not a number
-// each cost only themselves: one message naming the file (and the setting), then the demo
+// A damaged theme image, a theme description that is not XML, a setting that is not a number and
+// a missing theme folder each cost only themselves: one message naming the file (and the setting), then the demo
 // account signs in, syncs and the calendar shows. The runs go side by side, each in its own place.
 TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
     const e2e::Setup setup = e2e::Setup::FromEnvironment();
@@ -170,6 +170,8 @@ TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
         {"a setting that is not a number", 800,
          [](const ProgramFolder& f) { Replace(f, u"profile.xml", "left=\"800\"", "left=\"abc\""); },
          {"'abc' is not a valid integer value (window/left in \"", "profile.xml\")"}},
+        {"no theme folder", 1000, [](const ProgramFolder& f) { std::filesystem::remove_all(f.Path() / "theme"); },
+         {"theme\\default\\\" or its profile.xml was not found", "drawn plainly"}},
     };
     const int signInsBefore = setup.SignInCount();
     const int emptyBefore = EmptyNameSignIns(setup);
