@@ -16,6 +16,7 @@
 #include "calendar/account.h"
 #include "e2e_setup.h"
 #include "win32_e2e_process.h"
+#include "win32_e2e_screen.h"
 #include "win32/win32_text.h"
 
 namespace tessel::e2e {
@@ -206,6 +207,8 @@ TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
             EXPECT_TRUE(Contains(run.Messages()[0], part)) << Utf16ToUtf8(run.Messages()[0]);
         RECT r{};
         GetWindowRect(run.Window(), &r);
+        SaveBitmap(CaptureWindow(run.Window()),
+                   (setup.FixtureDir / ("screen-bad-files-" + std::to_string(i) + ".bmp")).u16string());
         EXPECT_GT(r.right - r.left, 100);
         EXPECT_GT(r.bottom - r.top, 100);
         EXPECT_TRUE(run.Exit());
