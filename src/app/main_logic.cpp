@@ -16,7 +16,11 @@ void TMainLogic::Start() {
 
 void TMainLogic::UpdateClick() {
     view_.ShowStatusPanel();
-    client_.Sync(displayedDate_);
+    if (client_.HasAccount()) {
+        client_.Sync(displayedDate_);
+    } else {
+        view_.SetStatusText(kStatusNoAccount);
+    }
     RefreshToday(false);
     RebuildMonth();
 }

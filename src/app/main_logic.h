@@ -11,10 +11,15 @@ namespace tessel {
 
 class IBalloonSink;
 
+// Shown instead of a sync while no account name is stored: signing in without one cannot succeed.
+inline constexpr char16_t kStatusNoAccount[] = u"No account yet.\rChoose \"Gmail Account ...\" in the menu to sign in.";
+
 // The calendar client as the main window uses it.
 class ICalendarClient {
 public:
     virtual ~ICalendarClient() = default;
+    // Whether an account name is stored to sign in with.
+    virtual bool HasAccount() const = 0;
     virtual void Sync(TDateTime date) = 0;
     virtual std::u16string DayText(TDateTime day) = 0;
     virtual TDateTime FindNextEvent() = 0;
@@ -52,7 +57,8 @@ public:
 
     // Start-up: both dates today, the counter at zero.
     void Start();
-    // Synchronise the displayed month now (menu, start-up, dialogs, timer, resume).
+    // Synchronise the displayed month now (menu, start-up, dialogs, timer, resume). Without an
+    // account the status panel says how to give one, and no request is made.
     void UpdateClick();
     // One minute step.
     void Timer1Timer();

@@ -4,25 +4,28 @@
 #include <windowsx.h>
 
 #include <string>
+#include <vector>
 
 #include "app/app_folder.h"
 #include "app/dates.h"
 #include "app/main_menu.h"
 #include "app/profile.h"
+#include "app/profile_loading.h"
 #include "app/service_hosts.h"
 #include "app/tray_logic.h"
 #include "app/web_links.h"
 #include "app/win32_drawing.h"
 #include "app/win32_hint_win.h"
 #include "app/win32_tray_icon.h"
+#include "app/window_placement.h"
 #include "base/clock.h"
 #include "base/file_io.h"
-#include "base/strict_int.h"
 #include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
+#include "ui/theme_loading.h"
 #include "ui/win32_label.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
@@ -56,7 +59,16 @@ HWND FindDesktopListView() {
     return view ? FindWindowExW(view, nullptr, L"SysListView32", nullptr) : nullptr;
 }
 
-int ReadInteger(const TProfile& profile, const char16_t* path) { return StrToInt(profile.Doc.ReadValue(path)); }
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
+    reinterpret_cast<std::vector<TRect>*>(list)->push_back({rect->left, rect->top, rect->right, rect->bottom});
+    return TRUE;
+}
+
+std::vector<TRect> MonitorRects() {
+    std::vector<TRect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
 
 void WriteSetting(TProfile& profile, const char16_t* element, const char16_t* attribute, const std::u16string& value) {
     // Writers never create elements: a setting the file does not hold is not stored.
@@ -99,6 +111,12 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+        // A click puts the panel away, as an error text would otherwise cover the grid until the
+        // next sync; the next status text shows it again.
+        if (msg == WM_LBUTTONUP) {
+            ShowWindow(Handle(), SW_HIDE);
+            return 0;
+        }
         if (msg != WM_PAINT) return DefaultProc(msg, wp, lp);
         win32::PaintDc paint(Handle());
         RECT r;
@@ -179,29 +197,41 @@ bool TMainFm::FormCreate() {
 }
 
 void TMainFm::LoadSettings() {
-    services_.Profile.Load();
-    services_.Theme.Load();
-    services_.MainSkin.Load(services_.Theme);
+    // Each store loads whatever the others hold: a failed one goes on with its defaults, and
+    // every failure is told once, in one message, after all of them are loaded.
+    std::vector<std::string> problems = LoadProfileForStart(services_.Profile);
+    for (std::string& problem : LoadThemeForStart(services_.Theme)) problems.push_back(std::move(problem));
+    try {
+        services_.MainSkin.Load(services_.Theme);
+    } catch (const std::exception& e) {
+        problems.push_back(e.what());
+    }
     try {
         services_.Account.Load();
-    } catch (...) {
-        // A damaged account file: the store is empty now; say why and go on without an account.
-        win32::ShowCurrentException(Handle());
+    } catch (const std::exception& e) {
+        // A damaged account file: the store is empty now; the start asks for the account.
+        problems.push_back(e.what());
     }
 
     RECT window;
     GetWindowRect(Handle(), &window);
-    int left = ReadInteger(services_.Profile, u"window/left");
-    if (left == 0) left = GetSystemMetrics(SM_CXSCREEN) / 2 - (window.right - window.left) - 20;
-    int top = ReadInteger(services_.Profile, u"window/top");
-    if (top == 0) top = 10;
-    ApplyPlacement(left, top);
-    showCalendar_ = ReadInteger(services_.Profile, u"window/visible") == 1;
+    const WindowPlace place = PlaceMainWindow(
+        SettingOrDefault(services_.Profile, u"window/left"), SettingOrDefault(services_.Profile, u"window/top"),
+        window.right - window.left, window.bottom - window.top, GetSystemMetrics(SM_CXSCREEN), MonitorRects());
+    ApplyPlacement(place.Left, place.Top);
+    showCalendar_ = SettingOrDefault(services_.Profile, u"window/visible") == 1;
 
     const int alpha = services_.Profile.Transparency * 255 / 100;
     SetLayeredWindowAttributes(Handle(), 0, BYTE(alpha < 0 ? 0 : alpha > 255 ? 255 : alpha), LWA_ALPHA);
     services_.Calendar.Days = services_.Profile.UpdateDays;
     logic_.SetUpdateInterval(services_.Profile.UpdateInterval);
+
+    if (!problems.empty()) {
+        std::string text;
+        for (const std::string& problem : problems) text += (text.empty() ? "" : "\r\n\r\n") + problem;
+        const std::u16string wide = Utf8ToUtf16(text);
+        MessageBoxW(Handle(), W(wide), L"Tessel Desktop", MB_OK | MB_ICONERROR);
+    }
 }
 
 void TMainFm::ApplyPlacement(int left, int top) {
@@ -239,7 +269,8 @@ void TMainFm::DeferredStart() {
     ShowWindow(Handle(), showCalendar_ ? SW_SHOWNOACTIVATE : SW_HIDE);
 
     try {
-        services_.Calendar.LoadCache();
+        // Without an account there is no cache to read, and the load's own sync could not sign in.
+        if (HasAccount()) services_.Calendar.LoadCache();
     } catch (const std::exception& e) {
         // A damaged cache file: the events come with the sync below.
         logic_.ShowStatus(e.what());
@@ -422,6 +453,8 @@ void TMainFm::RestoreWindows() {
 }
 
 // --- ICalendarClient ----------------------------------------------------------------------------
+
+bool TMainFm::HasAccount() const { return !services_.Account.UserName.empty(); }
 
 void TMainFm::Sync(TDateTime date) {
     services_.Calendar.Sync(date);

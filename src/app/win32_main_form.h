@@ -79,6 +79,7 @@ protected:
 
 private:
     // ICalendarClient: the client as the logic sees it.
+    bool HasAccount() const override;
     void Sync(TDateTime date) override;
     std::u16string DayText(TDateTime day) override;
     TDateTime FindNextEvent() override;

@@ -27,6 +27,8 @@ void TCalendar::SetCredentials(const std::string& user, const std::string& passw
 
 void TCalendar::SignIn() {
     AuthLine.clear();
+    // The service can only refuse a sign-in without a name: none is sent.
+    if (UserName.empty()) return;
     const std::string url = SignInUrl(serviceHost_, UserName, Password);
     Response.clear();
     // ExtraHeader is left as it is: after the first authorised request it still carries the

@@ -28,16 +28,19 @@ void TTheme::Load(std::u16string_view name) {
     ThemeFolder = ThemeRoot + themeName + kPathSeparator;
     const std::u16string description = ThemeFolder + kThemeDescription;
     if (!FileExists(description)) return;
+    LoadText(Widen(ReadTextAsCrLf(description, kMaxSettingsFileBytes)), description);
+}
 
+void TTheme::LoadText(std::u16string_view text, std::u16string_view source) {
     // A fresh tree each time: loading into the old one would append a second copy of every
     // element, and the path lookups would go on finding the first, stale one. A description
     // that does not parse leaves the previous tree in place.
     auto doc = std::make_unique<TxdataNode>();
-    const std::u16string text = Widen(ReadTextAsCrLf(description, kMaxSettingsFileBytes));
     try {
         doc->LoadFromText(text);
     } catch (const EError& e) {
-        throw EError("The theme description \"" + Utf16ToUtf8(description) + "\" is damaged: " + e.what());
+        if (source.empty()) throw;
+        throw EError("The theme description \"" + Utf16ToUtf8(source) + "\" is damaged: " + e.what());
     }
     Doc = std::move(doc);
 

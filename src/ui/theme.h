@@ -51,6 +51,10 @@ public:
     // "'<text>' is not a valid integer value" with the fonts read before it already replaced; a
     // damaged image raises the decoder's error and leaves Background empty.
     void Load(std::u16string_view name = {});
+    // Steps of Load after the file is read: the description's text in place of the file's
+    // (ThemeFolder stays as it is; a background image is looked for there). A parse error names
+    // the source file when one is given.
+    void LoadText(std::u16string_view text, std::u16string_view source = {});
 
     // Sets the canvas font from each theme font in turn and measures it: EventFont, DateFont,
     // WeekFont, DayFont, WeekNoFont, Day2Font (the canvas keeps Day2Font's face, size and styles).

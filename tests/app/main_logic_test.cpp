@@ -11,6 +11,7 @@ namespace {
 
 // A client whose next event is whatever the test says; it records syncs and reminders.
 struct FakeClient : ICalendarClient {
+    bool HasAccount() const override { return hasAccount; }
     void Sync(TDateTime date) override {
         syncs.push_back(date);
         if (statusDuringSync) statusDuringSync();
@@ -19,6 +20,7 @@ struct FakeClient : ICalendarClient {
     TDateTime FindNextEvent() override { return nextEvent; }
     void NotifyNextEvent() override { ++notified; }
 
+    bool hasAccount = true;
     std::vector<TDateTime> syncs;
     std::u16string dayText = u"No Event";
     TDateTime nextEvent = 0;
@@ -141,6 +143,21 @@ TEST_F(MainLogicTest, StatusPanelHidesOnlyOnExactlyClose) {
     logic.ShowStatus("close");
     EXPECT_FALSE(view.panelVisible);
     EXPECT_EQ(view.pumps, 4);  // every status lets pending messages run
+}
+
+TEST_F(MainLogicTest, WithoutAnAccountNoSyncRunsAndThePanelSaysHowToGiveOne) {
+    client.hasAccount = false;
+    logic.UpdateClick();
+    for (int tick = 1; tick <= 11; ++tick) Tick();  // the periodic sync asks too
+    logic.Resume();
+    EXPECT_TRUE(client.syncs.empty());
+    EXPECT_TRUE(view.panelVisible);
+    EXPECT_EQ(view.text, kStatusNoAccount);
+    EXPECT_EQ(view.rebuilds, 3);  // the grid is drawn all the same
+
+    client.hasAccount = true;  // the account dialog saved one
+    logic.UpdateClick();
+    EXPECT_EQ(client.syncs.size(), 1u);
 }
 
 TEST_F(MainLogicTest, ResumeSyncsAndStepsTheTimerOnce) {

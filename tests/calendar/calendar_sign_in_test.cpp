@@ -91,6 +91,17 @@ TEST_F(CalendarSignIn, RefusedOrTokenlessAnswerLeavesAuthLineEmpty) {
     EXPECT_EQ(calendar.AuthLine, "");
 }
 
+TEST_F(CalendarSignIn, WithoutANameNothingIsSentAndTheSyncSaysTheSignInFailed) {
+    calendar.SetCredentials("", "secret");
+    calendar.AuthLine = "Auth=old";
+    http.Answer(kSignInPath, "SID=a\nLSID=b\nAuth=c\n");
+    calendar.SignIn();
+    EXPECT_EQ(calendar.AuthLine, "");
+    calendar.Sync(40191);  // 2010-01-13
+    EXPECT_TRUE(http.Requests.empty());
+    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncAuthFailed));
+}
+
 TEST_F(CalendarSignIn, NameAndPasswordArriveWholeWhateverTheyHold) {
     for (const std::string password : {"a&b", "p#ss", "1+1=2", "two words", "100%", "caf\xc3\xa9", "?x=/y"}) {
         SCOPED_TRACE(password);

@@ -8,6 +8,7 @@
 
 #include "app/app_folder.h"
 #include "app/profile.h"
+#include "app/profile_loading.h"
 #include "app/service_hosts.h"
 #include "app/win32_drawing.h"
 #include "app/win32_hint_win.h"
@@ -74,15 +75,12 @@ struct ProcessObjects {
     }
 
     // The hosts are settings the client needs at construction, so the settings are read once
-    // here; the main window reads them again as it starts.
+    // here; the main window reads them again as it starts and tells what was wrong with them
+    // then, together with the other stores' problems, so nothing is told twice.
     static std::unique_ptr<TProfile> LoadedProfile() {
         auto profile = std::make_unique<TProfile>();
         EnsureProfileFile(AppFolder());
-        try {
-            profile->Load();
-        } catch (...) {
-            win32::ShowCurrentException(nullptr);
-        }
+        LoadProfileForStart(*profile);
         return profile;
     }
 
