@@ -272,7 +272,8 @@ void TMainFm::DeferredStart() {
         // Without an account there is no cache to read, and the load's own sync could not sign in.
         if (HasAccount()) services_.Calendar.LoadCache();
     } catch (const std::exception& e) {
-        // A damaged cache file: the events come with the sync below.
+        // A cache name that cannot name a file: the events come with the sync below. (A damaged
+        // file does not raise: the load syncs and says so when the sync cannot replace it.)
         logic_.ShowStatus(e.what());
     }
     // The cached events go on screen now, before the start-up sync waits on the network.

@@ -5,7 +5,9 @@
 //
 // A sync fetches into fresh trees and builds the new event list aside; only a run that gets all
 // the way through writes the cache and swaps the new trees and events in. A run that fails at
-// any step leaves the event list, both trees and the cache files as they were. The calendar list
+// any step leaves the event list, both trees and the cache files as they were. A cache that
+// cannot be written does not fail the run: the events that arrived are swapped in, the files
+// stay as they were, and the status says the cache was not saved. The calendar list
 // and the feed of every selected calendar must each arrive whole and be a feed of the service:
 // one missing calendar fails the run rather than dropping that calendar's events.
 //
@@ -36,6 +38,10 @@ inline constexpr char kStatusSyncing[] = "Sync Google Calendar ...";
 inline constexpr char kStatusConnecting[] = "Connect to Google Calendar";
 inline constexpr char kStatusClose[] = "close";
 inline constexpr char kStatusSyncException[] = "Exception in sync!";
+// A cache file that was cut short or does not parse, and a sync that could not replace it.
+inline constexpr char kStatusCacheDamaged[] = "The cache is damaged and could not be refreshed!";
+// The events arrived and are shown, but the cache files could not be written.
+inline constexpr char kStatusCacheNotSaved[] = "The events are shown, but the cache was not saved!";
 inline constexpr char kStatusSyncAuthFailed[] =
     "Gmail Authenticate failed!\rUsername or Pass not correctly,\rCheck username and pass !";
 inline constexpr char kStatusConnectAuthFailed[] =
@@ -93,9 +99,12 @@ public:
     std::string AlternateLink(const TxdataNode& entry) const;
     // Writes EventDoc to AppFolder + name + ".xml" and CalendarDoc to AppFolder + name + "-cat.xml".
     void SaveCache(const std::string& name);
-    // Fills the trees and Events from the cache files; runs Sync(now) when one of them is missing.
-    // A damaged file raises and leaves everything as it was.
+    // Fills the trees and Events from the cache files; runs Sync(now) when one of them is missing
+    // or damaged (cut short, or not a document). A damaged file is not loaded: it counts as
+    // missing, and sets CacheDamaged until a sync writes the cache again.
     void LoadCache();
+    // A cache file was found damaged and no sync has replaced it yet; a failed sync then says so.
+    bool CacheDamaged = false;
 
     // The host setting for sign-in and feeds ("www.google.com", "localhost:8443").
     const std::string& ServiceHost() const { return serviceHost_; }

@@ -38,14 +38,34 @@ struct LoadedTree {
     std::unique_ptr<TxdataList> Entries;
 };
 
-std::optional<LoadedTree> ReadCacheFile(const std::u16string& path) {
+// The program writes its caches whole, so the last thing in a file is its root's closing tag; a
+// file that stops before it was cut short, even when what is left still parses. A root without
+// children may close itself ("<feed/>").
+bool EndsWithRootClose(const std::string& text, const TxdataNode& doc) {
+    const std::u16string& root = doc.Name();
+    size_t end = text.size();
+    while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\r' || text[end - 1] == '\n' || text[end - 1] == '\t'))
+        --end;
+    const std::string close = "</" + Utf16ToUtf8(root) + ">";
+    if (root.empty()) return false;
+    if (doc.ChildCount() == 0 && end >= 2 && text.compare(end - 2, 2, "/>") == 0) return true;
+    return end >= close.size() && text.compare(end - close.size(), close.size(), close) == 0;
+}
+
+// A missing file and a damaged one both come back empty; damaged is set for the latter.
+std::optional<LoadedTree> ReadCacheFile(const std::u16string& path, bool& damaged) {
     if (!FileExists(path)) return std::nullopt;
     LoadedTree tree{TxdataNode::Create(), nullptr};
-    const std::string text = ReadTextAsCrLf(path);
     try {
+        const std::string text = ReadTextAsCrLf(path);
         tree.Doc->LoadFromBytes(text);
-    } catch (const EError& e) {
-        throw EError("The cache file \"" + Utf16ToUtf8(path) + "\" is damaged: " + e.what());
+        if (!EndsWithRootClose(text, *tree.Doc)) {
+            damaged = true;
+            return std::nullopt;
+        }
+    } catch (const EError&) {
+        damaged = true;
+        return std::nullopt;
     }
     tree.Entries = tree.Doc->SelectNodes(u"entry");
     return tree;
@@ -78,10 +98,11 @@ void TCalendar::WriteCacheFiles(const std::string& name, const TxdataNode& event
 void TCalendar::SaveCache(const std::string& name) { WriteCacheFiles(name, *EventDoc, *CalendarDoc); }
 
 void TCalendar::LoadCache() {
-    // Both files are read and parsed before anything is replaced: a damaged one raises and
-    // leaves the trees and the event list as they were.
-    std::optional<LoadedTree> calendars = ReadCacheFile(CachePath(CacheName, kCalendarsSuffix));
-    std::optional<LoadedTree> feeds = ReadCacheFile(CachePath(CacheName, kEventsSuffix));
+    // Both files are read and parsed before anything is replaced. A damaged one is left alone,
+    // as a missing one is: the sync below replaces it when the service answers.
+    bool damaged = false;
+    std::optional<LoadedTree> calendars = ReadCacheFile(CachePath(CacheName, kCalendarsSuffix), damaged);
+    std::optional<LoadedTree> feeds = ReadCacheFile(CachePath(CacheName, kEventsSuffix), damaged);
     EventList events;
     if (feeds) {
         // The calendar list comes first so that the events find their colours.
@@ -100,6 +121,7 @@ void TCalendar::LoadCache() {
         Events = std::move(events);
         NextIndex = -1;
     }
+    if (damaged) CacheDamaged = true;
     if (!calendars || !feeds) Sync(clock_.Now());
 }
 

@@ -46,6 +46,7 @@ void TCalendar::Sync(TDateTime date) {
         SyncFailure = e.what();
         ReportStatus(kStatusSyncException);
     }
+    if (!SyncFailure.empty() && CacheDamaged) ReportStatus(kStatusCacheDamaged);
 }
 
 void TCalendar::RunSync(TDateTime date) {
@@ -62,7 +63,14 @@ void TCalendar::RunSync(TDateTime date) {
     FeedTree feeds = FetchEventsAside(date, calendars.Entries.get());
     EventList events = EventsFromEntries(feeds.Entries.get(), calendars.Entries.get());
     SortEvents(events);
-    WriteCacheFiles(CacheName, *feeds.Doc, *calendars.Doc);
+    // The events arrived whole: a cache that cannot be written does not cost them.
+    bool cacheSaved = true;
+    try {
+        WriteCacheFiles(CacheName, *feeds.Doc, *calendars.Doc);
+        CacheDamaged = false;
+    } catch (const std::exception&) {
+        cacheSaved = false;
+    }
 
     // Nothing below raises: the run is committed whole.
     EventEntries = std::move(feeds.Entries);
@@ -71,7 +79,7 @@ void TCalendar::RunSync(TDateTime date) {
     CalendarDoc = std::move(calendars.Doc);
     Events = std::move(events);
     NextIndex = -1;
-    ReportStatus(kStatusClose);
+    ReportStatus(cacheSaved ? kStatusClose : kStatusCacheNotSaved);
 }
 
 TCalendar::FeedTree TCalendar::FetchEventsAside(TDateTime date, const TxdataList* calendars) {

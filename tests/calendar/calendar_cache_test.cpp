@@ -77,18 +77,82 @@ TEST_F(CalendarCache, MissingFileRunsASync) {
     EXPECT_EQ(fresh->Events.size(), 2u);
 }
 
-TEST_F(CalendarCache, DamagedFileRaisesAndChangesNothing) {
-    ScriptTwoCalendars();
-    calendar.Sync(EncodeDate(2008, 3, 15));
-    const std::string calendars = Narrow(calendar.CalendarDoc->XmlText());
-    WriteFileAtomic(CachePath(".xml"), "<feed><entry><title>cut off");
-    http.Requests.clear();
+// What a damaged file holds: cut short where what is left still parses, cut inside a tag, not
+// XML at all, empty.
+struct DamagedCase {
+    const char* name;
+    std::string suffix;
+    size_t keep;  // bytes of the good file kept; npos: the file becomes `text`
+    std::string text;
+};
 
-    EXPECT_ANY_THROW(calendar.LoadCache());
-    EXPECT_TRUE(http.Requests.empty());
-    EXPECT_EQ(calendar.Events.size(), 2u);
-    EXPECT_EQ(calendar.EventEntries->Count(), 2u);
-    EXPECT_EQ(Narrow(calendar.CalendarDoc->XmlText()), calendars) << "the good file is not taken alone";
+std::vector<DamagedCase> DamagedCases() {
+    return {{"events cut after whole entries", ".xml", 0, {}},
+            {"events cut inside a tag", ".xml", 1, {}},
+            {"calendar list not XML", "-cat.xml", std::string::npos, "garbage \x01\x02 not a document"},
+            {"calendar list empty", "-cat.xml", std::string::npos, ""},
+            {"events cut before the root closes", ".xml", std::string::npos, "<feed><entry><title>cut off"}};
+}
+
+class CalendarCacheDamaged : public CalendarCache {
+protected:
+    // Syncs, then damages one file as the case says; returns the good file's bytes.
+    std::string Damage(const DamagedCase& c) {
+        const std::string good = CacheBytes(c.suffix);
+        std::string bad = c.text;
+        if (c.keep == 0) bad = good.substr(0, good.rfind("<entry>"));  // whole entries, then the end is gone
+        else if (c.keep == 1) bad = good.substr(0, good.rfind("</title>") + 4);
+        WriteFileAtomic(CachePath(c.suffix), bad);
+        return good;
+    }
+};
+
+TEST_F(CalendarCacheDamaged, ReachableServiceReplacesTheDamagedFileLikeAMissingOne) {
+    for (const DamagedCase& c : DamagedCases()) {
+        SCOPED_TRACE(c.name);
+        ScriptTwoCalendars();
+        calendar.Sync(EncodeDate(2008, 3, 15));
+        const std::string good = Damage(c);
+        http.Requests.clear();
+        statuses.clear();
+
+        auto fresh = FreshClient();
+        fresh->LoadCache();
+        EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+        EXPECT_FALSE(http.Requests.empty());
+        EXPECT_EQ(CacheBytes(c.suffix), good) << "the sync wrote the file whole again";
+        EXPECT_EQ(fresh->Events.size(), 2u);
+        EXPECT_FALSE(fresh->CacheDamaged);
+    }
+}
+
+TEST_F(CalendarCacheDamaged, UnreachableServiceSaysTheCacheIsDamagedAndLoadsNoPartOfIt) {
+    for (const DamagedCase& c : DamagedCases()) {
+        SCOPED_TRACE(c.name);
+        ScriptTwoCalendars();
+        calendar.Sync(EncodeDate(2008, 3, 15));
+        Damage(c);
+        http.Unreachable(kHost);
+        statuses.clear();
+
+        auto fresh = FreshClient();
+        fresh->LoadCache();
+        ASSERT_FALSE(statuses.empty());
+        EXPECT_EQ(statuses.back(), kStatusCacheDamaged);
+        EXPECT_TRUE(fresh->CacheDamaged);
+        if (c.suffix == ".xml") EXPECT_TRUE(fresh->Events.empty()) << "no events from a cut file";
+        // A later sync that fails says so again; one that succeeds clears it.
+        statuses.clear();
+        fresh->Sync(EncodeDate(2008, 3, 15));
+        EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException, kStatusCacheDamaged));
+        http.ClearScript();
+        ScriptTwoCalendars();
+        statuses.clear();
+        fresh->Sync(EncodeDate(2008, 3, 15));
+        EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
+        EXPECT_FALSE(fresh->CacheDamaged);
+        http.ClearScript();
+    }
 }
 
 TEST_F(CalendarCache, ReleasedFeedTreeKeepsTheEventsAndTheNextSyncWritesAWholeCache) {
