@@ -23,6 +23,7 @@
 #include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
+#include "calendar/http.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/theme_loading.h"
@@ -47,6 +48,7 @@ constexpr int kPanelTop = 48;
 constexpr int kPanelBorder = 6;
 constexpr COLORREF kShadow = 0x2A2A2A;
 constexpr WPARAM kResumeFromSuspend = 7;
+constexpr UINT kDeferredExitPollMs = 200;
 // How far the event list window moves down, out of sight, while the first start asks for the account.
 constexpr int kOffScreenShift = 3000;
 
@@ -144,6 +146,7 @@ TMainFm::TMainFm(const MainFormServices& services)
       msgpanel_(std::make_unique<StatusPanel>()) {}
 
 TMainFm::~TMainFm() {
+    if (services_.Http) services_.Http->ProcessMessages = nullptr;
     if (Handle() && !destroyed_) DestroyWindow(Handle());
 }
 
@@ -242,6 +245,8 @@ void TMainFm::DeferredStart() {
     if (started_) return;
     started_ = true;
     services_.Calendar.OnStatus = [this](TCalendar&, const std::string& text) { logic_.ShowStatus(text); };
+    // Requests wait as the status reports do, answering the windows meanwhile.
+    if (services_.Http) services_.Http->ProcessMessages = [this] { ProcessMessages(); };
 
     {
         win32::WindowDc dc(grid_.Handle());
@@ -314,10 +319,16 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         services_.Tray.HandleMessage(lp);
         return 0;
     case WM_POWERBROADCAST:
-        if (wp == kResumeFromSuspend) logic_.Resume();
+        // A sync that is running already brings the events up to date.
+        if (wp == kResumeFromSuspend && !Busy()) logic_.Resume();
         return TRUE;
     case WM_TIMER:
-        if (wp == kTimer1) logic_.Timer1Timer();
+        // The minute's work reads the events a running sync is rebuilding; it comes again.
+        if (wp == kTimer1 && !Busy()) logic_.Timer1Timer();
+        if (wp == kDeferredExitTimer && !Busy()) {
+            KillTimer(Handle(), kDeferredExitTimer);
+            Exit1Click();
+        }
         return 0;
     case WM_COMMAND:
         Command(LOWORD(wp));
@@ -348,6 +359,11 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TMainFm::Command(WORD id) {
+    // While a sync runs, only one sync runs, and the account and the settings it uses stay.
+    if (Busy() && (id == kCmdSync || id == kCmdAccount || id == kCmdOptions)) {
+        MessageBeep(MB_OK);
+        return;
+    }
     switch (id) {
     case kCmdShowCalendar:
         showCalendar_ = true;
@@ -383,7 +399,16 @@ void TMainFm::Command(WORD id) {
     }
 }
 
+bool TMainFm::Busy() const { return services_.Calendar.Syncing || (services_.Http && services_.Http->Waiting()); }
+
 void TMainFm::Exit1Click() {
+    if (destroyed_) return;
+    if (Busy()) {
+        // The request under way uses the client and this window: the program ends once it is over.
+        if (!exitDeferred_) SetTimer(Handle(), kDeferredExitTimer, kDeferredExitPollMs, nullptr);
+        exitDeferred_ = true;
+        return;
+    }
     const bool eventsVisible = eventFm_ && IsWindowVisible(eventFm_->Handle());
     WriteSetting(services_.Profile, u"eventwindow", u"visible", eventsVisible ? u"1" : u"0");
     WriteSetting(services_.Profile, u"window", u"visible", IsWindowVisible(Handle()) ? u"1" : u"0");

@@ -30,6 +30,7 @@ class TSkin;
 class TTheme;
 class TTrayIcon;
 class THintWin;
+class THttp;
 class IClock;
 struct ServiceHosts;
 
@@ -45,11 +46,15 @@ struct MainFormServices {
     const ServiceHosts& Hosts;
     TSkin& EventSkin;
     THintWin* DayHint = nullptr;  // attached to the grid at the deferred start
+    // The client's transport: while it waits for the service, the form's messages are processed.
+    THttp* Http = nullptr;
 };
 
 class TMainFm final : public win32::Window, public ITrayOwner, private ICalendarClient, private IMainView {
 public:
     static constexpr UINT_PTR kTimer1 = 1;
+    // Polls for the end of the sync that an exit asked for during it waits for.
+    static constexpr UINT_PTR kDeferredExitTimer = 2;
     static constexpr const wchar_t* kClassName = L"TMainFm";
 
     explicit TMainFm(const MainFormServices& services);
@@ -103,6 +108,8 @@ private:
     void ApplyPlacement(int left, int top);
     void Command(WORD id);
     void Exit1Click();
+    // A sync or a request is running further down this thread's stack: what it uses must stay.
+    bool Busy() const;
     void GotoCalendar1Click();
     void Help1Click();
     void FormClose();
@@ -137,6 +144,7 @@ private:
     int pressedButton_ = -1;
     bool started_ = false;
     bool destroyed_ = false;
+    bool exitDeferred_ = false;
 };
 
 }  // namespace tessel

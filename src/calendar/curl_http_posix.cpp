@@ -8,6 +8,7 @@
 
 #include <curl/curl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -241,5 +242,8 @@ std::unique_ptr<HttpExchange> THttp::OpenExchange(const std::string& url) {
     if (!exchange->Configure()) return nullptr;
     return exchange;
 }
+
+// This build has no windows whose messages could wait: the exchange runs on the calling thread.
+void THttp::RunWhileProcessingMessages(const std::function<void()>& exchange) { exchange(); }
 
 }  // namespace tessel

@@ -12,15 +12,32 @@ THttp::THttp() = default;
 THttp::~THttp() = default;
 
 bool THttp::Get(const std::string& url) {
+    if (waiting_) {
+        // Something the waiting request dispatched asks for another: the running one owns the
+        // buffers and the answer fields.
+        return false;
+    }
     Response.clear();
     ErrorText.clear();
     StatusCode = 0;
     bool ok = false;
-    {
+    const auto exchangeWhole = [this, &url, &ok] {
         // Leaving this block closes the request, then the connection, then the root handle, also
         // when RunExchange raises.
         std::unique_ptr<HttpExchange> exchange = OpenExchange(url);
         if (exchange) ok = RunExchange(*exchange, *this);
+    };
+    if (ProcessMessages) {
+        struct WaitingScope {
+            explicit WaitingScope(bool& flag) : flag_(flag) { flag_ = true; }
+            ~WaitingScope() { flag_ = false; }
+            WaitingScope(const WaitingScope&) = delete;
+            WaitingScope& operator=(const WaitingScope&) = delete;
+            bool& flag_;
+        } waiting(waiting_);
+        RunWhileProcessingMessages(exchangeWhole);
+    } else {
+        exchangeWhole();
     }
     if (ok) Response = Body;
     return ok;

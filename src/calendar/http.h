@@ -15,6 +15,7 @@
 // request: Get returns false and ErrorText says why.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +67,15 @@ public:
     // Three times the size of that feed.
     int64_t ResponseSizeLimit = int64_t(256) * 1024 * 1024;
 
+    // Unset, Get blocks its thread until the answer is in (the command-line tool). Set by a
+    // program with windows, Get runs the exchange on a worker thread and calls this whenever
+    // messages arrive for the calling thread, until the exchange ends; the windows thus repaint
+    // and answer while the service is slow. What it dispatches must not use this object: a Get
+    // asked for while one waits fails at once and leaves the running one alone.
+    std::function<void()> ProcessMessages;
+    // True while a Get waits for its exchange with ProcessMessages.
+    bool Waiting() const { return waiting_; }
+
 protected:
     enum UrlPart { kWholeUrl, kScheme, kHost, kUserName, kPassword, kUrlPath, kExtraInfo, kUrlPartCount };
 
@@ -80,6 +90,11 @@ private:
     // Steps 1 to 4 on the platform: split the URL, open the root, the connection and the
     // request. Null when any of them fails. Defined in the platform file.
     std::unique_ptr<HttpExchange> OpenExchange(const std::string& url);
+    // Runs the exchange on a worker thread and calls ProcessMessages while it runs; returns when
+    // the exchange has ended and raises what it raised. Defined in the platform file.
+    void RunWhileProcessingMessages(const std::function<void()>& exchange);
+
+    bool waiting_ = false;
 
     std::array<std::vector<char>, kUrlPartCount> urlBuffers_;
 };

@@ -4,6 +4,10 @@
 // the agent, header lines, the default credentials), so the 8-bit entry points are used
 // throughout and the bytes reach the library as the caller wrote them.
 //
+// With ProcessMessages set, the exchange runs on a worker thread of its own while the calling
+// thread waits for it or for a message, whichever comes first, and hands each batch of messages
+// to ProcessMessages.
+//
 // WinINet's own time-outs bound each wait, not the whole transfer, and a synchronous read waits
 // until its buffer is full; so the body is read as it becomes available, each wait gets what is
 // left of the request's time, and the Content-Length is compared with what came.
@@ -14,6 +18,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -29,6 +35,27 @@ struct InetDeleter {
     void operator()(HINTERNET handle) const noexcept { InternetCloseHandle(handle); }
 };
 using InetHandle = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InetDeleter>;
+
+struct ThreadDeleter {
+    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
+};
+using ThreadHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, ThreadDeleter>;
+
+// What the worker thread runs, and what it raised.
+struct WorkerJob {
+    const std::function<void()>* work = nullptr;
+    std::exception_ptr raised;
+};
+
+DWORD WINAPI RunWorkerJob(void* parameter) {
+    auto& job = *static_cast<WorkerJob*>(parameter);
+    try {
+        (*job.work)();
+    } catch (...) {
+        job.raised = std::current_exception();
+    }
+    return 0;
+}
 
 constexpr DWORD kCrackFlags = ICU_ESCAPE | ICU_DECODE;
 // No cache write, keep the connection, forms submit.
@@ -167,6 +194,34 @@ private:
 };
 
 }  // namespace
+
+void THttp::RunWhileProcessingMessages(const std::function<void()>& exchange) {
+    WorkerJob job{&exchange, nullptr};
+    ThreadHandle worker(CreateThread(nullptr, 0, RunWorkerJob, &job, 0, nullptr));
+    if (!worker) {
+        // No thread to spare: the exchange blocks this thread as it would without the option.
+        exchange();
+        return;
+    }
+    try {
+        for (;;) {
+            HANDLE handle = worker.get();
+            const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
+            if (woke == WAIT_OBJECT_0 + 1) {
+                ProcessMessages();
+                continue;
+            }
+            // The worker ended (or the wait itself failed, when only the worker is waited for).
+            if (woke != WAIT_OBJECT_0) WaitForSingleObject(handle, INFINITE);
+            break;
+        }
+    } catch (...) {
+        // The job lives on this stack: the worker must be done with it before it is left.
+        WaitForSingleObject(worker.get(), INFINITE);
+        throw;
+    }
+    if (job.raised) std::rethrow_exception(job.raised);
+}
 
 std::unique_ptr<HttpExchange> THttp::OpenExchange(const std::string& url) {
     PrepareUrlBuffers(url);

@@ -105,7 +105,7 @@ int Run() {
     ProcessObjects objects;
     TMainFm form(MainFormServices{*objects.Profile, objects.Account, objects.Calendar, objects.Theme,
                                   objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts,
-                                  objects.EventSkin, &objects.HintWin});
+                                  objects.EventSkin, &objects.HintWin, &objects.Http});
     objects.Tray.SetOwner(&form);
     if (!form.FormCreate()) return 1;
 

@@ -1,0 +1,103 @@
+// tessel.exe while the service is slow, end to end: the local service holds the start-up sign-in,
+// and while that request is in flight the window keeps answering what reaches it (a message, the
+// menu's commands), a second sync is refused and "&Exit" waits for the sync; once the held answer
+// comes, the sync ends with the events saved and the program ends as asked.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "base/file_io.h"
+#include "calendar/http.h"
+#include "e2e_month.h"
+#include "e2e_setup.h"
+#include "win32_e2e_process.h"
+#include "win32/win32_text.h"
+
+namespace tessel::e2e {
+namespace {
+
+constexpr Millis kWindowTimeout{120000};
+constexpr Millis kReadyTimeout{180000};
+constexpr Millis kExitTimeout{180000};
+// A window whose thread processes its messages answers at once; one that waits on the network
+// answers when the request ends, 20 s later.
+constexpr Millis kAnswerTimeout{1000};
+constexpr Millis kProbeInterval{300};
+constexpr int kProbes = 5;
+
+constexpr wchar_t kMainClass[] = L"TMainFm";
+constexpr wchar_t kPanelClass[] = L"TesselMsgPanel";
+constexpr WPARAM kSyncCommand = 102;
+constexpr WPARAM kExitCommand = 109;
+constexpr char16_t kMorning[] = u"2010-01-13 11:30:00";
+constexpr char16_t kSyncingText[] = u"Sync Google Calendar ...";
+
+// The status panel's text while it is shown.
+std::optional<std::u16string> ShownStatus(HWND window) {
+    const HWND panel = window ? FindWindowExW(window, nullptr, kPanelClass, nullptr) : nullptr;
+    if (!panel || !IsWindowVisible(panel)) return std::nullopt;
+    wchar_t text[256] = {};
+    GetWindowTextW(panel, text, 256);
+    return win32::FromW(text);
+}
+
+bool Answers(HWND window, UINT msg, WPARAM wp) { return SendWithin(window, msg, wp, 0, kAnswerTimeout).has_value(); }
+
+TEST(EndToEndResponsive, TheWindowAnswersWhileTheServiceHoldsTheSignIn) {
+    const e2e::Setup setup = e2e::Setup::FromEnvironment();
+    ASSERT_EQ(setup.Missing(), "");
+    ProfileSettings settings;
+    settings.Left = 700;
+    settings.Top = 320;
+    settings.ServiceHost = setup.ServiceHost();
+    const ProgramFolder folder(setup, settings);
+
+    // The service holds the next sign-in for 20 s; it is logged when it is answered.
+    THttp http;
+    ASSERT_TRUE(http.Get("http://" + setup.ServiceHost() +
+                         "/test/fault?path=/accounts/ClientLogin&status=delay=20000&count=1"))
+        << http.StatusCode;
+    const int signInsBefore = setup.SignInCount();
+
+    ProgramProcess program(folder.ProgramFile(), EnvironmentOverrides{{u"TESSEL_NOW", kMorning}});
+    ASSERT_TRUE(program.Started());
+    const HWND window = program.WaitForTopWindow(kMainClass, kWindowTimeout);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(WaitUntil([&] { return ShownStatus(window) == std::u16string(kSyncingText); }, kReadyTimeout));
+
+    // While the sign-in is held, every message is answered as it comes.
+    int heldProbes = 0;
+    for (int i = 0; i < kProbes; ++i) {
+        EXPECT_TRUE(Answers(window, WM_NULL, 0)) << "probe " << i << " waited for the request";
+        if (setup.SignInCount() == signInsBefore) ++heldProbes;
+        Sleep(DWORD(kProbeInterval.count()));
+    }
+    // The probes ran while the request was in flight (it takes 20 s, they take under 7 s).
+    EXPECT_GE(heldProbes, kProbes - 1);
+
+    // The menu's commands are answered too: a second sync is refused, and the exit waits for the
+    // running one, which uses the client and the window.
+    EXPECT_TRUE(Answers(window, WM_COMMAND, kSyncCommand));
+    EXPECT_TRUE(Answers(window, WM_COMMAND, kExitCommand));
+    const bool stillHeld = setup.SignInCount() == signInsBefore;
+    EXPECT_TRUE(stillHeld) << "the held sign-in ended before the commands were given";
+    if (stillHeld) EXPECT_TRUE(program.Running()) << "the program ended under the running request";
+
+    // The held answer comes, the sync ends with the events saved, and the program ends.
+    ASSERT_TRUE(program.WaitForExit(kExitTimeout)) << "the program did not end after the sync";
+    DWORD code = 1;
+    GetExitCodeProcess(program.Handle(), &code);
+    EXPECT_EQ(code, 0u);
+    // A first start signs in twice, for the cache it does not have and for the start-up sync; the
+    // refused sync adds none.
+    EXPECT_EQ(setup.SignInCount(), signInsBefore + 2) << "the refused sync signed in again";
+    const std::u16string cache = folder.File(kEventCacheFile);
+    ASSERT_TRUE(FileExists(cache));
+    EXPECT_FALSE(EventStartDays(ReadFileBytes(cache)).empty());
+    EXPECT_NE(ReadFileBytes(folder.File(u"profile.xml")).find("left=\"700\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessel::e2e
