@@ -38,6 +38,8 @@ std::u16string TemporaryPathFor(const std::u16string& path);
 void WriteFileAtomic(const std::u16string& path, std::string_view bytes);
 // Removes the file; false when it could not be removed (a missing file counts as removed).
 bool RemoveFile(const std::u16string& path);
+// The full path of the running program file; empty when the system does not tell.
+std::u16string ExecutablePath();
 // The folder of the running program file, with a trailing separator.
 std::u16string ExecutableFolder();
 // The folder part of a path, with its trailing separator (empty when the path has none).

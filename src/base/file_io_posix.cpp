@@ -116,11 +116,16 @@ bool RemoveFile(const std::u16string& path) {
     return ::unlink(SystemPath(path).c_str()) == 0 || errno == ENOENT;
 }
 
-std::u16string ExecutableFolder() {
+std::u16string ExecutablePath() {
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return u"./";
-    return FolderOf(Utf8ToUtf16(std::string_view(buffer, size_t(n))));
+    if (n <= 0) return {};
+    return Utf8ToUtf16(std::string_view(buffer, size_t(n)));
+}
+
+std::u16string ExecutableFolder() {
+    const std::u16string path = ExecutablePath();
+    return path.empty() ? u"./" : FolderOf(path);
 }
 
 }  // namespace tessel

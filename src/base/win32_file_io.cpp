@@ -118,18 +118,22 @@ bool RemoveFile(const std::u16string& path) {
     return DeleteFileW(W(path)) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-std::u16string ExecutableFolder() {
+std::u16string ExecutablePath() {
     std::u16string buffer(MAX_PATH, u'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(buffer.data()), DWORD(buffer.size()));
-        if (n == 0) return u".\\";
+        if (n == 0) return {};
         if (n < buffer.size()) {
             buffer.resize(n);
-            break;
+            return buffer;
         }
         buffer.resize(buffer.size() * 2);
     }
-    return FolderOf(buffer);
+}
+
+std::u16string ExecutableFolder() {
+    const std::u16string path = ExecutablePath();
+    return path.empty() ? u".\\" : FolderOf(path);
 }
 
 }  // namespace tessel

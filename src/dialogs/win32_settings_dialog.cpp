@@ -9,6 +9,7 @@
 #include "app/registry.h"
 #include "app/service_hosts.h"
 #include "base/errors.h"
+#include "base/file_io.h"
 #include "base/text.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"
@@ -23,16 +24,9 @@ namespace {
 constexpr int kPagesLeft = TBandedDialog::kLeftBandWidth + 12;
 constexpr int kPagesWidth = TSettingFm::kClientSize.cx - kPagesLeft - 12;
 
-std::u16string ProgramPath() {
-    std::u16string path(32768, u'\0');
-    const DWORD n = GetModuleFileNameW(nullptr, win32::W(path), DWORD(path.size()));
-    path.resize(n);
-    return path;
-}
-
 // The fixed version record of the running program file: "Version :" and four numbers.
 std::u16string ProgramVersionText() {
-    const std::u16string path = ProgramPath();
+    const std::u16string path = ExecutablePath();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(win32::W(path), &ignored);
     if (size == 0) return VersionText(false, 0, 0);
@@ -200,7 +194,7 @@ void TSettingFm::SaveBtnClick() {
     values.Interval = kIntervalRange.ValueOf(WindowText(Item(kIntervalEd)));
     values.EventDays = kEventDaysRange.ValueOf(WindowText(Item(kEventDaysEd)));
     // A failed write raises: the thunk shows why and the dialog stays open.
-    SaveSettings(profile_, values, startup_, ProgramPath());
+    SaveSettings(profile_, values, startup_, ExecutablePath());
     Close(IDOK);
 }
 

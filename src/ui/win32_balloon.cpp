@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/text_helpers.h"
+#include "base/text.h"
 #include "ui/balloon_params.h"
 #include "ui/win32_text_measure.h"
 #include "win32/win32_text.h"
@@ -378,8 +378,8 @@ TALHintBalloon* TALHintBalloonControl::ShowTextBalloon(uint8_t kind, const std::
                                                        HWND anchor, uint8_t placement) {
     std::string params;
     AppendBalloonParam(params, "IconeResName", BalloonIconName(kind));
-    AppendBalloonParam(params, "Title", WideToAnsi(title));
-    AppendBalloonParam(params, "Text", WideToAnsi(text));
+    AppendBalloonParam(params, "Title", Narrow(title));
+    AppendBalloonParam(params, "Text", Narrow(text));
     AppendBalloonParam(params, "MainPanelBestWidth", std::to_string(bestWidth));
     auto balloon = std::make_unique<TALHintBalloon>(title, text, std::move(params));
     if (!balloon->PlaceAndShow(x, y, anchor, Duration, placement, AnimationType, AnimationSpeed)) return nullptr;

@@ -28,18 +28,6 @@ constexpr wchar_t kMessageWindowClass[] = L"TauAutoUpgraderMessages";
 // The information file must arrive within this time.
 constexpr DWORD kInfoDeadlineMs = 60000;
 
-std::u16string ModulePath() {
-    std::u16string path(MAX_PATH, u'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, W(path), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 }  // namespace
 
 std::u16string RunnerTempPath() {
@@ -50,7 +38,7 @@ std::u16string RunnerTempPath() {
 }
 
 TauAutoUpgrader::TauAutoUpgrader(HWND owner)
-    : owner_(owner), texts_(TextsForLanguage(GetSystemDefaultLangID())), programPath_(ModulePath()),
+    : owner_(owner), texts_(TextsForLanguage(GetSystemDefaultLangID())), programPath_(ExecutablePath()),
       programFolder_(FolderOf(programPath_)) {
     const wchar_t* cls = RegisterClassOnce(kMessageWindowClass, 0);
     Create(0, cls, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);

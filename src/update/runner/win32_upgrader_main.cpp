@@ -26,18 +26,6 @@ constexpr DWORD kProgramExitWaitMs = 30000;
 // How long an external setup may run before the program is started again regardless.
 constexpr DWORD kSetupWaitMs = 30 * 60 * 1000;
 
-std::u16string ModulePath() {
-    std::u16string path(MAX_PATH, u'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, W(path), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 // The program's file can be opened for writing with no sharing only once its process has ended
 // and the system has let go of its image.
 void WaitForProgramExit(const std::u16string& program) {
@@ -95,7 +83,7 @@ bool Start(const std::u16string& program, const std::u16string& arguments, const
 
 int Run() {
     tessel::update::RunnerCommand command;
-    if (!tessel::update::ParseRunnerCommandLine(FromW(GetCommandLineW()), ModulePath(), command)) return 2;
+    if (!tessel::update::ParseRunnerCommandLine(FromW(GetCommandLineW()), tessel::ExecutablePath(), command)) return 2;
     const std::u16string folder = tessel::FolderOf(command.ProgramPath);
     if (folder.empty()) return 2;
     WaitForProgramExit(command.ProgramPath);
