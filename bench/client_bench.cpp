@@ -11,7 +11,6 @@
 
 #include "../tests/calendar/live_service.h"
 #include "../tests/support/temp_folder.h"
-#include "app/app_folder.h"
 #include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/date_time.h"
@@ -78,6 +77,14 @@ std::string EventFeeds() {
 }
 
 struct Client {
+    // cacheFolder: where SaveCache and LoadCache go; empty for the benchmarks that never touch it.
+    explicit Client(const std::string& host, std::u16string cacheFolder = u"")
+        : folder(std::move(cacheFolder)), account(folder) {
+        hosts.Service = host;
+        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder, 7);
+        calendar->SetCredentials("demo@localhost", "demo");
+    }
+    std::u16string folder;
     THttp http;
     FixedClock clock{EncodeDateTime(2008, 3, 15, 9, 0)};
     DefaultLocaleFormat locale;
@@ -86,11 +93,6 @@ struct Client {
     ServiceHosts hosts;
     std::unique_ptr<TCalendar> calendar;
 
-    explicit Client(const std::string& host) {
-        hosts.Service = host;
-        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, 7);
-        calendar->SetCredentials("demo@localhost", "demo");
-    }
     void LoadFeeds() {
         calendar->CalendarDoc = NewFeedRoot();
         calendar->CalendarDoc->LoadFromBytes(CalendarList());
@@ -121,11 +123,10 @@ BENCHMARK(BM_ParseAndSort10000)->Unit(benchmark::kMillisecond);
 
 void BM_LoadCache10000(benchmark::State& state) {
     testing::TempFolder folder;
-    SetAppFolder(folder.Folder());
-    Client writer("www.calendar.test");
+    Client writer("www.calendar.test", folder.Folder());
     writer.LoadFeeds();
     writer.calendar->SaveCache(writer.calendar->CacheName);
-    Client reader("www.calendar.test");
+    Client reader("www.calendar.test", folder.Folder());
     for (auto _ : state) {
         reader.calendar->LoadCache();
         benchmark::DoNotOptimize(reader.calendar->Events.data());
@@ -148,8 +149,7 @@ void BM_SyncGeneratedAccount(benchmark::State& state) {
         return;
     }
     testing::TempFolder folder;
-    SetAppFolder(folder.Folder());
-    Client client(service.Host());
+    Client client(service.Host(), folder.Folder());
     std::vector<std::string> ids;
     for (int c = 1; c <= kCalendars; ++c)
         ids.push_back("http://" + service.Host() + "/calendar/feeds/default/allcalendars/full/cal" + std::to_string(c));

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "app/profile.h"
 #include "base/date_time.h"
 #include "base/file_io.h"
@@ -87,8 +86,7 @@ std::u16string BenchFolder() {
 
 // An account with 20 selected calendars, saved and loaded once per iteration.
 void BM_AccountSaveLoad(benchmark::State& state) {
-    tessel::SetAppFolder(BenchFolder());
-    tessel::TAccount account;
+    tessel::TAccount account(BenchFolder());
     account.SetCredentials("jane.doe@example.com", "correct horse battery staple");
     std::vector<std::string> ids;
     for (int i = 0; i < 20; ++i) ids.push_back("calendar" + std::to_string(i) + "%40group.v.calendar.example.com");
@@ -103,10 +101,9 @@ BENCHMARK(BM_AccountSaveLoad)->Unit(benchmark::kMicrosecond);
 
 void BM_ProfileSaveLoad(benchmark::State& state) {
     const std::u16string folder = BenchFolder();
-    tessel::SetAppFolder(folder);
     tessel::RemoveFile(folder + u"profile.xml");
     tessel::EnsureProfileFile(folder);
-    tessel::TProfile profile;
+    tessel::TProfile profile(folder);
     profile.Load();
     for (auto _ : state) {
         profile.Save();

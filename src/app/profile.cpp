@@ -1,6 +1,5 @@
 #include "app/profile.h"
 
-#include "app/app_folder.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/strict_int.h"
@@ -32,8 +31,6 @@ TProfile::~TProfile() {
     } catch (...) {
     }
 }
-
-std::u16string TProfile::FilePath() { return AppFolder() + u"profile.xml"; }
 
 void TProfile::Load() {
     const std::u16string path = FilePath();

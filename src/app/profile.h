@@ -1,5 +1,5 @@
 #pragma once
-// The settings store: profile.xml beside the program, held whole as an XML tree that the windows
+// The settings store: profile.xml in the program's data folder, held whole as an XML tree that the windows
 // and the options dialog read and write by path. Every setting is an attribute with decimal text
 // ("1"/"0" for flags) on one of a few elements of the file's top element:
 //   window      left top height transparency visible
@@ -27,7 +27,8 @@ bool EnsureProfileFile(const std::u16string& folder);
 
 class TProfile {
 public:
-    TProfile() = default;
+    // folder: where profile.xml lives, with a trailing separator.
+    explicit TProfile(std::u16string folder) : folder_(std::move(folder)) {}
     // Writes the tree back (Save), as the settings changed during the run reach the file this way.
     // A destructor cannot report a failure, so a failed write is dropped here; call Save first
     // where the failure matters.
@@ -35,8 +36,8 @@ public:
     TProfile(const TProfile&) = delete;
     TProfile& operator=(const TProfile&) = delete;
 
-    // AppFolder() + "profile.xml".
-    static std::u16string FilePath();
+    // The folder + "profile.xml".
+    std::u16string FilePath() const { return folder_ + u"profile.xml"; }
 
     // Reads the file into Doc and converts window/left, window/top, window/height (checked only),
     // window/transparency, update/interval and update/days strictly, in that order: a value that
@@ -56,6 +57,7 @@ public:
     TxdataNode Doc;
 
 private:
+    std::u16string folder_;
     bool keepDamagedFile_ = false;
 };
 

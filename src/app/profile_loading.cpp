@@ -54,7 +54,7 @@ std::vector<std::string> LoadProfileForStart(TProfile& profile) {
     if (profile.Doc.Name().empty()) {
         // An empty file: nothing in it to keep, so the shipped settings are used and saved at exit.
         profile.Doc.LoadFromBytes(kDefaultProfileText);
-        problems.push_back("The settings file \"" + Utf16ToUtf8(TProfile::FilePath()) +
+        problems.push_back("The settings file \"" + Utf16ToUtf8(profile.FilePath()) +
                            "\" holds no settings; the shipped settings are used.");
     }
     for (const std::u16string_view path : kNumericSettings) {
@@ -62,7 +62,7 @@ std::vector<std::string> LoadProfileForStart(TProfile& profile) {
         const std::string text = Narrow(profile.Doc.ReadValue(path));
         if (damaged || TryStrToInt(text, value)) continue;
         problems.push_back("'" + text + "' is not a valid integer value (" + Utf16ToUtf8(path) + " in \"" +
-                           Utf16ToUtf8(TProfile::FilePath()) + "\"); the shipped value is used.");
+                           Utf16ToUtf8(profile.FilePath()) + "\"); the shipped value is used.");
         break;
     }
     profile.Transparency = SettingOrDefault(profile, u"window/transparency");

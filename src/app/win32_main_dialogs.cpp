@@ -11,8 +11,26 @@
 
 namespace tessel {
 
+// Marks the dialog as the one open over the window while it is shown.
+class TMainFm::OpenDialogScope {
+public:
+    OpenDialogScope(TMainFm& form, TDialog& dialog) : form_(form) { form_.openDialog_ = &dialog; }
+    ~OpenDialogScope() { form_.openDialog_ = nullptr; }
+    OpenDialogScope(const OpenDialogScope&) = delete;
+    OpenDialogScope& operator=(const OpenDialogScope&) = delete;
+
+private:
+    TMainFm& form_;
+};
+
+void TMainFm::CloseOpenDialog() {
+    // WM_CLOSE goes through the dialog's own close check, so one that is signing in stays.
+    if (openDialog_ && openDialog_->Handle()) PostMessageW(openDialog_->Handle(), WM_CLOSE, 0, 0);
+}
+
 void TMainFm::ShowAccountDialog() {
     TAccountFm dialog(services_.Account, services_.Calendar, services_.Hosts, Handle());
+    const OpenDialogScope open(*this, dialog);
     if (dialog.ShowModal(Handle()) != IDOK) return;
     try {
         services_.Account.Load();
@@ -25,7 +43,12 @@ void TMainFm::GmailAccount1Click() {
     // No sync may run while the dialog signs in: the rows it lists are the client's list.
     KillTimer(Handle(), kTimer1);
     TAccountFm dialog(services_.Account, services_.Calendar, services_.Hosts, Handle());
-    if (dialog.ShowModal(Handle()) == IDOK) {
+    INT_PTR result = IDCANCEL;
+    {
+        const OpenDialogScope open(*this, dialog);
+        result = dialog.ShowModal(Handle());
+    }
+    if (result == IDOK && !exitDeferred_) {
         try {
             services_.Account.Load();
         } catch (...) {
@@ -42,7 +65,10 @@ void TMainFm::GmailAccount1Click() {
 
 void TMainFm::Options1Click() {
     TSettingFm dialog(services_.Profile, services_.Hosts, Handle());
-    if (dialog.ShowModal(Handle()) != IDOK) return;
+    {
+        const OpenDialogScope open(*this, dialog);
+        if (dialog.ShowModal(Handle()) != IDOK || exitDeferred_) return;
+    }
     try {
         LoadSettings();
     } catch (...) {
@@ -55,6 +81,7 @@ void TMainFm::Options1Click() {
 void TMainFm::About1Click() {
     TSettingFm dialog(services_.Profile, services_.Hosts, Handle());
     dialog.SetAboutForm();
+    const OpenDialogScope open(*this, dialog);
     dialog.ShowModal(Handle());
 }
 

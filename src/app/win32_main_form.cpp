@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "app/dates.h"
 #include "app/main_menu.h"
 #include "app/profile.h"
@@ -160,8 +159,9 @@ bool TMainFm::FormCreate() {
                 kDesignWidth, kDesignHeight, desktopListView_))
         return false;
 
-    SetAppFolder(ExecutableFolder());
-    services_.Theme.ThemeRoot = AppFolder() + u"theme" + kPathSeparator;
+    // The theme is shipped with the program and only read, so it stays beside it wherever the
+    // data folder is.
+    services_.Theme.ThemeRoot = ExecutableFolder() + u"theme" + kPathSeparator;
     services_.Tray.AddIcon(Handle());
     // Upgrader1: created with the form, which also removes the runner a last upgrade left behind.
     Upgrader1_ = std::make_unique<update::TauAutoUpgrader>(Handle());
@@ -272,6 +272,8 @@ void TMainFm::DeferredStart() {
     }
     ShowWindow(eventFm_->Handle(), eventFm_->ShowFlag ? SW_SHOWNOACTIVATE : SW_HIDE);
     ShowWindow(Handle(), showCalendar_ ? SW_SHOWNOACTIVATE : SW_HIDE);
+    // "&Exit" while the account was asked for: the program ends without the start-up sync.
+    if (exitDeferred_) return;
 
     try {
         // Without an account there is no cache to read, and the load's own sync could not sign in.
@@ -325,9 +327,14 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         // The minute's work reads the events a running sync is rebuilding; it comes again.
         if (wp == kTimer1 && !Busy()) logic_.Timer1Timer();
-        if (wp == kDeferredExitTimer && !Busy()) {
-            KillTimer(Handle(), kDeferredExitTimer);
-            Exit1Click();
+        if (wp == kDeferredExitTimer) {
+            // A dialog that refused to close while it signed in is asked again until it goes.
+            if (openDialog_) {
+                CloseOpenDialog();
+            } else if (!Busy()) {
+                KillTimer(Handle(), kDeferredExitTimer);
+                Exit1Click();
+            }
         }
         return 0;
     case WM_COMMAND:
@@ -359,8 +366,9 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TMainFm::Command(WORD id) {
-    // While a sync runs, only one sync runs, and the account and the settings it uses stay.
-    if (Busy() && (id == kCmdSync || id == kCmdAccount || id == kCmdOptions)) {
+    // While a sync runs, only one sync runs, and the account and the settings it uses stay; a
+    // dialog already open over the window (the tray's menu still reaches it) is not opened twice.
+    if ((Busy() || openDialog_) && (id == kCmdSync || id == kCmdAccount || id == kCmdOptions || id == kCmdAbout)) {
         MessageBeep(MB_OK);
         return;
     }
@@ -403,8 +411,11 @@ bool TMainFm::Busy() const { return services_.Calendar.Syncing || (services_.Htt
 
 void TMainFm::Exit1Click() {
     if (destroyed_) return;
-    if (Busy()) {
-        // The request under way uses the client and this window: the program ends once it is over.
+    if (Busy() || openDialog_) {
+        // The request under way uses the client and this window, and so does a dialog open over
+        // it (the account dialog signs in between its requests): the dialog is asked to close,
+        // and the program ends once both are over.
+        CloseOpenDialog();
         if (!exitDeferred_) SetTimer(Handle(), kDeferredExitTimer, kDeferredExitPollMs, nullptr);
         exitDeferred_ = true;
         return;

@@ -25,6 +25,7 @@ class TauAutoUpgrader;
 }
 class TAccount;
 class TCalendar;
+class TDialog;
 class TProfile;
 class TSkin;
 class TTheme;
@@ -53,7 +54,7 @@ struct MainFormServices {
 class TMainFm final : public win32::Window, public ITrayOwner, private ICalendarClient, private IMainView {
 public:
     static constexpr UINT_PTR kTimer1 = 1;
-    // Polls for the end of the sync that an exit asked for during it waits for.
+    // Polls for the end of the sync or the dialog that an exit asked for during it waits for.
     static constexpr UINT_PTR kDeferredExitTimer = 2;
     static constexpr const wchar_t* kClassName = L"TMainFm";
 
@@ -123,6 +124,9 @@ private:
     void CenterTitle();
     void CenterStatusPanel(int left);
     // The dialogs (win32_main_dialogs.cpp).
+    class OpenDialogScope;
+    // Asks the dialog open over this window, if any, to close as its Cancel would.
+    void CloseOpenDialog();
     void ShowAccountDialog();
     void GmailAccount1Click();
     void Options1Click();
@@ -145,6 +149,9 @@ private:
     bool started_ = false;
     bool destroyed_ = false;
     bool exitDeferred_ = false;
+    // The modal dialog open over this window: its loop and whatever it is signing in with run
+    // further down this thread's stack.
+    TDialog* openDialog_ = nullptr;
 };
 
 }  // namespace tessel

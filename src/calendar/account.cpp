@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/app_folder.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
@@ -27,9 +26,10 @@ constexpr uintmax_t kAccountMaxFileSize = 4u * kAccountMaxTextLength;
 
 }  // namespace
 
-TAccount::TAccount(ICredentialsSink* client) : Doc(kRootName), client_(client) {}
+TAccount::TAccount(std::u16string folder, ICredentialsSink* client)
+    : Doc(kRootName), folder_(std::move(folder)), client_(client) {}
 
-std::u16string TAccount::FilePath() { return AppFolder() + u"account.xml"; }
+std::u16string TAccount::FilePath() const { return folder_ + u"account.xml"; }
 
 void TAccount::Load() { LoadFrom(FilePath()); }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The user's account for the calendar service (name, password) and the calendars chosen to be
-// shown, kept in account.xml beside the program. The file is the account document's text packed
+// shown, kept in account.xml in the program's data folder. The file is the account document's text packed
 // with CompressStream: a length header and LZHUF code, and nothing else; the password is
 // readable by anyone who has the codec.
 //
@@ -35,15 +35,16 @@ constexpr uint32_t kAccountMaxTextLength = 1024u * 1024u;
 
 class TAccount {
 public:
-    // The client is created after the account at start-up, so it may be given later (SetClient).
-    explicit TAccount(ICredentialsSink* client = nullptr);
+    // folder: where account.xml lives, with a trailing separator. The client is created after the
+    // account at start-up, so it may be given later (SetClient).
+    explicit TAccount(std::u16string folder, ICredentialsSink* client = nullptr);
     TAccount(const TAccount&) = delete;
     TAccount& operator=(const TAccount&) = delete;
 
     void SetClient(ICredentialsSink* client) { client_ = client; }
 
-    // AppFolder() + "account.xml".
-    static std::u16string FilePath();
+    // The folder + "account.xml".
+    std::u16string FilePath() const;
 
     // Reads account.xml into Doc and the fields and hands the trimmed credentials to the client.
     // A missing file changes nothing. A file that cannot be read raises EFileError and changes
@@ -81,6 +82,7 @@ private:
     void Reset();
     void TellClient();
 
+    std::u16string folder_;
     ICredentialsSink* client_;
 };
 

@@ -11,7 +11,7 @@
 namespace tessel {
 
 TCalendar::TCalendar(THttp& http, TAccount* account, IClock& clock, const ILocaleFormat& locale, IBalloonSink& balloons,
-                     const ServiceHosts& hosts, int32_t zoneHours)
+                     const ServiceHosts& hosts, std::u16string cacheFolder, int32_t zoneHours)
     : ZoneHours(zoneHours),
       EventDoc(TxdataNode::Create()),
       CalendarDoc(TxdataNode::Create()),
@@ -21,7 +21,8 @@ TCalendar::TCalendar(THttp& http, TAccount* account, IClock& clock, const ILocal
       locale_(locale),
       balloons_(balloons),
       serviceHost_(hosts.Service),
-      serviceDomain_(ServiceDomain(hosts.Service)) {}
+      serviceDomain_(ServiceDomain(hosts.Service)),
+      cacheFolder_(std::move(cacheFolder)) {}
 
 TCalendar::~TCalendar() {
     // The lists point into the trees: drop them first.

@@ -51,10 +51,10 @@ class TCalendar final : public ICredentialsSink {
 public:
     using StatusHandler = std::function<void(TCalendar& calendar, const std::string& message)>;
 
-    // account may be null (no calendar is then selected). zoneHours is the machine's zone unless
-    // a test fixes it.
+    // account may be null (no calendar is then selected). cacheFolder holds the cache files, with
+    // a trailing separator. zoneHours is the machine's zone unless a test fixes it.
     TCalendar(THttp& http, TAccount* account, IClock& clock, const ILocaleFormat& locale, IBalloonSink& balloons,
-              const ServiceHosts& hosts, int32_t zoneHours = LocalZoneHours());
+              const ServiceHosts& hosts, std::u16string cacheFolder, int32_t zoneHours = LocalZoneHours());
     ~TCalendar() override;
     TCalendar(const TCalendar&) = delete;
     TCalendar& operator=(const TCalendar&) = delete;
@@ -97,7 +97,8 @@ public:
     void ParseEvents();
     std::string CalendarColor(const std::string& id) const;
     std::string AlternateLink(const TxdataNode& entry) const;
-    // Writes EventDoc to AppFolder + name + ".xml" and CalendarDoc to AppFolder + name + "-cat.xml".
+    // Writes EventDoc to the cache folder + name + ".xml" and CalendarDoc to the cache folder +
+    // name + "-cat.xml".
     void SaveCache(const std::string& name);
     // Fills the trees and Events from the cache files; runs Sync(now) when one of them is missing
     // or damaged (cut short, or not a document). A damaged file is not loaded: it counts as
@@ -155,6 +156,7 @@ private:
     IBalloonSink& balloons_;
     std::string serviceHost_;
     std::string serviceDomain_;
+    std::u16string cacheFolder_;
 };
 
 }  // namespace tessel

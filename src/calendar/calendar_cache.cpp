@@ -1,10 +1,9 @@
 // The cache: the merged event feeds and the calendar list, one pair of files per account in the
-// program's folder, so that the next start shows events before the network answers.
+// cache folder the owner names, so that the next start shows events before the network answers.
 #include "calendar/calendar.h"
 
 #include <optional>
 
-#include "app/app_folder.h"
 #include "base/clock.h"
 #include "base/errors.h"
 #include "base/file_io.h"
@@ -19,12 +18,12 @@ constexpr char kEventsSuffix[] = ".xml";
 constexpr char kCalendarsSuffix[] = "-cat.xml";
 
 // The name comes from the account name; a separator in it would put the file elsewhere.
-std::u16string CachePath(const std::string& name, const char* suffix) {
+std::u16string CachePath(const std::u16string& folder, const std::string& name, const char* suffix) {
     for (char c : name) {
         if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 32)
             throw EFileError("'" + name + "' cannot name a cache file");
     }
-    return AppFolder() + Widen(name + suffix);
+    return folder + Widen(name + suffix);
 }
 
 std::string TreeText(const TxdataNode& tree) {
@@ -74,8 +73,8 @@ std::optional<LoadedTree> ReadCacheFile(const std::u16string& path, bool& damage
 }  // namespace
 
 void TCalendar::WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars) {
-    const std::u16string eventsPath = CachePath(name, kEventsSuffix);
-    const std::u16string calendarsPath = CachePath(name, kCalendarsSuffix);
+    const std::u16string eventsPath = CachePath(cacheFolder_, name, kEventsSuffix);
+    const std::u16string calendarsPath = CachePath(cacheFolder_, name, kCalendarsSuffix);
     const std::string eventsText = TreeText(events);
     const std::string calendarsText = TreeText(calendars);
     std::optional<std::string> previousEvents;
@@ -101,8 +100,8 @@ void TCalendar::LoadCache() {
     // Both files are read and parsed before anything is replaced. A damaged one is left alone,
     // as a missing one is: the sync below replaces it when the service answers.
     bool damaged = false;
-    std::optional<LoadedTree> calendars = ReadCacheFile(CachePath(CacheName, kCalendarsSuffix), damaged);
-    std::optional<LoadedTree> feeds = ReadCacheFile(CachePath(CacheName, kEventsSuffix), damaged);
+    std::optional<LoadedTree> calendars = ReadCacheFile(CachePath(cacheFolder_, CacheName, kCalendarsSuffix), damaged);
+    std::optional<LoadedTree> feeds = ReadCacheFile(CachePath(cacheFolder_, CacheName, kEventsSuffix), damaged);
     EventList events;
     if (feeds) {
         // The calendar list comes first so that the events find their colours.

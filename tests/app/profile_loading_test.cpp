@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "app/profile.h"
 #include "base/file_io.h"
 #include "support/temp_folder.h"
@@ -15,7 +14,6 @@ namespace {
 
 class ProfileLoadingTest : public ::testing::Test {
 protected:
-    ProfileLoadingTest() { SetAppFolder(folder.Folder()); }
     std::u16string Path() const { return folder.File(u"profile.xml"); }
     void WriteProfile(std::string_view text) const { WriteFileAtomic(Path(), text); }
 
@@ -41,7 +39,7 @@ TEST_F(ProfileLoadingTest, ABadValueIsNamedWithItsPathAndReadAsTheShippedOne) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         WriteProfile(std::string("<profile><window ") + c.window + "/><update " + c.update + "/></profile>");
-        TProfile profile;
+        TProfile profile{folder.Folder()};
         const std::vector<std::string> problems = LoadProfileForStart(profile);
         if (*c.expected == 0) {
             EXPECT_TRUE(problems.empty());
@@ -72,7 +70,7 @@ TEST_F(ProfileLoadingTest, ADamagedOrEmptyFileGivesTheShippedSettings) {
         SCOPED_TRACE(c.text);
         WriteProfile(c.text);
         {
-            TProfile profile;
+            TProfile profile{folder.Folder()};
             profile.Transparency = -1;
             const std::vector<std::string> problems = LoadProfileForStart(profile);
             ASSERT_EQ(problems.size(), 1u);

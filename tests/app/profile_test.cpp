@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "app/service_hosts.h"
 #include "base/errors.h"
 #include "base/file_io.h"
@@ -20,8 +19,6 @@ namespace {
 
 class ProfileTest : public ::testing::Test {
 protected:
-    ProfileTest() { SetAppFolder(folder.Folder()); }
-
     std::u16string Path() const { return folder.File(u"profile.xml"); }
     void WriteProfile(std::string_view text) const { WriteFileAtomic(Path(), text); }
     std::string Stored() const { return ReadFileBytes(Path()); }
@@ -69,7 +66,7 @@ TEST_F(ProfileTest, EnsureWritesTheDefaultOnlyWhenMissingAndLoadReadsIt) {
 
     RemoveFile(Path());
     EnsureProfileFile(folder.Folder());
-    TProfile profile;
+    TProfile profile{folder.Folder()};
     profile.Transparency = profile.UpdateInterval = profile.UpdateDays = -1;
     profile.Load();
     EXPECT_EQ(profile.Transparency, 80);
@@ -78,7 +75,7 @@ TEST_F(ProfileTest, EnsureWritesTheDefaultOnlyWhenMissingAndLoadReadsIt) {
 }
 
 TEST_F(ProfileTest, MissingFileChangesNothing) {
-    TProfile profile;
+    TProfile profile{folder.Folder()};
     profile.Doc.LoadFromBytes("<kept><window left=\"5\"/></kept>");
     profile.Transparency = 42;
     profile.Load();
@@ -89,7 +86,7 @@ TEST_F(ProfileTest, MissingFileChangesNothing) {
 TEST_F(ProfileTest, NonNumericValueRaisesTheConversionErrorAndStopsThere) {
     WriteProfile("<profile><window left=\"0\" top=\"0\" height=\"0\" transparency=\"90\"/>"
                  "<update interval=\"ten\" days=\"9\"/></profile>");
-    TProfile profile;
+    TProfile profile{folder.Folder()};
     try {
         profile.Load();
         FAIL() << "no error";
@@ -116,7 +113,7 @@ TEST_F(ProfileTest, NonNumericValueRaisesTheConversionErrorAndStopsThere) {
 TEST_F(ProfileTest, AttributesKeepTheirPlaceOrAppendAndReachTheFileAtDestruction) {
     EnsureProfileFile(folder.Folder());
     {
-        TProfile profile;
+        TProfile profile{folder.Folder()};
         profile.Load();
         TxdataNode* window = profile.Doc.FindNode(u"window");
         window->SetAttribute(u"top", u"123");
@@ -125,15 +122,15 @@ TEST_F(ProfileTest, AttributesKeepTheirPlaceOrAppendAndReachTheFileAtDestruction
     }
     EXPECT_NE(Stored().find("<window left=\"0\" top=\"123\" height=\"0\" transparency=\"80\" visible=\"1\" monitor=\"2\"/>"),
               std::string::npos);
-    TProfile reread;
+    TProfile reread{folder.Folder()};
     reread.Load();
     EXPECT_EQ(reread.Doc.ReadValue(u"window/top"), u"123");
     EXPECT_EQ(reread.UpdateInterval, 45);
 }
 
 TEST_F(ProfileTest, StoreThatNeverLoadedWritesNothing) {
-    { TProfile profile; }
-    TProfile profile;
+    { TProfile profile{folder.Folder()}; }
+    TProfile profile{folder.Folder()};
     profile.Save();
     EXPECT_FALSE(FileExists(Path()));
 }
@@ -141,7 +138,7 @@ TEST_F(ProfileTest, StoreThatNeverLoadedWritesNothing) {
 TEST_F(ProfileTest, DamagedFileKeepsTheTreeAndIsNotOverwrittenAtExit) {
     const std::string damaged = "<profile><window left=\"1\"></profile>";
     {
-        TProfile profile;
+        TProfile profile{folder.Folder()};
         profile.Doc.LoadFromBytes("<profile><window left=\"7\"/></profile>");
         WriteProfile(damaged);
         try {
@@ -158,7 +155,7 @@ TEST_F(ProfileTest, DamagedFileKeepsTheTreeAndIsNotOverwrittenAtExit) {
     EXPECT_EQ(Stored(), damaged);
 
     {  // once the user mends the file, a load lifts the guard
-        TProfile profile;
+        TProfile profile{folder.Folder()};
         EXPECT_THROW(profile.Load(), EError);
         WriteProfile(kDefaultProfileText);
         profile.Load();
@@ -169,7 +166,7 @@ TEST_F(ProfileTest, DamagedFileKeepsTheTreeAndIsNotOverwrittenAtExit) {
 
 TEST_F(ProfileTest, FailedSaveKeepsTheOldFile) {
     EnsureProfileFile(folder.Folder());
-    TProfile profile;
+    TProfile profile{folder.Folder()};
     profile.Load();
     profile.Doc.FindNode(u"window")->SetAttribute(u"left", u"999");
     {

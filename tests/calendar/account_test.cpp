@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "calendar/lzh.h"
@@ -29,15 +28,13 @@ public:
 
 class AccountTest : public ::testing::Test {
 protected:
-    AccountTest() { SetAppFolder(folder.Folder()); }
-
     std::u16string Path() const { return folder.File(u"account.xml"); }
     void WriteDocument(std::string_view text) const { WriteFileAtomic(Path(), CompressStream(text)); }
     std::string StoredDocument() const { return ExpandStream(ReadFileBytes(Path())); }
 
     testing::TempFolder folder;
     RecordingClient client;
-    TAccount account{&client};
+    TAccount account{folder.Folder(), &client};
 };
 
 TEST_F(AccountTest, SaveWritesTheDocumentLinesPackedWithTheCodec) {
@@ -62,7 +59,7 @@ TEST_F(AccountTest, SaveThenLoadGivesBackTrimmedNamePasswordAndCalendars) {
     EXPECT_NE(StoredDocument().find("<user username=\"jane.doe\" pass=\"pw 1\"/>"), std::string::npos);
 
     RecordingClient otherClient;
-    TAccount loaded(&otherClient);
+    TAccount loaded(folder.Folder(), &otherClient);
     loaded.Load();
     EXPECT_EQ(loaded.UserName, "jane.doe");
     EXPECT_EQ(loaded.Password, "pw 1");
@@ -77,11 +74,11 @@ TEST_F(AccountTest, PasswordWithQuotesAmpersandAndAngleBracketsSurvives) {
         SCOPED_TRACE(password);
         account.SetCredentials("jane", password);
         account.Save();
-        TAccount loaded;
+        TAccount loaded{folder.Folder()};
         loaded.Load();
         EXPECT_EQ(loaded.Password, password);
         loaded.Save();  // and through a second save, as after the account dialog
-        TAccount again;
+        TAccount again{folder.Folder()};
         again.Load();
         EXPECT_EQ(again.Password, password);
     }

@@ -12,7 +12,7 @@ using ::testing::ElementsAre;
 class CalendarCache : public CalendarClientTest {
 protected:
     std::unique_ptr<TCalendar> FreshClient() {
-        auto fresh = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, 7);
+        auto fresh = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 7);
         fresh->SetCredentials("Jane@calendar.test", "secret");
         fresh->OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
         return fresh;

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/date_time.h"
@@ -94,13 +93,12 @@ protected:
     FixedClock clock{EncodeDateTime(2008, 3, 15, 9, 0)};
     DefaultLocaleFormat locale;
     RecordingBalloons balloons;
-    TAccount account;
+    TAccount account{folder.Folder()};
     ServiceHosts hosts{kHost, kHost, "www.maker.test"};
-    TCalendar calendar{http, &account, clock, locale, balloons, hosts, 7};
+    TCalendar calendar{http, &account, clock, locale, balloons, hosts, folder.Folder(), 7};
     std::vector<std::string> statuses;
 
     void SetUp() override {
-        SetAppFolder(folder.Folder());
         calendar.OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
         calendar.SetCredentials("Jane@calendar.test", "secret");
     }

@@ -38,9 +38,8 @@ protected:
     void SetUp() override {
         if (!service_) GTEST_SKIP() << "calendar-service is not built (cmake --build ... --target calendar-service)";
         ASSERT_EQ(service_->Problem(), "");
-        SetAppFolder(folder.Folder());
         hosts.Service = service_->Host();
-        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, 7);
+        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 7);
         calendar->OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
         calendar->SetCredentials(kUser, kPassword);
     }
@@ -53,7 +52,7 @@ protected:
     FixedClock clock{EncodeDateTime(2008, 3, 15, 9, 0)};
     DefaultLocaleFormat locale;
     RecordingBalloons balloons;
-    TAccount account;
+    TAccount account{folder.Folder()};
     ServiceHosts hosts;
     std::unique_ptr<TCalendar> calendar;
     std::vector<std::string> statuses;
@@ -94,7 +93,7 @@ TEST_F(CalendarLive, SyncedCacheLoadsTheSameEventsWithoutTheNetwork) {
     EXPECT_NE(today.find(u"12:30 PM-1:30 PM - Lunch with Zo\u00eb"), std::u16string::npos) << Utf16ToUtf8(today);
 
     ScriptedHttp offline;
-    TCalendar fresh{offline, &account, clock, locale, balloons, hosts, 7};
+    TCalendar fresh{offline, &account, clock, locale, balloons, hosts, folder.Folder(), 7};
     fresh.SetCredentials(kUser, kPassword);
     fresh.LoadCache();
     EXPECT_TRUE(offline.Requests.empty());

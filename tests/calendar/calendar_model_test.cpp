@@ -43,7 +43,7 @@ TEST_F(CalendarModel, DayTextUsesTheLocaleSeparator) {
     EXPECT_TRUE(calendar.HasEventsOn(day));
 
     DottedLocale dotted;
-    TCalendar other{http, &account, clock, dotted, balloons, hosts, 7};
+    TCalendar other{http, &account, clock, dotted, balloons, hosts, folder.Folder(), 7};
     other.Events = calendar.Events;
     EXPECT_EQ(other.DayText(day), u"All Day - A\r2.00 PM-3.30 PM - B");
 }

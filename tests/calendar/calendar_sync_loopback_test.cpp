@@ -17,9 +17,8 @@ class CalendarSyncLoopback : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(service.problem, "");
-        SetAppFolder(folder.Folder());
         hosts.Service = "127.0.0.1:" + std::to_string(service.httpsPort);
-        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, 0);
+        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 0);
         calendar->OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
         calendar->SetCredentials("demo@localhost", "demo");
     }
@@ -37,7 +36,7 @@ protected:
     SystemClock clock;
     DefaultLocaleFormat locale;
     RecordingBalloons balloons;
-    TAccount account;
+    TAccount account{folder.Folder()};
     ServiceHosts hosts;
     std::unique_ptr<TCalendar> calendar;
     std::vector<std::string> statuses;

@@ -228,7 +228,7 @@ TEST_F(CalendarSync, NoCalendarSelectedWritesAnEmptyCacheThatReadsBack) {
     EXPECT_EQ(CacheBytes(".xml"), "<feed/>\r\n");
 
     http.Requests.clear();
-    TCalendar fresh{http, &account, clock, locale, balloons, hosts, 7};
+    TCalendar fresh{http, &account, clock, locale, balloons, hosts, folder.Folder(), 7};
     fresh.SetCredentials("Jane@calendar.test", "secret");
     fresh.LoadCache();
     EXPECT_TRUE(http.Requests.empty());
@@ -237,7 +237,7 @@ TEST_F(CalendarSync, NoCalendarSelectedWritesAnEmptyCacheThatReadsBack) {
 }
 
 TEST_F(CalendarSync, WithoutAccountNoCalendarIsFetched) {
-    TCalendar lone{http, nullptr, clock, locale, balloons, hosts, 7};
+    TCalendar lone{http, nullptr, clock, locale, balloons, hosts, folder.Folder(), 7};
     lone.SetCredentials("Jane@calendar.test", "secret");
     ScriptTwoCalendars();
     lone.Sync(march15);

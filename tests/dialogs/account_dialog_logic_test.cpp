@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
@@ -143,11 +142,9 @@ TEST(AccountDialogTexts, FieldsAndStoreConvertThroughUtf8AndOtherBytesShowAsThem
 
 class AccountDialogSave : public ::testing::Test {
 protected:
-    AccountDialogSave() { SetAppFolder(folder.Folder()); }
-
     // account.xml as a fresh store reads it.
     std::unique_ptr<TAccount> Reloaded() const {
-        auto loaded = std::make_unique<TAccount>();
+        auto loaded = std::make_unique<TAccount>(folder.Folder());
         loaded->Load();
         return loaded;
     }
@@ -160,7 +157,7 @@ protected:
     }
 
     testing::TempFolder folder;
-    TAccount account;
+    TAccount account{folder.Folder()};
 };
 
 TEST_F(AccountDialogSave, HostileNamesAndPasswordsSurviveTheRoundTrip) {
@@ -198,12 +195,12 @@ TEST_F(AccountDialogSave, CalendarsElementIsReplacedByTheTickedIdsAndAnEmptyChoi
 TEST_F(AccountDialogSave, FailedWriteRaisesAndKeepsTheOldFile) {
     const CalendarList list(kFeed);
     SaveAccountChoice(account, u"first", u"pw", list.entries.get(), std::vector<bool>(5, true));
-    const std::string before = ReadFileBytes(TAccount::FilePath());
+    const std::string before = ReadFileBytes(account.FilePath());
     {
-        testing::WriteBlocker blocker(TAccount::FilePath());
+        testing::WriteBlocker blocker(account.FilePath());
         EXPECT_THROW(SaveAccountChoice(account, u"second", u"pw", list.entries.get(), {true}), EFileError);
     }
-    EXPECT_EQ(ReadFileBytes(TAccount::FilePath()), before);
+    EXPECT_EQ(ReadFileBytes(account.FilePath()), before);
 }
 
 }  // namespace

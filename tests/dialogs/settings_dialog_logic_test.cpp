@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "app/profile.h"
 #include "base/errors.h"
 #include "base/file_io.h"
@@ -56,20 +55,18 @@ public:
 
 class SettingsDialogStore : public ::testing::Test {
 protected:
-    SettingsDialogStore() { SetAppFolder(folder.Folder()); }
-
     void Load(std::string_view text) {
-        WriteFileAtomic(TProfile::FilePath(), text);
+        WriteFileAtomic(profile.FilePath(), text);
         try {
             profile.Load();
         } catch (const EConvertError&) {
             // A file without some element: the main window reports this; the dialog goes on.
         }
     }
-    std::string Stored() const { return ReadFileBytes(TProfile::FilePath()); }
+    std::string Stored() const { return ReadFileBytes(profile.FilePath()); }
 
     testing::TempFolder folder;
-    TProfile profile;
+    TProfile profile{folder.Folder()};
     RecordingStartup startup;
 };
 
@@ -127,8 +124,8 @@ TEST_F(SettingsDialogStore, MissingElementsShowTheStoreNumbersAndAreNotWritten) 
     };
     for (const std::string& text : cases) {
         SCOPED_TRACE(text);
-        TProfile fresh;
-        WriteFileAtomic(TProfile::FilePath(), text);
+        TProfile fresh{folder.Folder()};
+        WriteFileAtomic(fresh.FilePath(), text);
         try {
             fresh.Load();
         } catch (const EConvertError&) {
@@ -162,7 +159,7 @@ TEST_F(SettingsDialogStore, MissingElementsShowTheStoreNumbersAndAreNotWritten) 
 TEST_F(SettingsDialogStore, FailedSaveRaisesAndKeepsTheFile) {
     Load(kFull);
     {
-        testing::WriteBlocker blocker(TProfile::FilePath());
+        testing::WriteBlocker blocker(profile.FilePath());
         EXPECT_THROW(SaveSettings(profile, TSettingValues{false, 10, 10, 7}, startup, u"x.exe"), EFileError);
     }
     EXPECT_EQ(Stored(), kFull);

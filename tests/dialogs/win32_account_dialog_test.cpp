@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/file_io.h"
@@ -53,7 +52,6 @@ protected:
     void SetUp() override {
         service = FindLoopbackService();
         ASSERT_EQ(service.problem, "");
-        SetAppFolder(folder.Folder());
         Use("127.0.0.1:" + std::to_string(service.httpsPort));
         THttp clear;
         clear.Get(service.HttpUrl("/test/fault/clear"));
@@ -61,7 +59,7 @@ protected:
 
     void Use(const std::string& host) {
         hosts.Service = host;
-        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, 0);
+        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 0);
         account.SetClient(calendar.get());
         calendar->OnStatus = [this](TCalendar&, const std::string& text) { mainStatuses.push_back(text); };
     }
@@ -72,7 +70,7 @@ protected:
     }
 
     std::unique_ptr<TAccount> Saved() const {
-        auto saved = std::make_unique<TAccount>();
+        auto saved = std::make_unique<TAccount>(folder.Folder());
         saved->Load();
         return saved;
     }
@@ -100,7 +98,7 @@ protected:
     DefaultLocaleFormat locale;
     NoBalloons balloons;
     ServiceHosts hosts;
-    TAccount account;
+    TAccount account{folder.Folder()};
     std::unique_ptr<TCalendar> calendar;
     std::vector<std::string> mainStatuses;
 };
@@ -251,7 +249,7 @@ TEST_F(AccountDialog, FailuresStayOnThePanelTheDialogStaysUsableAndNothingIsWrit
         EXPECT_EQ(script.Run(dialog), IDCANCEL) << script.Unfinished();
         EXPECT_FALSE(panel.empty());
         EXPECT_NE(Narrow(panel).find(c.panelHas), std::string::npos) << Narrow(panel);
-        EXPECT_FALSE(FileExists(TAccount::FilePath())) << "written before Save";
+        EXPECT_FALSE(FileExists(account.FilePath())) << "written before Save";
         // Cancel gave the store and the client what they had.
         EXPECT_EQ(account.UserName, Narrow(keptUser));
         EXPECT_EQ(calendar->UserName, Narrow(keptUser));

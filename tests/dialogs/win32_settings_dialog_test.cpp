@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "app/app_folder.h"
 #include "app/profile.h"
 #include "app/service_hosts.h"
 #include "base/file_io.h"
@@ -49,13 +48,12 @@ std::u16string ThisProgram() {
 class OptionsDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetAppFolder(folder.Folder());
         RemoveRunValue();
     }
     void TearDown() override { RemoveRunValue(); }
 
-    void WriteProfile(const std::string& text) const { WriteFileAtomic(TProfile::FilePath(), text); }
-    std::string Stored() const { return ReadFileBytes(TProfile::FilePath()); }
+    void WriteProfile(const std::string& text) const { WriteFileAtomic(profile.FilePath(), text); }
+    std::string Stored() const { return ReadFileBytes(profile.FilePath()); }
     std::string StoredValue(const char16_t* path) const {
         TxdataNode doc;
         doc.LoadFromBytes(Stored());
@@ -63,7 +61,7 @@ protected:
     }
 
     TempFolder folder;
-    TProfile profile;
+    TProfile profile{folder.Folder()};
     ServiceHosts hosts{"service.test", "accounts.test", "maker.test"};
 };
 

@@ -68,6 +68,7 @@ public:
 
     std::u16string ProgramFile() const { return folder_.File(u"tessel.exe"); }
     std::u16string File(const std::u16string& name) const { return folder_.File(name); }
+    std::u16string Folder() const { return folder_.Folder(); }
     const std::filesystem::path& Path() const { return folder_.Path(); }
     // Copies a file of another program folder into this one (a cache, for a start that has one).
     void CopyFrom(const ProgramFolder& other, const std::u16string& name) const;

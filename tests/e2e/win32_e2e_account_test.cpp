@@ -96,7 +96,7 @@ TEST(EndToEndAccount, FirstStartWithoutAccountAsksForItThenShowsTheDemoEvents) {
 
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kMessageTimeout)) << "the dialog stayed open";
     // The account was saved as typed, with every calendar of the list.
-    TAccount saved;
+    TAccount saved(folder.Folder());
     saved.LoadFrom(folder.File(u"account.xml"));
     EXPECT_EQ(saved.UserName, "demo@localhost");
     EXPECT_EQ(saved.Password, "demo");

@@ -267,7 +267,7 @@ TEST(EndToEndBadFiles, AClickPutsTheStatusPanelAway) {
     ASSERT_EQ(setup.Missing(), "");
     const int signInsBefore = setup.SignInCount();
     ProgramRun run(setup, SettingsAt(setup, 600, 340), [](const ProgramFolder& f) {
-        TAccount account;
+        TAccount account(f.Folder());
         account.LoadFrom(f.File(u"account.xml"));
         account.Password = "not the password";
         account.SaveTo(f.File(u"account.xml"));

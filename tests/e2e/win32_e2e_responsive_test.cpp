@@ -1,10 +1,12 @@
 // tessel.exe while the service is slow, end to end: the local service holds the start-up sign-in,
 // and while that request is in flight the window keeps answering what reaches it (a message, the
 // menu's commands), a second sync is refused and "&Exit" waits for the sync; once the held answer
-// comes, the sync ends with the events saved and the program ends as asked.
+// comes, the sync ends with the events saved and the program ends as asked. The same holds for
+// the first start's account dialog while it signs in.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -29,6 +31,9 @@ constexpr int kProbes = 5;
 
 constexpr wchar_t kMainClass[] = L"TMainFm";
 constexpr wchar_t kPanelClass[] = L"TesselMsgPanel";
+constexpr wchar_t kDialogClass[] = L"#32770";
+// The account dialog's fields and its Next button (dialogs/win32_account_dialog.h).
+constexpr int kUserEd = 1010, kPassEd = 1011, kNextBtn = 1040;
 constexpr WPARAM kSyncCommand = 102;
 constexpr WPARAM kExitCommand = 109;
 constexpr char16_t kMorning[] = u"2010-01-13 11:30:00";
@@ -97,6 +102,55 @@ TEST(EndToEndResponsive, TheWindowAnswersWhileTheServiceHoldsTheSignIn) {
     ASSERT_TRUE(FileExists(cache));
     EXPECT_FALSE(EventStartDays(ReadFileBytes(cache)).empty());
     EXPECT_NE(ReadFileBytes(folder.File(u"profile.xml")).find("left=\"700\""), std::string::npos);
+}
+
+// "&Exit" (from the tray, say) while the first start's account dialog signs in: the sign-in is
+// not cut from under the dialog; once it is over the dialog closes as Cancel would and the
+// program ends, with no account written.
+TEST(EndToEndResponsive, ExitWhileTheAccountDialogSignsInClosesTheDialogThenTheProgram) {
+    const e2e::Setup setup = e2e::Setup::FromEnvironment();
+    ASSERT_EQ(setup.Missing(), "");
+    ProfileSettings settings;
+    settings.Left = 950;
+    settings.Top = 320;
+    settings.ServiceHost = setup.ServiceHost();
+    const ProgramFolder folder(setup, settings);
+    std::filesystem::remove(folder.Path() / "account.xml");
+
+    THttp http;
+    ASSERT_TRUE(http.Get("http://" + setup.ServiceHost() +
+                         "/test/fault?path=/accounts/ClientLogin&status=delay=5000&count=1"))
+        << http.StatusCode;
+    const int signInsBefore = setup.SignInCount();
+
+    ProgramProcess program(folder.ProgramFile(), EnvironmentOverrides{{u"TESSEL_NOW", kMorning}});
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            dialog = program.TopWindow(kDialogClass);
+            return (dialog && IsWindowVisible(dialog)) || !program.Running();
+        },
+        kWindowTimeout));
+    ASSERT_TRUE(dialog) << "no account dialog came";
+    const HWND window = program.TopWindow(kMainClass);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(SendWithin(GetDlgItem(dialog, kUserEd), WM_SETTEXT, 0, LPARAM(L"demo@localhost"), kWindowTimeout));
+    ASSERT_TRUE(SendWithin(GetDlgItem(dialog, kPassEd), WM_SETTEXT, 0, LPARAM(L"demo"), kWindowTimeout));
+    // Next starts the sign-in; the exit is handled while its request waits.
+    PostMessageW(GetDlgItem(dialog, kNextBtn), BM_CLICK, 0, 0);
+    PostMessageW(window, WM_COMMAND, kExitCommand, 0);
+    EXPECT_TRUE(Answers(window, WM_NULL, 0));
+    if (setup.SignInCount() == signInsBefore) {
+        EXPECT_TRUE(program.Running()) << "the program ended under the dialog's sign-in";
+        EXPECT_TRUE(IsWindow(dialog));
+    }
+
+    ASSERT_TRUE(program.WaitForExit(kExitTimeout)) << "the program did not end after the sign-in";
+    DWORD code = 1;
+    GetExitCodeProcess(program.Handle(), &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(setup.SignInCount(), signInsBefore + 1) << "the dialog's sign-in did not run to its end";
+    EXPECT_FALSE(FileExists(folder.File(u"account.xml")));
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ public:
         std::filesystem::remove_all(path_, ignored);
     }
 
-    // The folder with a trailing separator, as the program keeps AppFolder.
+    // The folder with a trailing separator, as the stores are given their folder.
     std::u16string Folder() const { return path_.u16string() + kPathSeparator; }
     std::u16string File(const std::u16string& name) const { return Folder() + name; }
     const std::filesystem::path& Path() const { return path_; }

@@ -19,6 +19,7 @@
 #include "calendar/calendar.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
+#include "support/temp_folder.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/url_opener.h"
@@ -137,9 +138,10 @@ protected:
     NoBalloons balloons;
     THttp http;
     ServiceHosts hosts;
-    TAccount account{nullptr};
-    TCalendar calendar{http, &account, clock, locale, balloons, hosts, 0};
-    TProfile profile;
+    testing::TempFolder folder;
+    TAccount account{folder.Folder()};
+    TCalendar calendar{http, &account, clock, locale, balloons, hosts, folder.Folder(), 0};
+    TProfile profile{folder.Folder()};
     TTheme theme;
     TSkin skin;
     RecordingBrowser browser;

@@ -38,7 +38,7 @@ int RunAccount(const std::vector<std::string>& args) {
         if (std::filesystem::exists(std::filesystem::path(path))) tessel::ReadFileBytes(path);
         throw tessel::EFileError("Cannot open file \"" + args[0] + "\". No such file");
     }
-    tessel::TAccount account;
+    tessel::TAccount account(tessel::FolderOf(path));
     account.LoadFrom(path);
     PrintField("user", account.UserName);
     if (account.CalendarEntries) {
@@ -71,10 +71,11 @@ int RunAccountWrite(const std::vector<std::string>& args) {
         }
     }
     if (!haveUser) throw tessel::tool::UsageError();
-    tessel::TAccount account;
+    const std::u16string path = tessel::Utf8ToUtf16(args[0]);
+    tessel::TAccount account(tessel::FolderOf(path));
     account.SetCredentials(user, password);
     account.SetCalendars(calendars);
-    account.SaveTo(tessel::Utf8ToUtf16(args[0]));
+    account.SaveTo(path);
     return 0;
 }
 

@@ -52,7 +52,7 @@ int RunEvents(const std::vector<std::string>& args) {
     tessel::FixedClock clock;
     tessel::DefaultLocaleFormat locale;
     NoBalloons balloons;
-    tessel::TCalendar calendar(http, nullptr, clock, locale, balloons, tessel::ServiceHosts{}, 0);
+    tessel::TCalendar calendar(http, nullptr, clock, locale, balloons, tessel::ServiceHosts{}, u"", 0);
     if (!listFeed.empty()) {
         calendar.CalendarDoc = tessel::NewFeedRoot();
         tessel::tool::ReadNamingFile(

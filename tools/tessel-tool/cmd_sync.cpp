@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
 #include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/errors.h"
@@ -44,7 +43,6 @@ int RunSync(const std::vector<std::string>& args) {
     std::u16string folder = tessel::Utf8ToUtf16(args[0]);
     if (folder.empty() || (folder.back() != u'/' && folder.back() != tessel::kPathSeparator))
         folder += tessel::kPathSeparator;
-    tessel::SetAppFolder(folder);
 
     // Without its hosts element the profile would send the account to the shipped default
     // service; the tool insists on being told where to go.
@@ -55,13 +53,13 @@ int RunSync(const std::vector<std::string>& args) {
     const tessel::ServiceHosts hosts = tessel::ReadServiceHosts(*profile);
     if (!tessel::FileExists(folder + u"account.xml")) throw tessel::EFileError("No account.xml in " + args[0]);
 
-    tessel::TAccount account;
+    tessel::TAccount account(folder);
     tessel::THttp http;
     if (args.size() == 3) http.RequestTimeLimitMs = tessel::StrToInt(args[2]);
     tessel::SystemClock clock;
     const auto locale = tessel::CreateSystemLocaleFormat();
     NoBalloons balloons;
-    tessel::TCalendar calendar(http, &account, clock, *locale, balloons, hosts);
+    tessel::TCalendar calendar(http, &account, clock, *locale, balloons, hosts, folder);
     account.SetClient(&calendar);
     account.Load();
 

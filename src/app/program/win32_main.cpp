@@ -3,10 +3,11 @@
 // destroyed in the reverse order after the main window, and the settings store's destruction
 // writes profile.xml.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <memory>
 
-#include "app/app_folder.h"
+#include "app/data_folder.h"
 #include "app/profile.h"
 #include "app/profile_loading.h"
 #include "app/service_hosts.h"
@@ -25,6 +26,7 @@
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/win32_balloon.h"
+#include "win32/win32_text.h"
 #include "win32/win32_window.h"
 
 namespace tessel {
@@ -63,12 +65,25 @@ std::unique_ptr<IClock> MakeClock() {
     return std::make_unique<SystemClock>();
 }
 
+// %LOCALAPPDATA%, or the system's local application-data folder when the variable is not set;
+// empty when neither is known.
+std::u16string LocalAppDataFolder() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH + 1);
+    if (n > 0 && n <= MAX_PATH) return win32::FromW(buffer);
+    PWSTR known = nullptr;
+    std::u16string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known))) folder = win32::FromW(known);
+    CoTaskMemFree(known);
+    return folder;
+}
+
 // The main window is created and run inside the objects' lifetime.
 struct ProcessObjects {
-    ProcessObjects()
-        : Clock(MakeClock()), Locale(CreateSystemLocaleFormat()), Profile(LoadedProfile()),
-          Account(nullptr), Hosts(ReadServiceHosts(Profile->Doc)),
-          Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts), HintWin(Calendar, BalloonControl) {
+    explicit ProcessObjects(const std::u16string& dataFolder)
+        : Clock(MakeClock()), Locale(CreateSystemLocaleFormat()), Profile(LoadedProfile(dataFolder)),
+          Account(dataFolder), Hosts(ReadServiceHosts(Profile->Doc)),
+          Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts, dataFolder), HintWin(Calendar, BalloonControl) {
         InitWideDrawing();
         Account.SetClient(&Calendar);
         Balloons.target = &Tray;
@@ -77,9 +92,9 @@ struct ProcessObjects {
     // The hosts are settings the client needs at construction, so the settings are read once
     // here; the main window reads them again as it starts and tells what was wrong with them
     // then, together with the other stores' problems, so nothing is told twice.
-    static std::unique_ptr<TProfile> LoadedProfile() {
-        auto profile = std::make_unique<TProfile>();
-        EnsureProfileFile(AppFolder());
+    static std::unique_ptr<TProfile> LoadedProfile(const std::u16string& dataFolder) {
+        auto profile = std::make_unique<TProfile>(dataFolder);
+        EnsureProfileFile(dataFolder);
         LoadProfileForStart(*profile);
         return profile;
     }
@@ -101,8 +116,9 @@ struct ProcessObjects {
 };
 
 int Run() {
-    SetAppFolder(ExecutableFolder());
-    ProcessObjects objects;
+    // profile.xml, account.xml and the cache live beside the program unless its folder cannot be
+    // written.
+    ProcessObjects objects(ChooseDataFolder(ExecutableFolder(), LocalAppDataFolder()));
     TMainFm form(MainFormServices{*objects.Profile, objects.Account, objects.Calendar, objects.Theme,
                                   objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts,
                                   objects.EventSkin, &objects.HintWin, &objects.Http});
