@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "app/app_folder.h"
-#include "app/dates.h"
 #include "app/main_menu.h"
 #include "app/profile.h"
 #include "app/profile_loading.h"
-#include "app/service_hosts.h"
 #include "app/tray_logic.h"
 #include "app/web_links.h"
 #include "app/win32_drawing.h"
@@ -23,7 +21,9 @@
 #include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
+#include "calendar/dates.h"
 #include "calendar/http.h"
+#include "calendar/service_hosts.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/theme_loading.h"

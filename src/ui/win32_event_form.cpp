@@ -6,14 +6,14 @@
 #include <exception>
 
 #include "app/profile.h"
-#include "app/service_hosts.h"
 #include "app/web_links.h"
 #include "app/win32_drawing.h"
 #include "base/clock.h"
+#include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
-#include "base/text.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/url_opener.h"

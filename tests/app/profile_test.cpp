@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "app/app_folder.h"
-#include "app/service_hosts.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/strict_int.h"
 #include "base/text.h"
+#include "calendar/service_hosts.h"
 #include "support/temp_folder.h"
 #include "support/write_blocker.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/service_hosts.h"
+#include "calendar/service_hosts.h"
 
 namespace tessel {
 namespace {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/app_folder.h"
-#include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/date_time.h"
 #include "base/file_io.h"
@@ -19,6 +18,7 @@
 #include "calendar/balloon_sink.h"
 #include "calendar/calendar.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
 #include "scripted_http.h"
 #include "support/temp_folder.h"
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "app/profile.h"
-#include "app/service_hosts.h"
 #include "app/web_links.h"
 #include "app/win32_drawing.h"
 #include "base/clock.h"
@@ -19,6 +18,7 @@
 #include "calendar/calendar.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/url_opener.h"
