@@ -6,8 +6,6 @@
 #include <exception>
 
 #include "app/profile.h"
-#include "app/web_links.h"
-#include "app/win32_drawing.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "calendar/account.h"
@@ -17,6 +15,8 @@
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/url_opener.h"
+#include "ui/web_links.h"
+#include "ui/win32_drawing.h"
 #include "ui/win32_label.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"

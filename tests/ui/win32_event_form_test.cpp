@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "app/profile.h"
-#include "app/web_links.h"
-#include "app/win32_drawing.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "calendar/account.h"
@@ -22,6 +20,8 @@
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/url_opener.h"
+#include "ui/web_links.h"
+#include "ui/win32_drawing.h"
 #include "ui/win32_text_measure.h"
 #include "win32/win32_dib.h"
 #include "win32/win32_text.h"

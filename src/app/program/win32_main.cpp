@@ -9,7 +9,6 @@
 #include "app/app_folder.h"
 #include "app/profile.h"
 #include "app/profile_loading.h"
-#include "app/win32_drawing.h"
 #include "app/win32_hint_win.h"
 #include "app/win32_main_form.h"
 #include "app/win32_tray_icon.h"
@@ -25,6 +24,7 @@
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/win32_balloon.h"
+#include "ui/win32_drawing.h"
 #include "win32/win32_window.h"
 
 namespace tessel {

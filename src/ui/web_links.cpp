@@ -1,4 +1,4 @@
-#include "app/web_links.h"
+#include "ui/web_links.h"
 
 #include "base/percent_code.h"
 #include "calendar/service_hosts.h"

@@ -1,4 +1,4 @@
-#include "app/web_links.h"
+#include "ui/web_links.h"
 
 #include <gtest/gtest.h>
 
