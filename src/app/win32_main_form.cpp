@@ -8,7 +8,6 @@
 
 #include "app/app_folder.h"
 #include "app/main_menu.h"
-#include "app/profile.h"
 #include "app/profile_loading.h"
 #include "app/tray_logic.h"
 #include "app/win32_hint_win.h"
@@ -22,6 +21,7 @@
 #include "calendar/dates.h"
 #include "calendar/http.h"
 #include "calendar/service_hosts.h"
+#include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/theme_loading.h"

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/profile.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/url_opener.h"

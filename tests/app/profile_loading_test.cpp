@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/app_folder.h"
-#include "app/profile.h"
 #include "base/file_io.h"
 #include "support/temp_folder.h"
+#include "ui/profile.h"
 
 namespace tessel {
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "app/app_folder.h"
-#include "app/profile.h"
 #include "base/file_io.h"
 #include "base/text.h"
 #include "calendar/service_hosts.h"
 #include "support/temp_folder.h"
+#include "ui/profile.h"
 #include "win32/win32_text.h"
 #include "win32_dialog_driver.h"
 

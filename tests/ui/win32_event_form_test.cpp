@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/profile.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "calendar/account.h"
@@ -17,6 +16,7 @@
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/url_opener.h"

@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "app/app_folder.h"
-#include "app/profile.h"
 #include "app/profile_loading.h"
 #include "app/win32_hint_win.h"
 #include "app/win32_main_form.h"
@@ -21,6 +20,7 @@
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/win32_balloon.h"

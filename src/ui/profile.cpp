@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "ui/profile.h"
 
 #include "app/app_folder.h"
 #include "base/errors.h"
