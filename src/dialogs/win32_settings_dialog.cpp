@@ -5,11 +5,11 @@
 
 #include <vector>
 
-#include "app/registry.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
 #include "calendar/service_hosts.h"
+#include "dialogs/registry.h"
 #include "ui/profile.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"
