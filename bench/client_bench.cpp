@@ -11,7 +11,6 @@
 
 #include "../tests/calendar/live_service.h"
 #include "../tests/support/temp_folder.h"
-#include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/date_time.h"
 #include "calendar/account.h"
@@ -20,6 +19,7 @@
 #include "calendar/event_feed.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/profile.h"
 #include "base/date_time.h"
 #include "base/file_io.h"
 #include "calendar/account.h"
 #include "calendar/event.h"
 #include "ui/event_list.h"
+#include "ui/profile.h"
 #include "bench_events.h"
 
 namespace {

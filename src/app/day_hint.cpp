@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/dates.h"
 #include "base/text.h"
+#include "calendar/dates.h"
 
 namespace tessel {
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "app/profile.h"
 #include "base/errors.h"
 #include "base/strict_int.h"
 #include "base/text.h"
+#include "ui/profile.h"
 
 namespace tessel {
 

@@ -3,10 +3,10 @@
 // shown modally over this window and freed here; what the window does after an OK follows.
 #include "app/win32_main_form.h"
 
-#include "app/profile.h"
 #include "calendar/account.h"
 #include "dialogs/win32_account_dialog.h"
 #include "dialogs/win32_settings_dialog.h"
+#include "ui/profile.h"
 #include "ui/win32_event_form.h"
 
 namespace tessel {

@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <string>
 
-#include "app/dates.h"
-#include "app/win32_drawing.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "calendar/calendar.h"
+#include "calendar/dates.h"
 #include "ui/theme.h"
+#include "ui/win32_drawing.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
 #include "win32/win32_handles.h"

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "app/service_hosts.h"
 #include "base/clock.h"
 #include "calendar/balloon_sink.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_address.h"
+#include "calendar/service_hosts.h"
 
 namespace tessel {
 

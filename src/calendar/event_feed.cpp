@@ -3,9 +3,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/colors.h"
-#include "app/dates.h"
+#include "base/colors.h"
 #include "base/text.h"
+#include "calendar/dates.h"
 #include "xml/xdata_list.h"
 #include "xml/xdata_node.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/profile.h"
 #include "base/errors.h"
 #include "base/strict_int.h"
 #include "base/text.h"
+#include "ui/profile.h"
 #include "xml/xdata_node.h"
 
 namespace tessel {

@@ -5,11 +5,11 @@
 #include <exception>
 #include <vector>
 
-#include "app/service_hosts.h"
 #include "base/errors.h"
 #include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
+#include "calendar/service_hosts.h"
 #include "dialogs/settings_dialog_logic.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"

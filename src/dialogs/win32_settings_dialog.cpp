@@ -5,12 +5,12 @@
 
 #include <vector>
 
-#include "app/profile.h"
-#include "app/registry.h"
-#include "app/service_hosts.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "calendar/service_hosts.h"
+#include "dialogs/registry.h"
+#include "ui/profile.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"
 

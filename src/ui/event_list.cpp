@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/dates.h"
 #include "base/strict_int.h"
 #include "base/text.h"
+#include "calendar/dates.h"
 #include "calendar/locale_format.h"
 #include "xml/xdata_node.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/drawing.h"
+#include "ui/drawing.h"
 #include "ui/skin_plan.h"
 #include "ui/text_measure.h"
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/colors.h"
+#include "base/colors.h"
 #include "ui/skin_plan.h"
 #include "ui/theme.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/colors.h"
+#include "base/colors.h"
 #include "ui/text_measure.h"
 #include "xml/xdata_node.h"
 

@@ -5,18 +5,18 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/profile.h"
-#include "app/service_hosts.h"
-#include "app/web_links.h"
-#include "app/win32_drawing.h"
 #include "base/clock.h"
+#include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
-#include "base/text.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
+#include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/url_opener.h"
+#include "ui/web_links.h"
+#include "ui/win32_drawing.h"
 #include "ui/win32_label.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"

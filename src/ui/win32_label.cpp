@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/win32_drawing.h"
+#include "ui/win32_drawing.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
 #include "win32/win32_handles.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/profile.h"
 #include "base/file_io.h"
 #include "support/temp_folder.h"
+#include "ui/profile.h"
 
 namespace tessel {
 namespace {

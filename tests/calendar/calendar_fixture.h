@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/date_time.h"
 #include "base/file_io.h"
@@ -18,6 +17,7 @@
 #include "calendar/balloon_sink.h"
 #include "calendar/calendar.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
 #include "scripted_http.h"
 #include "support/temp_folder.h"
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/profile.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
 #include "support/temp_folder.h"
 #include "support/write_blocker.h"
+#include "ui/profile.h"
 
 namespace tessel {
 namespace {

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/file_io.h"
 #include "base/text.h"
@@ -18,6 +17,7 @@
 #include "calendar/calendar.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
 #include "support/loopback_service.h"
 #include "support/temp_folder.h"
 #include "win32/win32_text.h"

@@ -8,11 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "app/profile.h"
-#include "app/service_hosts.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "calendar/service_hosts.h"
 #include "support/temp_folder.h"
+#include "ui/profile.h"
 #include "win32/win32_text.h"
 #include "win32_dialog_driver.h"
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/service_hosts.h"
-#include "app/web_links.h"
 #include "base/errors.h"
 #include "base/text.h"
+#include "calendar/service_hosts.h"
+#include "ui/web_links.h"
 #include "xml/xdata_node.h"
 
 namespace tessel {

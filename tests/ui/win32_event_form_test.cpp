@@ -8,10 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/profile.h"
-#include "app/service_hosts.h"
-#include "app/web_links.h"
-#include "app/win32_drawing.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "calendar/account.h"
@@ -20,9 +16,13 @@
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "support/temp_folder.h"
+#include "calendar/service_hosts.h"
+#include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/url_opener.h"
+#include "ui/web_links.h"
+#include "ui/win32_drawing.h"
 #include "ui/win32_text_measure.h"
 #include "win32/win32_dib.h"
 #include "win32/win32_text.h"

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/win32_drawing.h"
 #include "base/file_io.h"
 #include "base/text.h"
 #include "ui/label.h"
 #include "ui/theme.h"
+#include "ui/win32_drawing.h"
 #include "ui/win32_label.h"
 #include "ui/win32_text_measure.h"
 #include "win32/win32_dib.h"

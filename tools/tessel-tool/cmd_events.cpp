@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "calendar/balloon_sink.h"
@@ -16,6 +15,7 @@
 #include "calendar/event_feed.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
 #include "command.h"
 
 namespace {

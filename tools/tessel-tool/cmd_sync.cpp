@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/service_hosts.h"
 #include "base/clock.h"
 #include "base/errors.h"
 #include "base/file_io.h"
@@ -19,6 +18,7 @@
 #include "calendar/calendar.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
 #include "command.h"
 #include "xml/xdata_document.h"
 #include "xml/xml_parser.h"

@@ -8,10 +8,7 @@
 #include <memory>
 
 #include "app/data_folder.h"
-#include "app/profile.h"
 #include "app/profile_loading.h"
-#include "app/service_hosts.h"
-#include "app/win32_drawing.h"
 #include "app/win32_hint_win.h"
 #include "app/win32_main_form.h"
 #include "app/win32_tray_icon.h"
@@ -23,10 +20,13 @@
 #include "calendar/calendar.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
+#include "calendar/service_hosts.h"
+#include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/win32_balloon.h"
 #include "win32/win32_text.h"
+#include "ui/win32_drawing.h"
 #include "win32/win32_window.h"
 
 namespace tessel {

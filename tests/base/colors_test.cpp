@@ -1,4 +1,4 @@
-#include "app/colors.h"
+#include "base/colors.h"
 
 #include <gtest/gtest.h>
 

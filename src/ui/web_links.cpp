@@ -1,7 +1,7 @@
-#include "app/web_links.h"
+#include "ui/web_links.h"
 
-#include "app/service_hosts.h"
 #include "base/percent_code.h"
+#include "calendar/service_hosts.h"
 
 namespace tessel {
 

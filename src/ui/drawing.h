@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/colors.h"
+#include "base/colors.h"
 
 namespace tessel {
 

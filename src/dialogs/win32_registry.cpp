@@ -1,6 +1,6 @@
 // The registry half of the start-with-Windows setting: one string value under a key of the current
 // user, written or deleted. The key is created on the way when it is missing.
-#include "app/registry.h"
+#include "dialogs/registry.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/registry.h"
+#include "dialogs/registry.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "app/dates.h"
+#include "calendar/dates.h"
 
 #include <gtest/gtest.h>
 

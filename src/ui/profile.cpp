@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "ui/profile.h"
 
 #include "base/errors.h"
 #include "base/file_io.h"

@@ -1,4 +1,4 @@
-#include "app/service_hosts.h"
+#include "calendar/service_hosts.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "app/dates.h"
+#include "calendar/dates.h"
 
 #include "base/errors.h"
 #include "base/strict_int.h"

@@ -1,8 +1,8 @@
-#include "app/web_links.h"
+#include "ui/web_links.h"
 
 #include <gtest/gtest.h>
 
-#include "app/service_hosts.h"
+#include "calendar/service_hosts.h"
 
 namespace tessel {
 namespace {

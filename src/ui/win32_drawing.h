@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "app/drawing.h"
+#include "ui/drawing.h"
 #include "win32/win32_handles.h"
 
 namespace tessel {

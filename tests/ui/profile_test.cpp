@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "ui/profile.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/service_hosts.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/strict_int.h"
 #include "base/text.h"
+#include "calendar/service_hosts.h"
 #include "support/temp_folder.h"
 #include "support/write_blocker.h"
 
@@ -176,30 +176,6 @@ TEST_F(ProfileTest, FailedSaveKeepsTheOldFile) {
     }
     EXPECT_EQ(Stored(), kDefaultProfileText);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
-}
-
-TEST(ServiceHostsTest, MissingValuesGiveTheDefaultsAndOthersAreChecked) {
-    TxdataNode doc;
-    doc.LoadFromBytes("<p><hosts service=\"127.0.0.1:8080\" maker=\"  \"/></p>");
-    const ServiceHosts hosts = ReadServiceHosts(doc);
-    EXPECT_EQ(hosts.Service, "127.0.0.1:8080");
-    EXPECT_EQ(hosts.Accounts, kDefaultAccountsHost);
-    EXPECT_EQ(hosts.Maker, kDefaultMakerHost);
-
-    for (const char* good : {"localhost:1", "127.0.0.1:65535", "[::1]", "[::1]:8443", "a-b.Example.ORG"})
-        EXPECT_TRUE(IsValidHost(good)) << good;
-    for (const char* bad : {"", ":80", "host:", "host:0", "host:65536", "host:80x", "a b", "evil.com/x?", "user@host",
-                            "host..com", "-host.com", "[::1", "[]", "[::1]x", "host:80:90", "h\xC3\xA9st"})
-        EXPECT_FALSE(IsValidHost(bad)) << bad;
-
-    TxdataNode hostile;
-    hostile.LoadFromBytes("<p><hosts accounts=\"evil.example/phish?x=\"/></p>");
-    try {
-        ReadServiceHosts(hostile);
-        FAIL() << "no error";
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'evil.example/phish?x=' is not a valid host name");
-    }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/win32_drawing.h"
+#include "ui/win32_drawing.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "app/drawing.h"
+#include "ui/drawing.h"
 
 namespace tessel {
 
