@@ -12,7 +12,8 @@
 #include "app/main_logic.h"
 #include "app/tray_owner.h"
 #include "app/win32_month_grid.h"
-#include "ui/label.h"
+#include "app/win32_status_panel.h"
+#include "app/win32_title_bar.h"
 #include "ui/win32_event_form.h"
 #include "ui/win32_url_opener.h"
 #include "win32/win32_handles.h"
@@ -72,13 +73,6 @@ public:
     void ShowPopupMenu() override;
     void RestoreWindows() override;
 
-    TMainLogic& Logic() { return logic_; }
-    bool ShowCalendar() const { return showCalendar_; }
-    HWND GridHandle() const { return grid_.Handle(); }
-    const TMonthGrid& Grid() const { return grid_; }
-    // The event list window, null before the deferred start has made it.
-    TEventFm* EventForm() const { return eventFm_.get(); }
-
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -106,42 +100,32 @@ private:
 
     void LoadSettings();
     void ApplyPlacement(int left, int top);
-    void Command(WORD id);
     void Exit1Click();
-    // A sync or a request is running further down this thread's stack: what it uses must stay.
-    bool Busy() const;
-    void GotoCalendar1Click();
-    void Help1Click();
     void FormClose();
     void FormDestroy();
-    void PaintTitleBar(HDC dc);
-    int TitleButtonAt(int x, int y) const;
-    RECT TitleButtonRect(int button) const;
-    void TitleMouseDown(int x, int y);
-    void TitleMouseUp(int button, int x, int y);
-    void DragWindow();
-    void CenterTitle();
-    void CenterStatusPanel(int left);
+    // The menu and its commands (win32_main_menu.cpp).
+    void Command(WORD id);
+    void GotoCalendar1Click();
+    void Help1Click();
+    // A sync or a request is running further down this thread's stack: what it uses must stay
+    // (win32_main_sync.cpp, with the client as the logic sees it).
+    bool Busy() const;
     // The dialogs (win32_main_dialogs.cpp).
     void ShowAccountDialog();
     void GmailAccount1Click();
     void Options1Click();
     void About1Click();
-    int ClientWidth() const;
 
     MainFormServices services_;
     TMainLogic logic_;
     TMonthGrid grid_;
-    TCLabel monthTitle_;
-    class StatusPanel;
-    std::unique_ptr<StatusPanel> msgpanel_;
+    TTitleBar titleBar_;
+    TStatusPanel msgpanel_;
     std::unique_ptr<update::TauAutoUpgrader> Upgrader1_;
     win32::MenuHandle popup_;
     TShellUrlOpener browser_;
     std::unique_ptr<TEventFm> eventFm_;
-    HWND desktopListView_ = nullptr;
     bool showCalendar_ = true;
-    int pressedButton_ = -1;
     bool started_ = false;
     bool destroyed_ = false;
     bool exitDeferred_ = false;
