@@ -3,7 +3,9 @@
 // icon view, skinned from the theme, with a title bar (menu, previous and next month, close and
 // the month's name), the month grid, and a status panel that shows the sync's progress. Its
 // behaviour (scheduling, reminders, navigation) is TMainLogic; this class paints, places and
-// routes messages.
+// routes messages. The title bar and the status panel are classes of their own; the menu's
+// commands, the sync's side and the dialogs are in win32_main_menu.cpp, win32_main_sync.cpp and
+// win32_main_dialogs.cpp.
 #include <windows.h>
 
 #include <memory>

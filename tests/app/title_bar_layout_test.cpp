@@ -23,10 +23,10 @@ TEST(TitleBarLayout, ButtonAtFindsTheImageWithItsRightAndBottomEdgesOutside) {
         int x, y, expected;
     };
     const Case cases[] = {
-        {4, 4, kMenuButton},        {19, 19, kMenuButton},    {20, 10, kNoTitleButton},
-        {4, 20, kNoTitleButton},    {24, 10, kPreviousButton}, {100, 10, kNoTitleButton},
-        {160, 4, kNextButton},      {179, 10, kNoTitleButton}, {195, 19, kCloseButton},
-        {196, 10, kNoTitleButton},  {10, 3, kNoTitleButton},   {-1, 10, kNoTitleButton},
+        {4, 4, kMenuButton},        {19, 19, kMenuButton},      {20, 10, kNoTitleButton},
+        {4, 20, kNoTitleButton},    {24, 10, kPreviousButton},  {100, 10, kNoTitleButton},
+        {160, 4, kNextButton},      {179, 10, kNoTitleButton},  {195, 19, kCloseButton},
+        {196, 10, kNoTitleButton},  {10, 3, kNoTitleButton},    {-1, 10, kNoTitleButton},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
