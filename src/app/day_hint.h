@@ -52,8 +52,6 @@ public:
     void Hide();
     void HintTick();
 
-    int HintPhase() const { return hintPhase_; }
-
 private:
     IDayHintHost& host_;
     IHintTimer& timer_;

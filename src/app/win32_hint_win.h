@@ -28,8 +28,6 @@ public:
     // Watches the grid's mouse moves from now on (once, at the deferred start).
     void Attach(TMonthGrid& grid);
 
-    TDayHint& Hint() { return hint_; }
-
 private:
     class TimerWindow final : public win32::Window {
     public:

@@ -1,12 +1,10 @@
 #include "app/win32_main_form.h"
 
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <string>
 #include <vector>
 
-#include "app/main_menu.h"
 #include "app/profile_loading.h"
 #include "app/tray_logic.h"
 #include "app/win32_hint_win.h"
@@ -25,8 +23,6 @@
 #include "ui/theme.h"
 #include "ui/theme_loading.h"
 #include "ui/web_links.h"
-#include "ui/win32_drawing.h"
-#include "ui/win32_label.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
 #include "update/win32_auto_upgrader.h"
@@ -40,18 +36,10 @@ namespace {
 
 constexpr int kDesignWidth = 201;
 constexpr int kDesignHeight = 161;
-constexpr int kImageSize = 16;
-constexpr int kPanelWidth = 169;
-constexpr int kPanelHeight = 73;
-constexpr int kPanelTop = 48;
-constexpr int kPanelBorder = 6;
-constexpr COLORREF kShadow = 0x2A2A2A;
 constexpr WPARAM kResumeFromSuspend = 7;
 constexpr UINT kDeferredExitPollMs = 200;
 // How far the event list window moves down, out of sight, while the first start asks for the account.
 constexpr int kOffScreenShift = 3000;
-
-enum TitleButton { kMenuButton, kPreviousButton, kNextButton, kCloseButton, kTitleButtonCount };
 
 // The desktop's icon view, when the shell has one: Progman > SHELLDLL_DefView > SysListView32.
 HWND FindDesktopListView() {
@@ -78,71 +66,13 @@ void WriteSetting(TProfile& profile, const char16_t* element, const char16_t* at
 
 std::u16string Decimal(long value) { return Widen(std::to_string(value)); }
 
-// Lone CRs break lines on the panel as CR LF pairs do.
-std::u16string WithLineBreaks(const std::u16string& text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')) out += u'\n';
-    }
-    return out;
-}
-
-void OpenInBrowser(HWND owner, const std::string& url) {
-    const std::u16string wide = Widen(url);
-    ShellExecuteW(owner, L"Open", W(wide), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
 }  // namespace
-
-// msgpanel with msglabel: a bordered panel over the grid that shows the sync's status texts.
-class TMainFm::StatusPanel final : public win32::Window {
-public:
-    bool Make(HWND parent) {
-        const wchar_t* cls = RegisterClassOnce(L"TesselMsgPanel", 0);
-        return Create(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS, 16, kPanelTop, kPanelWidth, kPanelHeight, parent);
-    }
-    void SetText(const std::u16string& text) {
-        text_ = WithLineBreaks(text);
-        // Also the window's text, where screen readers and the shell's tools look for it.
-        SetWindowTextW(Handle(), W(text_));
-        InvalidateRect(Handle(), nullptr, TRUE);
-    }
-    const std::u16string& Text() const { return text_; }
-
-protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-        // A click puts the panel away, as an error text would otherwise cover the grid until the
-        // next sync; the next status text shows it again.
-        if (msg == WM_LBUTTONUP) {
-            ShowWindow(Handle(), SW_HIDE);
-            return 0;
-        }
-        if (msg != WM_PAINT) return DefaultProc(msg, wp, lp);
-        win32::PaintDc paint(Handle());
-        RECT r;
-        GetClientRect(Handle(), &r);
-        FillRect(paint.get(), &r, GetSysColorBrush(COLOR_BTNFACE));
-        FrameRect(paint.get(), &r, GetSysColorBrush(COLOR_WINDOWFRAME));
-        InflateRect(&r, -kPanelBorder, -kPanelBorder);
-        win32::FontHandle font(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                           L"Tahoma"));
-        win32::SelectGuard selectFont(paint.get(), font.get());
-        SetBkMode(paint.get(), TRANSPARENT);
-        SetTextColor(paint.get(), GetSysColor(COLOR_BTNTEXT));
-        DrawTextW(paint.get(), W(text_), int(text_.size()), &r, DT_WORDBREAK | DT_NOPREFIX);
-        return 0;
-    }
-
-private:
-    std::u16string text_;
-};
 
 TMainFm::TMainFm(const MainFormServices& services)
     : services_(services),
       logic_(*this, *this, services.Tray, services.Clock),
       grid_(services.Calendar, services.Theme, services.Clock),
-      msgpanel_(std::make_unique<StatusPanel>()) {}
+      titleBar_(services.Theme, services.MainSkin) {}
 
 TMainFm::~TMainFm() {
     if (services_.Http) services_.Http->ProcessMessages = nullptr;
@@ -152,11 +82,11 @@ TMainFm::~TMainFm() {
 bool TMainFm::FormCreate() {
     // CreateParams: owned by the desktop's icon view so the calendar sits with the icons, below
     // ordinary windows; a tool window so it has no task-bar button and no task-switcher entry.
-    desktopListView_ = FindDesktopListView();
+    HWND desktopListView = FindDesktopListView();
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"AICON");
     const wchar_t* cls = RegisterClassOnce(kClassName, CS_DBLCLKS, icon, nullptr);
     if (!Create(WS_EX_LAYERED | WS_EX_TOOLWINDOW, cls, L"Tessel Desktop", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                kDesignWidth, kDesignHeight, desktopListView_))
+                kDesignWidth, kDesignHeight, desktopListView))
         return false;
 
     // The theme is shipped with the program and only read, so it stays beside it wherever the
@@ -170,7 +100,7 @@ bool TMainFm::FormCreate() {
 
     grid_.CreateIn(Handle(), 0, 0);
     grid_.OnDayDoubleClick = [this](TDateTime day) { CalGridDblClick(day); };
-    msgpanel_->Make(Handle());
+    msgpanel_.Make(Handle());
 
     try {
         LoadSettings();
@@ -180,20 +110,11 @@ bool TMainFm::FormCreate() {
 
     ApplySkin(services_.MainSkin, Handle(), grid_.Handle());
 
-    monthTitle_.SetTransparent(true);
-    monthTitle_.SetAutoSize(true);
-    {
-        TCanvasFont font;
-        TTheme::ApplyFont(font, services_.Theme.DateFont);
-        monthTitle_.SetFont(font);
-    }
-    monthTitle_.OnMouseDown = [this](TCLabel&, int button, int32_t, int32_t) {
-        if (button == 0) DragWindow();
-    };
-    monthTitle_.OnMouseUp = [this](TCLabel&, int button, int32_t, int32_t) {
-        if (button == 1) ShowPopupMenu();
-    };
-    CreateLabelWindow(monthTitle_, Handle());
+    titleBar_.OnMenu = [this] { ShowPopupMenu(); };
+    titleBar_.OnPreviousMonth = [this] { logic_.PreviousMonth(); };
+    titleBar_.OnNextMonth = [this] { logic_.NextMonth(); };
+    titleBar_.OnClose = [this] { FormClose(); };
+    titleBar_.Create(Handle());
 
     ShowWindow(Handle(), showCalendar_ ? SW_SHOWNOACTIVATE : SW_HIDE);
     return true;
@@ -342,17 +263,17 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_PAINT: {
         win32::PaintDc paint(Handle());
-        PaintTitleBar(paint.get());
+        titleBar_.Paint(paint.get());
         return 0;
     }
     case WM_LBUTTONDOWN:
-        TitleMouseDown(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        titleBar_.MouseDown(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
     case WM_LBUTTONUP:
-        TitleMouseUp(0, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        titleBar_.MouseUp(false, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
     case WM_RBUTTONUP:
-        TitleMouseUp(1, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        titleBar_.MouseUp(true, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
     case WM_CLOSE:
         FormClose();
@@ -364,50 +285,6 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return DefaultProc(msg, wp, lp);
     }
 }
-
-void TMainFm::Command(WORD id) {
-    // While a sync runs, only one sync runs, and the account and the settings it uses stay; a
-    // dialog already open over the window (the tray's menu still reaches it) is not opened twice.
-    if ((Busy() || openDialog_) && (id == kCmdSync || id == kCmdAccount || id == kCmdOptions || id == kCmdAbout)) {
-        MessageBeep(MB_OK);
-        return;
-    }
-    switch (id) {
-    case kCmdShowCalendar:
-        showCalendar_ = true;
-        ShowWindow(Handle(), SW_SHOW);
-        ShowEventForm();
-        break;
-    case kCmdSync:
-        logic_.UpdateClick();
-        break;
-    case kCmdGotoCalendar:
-        GotoCalendar1Click();
-        break;
-    case kCmdAccount:
-        GmailAccount1Click();
-        break;
-    case kCmdOptions:
-        Options1Click();
-        break;
-    case kCmdAbout:
-        About1Click();
-        break;
-    case kCmdHelp:
-        Help1Click();
-        break;
-    case kCmdExit:
-        Exit1Click();
-        break;
-    case kCmdCheckUpdate:
-        if (Upgrader1_) Upgrader1_->CheckUpdate();
-        break;
-    default:
-        break;
-    }
-}
-
-bool TMainFm::Busy() const { return services_.Calendar.Syncing || (services_.Http && services_.Http->Waiting()); }
 
 void TMainFm::Exit1Click() {
     if (destroyed_) return;
@@ -426,13 +303,6 @@ void TMainFm::Exit1Click() {
     ProcessMessages();
     DestroyWindow(Handle());
 }
-
-void TMainFm::GotoCalendar1Click() {
-    OpenInBrowser(Handle(), WebCalendarSignInUrl(services_.Hosts, services_.Account.UserName,
-                                                 services_.Account.Password));
-}
-
-void TMainFm::Help1Click() { OpenInBrowser(Handle(), MakerPageUrl(services_.Hosts, "help")); }
 
 void TMainFm::FormClose() {
     // Closing only hides: the tray icon's left click will not bring it back, "Show Canlendar" will.
@@ -465,65 +335,23 @@ std::u16string TMainFm::TodayTitle() const {
     return tessel::TodayTitle(now, services_.Calendar.DayText(now));
 }
 
-void TMainFm::ShowPopupMenu() {
-    popup_.reset(CreatePopupMenu());
-    for (const auto& entry : kMainMenu) {
-        if (entry.Command == 0) {
-            AppendMenuW(popup_.get(), MF_SEPARATOR, 0, nullptr);
-        } else {
-            const std::u16string caption = entry.Caption;
-            AppendMenuW(popup_.get(), MF_STRING, entry.Command, W(caption));
-        }
-    }
-    POINT cursor;
-    GetCursorPos(&cursor);
-    // The menu closes when the user clicks elsewhere only if this window is in the foreground.
-    SetForegroundWindow(Handle());
-    TrackPopupMenu(popup_.get(), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
-    PostMessageW(Handle(), WM_NULL, 0, 0);
-}
-
 void TMainFm::RestoreWindows() {
     SetForegroundWindow(Handle());
     if (showCalendar_) ShowWindow(Handle(), SW_SHOW);
     if (eventFm_ && eventFm_->ShowFlag) eventFm_->ShowForm();
 }
 
-// --- ICalendarClient ----------------------------------------------------------------------------
-
-bool TMainFm::HasAccount() const { return !services_.Account.UserName.empty(); }
-
-void TMainFm::Sync(TDateTime date) {
-    services_.Calendar.Sync(date);
-    services_.Calendar.ReleaseEventDoc();
-}
-std::u16string TMainFm::DayText(TDateTime day) { return services_.Calendar.DayText(day); }
-TDateTime TMainFm::FindNextEvent() { return services_.Calendar.FindNextEvent(); }
-void TMainFm::NotifyNextEvent() { services_.Calendar.NotifyNextEvent(); }
-
 // --- IMainView ----------------------------------------------------------------------------------
 
-void TMainFm::SetStatusText(const std::u16string& text) { msgpanel_->SetText(text); }
+void TMainFm::SetStatusText(const std::u16string& text) { msgpanel_.SetText(text); }
 
 void TMainFm::ShowStatusPanel() {
-    CenterStatusPanel((ClientWidth() - kPanelWidth) / 2 + 2);
-    ShowWindow(msgpanel_->Handle(), SW_SHOWNA);
-    UpdateWindow(msgpanel_->Handle());
+    RECT client;
+    GetClientRect(Handle(), &client);
+    msgpanel_.ShowAt((client.right - TStatusPanel::kWidth) / 2 + 2);
 }
 
-void TMainFm::HideStatusPanel() { ShowWindow(msgpanel_->Handle(), SW_HIDE); }
-
-void TMainFm::ProcessMessages() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-            PostQuitMessage(int(m.wParam));  // leave it for the main loop
-            break;
-        }
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
+void TMainFm::HideStatusPanel() { msgpanel_.Hide(); }
 
 void TMainFm::MonthRebuilt() {
     const TSkin& skin = services_.MainSkin;
@@ -538,9 +366,7 @@ void TMainFm::MonthRebuilt() {
     const int height = geometry.Height() + skin.TopLength() + skin.BottomLength();
     SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    monthTitle_.SetwCaption(MonthName(logic_.DisplayedDate()) + u" " +
-                            Decimal(DecodeDate(logic_.DisplayedDate()).year));
-    CenterTitle();
+    titleBar_.SetTitle(MonthName(logic_.DisplayedDate()) + u" " + Decimal(DecodeDate(logic_.DisplayedDate()).year));
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -559,116 +385,6 @@ void TMainFm::ShowDay(TDateTime day) {
 void TMainFm::Repaint() {
     InvalidateRect(grid_.Handle(), nullptr, FALSE);
     InvalidateRect(Handle(), nullptr, FALSE);
-}
-
-// --- title bar ----------------------------------------------------------------------------------
-
-int TMainFm::ClientWidth() const {
-    RECT r;
-    GetClientRect(Handle(), &r);
-    return r.right;
-}
-
-void TMainFm::CenterTitle() {
-    const TRect& b = monthTitle_.Bounds();
-    monthTitle_.SetPosition((ClientWidth() - b.Width()) / 2, (services_.MainSkin.TopLength() - b.Height()) / 2);
-}
-
-void TMainFm::CenterStatusPanel(int left) {
-    SetWindowPos(msgpanel_->Handle(), HWND_TOP, left, kPanelTop, kPanelWidth, kPanelHeight, SWP_NOACTIVATE);
-}
-
-RECT TMainFm::TitleButtonRect(int button) const {
-    const int barHeight = services_.MainSkin.TopLength();
-    const int top = barHeight > kImageSize ? (barHeight - kImageSize) / 2 : 0;
-    const int width = ClientWidth();
-    int left = 0;
-    switch (button) {
-    case kMenuButton: left = 4; break;
-    case kPreviousButton: left = 24; break;
-    case kNextButton: left = width - 2 * kImageSize - 8; break;
-    case kCloseButton: left = width - kImageSize - 4; break;
-    }
-    return RECT{left, top, left + kImageSize, top + kImageSize};
-}
-
-int TMainFm::TitleButtonAt(int x, int y) const {
-    const POINT p{x, y};
-    for (int b = 0; b < kTitleButtonCount; ++b) {
-        const RECT r = TitleButtonRect(b);
-        if (PtInRect(&r, p)) return b;
-    }
-    return -1;
-}
-
-void TMainFm::PaintTitleBar(HDC dc) {
-    // The four 16 x 16 images, drawn as glyphs in the title font's colour with the same dark
-    // shadow the texts have, so they read on any theme.
-    const COLORREF color = services_.Theme.DateFont.Color;
-    for (const COLORREF ink : {kShadow, color}) {
-        const int shift = ink == kShadow ? 1 : 0;
-        win32::PenHandle pen(CreatePen(PS_SOLID, 2, ink));
-        win32::BrushHandle brush(CreateSolidBrush(ink));
-        win32::SelectGuard selectPen(dc, pen.get());
-        win32::SelectGuard selectBrush(dc, brush.get());
-        for (int b = 0; b < kTitleButtonCount; ++b) {
-            RECT r = TitleButtonRect(b);
-            OffsetRect(&r, shift, shift);
-            const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-            switch (b) {
-            case kMenuButton:
-                for (int dy : {-4, 0, 4}) {
-                    MoveToEx(dc, r.left + 3, cy + dy, nullptr);
-                    LineTo(dc, r.right - 3, cy + dy);
-                }
-                break;
-            case kPreviousButton: {
-                const POINT tri[3] = {{cx + 3, cy - 5}, {cx + 3, cy + 5}, {cx - 3, cy}};
-                Polygon(dc, tri, 3);
-                break;
-            }
-            case kNextButton: {
-                const POINT tri[3] = {{cx - 3, cy - 5}, {cx - 3, cy + 5}, {cx + 3, cy}};
-                Polygon(dc, tri, 3);
-                break;
-            }
-            case kCloseButton:
-                MoveToEx(dc, cx - 4, cy - 4, nullptr);
-                LineTo(dc, cx + 4, cy + 4);
-                MoveToEx(dc, cx + 4, cy - 4, nullptr);
-                LineTo(dc, cx - 4, cy + 4);
-                break;
-            }
-        }
-    }
-}
-
-void TMainFm::DragWindow() {
-    ReleaseCapture();
-    SendMessageW(Handle(), WM_SYSCOMMAND, kScMoveByCaption, 0);
-}
-
-void TMainFm::TitleMouseDown(int x, int y) {
-    pressedButton_ = TitleButtonAt(x, y);
-    if (pressedButton_ < 0) DragWindow();
-}
-
-void TMainFm::TitleMouseUp(int button, int x, int y) {
-    const int under = TitleButtonAt(x, y);
-    if (button == 1) {
-        // The right button opens the menu over the menu image and anywhere on the title bar.
-        if (under == kMenuButton || y < services_.MainSkin.TopLength()) ShowPopupMenu();
-        return;
-    }
-    const int pressed = pressedButton_;
-    pressedButton_ = -1;
-    if (pressed < 0 || pressed != under) return;
-    switch (under) {
-    case kMenuButton: ShowPopupMenu(); break;
-    case kPreviousButton: logic_.PreviousMonth(); break;
-    case kNextButton: logic_.NextMonth(); break;
-    case kCloseButton: FormClose(); break;
-    }
 }
 
 }  // namespace tessel

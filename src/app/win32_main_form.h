@@ -3,7 +3,9 @@
 // icon view, skinned from the theme, with a title bar (menu, previous and next month, close and
 // the month's name), the month grid, and a status panel that shows the sync's progress. Its
 // behaviour (scheduling, reminders, navigation) is TMainLogic; this class paints, places and
-// routes messages.
+// routes messages. The title bar and the status panel are classes of their own; the menu's
+// commands, the sync's side and the dialogs are in win32_main_menu.cpp, win32_main_sync.cpp and
+// win32_main_dialogs.cpp.
 #include <windows.h>
 
 #include <memory>
@@ -12,7 +14,8 @@
 #include "app/main_logic.h"
 #include "app/tray_owner.h"
 #include "app/win32_month_grid.h"
-#include "ui/label.h"
+#include "app/win32_status_panel.h"
+#include "app/win32_title_bar.h"
 #include "ui/win32_event_form.h"
 #include "ui/win32_url_opener.h"
 #include "win32/win32_handles.h"
@@ -73,13 +76,6 @@ public:
     void ShowPopupMenu() override;
     void RestoreWindows() override;
 
-    TMainLogic& Logic() { return logic_; }
-    bool ShowCalendar() const { return showCalendar_; }
-    HWND GridHandle() const { return grid_.Handle(); }
-    const TMonthGrid& Grid() const { return grid_; }
-    // The event list window, null before the deferred start has made it.
-    TEventFm* EventForm() const { return eventFm_.get(); }
-
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -107,22 +103,16 @@ private:
 
     void LoadSettings();
     void ApplyPlacement(int left, int top);
-    void Command(WORD id);
     void Exit1Click();
-    // A sync or a request is running further down this thread's stack: what it uses must stay.
-    bool Busy() const;
-    void GotoCalendar1Click();
-    void Help1Click();
     void FormClose();
     void FormDestroy();
-    void PaintTitleBar(HDC dc);
-    int TitleButtonAt(int x, int y) const;
-    RECT TitleButtonRect(int button) const;
-    void TitleMouseDown(int x, int y);
-    void TitleMouseUp(int button, int x, int y);
-    void DragWindow();
-    void CenterTitle();
-    void CenterStatusPanel(int left);
+    // The menu and its commands (win32_main_menu.cpp).
+    void Command(WORD id);
+    void GotoCalendar1Click();
+    void Help1Click();
+    // A sync or a request is running further down this thread's stack: what it uses must stay
+    // (win32_main_sync.cpp, with the client as the logic sees it).
+    bool Busy() const;
     // The dialogs (win32_main_dialogs.cpp).
     class OpenDialogScope;
     // Asks the dialog open over this window, if any, to close as its Cancel would.
@@ -131,21 +121,17 @@ private:
     void GmailAccount1Click();
     void Options1Click();
     void About1Click();
-    int ClientWidth() const;
 
     MainFormServices services_;
     TMainLogic logic_;
     TMonthGrid grid_;
-    TCLabel monthTitle_;
-    class StatusPanel;
-    std::unique_ptr<StatusPanel> msgpanel_;
+    TTitleBar titleBar_;
+    TStatusPanel msgpanel_;
     std::unique_ptr<update::TauAutoUpgrader> Upgrader1_;
     win32::MenuHandle popup_;
     TShellUrlOpener browser_;
     std::unique_ptr<TEventFm> eventFm_;
-    HWND desktopListView_ = nullptr;
     bool showCalendar_ = true;
-    int pressedButton_ = -1;
     bool started_ = false;
     bool destroyed_ = false;
     bool exitDeferred_ = false;

@@ -36,14 +36,12 @@ public:
     int CurrentColumn() const { return currentColumn_; }
     int CurrentRow() const { return currentRow_; }
 
-    // Draws the cells into dc as WM_PAINT does (exposed for rendering tests).
-    void PaintCells(HDC dc);
-
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
     void Paint();
+    void PaintCells(HDC dc);
     void DrawCell(HDC dc, int column, int row, RECT rect);
     void MouseUp(int x, int y);
     void DoubleClick(int x, int y);

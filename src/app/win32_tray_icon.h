@@ -29,7 +29,6 @@ public:
     bool AddIcon(HWND window);
     // NIM_DELETE; safe to call twice.
     void DeleteIcon();
-    bool Added() const { return added_; }
 
     // Timeout in tenths of a second.
     void ShowBalloon(const std::u16string& text, const std::u16string& title, int timeoutTenths) override;

@@ -103,10 +103,4 @@ std::string DigestHex(const std::array<uint8_t, 32>& digest) {
     return text;
 }
 
-std::string Sha256Hex(std::string_view bytes) {
-    Sha256 hash;
-    hash.Update(bytes);
-    return DigestHex(hash.Finish());
-}
-
 }  // namespace tessel

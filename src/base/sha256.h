@@ -24,7 +24,6 @@ private:
 };
 
 // The digest as 64 lower-case hexadecimal digits.
-std::string Sha256Hex(std::string_view bytes);
 std::string DigestHex(const std::array<uint8_t, 32>& digest);
 
 }  // namespace tessel

@@ -67,7 +67,6 @@ HWND TBandedDialog::AddPageControl(const wchar_t* className, const std::u16strin
 }
 
 void TBandedDialog::SelectPage(int page) {
-    activePage_ = page;
     for (int p = 0; p < 2; ++p)
         for (HWND control : pages_[p]) ShowWindow(control, p == page ? SW_SHOW : SW_HIDE);
     if (page >= 0 && size_t(page) < toolButtons_.size())

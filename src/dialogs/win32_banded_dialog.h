@@ -24,9 +24,6 @@ public:
     static constexpr int kIconImageId = 901;
     static constexpr int kProductLabelId = 902;
 
-    // The page shown now (0 or 1).
-    int ActivePage() const { return activePage_; }
-
 protected:
     struct ToolButton {
         int Id;
@@ -59,7 +56,6 @@ private:
     std::u16string hint_;
     std::vector<HWND> pages_[2];
     int building_ = -1;
-    int activePage_ = 0;
 };
 
 }  // namespace tessel

@@ -25,7 +25,6 @@ public:
 
     // Wraps at width; the label takes the size of the wrapped text.
     void Reflow(int32_t width) { size_ = text_.SizeAt(std::max(width, 1)); }
-    void SetSize(TTextSize size) { size_ = size; }
     int32_t Left() const { return left_; }
     int32_t Top() const { return top_; }
     int32_t Width() const { return size_.Width; }

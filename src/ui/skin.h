@@ -68,7 +68,6 @@ public:
     std::vector<TRect> Shape(int32_t width, int32_t height) const;
 
     void SetAttachment(std::unique_ptr<ISkinAttachment> attachment);
-    bool Applied() const { return attachment_ != nullptr; }
 
 private:
     TThemeImage image_;

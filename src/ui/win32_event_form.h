@@ -83,8 +83,6 @@ public:
     std::function<void(const std::string& message)> ReportError;
 
     const std::vector<TShownRow>& ShownRows() const { return shownRows_; }
-    TDateTime ShownDate() const { return shownDate_; }
-    TDateTime NextTime() const { return nextTime_; }
     const TEventGrid& Grid() const { return grid_; }
     HWND CountdownHandle() const;
     HWND NextTitleHandle() const;

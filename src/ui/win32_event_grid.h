@@ -32,7 +32,6 @@ public:
 
     // The selected row, -1 for none.
     int Row() const { return row_; }
-    void SetRow(int row) { row_ = row; }
     int TopRow() const { return topRow_; }
     void SetTopRow(int row);
     // The row under a point of the client area, -1 when none.

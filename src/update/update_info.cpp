@@ -73,14 +73,6 @@ std::vector<DownloadItem> DownloadListOf(const InfoText& info) {
 
 }  // namespace
 
-bool FindInfoValue(std::string_view info, std::string_view key, std::string& value) {
-    return InfoText(info).Value(key, value);
-}
-
-bool FindInfoMessage(std::string_view info, std::string& message) { return InfoText(info).Message(message); }
-
-std::vector<DownloadItem> DownloadList(std::string_view info) { return DownloadListOf(InfoText(info)); }
-
 UpdateInfo ParseUpdateInfo(std::string_view info) {
     const InfoText text(info);
     UpdateInfo result;

@@ -40,12 +40,10 @@ struct UpdateInfo {
     std::vector<DownloadItem> Files;
 };
 
-// The value of "#key=", or false when the key is missing. An empty value counts as missing.
-bool FindInfoValue(std::string_view info, std::string_view key, std::string& value);
-// The text of "#message={...}"; without a closing "}" the message runs to the end of the file.
-bool FindInfoMessage(std::string_view info, std::string& message);
-// url, then url0, then url(k+1), url(k+2)... while present, k being the count already found.
-std::vector<DownloadItem> DownloadList(std::string_view info);
+// Each "#key=" value runs to the first control character; a key missing or empty leaves its field
+// empty. The message is the text of "#message={...}", to the end of the file without a closing
+// "}". The files: url, then url0, then url(k+1), url(k+2)... while present, k being the count
+// already found, each with the sha256 of the same suffix.
 UpdateInfo ParseUpdateInfo(std::string_view info);
 
 // A month/day/year text split at its first two "/"; a text that does not make a date gives today.

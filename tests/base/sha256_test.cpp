@@ -5,6 +5,12 @@
 namespace tessel {
 namespace {
 
+std::string Sha256Hex(std::string_view bytes) {
+    Sha256 hash;
+    hash.Update(bytes);
+    return DigestHex(hash.Finish());
+}
+
 TEST(Sha256Test, KnownAnswerVectors) {
     const struct {
         std::string input;

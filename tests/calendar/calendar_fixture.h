@@ -33,12 +33,13 @@ inline std::string FeedAddress(const std::string& calendar) {
 }
 inline std::string CalendarId(const std::string& calendar) { return std::string(kListUrl) + "/" + calendar; }
 
-struct CalendarSpec {
+// One calendar as the calendar list feed lists it.
+struct ListedCalendar {
     std::string name;   // "work": id .../allcalendars/full/work, feed .../feeds/work/private/full
     std::string color;  // the gCal:color value, or empty for none
 };
 
-inline std::string CalendarListFeed(const std::vector<CalendarSpec>& calendars) {
+inline std::string CalendarListFeed(const std::vector<ListedCalendar>& calendars) {
     std::string feed = "<?xml version='1.0' encoding='UTF-8'?>\n"
                        "<feed xmlns='http://www.w3.org/2005/Atom' xmlns:gCal='http://schemas.calendar.test/gCal/2005'>\n"
                        "<id>" + std::string(kListUrl) + "</id><title type='text'>Jane's Calendar List</title>\n";

@@ -12,7 +12,7 @@ using ::testing::ElementsAre;
 class CalendarParse : public CalendarClientTest {
 protected:
     // Loads the calendar list and the merged event feeds as the cache would, then parses.
-    void Parse(const std::vector<CalendarSpec>& calendars, const std::vector<std::string>& feeds) {
+    void Parse(const std::vector<ListedCalendar>& calendars, const std::vector<std::string>& feeds) {
         calendar.CalendarDoc = TxdataNode::Create();
         calendar.CalendarDoc->LoadFromBytes(CalendarListFeed(calendars));
         calendar.CalendarEntries = calendar.CalendarDoc->SelectNodes(u"entry");

@@ -22,6 +22,12 @@ using update::TransferRequest;
 using update::TransferResult;
 using update::TransferStatus;
 
+std::string Sha256Hex(std::string_view bytes) {
+    Sha256 hash;
+    hash.Update(bytes);
+    return DigestHex(hash.Finish());
+}
+
 constexpr Millis kTransferTimeout{60000};
 
 const Setup& TheSetup() {

@@ -7,23 +7,20 @@ namespace {
 
 std::vector<std::string> Urls(const std::string& info) {
     std::vector<std::string> urls;
-    for (const auto& item : DownloadList(info)) urls.push_back(item.Url);
+    for (const auto& item : ParseUpdateInfo(info).Files) urls.push_back(item.Url);
     return urls;
 }
 
 TEST(UpdateInfoKeys, FoundAnywhereInAnyCaseUpToTheFirstControlCharacter) {
     const std::string info = "junk#DATE=11/20/2009\r\nxx #Version=2.1 beta\t# tail\n#method=2x\n";
-    std::string value;
-    ASSERT_TRUE(FindInfoValue(info, "date", value));
-    EXPECT_EQ(value, "11/20/2009");
-    ASSERT_TRUE(FindInfoValue(info, "VERSION", value));
-    EXPECT_EQ(value, "2.1 beta");
-    EXPECT_FALSE(FindInfoValue(info, "url", value));
-    EXPECT_FALSE(FindInfoValue("#url=\n", "url", value));  // an empty value is no value
-    EXPECT_EQ(ParseUpdateInfo(info).Method, TUpgradeMethod::umRedirectToURL);
+    const UpdateInfo parsed = ParseUpdateInfo(info);
+    EXPECT_EQ(parsed.Date, "11/20/2009");
+    EXPECT_EQ(parsed.Version, "2.1 beta");
+    EXPECT_TRUE(parsed.Files.empty());
+    EXPECT_EQ(parsed.Method, TUpgradeMethod::umRedirectToURL);
+    EXPECT_TRUE(ParseUpdateInfo("#url=\n").Files.empty());  // an empty value is no value
     // the first occurrence of a repeated key wins
-    ASSERT_TRUE(FindInfoValue("#date=1/1/2010\n#DATE=2/2/2011", "date", value));
-    EXPECT_EQ(value, "1/1/2010");
+    EXPECT_EQ(ParseUpdateInfo("#date=1/1/2010\n#DATE=2/2/2011").Date, "1/1/2010");
 }
 
 TEST(UpdateInfoKeys, MethodDigit) {
@@ -42,12 +39,9 @@ TEST(UpdateInfoKeys, MethodDigit) {
 }
 
 TEST(UpdateInfoKeys, MessageRunsAcrossLinesToTheBrace) {
-    std::string message;
-    ASSERT_TRUE(FindInfoMessage("#Message={Two\r\nlines}#date=1/1/2010", message));
-    EXPECT_EQ(message, "Two\r\nlines");
-    ASSERT_TRUE(FindInfoMessage("#message={no end\r\n", message));
-    EXPECT_EQ(message, "no end\r\n");
-    EXPECT_FALSE(FindInfoMessage("#message=plain", message));
+    EXPECT_EQ(ParseUpdateInfo("#Message={Two\r\nlines}#date=1/1/2010").Message, "Two\r\nlines");
+    EXPECT_EQ(ParseUpdateInfo("#message={no end\r\n").Message, "no end\r\n");
+    EXPECT_EQ(ParseUpdateInfo("#message=plain").Message, "");
 }
 
 TEST(UpdateInfoDownloadList, FollowsTheNumberingRule) {
@@ -71,8 +65,9 @@ TEST(UpdateInfoDownloadList, FollowsTheNumberingRule) {
 
 TEST(UpdateInfoDownloadList, DigestsFollowTheirAddressKey) {
     const std::string good(64, 'A');
-    const auto list = DownloadList("#url=http://h/a\n#url1=x\n#url2=http://h/b\n#sha2562=" + good +
-                                   "\n#sha256=zz\n");
+    const auto list = ParseUpdateInfo("#url=http://h/a\n#url1=x\n#url2=http://h/b\n#sha2562=" + good +
+                                      "\n#sha256=zz\n")
+                          .Files;
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].Sha256, "invalid:zz");  // never matches a real digest
     EXPECT_EQ(list[1].Sha256, std::string(64, 'a'));
@@ -81,10 +76,10 @@ TEST(UpdateInfoDownloadList, DigestsFollowTheirAddressKey) {
 TEST(UpdateInfoDownloadList, HostileFilesEndQuickly) {
     std::string many;
     for (int i = 1; i <= 500; ++i) many += "#url" + std::to_string(i) + "=http://h/" + std::to_string(i) + "\n";
-    EXPECT_EQ(DownloadList(many).size(), kMaxDownloads);
+    EXPECT_EQ(ParseUpdateInfo(many).Files.size(), kMaxDownloads);
     // past the size limit nothing is read
     const std::string huge = std::string(kMaxInfoFileSize, ' ') + "#url=http://h/late\n";
-    EXPECT_TRUE(DownloadList(huge).empty());
+    EXPECT_TRUE(ParseUpdateInfo(huge).Files.empty());
 }
 
 TEST(UpdateInfoDates, TextsThatDoNotConvertCountAsToday) {

@@ -23,7 +23,6 @@ struct Layout {
     int left = 5;
     int right = 6;      // the centre's stretch covers the first column of the right band
     int bottom = 8;     // and the first row of the bottom band
-    int cornerMargin = 12;
 };
 
 Image DrawBackground(const Layout& layout = Layout());

@@ -1,0 +1,67 @@
+#include "app/win32_status_panel.h"
+
+#include "app/status_text.h"
+#include "win32/win32_handles.h"
+#include "win32/win32_text.h"
+
+namespace tessel {
+
+using win32::W;
+
+namespace {
+
+constexpr int kBorder = 6;
+
+}  // namespace
+
+bool TStatusPanel::Make(HWND parent) {
+    const wchar_t* cls = RegisterClassOnce(L"TesselMsgPanel", 0);
+    return Create(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS, 16, kTop, kWidth, kHeight, parent);
+}
+
+void TStatusPanel::SetText(const std::u16string& text) {
+    text_ = WithLineBreaks(text);
+    // Also the window's text, where screen readers and the shell's tools look for it.
+    SetWindowTextW(Handle(), W(text_));
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TStatusPanel::ShowAt(int left) {
+    SetWindowPos(Handle(), HWND_TOP, left, kTop, kWidth, kHeight, SWP_NOACTIVATE);
+    ShowWindow(Handle(), SW_SHOWNA);
+    UpdateWindow(Handle());
+}
+
+void TStatusPanel::Hide() { ShowWindow(Handle(), SW_HIDE); }
+
+LRESULT TStatusPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_LBUTTONUP:
+        // A click puts the panel away, as an error text would otherwise cover the grid until the
+        // next sync; the next status text shows it again.
+        Hide();
+        return 0;
+    case WM_PAINT:
+        Paint();
+        return 0;
+    default:
+        return DefaultProc(msg, wp, lp);
+    }
+}
+
+void TStatusPanel::Paint() {
+    win32::PaintDc paint(Handle());
+    RECT r;
+    GetClientRect(Handle(), &r);
+    FillRect(paint.get(), &r, GetSysColorBrush(COLOR_BTNFACE));
+    FrameRect(paint.get(), &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+    InflateRect(&r, -kBorder, -kBorder);
+    win32::FontHandle font(
+        CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    win32::SelectGuard selectFont(paint.get(), font.get());
+    SetBkMode(paint.get(), TRANSPARENT);
+    SetTextColor(paint.get(), GetSysColor(COLOR_BTNTEXT));
+    DrawTextW(paint.get(), W(text_), int(text_.size()), &r, DT_WORDBREAK | DT_NOPREFIX);
+}
+
+}  // namespace tessel
