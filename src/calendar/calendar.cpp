@@ -5,6 +5,7 @@
 #include "app/service_hosts.h"
 #include "base/clock.h"
 #include "calendar/balloon_sink.h"
+#include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_address.h"
 
@@ -28,6 +29,8 @@ TCalendar::~TCalendar() {
     EventEntries.reset();
     CalendarEntries.reset();
 }
+
+const std::string& TCalendar::TransportError() const { return http_.ErrorText; }
 
 void TCalendar::ReportStatus(const std::string& message) {
     if (OnStatus) OnStatus(*this, message);

@@ -108,6 +108,8 @@ public:
 
     // The host setting for sign-in and feeds ("www.google.com", "localhost:8443").
     const std::string& ServiceHost() const { return serviceHost_; }
+    // Why the transport's last request failed, in the library's words (THttp::ErrorText).
+    const std::string& TransportError() const;
 
     StatusHandler OnStatus;
     std::string Response;
