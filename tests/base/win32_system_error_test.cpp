@@ -70,18 +70,19 @@ TEST(SystemErrorText, TakesEachCodesTextFromItsOwnTable) {
 TEST(SystemErrorText, FailedFileCallsSayItInTheSystemsWords) {
     testing::TempFolder folder;
     const std::u16string path = folder.File(u"missing") + kPathSeparator + u"account.xml";
-    const std::string expected = "\"" + Utf16ToUtf8(path) + "\". " + SystemErrorText(ERROR_PATH_NOT_FOUND);
+    const std::string named = Utf16ToUtf8(path);
+    const std::string reason = SystemErrorText(ERROR_PATH_NOT_FOUND);
     try {
         ReadFileBytes(path);
         ADD_FAILURE() << "read a file in a missing folder";
     } catch (const EFileError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot open file " + expected);
+        EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + named + "\". " + reason);
     }
     try {
         WriteFileAtomic(path, "x");
         ADD_FAILURE() << "wrote a file in a missing folder";
     } catch (const EFileError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + expected);
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + named + "\". " + reason);
     }
 }
 
