@@ -90,6 +90,9 @@ public:
     // Why the last Sync failed, for developers and scripts (the status text stays the user's
     // message); empty after a successful run.
     std::string SyncFailure;
+    // Why the last Sync could not write the cache files although its events came (the status
+    // says only that the cache was not saved); empty when they were written or not reached.
+    std::string CacheFailure;
     // Fetches the selected calendars' feeds into a new EventDoc. Raises EError when there is no
     // calendar list; EventDoc and EventEntries then stay as they were.
     void FetchEvents(TDateTime date);

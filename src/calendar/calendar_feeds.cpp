@@ -40,6 +40,7 @@ void TCalendar::Sync(TDateTime date) {
     if (Syncing) return;
     SyncingScope syncing(Syncing);
     SyncFailure.clear();
+    CacheFailure.clear();
     try {
         RunSync(date);
     } catch (const EConvertError& e) {
@@ -73,8 +74,9 @@ void TCalendar::RunSync(TDateTime date) {
     try {
         WriteCacheFiles(CacheName, *feeds.Doc, *calendars.Doc);
         CacheDamaged = false;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         cacheSaved = false;
+        CacheFailure = e.what();
     }
 
     // Nothing below raises: the run is committed whole.

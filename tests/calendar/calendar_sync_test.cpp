@@ -261,6 +261,9 @@ TEST_F(CalendarSync, UnwritableCacheKeepsBothFilesAndStillShowsTheEventsThatArri
     calendar.Sync(march15);
     EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusCacheNotSaved));
     EXPECT_EQ(calendar.SyncFailure, "");
+    // The file call's own message, naming the file, for the tool.
+    EXPECT_NE(calendar.CacheFailure.find(Utf16ToUtf8(CachePath("-cat.xml"))), std::string::npos)
+        << calendar.CacheFailure;
     EXPECT_EQ(CacheBytes(".xml"), before.eventCache);
     EXPECT_THAT(Titles(), ElementsAre(u"New"));
 }
