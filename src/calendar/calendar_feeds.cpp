@@ -46,7 +46,8 @@ void TCalendar::Sync(TDateTime date) {
     } catch (const EConvertError& e) {
         // A request that got no answer raises the empty status's conversion error; the
         // transport's own reason says more.
-        SyncFailure = http_.ErrorText.empty() ? std::string(e.what()) : "No answer from the service: " + http_.ErrorText;
+        SyncFailure =
+            http_.ErrorText.empty() ? std::string(e.what()) : "No answer from the service: " + http_.ErrorText;
         ReportStatus(kStatusSyncException);
     } catch (const std::exception& e) {
         SyncFailure = e.what();

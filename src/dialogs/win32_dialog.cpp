@@ -67,7 +67,8 @@ INT_PTR TDialog::ShowModal(HWND owner) {
                                                    &TDialog::Proc, reinterpret_cast<LPARAM>(this));
     // A menu command that opens nothing would leave the user guessing; the caller's handler
     // shows the reason. No dialog here ends itself with -1.
-    if (result == -1) RaiseLastSystemError("The dialog \"" + Utf16ToUtf8(win32::FromW(Caption())) + "\" could not be opened");
+    if (result == -1)
+        RaiseLastSystemError("The dialog \"" + Utf16ToUtf8(win32::FromW(Caption())) + "\" could not be opened");
     return result;
 }
 
