@@ -13,6 +13,7 @@
 #include "base/clock.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "base/win32_system_error.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
 #include "calendar/dates.h"
@@ -87,7 +88,7 @@ bool TMainFm::FormCreate() {
     const wchar_t* cls = RegisterClassOnce(kClassName, CS_DBLCLKS, icon, nullptr);
     if (!Create(WS_EX_LAYERED | WS_EX_TOOLWINDOW, cls, L"Tessel Desktop", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                 kDesignWidth, kDesignHeight, desktopListView))
-        return false;
+        RaiseLastSystemError("The calendar window could not be created");
 
     // The theme is shipped with the program and only read, so it stays beside it wherever the
     // data folder is.

@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "base/win32_system_error.h"
 
 namespace tessel {
 
@@ -14,20 +15,8 @@ namespace {
 
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
-std::string SystemMessage(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text;
-    if (n && buffer) text = Trim(Utf16ToUtf8(std::u16string_view(reinterpret_cast<char16_t*>(buffer), n)));
-    if (buffer) LocalFree(buffer);
-    if (text.empty()) text = "System error " + std::to_string(error);
-    return text;
-}
-
 [[noreturn]] void RaiseFileError(const char* what, const std::u16string& path, DWORD error) {
-    throw EFileError(std::string(what) + " \"" + Utf16ToUtf8(path) + "\". " + SystemMessage(error));
+    throw EFileError(std::string(what) + " \"" + Utf16ToUtf8(path) + "\". " + SystemErrorText(error));
 }
 
 struct HandleCloser {

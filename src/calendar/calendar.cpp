@@ -4,6 +4,7 @@
 
 #include "base/clock.h"
 #include "calendar/balloon_sink.h"
+#include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_address.h"
 #include "calendar/service_hosts.h"
@@ -29,6 +30,8 @@ TCalendar::~TCalendar() {
     EventEntries.reset();
     CalendarEntries.reset();
 }
+
+const std::string& TCalendar::TransportError() const { return http_.ErrorText; }
 
 void TCalendar::ReportStatus(const std::string& message) {
     if (OnStatus) OnStatus(*this, message);

@@ -90,6 +90,9 @@ public:
     // Why the last Sync failed, for developers and scripts (the status text stays the user's
     // message); empty after a successful run.
     std::string SyncFailure;
+    // Why the last Sync could not write the cache files although its events came (the status
+    // says only that the cache was not saved); empty when they were written or not reached.
+    std::string CacheFailure;
     // Fetches the selected calendars' feeds into a new EventDoc. Raises EError when there is no
     // calendar list; EventDoc and EventEntries then stay as they were.
     void FetchEvents(TDateTime date);
@@ -109,6 +112,8 @@ public:
 
     // The host setting for sign-in and feeds ("www.google.com", "localhost:8443").
     const std::string& ServiceHost() const { return serviceHost_; }
+    // Why the transport's last request failed, in the library's words (THttp::ErrorText).
+    const std::string& TransportError() const;
 
     StatusHandler OnStatus;
     std::string Response;

@@ -40,8 +40,15 @@ void TCalendar::Sync(TDateTime date) {
     if (Syncing) return;
     SyncingScope syncing(Syncing);
     SyncFailure.clear();
+    CacheFailure.clear();
     try {
         RunSync(date);
+    } catch (const EConvertError& e) {
+        // A request that got no answer raises the empty status's conversion error; the
+        // transport's own reason says more.
+        SyncFailure =
+            http_.ErrorText.empty() ? std::string(e.what()) : "No answer from the service: " + http_.ErrorText;
+        ReportStatus(kStatusSyncException);
     } catch (const std::exception& e) {
         SyncFailure = e.what();
         ReportStatus(kStatusSyncException);
@@ -68,8 +75,9 @@ void TCalendar::RunSync(TDateTime date) {
     try {
         WriteCacheFiles(CacheName, *feeds.Doc, *calendars.Doc);
         CacheDamaged = false;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         cacheSaved = false;
+        CacheFailure = e.what();
     }
 
     // Nothing below raises: the run is committed whole.

@@ -56,8 +56,9 @@ public:
     std::string ExtraHeader;
     // The body of the last Get as text, byte for byte; empty after a failure.
     std::string Response;
-    // Why the last Get failed when the transfer itself failed (no answer, cut short, too slow,
-    // too large); empty after a success and after an answer with another status.
+    // Why the last Get failed when the transfer itself failed (a handle that could not be
+    // opened, no answer, cut short, too slow, too large), with the library's own words where it
+    // gave any; empty after a success and after an answer with another status.
     std::string ErrorText;
 
     // The whole of one Get, redirects and resends included. The full feed of a calendar of

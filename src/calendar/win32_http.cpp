@@ -24,6 +24,7 @@
 #include <string>
 #include <type_traits>
 
+#include "base/win32_system_error.h"
 #include "calendar/http_exchange.h"
 #include "calendar/http_request.h"
 
@@ -64,19 +65,6 @@ static_assert(kRequestFlags == 0x04400040);
 constexpr DWORD kRelaxedCertificateFlags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
 constexpr DWORD kStatusBufferSize = 1024;
 
-// The library's text for one of its error codes.
-std::string WinInetErrorText(DWORD error) {
-    char* buffer = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
-                                       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   GetModuleHandleA("wininet.dll"), error, 0, reinterpret_cast<char*>(&buffer), 0,
-                                   nullptr);
-    std::string text = n && buffer ? std::string(buffer, n) : std::string();
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    return text.empty() ? "WinINet error " + std::to_string(error) : text;
-}
-
 class WinInetExchange final : public HttpExchange {
 public:
     // Members are destroyed in reverse order: request, then connection, then root.
@@ -91,7 +79,7 @@ public:
         if (!HttpSendRequestA(request_.get(), headerBlock.data(), static_cast<DWORD>(headerBlock.size()), nullptr, 0)) {
             const DWORD error = GetLastError();
             if (error == ERROR_INTERNET_INVALID_CA) return SendResult::UntrustedCertificate;
-            failure_ = error == ERROR_INTERNET_TIMEOUT ? limits_.TimeOutText() : WinInetErrorText(error);
+            failure_ = error == ERROR_INTERNET_TIMEOUT ? limits_.TimeOutText() : InternetErrorText(error);
             return SendResult::Failed;
         }
         // Wine reports a connection that ended before any status line as sent, with status 0,
@@ -169,7 +157,7 @@ private:
 
     bool Fail(DWORD error) {
         failure_ = error == ERROR_INTERNET_TIMEOUT || limits_.RemainingMs() <= 0 ? limits_.TimeOutText()
-                                                                                : WinInetErrorText(error);
+                                                                                : InternetErrorText(error);
         return false;
     }
 
@@ -224,6 +212,12 @@ void THttp::RunWhileProcessingMessages(const std::function<void()>& exchange) {
 }
 
 std::unique_ptr<HttpExchange> THttp::OpenExchange(const std::string& url) {
+    // Get then fails without a status, as the caller expects of a handle that cannot be opened;
+    // ErrorText keeps the library's reason.
+    const auto noExchange = [this](DWORD error) -> std::unique_ptr<HttpExchange> {
+        ErrorText = InternetErrorText(error);
+        return nullptr;
+    };
     PrepareUrlBuffers(url);
 
     URL_COMPONENTSA parts{};
@@ -242,21 +236,21 @@ std::unique_ptr<HttpExchange> THttp::OpenExchange(const std::string& url) {
     parts.lpszExtraInfo = UrlBuffer(kExtraInfo);
     parts.dwExtraInfoLength = capacity;
     // A URL that does not split would leave stale parts from the previous request behind.
-    if (!InternetCrackUrlA(UrlBuffer(kWholeUrl), 0, kCrackFlags, &parts)) return nullptr;
+    if (!InternetCrackUrlA(UrlBuffer(kWholeUrl), 0, kCrackFlags, &parts)) return noExchange(GetLastError());
     Secure = IsSecureScheme(UrlBuffer(kScheme));
     // Another scheme would be sent as HTTP to that scheme's port.
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return nullptr;
 
     InetHandle root(InternetOpenA(kHttpAgent.data(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!root) return nullptr;
+    if (!root) return noExchange(GetLastError());
     InetHandle connection(
         InternetConnectA(root.get(), UrlBuffer(kHost), parts.nPort, "", "", INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return nullptr;
+    if (!connection) return noExchange(GetLastError());
     const std::string object = std::string(UrlBuffer(kUrlPath)) + UrlBuffer(kExtraInfo);
     const DWORD flags = kRequestFlags | (Secure ? INTERNET_FLAG_SECURE : 0);
     InetHandle request(
         HttpOpenRequestA(connection.get(), "GET", object.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0));
-    if (!request) return nullptr;
+    if (!request) return noExchange(GetLastError());
     return std::make_unique<WinInetExchange>(std::move(root), std::move(connection), std::move(request),
                                              HttpLimits::Of(*this));
 }

@@ -33,8 +33,9 @@ std::string AccountStatusText(const std::string& text) {
     return text.find("fail") != std::string::npos ? std::string(kAccountAuthFailedText) : text;
 }
 
-std::string NoAnswerText(const std::string& host) {
-    return "The calendar service at " + host + " did not answer.\rCheck the network and try again.";
+std::string NoAnswerText(const std::string& host, const std::string& reason) {
+    return "The calendar service at " + host + " did not answer" + (reason.empty() ? "." : ":\r" + reason) +
+           "\rCheck the network and try again.";
 }
 
 std::string UnreadableAnswerText(const std::string& reason) {

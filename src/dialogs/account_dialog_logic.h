@@ -61,9 +61,9 @@ private:
 
 // What the panel shows for a status text of the client.
 std::string AccountStatusText(const std::string& text);
-// What it shows when the sign-in raised: no answer at all from the host, or an answer that
-// could not be read (the reader's reason follows).
-std::string NoAnswerText(const std::string& host);
+// What it shows when the sign-in raised: no answer at all from the host (with the transport's
+// reason when it gave one), or an answer that could not be read (the reader's reason follows).
+std::string NoAnswerText(const std::string& host, const std::string& reason = std::string());
 std::string UnreadableAnswerText(const std::string& reason);
 
 // One ticked row per entry of the calendar list, in order: the entry's title decoded from UTF-8

@@ -208,7 +208,7 @@ void TAccountFm::UpdateBtnClick() {
     } catch (const EConvertError&) {
         // The transport read no status line: nothing answered at that address.
         failed = true;
-        ShowPanel(Widen(NoAnswerText(calendar_.ServiceHost())), true);
+        ShowPanel(Utf8ToUtf16(NoAnswerText(calendar_.ServiceHost(), calendar_.TransportError())), true);
     } catch (const std::exception& e) {
         // An answer that is no feed: the parser's reason stays on the panel.
         failed = true;

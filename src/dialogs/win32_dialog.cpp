@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "base/text.h"
+#include "base/win32_system_error.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"
 
@@ -60,8 +62,14 @@ std::u16string WindowText(HWND window) {
 INT_PTR TDialog::ShowModal(HWND owner) {
     InitCommonControlsOnce();
     const std::vector<DWORD> tmpl = EmptyTemplate();
-    return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()),
-                                   owner, &TDialog::Proc, reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
+                                                   reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), owner,
+                                                   &TDialog::Proc, reinterpret_cast<LPARAM>(this));
+    // A menu command that opens nothing would leave the user guessing; the caller's handler
+    // shows the reason. No dialog here ends itself with -1.
+    if (result == -1)
+        RaiseLastSystemError("The dialog \"" + Utf16ToUtf8(win32::FromW(Caption())) + "\" could not be opened");
+    return result;
 }
 
 HWND TDialog::AddControl(const wchar_t* className, const std::u16string& text, DWORD style, int x, int y, int width,

@@ -21,8 +21,8 @@ public:
     TDialog& operator=(const TDialog&) = delete;
     virtual ~TDialog() = default;
 
-    // Shows the dialog modally over owner and returns its result (IDOK 1, IDCANCEL 2), or -1
-    // when it could not be created.
+    // Shows the dialog modally over owner and returns its result (IDOK 1, IDCANCEL 2). Raises
+    // EError with the system's reason when the dialog could not be created.
     INT_PTR ShowModal(HWND owner);
     HWND Handle() const { return hwnd_; }
 

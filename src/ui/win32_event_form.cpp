@@ -7,6 +7,7 @@
 
 #include "base/clock.h"
 #include "base/text.h"
+#include "base/win32_system_error.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
 #include "calendar/locale_format.h"
@@ -219,7 +220,7 @@ bool TEventFm::FormCreate() {
     // Hidden and without a task-bar button from the start: a layered tool window.
     if (!Create(WS_EX_LAYERED | WS_EX_TOOLWINDOW, cls, L"Events", WS_POPUP | WS_CLIPCHILDREN, 0, 0, kDesignWidth,
                 kDesignHeight, nullptr))
-        return false;
+        RaiseLastSystemError("The event list window could not be created");
 
     services_.EventSkin.Load(services_.Theme);
     LoadPosition();

@@ -55,7 +55,8 @@ public:
     TEventFm(const EventFormServices& services, HWND mainWindow);
     ~TEventFm() override;
 
-    // Creates the window hidden, skins and places it, and shows it when ShowFlag is on.
+    // Creates the window hidden, skins and places it, and shows it when ShowFlag is on. Raises
+    // EError with the system's reason when the window cannot be created; true otherwise.
     bool FormCreate();
     // Reads eventwindow/left, top, height, width and visible and the transparency and applies
     // them. A stored value that is not an integer is reported in a message box; the values read

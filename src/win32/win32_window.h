@@ -26,7 +26,8 @@ public:
                                             HBRUSH background = nullptr);
 
 protected:
-    // Creates the window with this object attached; false when CreateWindowExW failed.
+    // Creates the window with this object attached; false when CreateWindowExW failed, and
+    // GetLastError then holds why (RaiseLastSystemError in base/win32_system_error.h says it).
     bool Create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, int x, int y, int width,
                 int height, HWND parent, HMENU menu = nullptr);
 

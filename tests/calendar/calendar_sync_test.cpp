@@ -107,6 +107,8 @@ TEST_F(CalendarSync, NoNetworkEndsWithTheExceptionMessage) {
     http.Unreachable(kHost);
     calendar.Sync(march15);
     EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+    // The transport's reason, not the conversion error the empty status raised, is the cause.
+    EXPECT_EQ(calendar.SyncFailure, std::string("No answer from the service: ") + ScriptedHttp::kUnreachableText);
     EXPECT_FALSE(calendar.Syncing);
     ExpectUnchanged(before);
 }
@@ -118,6 +120,7 @@ TEST_F(CalendarSync, NetworkLostAfterTheFirstFeedKeepsThePreviousRun) {
     http.Unreachable(FeedAddress("home"));
     calendar.Sync(march15);
     EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+    EXPECT_EQ(calendar.SyncFailure, std::string("The feed of calendar \"home\": ") + ScriptedHttp::kUnreachableText);
     ExpectUnchanged(before);
 }
 
@@ -258,6 +261,9 @@ TEST_F(CalendarSync, UnwritableCacheKeepsBothFilesAndStillShowsTheEventsThatArri
     calendar.Sync(march15);
     EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusCacheNotSaved));
     EXPECT_EQ(calendar.SyncFailure, "");
+    // The file call's own message, naming the file, for the tool.
+    EXPECT_NE(calendar.CacheFailure.find(Utf16ToUtf8(CachePath("-cat.xml"))), std::string::npos)
+        << calendar.CacheFailure;
     EXPECT_EQ(CacheBytes(".xml"), before.eventCache);
     EXPECT_THAT(Titles(), ElementsAre(u"New"));
 }

@@ -28,19 +28,24 @@ public:
     void AnswerOnce(std::string urlPart, std::string body, int status = 200) {
         rules_.insert(rules_.begin(), {std::move(urlPart), std::move(body), status, false, 1});
     }
-    // Every matching request fails as if the host could not be reached.
+    // Every matching request fails as if the host could not be reached, with this ErrorText.
     void Unreachable(std::string urlPart) { rules_.insert(rules_.begin(), {std::move(urlPart), {}, 0, true, -1}); }
+    static constexpr char kUnreachableText[] = "The server could not be reached";
     void ClearScript() { rules_.clear(); }
 
     bool Get(const std::string& url) override {
         Requests.push_back({url, ExtraHeader});
         Response.clear();
         Body.clear();
+        ErrorText.clear();
         StatusCode = 0;
         for (Rule& rule : rules_) {
             if (rule.remaining == 0 || url.find(rule.urlPart) == std::string::npos) continue;
             if (rule.remaining > 0) --rule.remaining;
-            if (rule.unreachable) RaiseNotAnInteger("");
+            if (rule.unreachable) {
+                ErrorText = kUnreachableText;
+                RaiseNotAnInteger("");
+            }
             StatusCode = rule.status;
             if (rule.status != 200 && rule.status != 302) return false;
             Body = rule.body;

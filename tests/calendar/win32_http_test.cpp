@@ -1,11 +1,16 @@
-// What only the WinINet half shows: the URL splitter's part capacity. The cases shared with the
-// native build are in http_loopback_test.cpp, which this build runs under Wine as well.
+// What only the WinINet half shows: the URL splitter's part capacity, and WinINet's own words for
+// a request that failed. The cases shared with the native build are in http_loopback_test.cpp,
+// which this build runs under Wine as well.
 #include "calendar/http.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <wininet.h>
 
 #include <string>
 
+#include "base/errors.h"
+#include "base/win32_system_error.h"
 #include "support/loopback_service.h"
 
 namespace tessel {
@@ -40,6 +45,19 @@ TEST_F(Win32HttpLoopback, LongPathFitsTheGrownPartCapacity) {
     EXPECT_FALSE(http.Get(service.HttpUrl(path)));
     EXPECT_EQ(http.StatusCode, 404);
     EXPECT_GE(http.ComponentSize, static_cast<int32_t>(path.size() + 1));
+}
+
+// Nothing listens on port 1: the send fails, and besides the conversion error the caller relies
+// on, the transport keeps WinINet's own words for why.
+TEST(Win32HttpFailure, RefusedConnectionKeepsWinInetsText) {
+    THttp http;
+    try {
+        http.Get("http://127.0.0.1:1/feeds");
+        ADD_FAILURE() << "no error raised";
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "'' is not a valid integer value");
+    }
+    EXPECT_EQ(http.ErrorText, SystemErrorText(ERROR_INTERNET_CANNOT_CONNECT));
 }
 
 }  // namespace

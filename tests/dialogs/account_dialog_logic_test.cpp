@@ -86,6 +86,8 @@ TEST(AccountDialogStatus, PanelShowsTheTextOrTheFailureLinesAndHidesOnlyOnExactl
     // Raised failures have texts of their own, which the "fail" rule does not touch.
     EXPECT_EQ(NoAnswerText("127.0.0.1:1"),
               "The calendar service at 127.0.0.1:1 did not answer.\rCheck the network and try again.");
+    EXPECT_EQ(NoAnswerText("127.0.0.1:1", "Cannot connect"),
+              "The calendar service at 127.0.0.1:1 did not answer:\rCannot connect\rCheck the network and try again.");
     EXPECT_EQ(UnreadableAnswerText("line 3"), "The calendar service's answer could not be read:\rline 3");
     EXPECT_EQ(failed,
               "Gmail Authenticate failed!\rUsername or Pass not correctly,\r\rClick \"1.User Account\" button on left to "

@@ -1,7 +1,8 @@
 // tessel-tool sync DIR [--time-limit MS]: one real sync, as the program runs it at start-up, with DIR as the
 // program's folder. DIR holds profile.xml (its hosts element names the service) and
 // account.xml; the cache files are written there. Prints today's events, one line each, or the
-// status text of a failed run (exit 1) with the cause of the failure on standard error.
+// status text of a failed run (exit 1) with the cause of the failure on standard error (also
+// when only the cache could not be written).
 // --time-limit sets each request's time limit (the program's own is ten minutes), so that a
 // script can try a slow server without waiting that long.
 #include <cstdio>
@@ -71,6 +72,7 @@ int RunSync(const std::vector<std::string>& args) {
         PrintLines(lastStatus);
         std::fflush(stdout);
         if (!calendar.SyncFailure.empty()) std::fprintf(stderr, "cause: %s\n", calendar.SyncFailure.c_str());
+        if (!calendar.CacheFailure.empty()) std::fprintf(stderr, "cause: %s\n", calendar.CacheFailure.c_str());
         return 1;
     }
     PrintLines(tessel::Utf16ToUtf8(calendar.DayText(now)));
