@@ -44,7 +44,11 @@ bool FileExists(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
+namespace {
+
+// Reads the whole file into a buffer of std::string's resize() and data().
+template <class Buffer>
+Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
     FileHandle file = OpenHandle(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) RaiseFileError("Cannot open file", path, GetLastError());
@@ -55,11 +59,12 @@ std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
         throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
                          std::to_string(maxBytes) + " bytes a file of its kind may hold");
     };
-    // Read straight into a string of the file's size (a cache file holds megabytes), and on
+    // Read straight into a buffer of the file's size (a cache file holds megabytes), and on
     // until the end in case the file grew meanwhile.
     LARGE_INTEGER size{};
     if (GetFileSizeEx(file.get(), &size) && uint64_t(size.QuadPart) > maxBytes) tooLarge();
-    std::string bytes(size.QuadPart > 0 ? size_t(size.QuadPart) : 0, '\0');
+    Buffer bytes;
+    bytes.resize(size.QuadPart > 0 ? size_t(size.QuadPart) : 0);
     size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
@@ -80,6 +85,16 @@ std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
     }
     bytes.resize(filled);
     return bytes;
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
+    return ReadWholeFile<std::string>(path, maxBytes);
+}
+
+FileBlock ReadFileBlock(const std::u16string& path, uint64_t maxBytes) {
+    return ReadWholeFile<FileBlock>(path, maxBytes);
 }
 
 void WriteFileAtomic(const std::u16string& path, std::string_view bytes) {

@@ -83,6 +83,7 @@ TEST(FileIoTest, ReadersRefuseWhatIsNotARegularFileAndOversizeFiles) {
     const std::u16string path = folder.File(u"profile.xml");
     WriteFileAtomic(path, std::string(1000, 'p'));
     EXPECT_EQ(ReadFileBytes(path, 1000).size(), 1000u);
+    EXPECT_EQ(ReadFileBlock(path, 1000).View(), std::string(1000, 'p'));
     std::vector<std::pair<std::u16string, uint64_t>> refused = {{path, 999}, {folder.Folder(), kMaxReadFileBytes}};
 #ifndef _WIN32
     refused.push_back({u"/dev/zero", kMaxReadFileBytes});
@@ -95,6 +96,7 @@ TEST(FileIoTest, ReadersRefuseWhatIsNotARegularFileAndOversizeFiles) {
         } catch (const EFileError& e) {
             EXPECT_NE(std::string(e.what()).find("Cannot "), std::string::npos) << e.what();
         }
+        EXPECT_THROW(ReadFileBlock(file, limit), EFileError);
     }
 }
 
