@@ -221,8 +221,12 @@ void TxdataNode::AddAttributeBytes(std::string_view name, std::string_view value
     else AttributeStore().entries.AppendEntry(name, value);
 }
 
-void TxdataNode::ReserveAttributeBytes(size_t bytes) {
-    if (!wide_) AttributeStore().entries.Reserve(bytes);
+void TxdataNode::AddAttributeBytes(const xml_detail::PackedEntries::Parts* parts, size_t count) {
+    if (wide_) {
+        for (size_t i = 0; i < count; ++i) AddAttributeBytes(parts[i].name, parts[i].value);
+        return;
+    }
+    AttributeStore().entries.AppendEntries(parts, count);
 }
 
 void TxdataNode::ClearAttributes() {

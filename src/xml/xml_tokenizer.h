@@ -39,10 +39,22 @@ struct CharClasses<char16_t> {
 
 [[noreturn]] void RaiseParserError(const std::string& message, int line, int column);
 
+// An attribute of a tag split as the tree stores it: the name is everything before the "="
+// (white space before it included), the value what follows it without the blanks before it and
+// with one pair of surrounding quotes removed (double quotes only for 8-bit text; either kind for
+// UTF-16 text, which refuses an attribute without a value). The value is as written: one that
+// holds an escaped double quote is decoded by DecodedAttributeValue.
 template <class CharT>
-struct AttributeParts;
+struct AttributeSpan {
+    std::basic_string_view<CharT> name;
+    std::basic_string_view<CharT> value;
+};
+
 template <class CharT>
-AttributeParts<CharT> SplitAttribute(std::basic_string_view<CharT> token);
+std::basic_string<CharT> DecodedAttributeValue(std::basic_string_view<CharT> value) {
+    if (xml_entities::HoldsQuoteReference(value)) return xml_entities::DecodeQuotedValue(value);
+    return std::basic_string<CharT>(value);
+}
 
 template <class CharT>
 class Tokenizer {
@@ -57,8 +69,8 @@ public:
     View Name() const { return name_; }
     View Token() const { return token_; }
     bool EmptyElement() const { return empty_; }
-    // The raw attribute tokens of the current start tag or declaration.
-    const std::vector<View>& Attributes() const { return attributes_; }
+    // The attributes of the current start tag or declaration.
+    const std::vector<AttributeSpan<CharT>>& Attributes() const { return attributes_; }
 
     [[noreturn]] void Error(const std::string& message) const { RaiseParserError(message, Line(), Column()); }
 
@@ -147,7 +159,8 @@ private:
     View name_;
     TxmlItem type_ = TxmlItem::Text;
     bool empty_ = false;
-    std::vector<View> attributes_;
+    std::vector<AttributeSpan<CharT>> attributes_;
+    AttributeSpan<CharT> attribute_;  // the one ReadAttribute read last
 };
 
 template <class CharT>
@@ -157,9 +170,12 @@ bool Tokenizer<CharT>::ReadAttribute() {
     if (!ReadName(name)) return false;
     SkipBlanks();
     if (CurrentChar() != CharT('=')) return false;
+    const size_t eq = pos_;
     Advance();
     SkipBlanks();
+    const size_t valueStart = pos_;
     const CharT quote = CurrentChar();
+    View value;
     if (!AtEnd() && (quote == CharT('"') || quote == CharT('\''))) {
         const size_t close = text_.find(quote, pos_ + 1);
         if (close == text_.npos) {
@@ -167,10 +183,19 @@ bool Tokenizer<CharT>::ReadAttribute() {
             return false;
         }
         pos_ = close + 1;
+        // 8-bit text keeps single quotes around a value; the stores have always read it so.
+        if (quote == CharT('"') || CharClasses<CharT>::kStripsSingleQuotes)
+            value = text_.substr(valueStart + 1, close - valueStart - 1);
+        else
+            value = text_.substr(valueStart, pos_ - valueStart);
     } else {
         while (!AtEnd() && Is(text_[pos_], xml_chars::kValueChar)) ++pos_;
+        value = text_.substr(valueStart, pos_ - valueStart);
+        // The UTF-16 attribute store refuses an attribute without a value as it takes it.
+        if constexpr (CharClasses<CharT>::kStripsSingleQuotes)
+            if (value.empty()) throw EError("Invalid attribute format");
     }
-    token_ = text_.substr(start, pos_ - start);
+    attribute_ = {text_.substr(start, eq - start), value};
     return true;
 }
 
@@ -249,9 +274,7 @@ void Tokenizer<CharT>::ReadTagAttributes(Lexeme closing) {
     for (;;) {
         const Lexeme lexeme = NextLexeme();
         if (lexeme == Lexeme::Attribute) {
-            // The UTF-16 attribute store refuses a token without a value as it takes it.
-            if constexpr (CharClasses<CharT>::kStripsSingleQuotes) SplitAttribute(token_);
-            attributes_.push_back(token_);
+            attributes_.push_back(attribute_);
         } else if (lexeme == closing) {
             return;
         } else if (closing == Lexeme::TagClose && lexeme == Lexeme::EmptyTagClose) {
@@ -332,45 +355,6 @@ bool Tokenizer<CharT>::NextItem() {
         default:
             Error("Unexpected token");
     }
-}
-
-// An attribute token split as the tree stores it: the name is everything before the first "="
-// (untrimmed), the value everything after it, trimmed, with one pair of surrounding quotes
-// removed (double quotes only for 8-bit text; either kind for UTF-16 text, where a token without
-// "=" or without a value is refused). A value holding an escaped double quote is decoded.
-template <class CharT>
-struct AttributeParts {
-    std::basic_string_view<CharT> name;
-    std::basic_string_view<CharT> raw;   // the value as written, quotes removed
-    std::basic_string<CharT> decoded;    // set only when the value held an escaped quote
-    bool isDecoded = false;
-    std::basic_string_view<CharT> Value() const { return isDecoded ? std::basic_string_view<CharT>(decoded) : raw; }
-};
-
-template <class CharT>
-AttributeParts<CharT> SplitAttribute(std::basic_string_view<CharT> token) {
-    const size_t eq = token.find(CharT('='));
-    constexpr bool wide = CharClasses<CharT>::kStripsSingleQuotes;
-    AttributeParts<CharT> parts;
-    if (eq == token.npos) {
-        if (wide) throw EError("Invalid attribute format");
-        parts.name = token;
-        return parts;
-    }
-    std::basic_string_view<CharT> value = token.substr(eq + 1);
-    while (!value.empty() && static_cast<std::make_unsigned_t<CharT>>(value.front()) <= ' ') value.remove_prefix(1);
-    while (!value.empty() && static_cast<std::make_unsigned_t<CharT>>(value.back()) <= ' ') value.remove_suffix(1);
-    if (wide && value.empty()) throw EError("Invalid attribute format");
-    if (value.size() >= 2 && value.front() == value.back() &&
-        (value.front() == CharT('"') || (wide && value.front() == CharT('\''))))
-        value = value.substr(1, value.size() - 2);
-    parts.name = token.substr(0, eq);
-    parts.raw = value;
-    if (xml_entities::HoldsQuoteReference(value)) {
-        parts.decoded = xml_entities::DecodeQuotedValue(value);
-        parts.isDecoded = true;
-    }
-    return parts;
 }
 
 }  // namespace tessel::xml_detail
