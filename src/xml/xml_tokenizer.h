@@ -130,6 +130,14 @@ private:
         return true;
     }
     bool ReadAttribute();
+    // The name straight after "<" or "</" into name_, the common case; false, having read
+    // nothing, where the general way must look.
+    bool ReadNameAfterOpen() {
+        SkipBlanks();
+        if (AtEnd() || !Is(text_[pos_], xml_chars::kNameStart)) return false;
+        name_ = ReadNameChars();
+        return true;
+    }
     // Moves past the next occurrence of the delimiter; the token runs from here to its start.
     bool ScanPast(std::basic_string_view<CharT> delimiter) {
         const size_t at = text_.find(delimiter, pos_);
@@ -272,6 +280,30 @@ typename Tokenizer<CharT>::Lexeme Tokenizer<CharT>::NextLexeme() {
 template <class CharT>
 void Tokenizer<CharT>::ReadTagAttributes(Lexeme closing) {
     for (;;) {
+        // The common cases first: an attribute, or the end of a start tag. Anything else takes
+        // the general way, which also raises every error.
+        SkipBlanks();
+        if (!AtEnd()) {
+            const CharT c = text_[pos_];
+            if (Is(c, xml_chars::kNameStart)) {
+                if (!ReadAttribute()) Error("Bad attribute");
+                attributes_.push_back(attribute_);
+                continue;
+            }
+            if (closing == Lexeme::TagClose) {
+                if (c == CharT('>')) {
+                    ++pos_;
+                    state_ = 0;
+                    return;
+                }
+                if (c == CharT('/') && pos_ + 1 < text_.size() && text_[pos_ + 1] == CharT('>')) {
+                    pos_ += 2;
+                    state_ = 0;
+                    empty_ = true;
+                    return;
+                }
+            }
+        }
         const Lexeme lexeme = NextLexeme();
         if (lexeme == Lexeme::Attribute) {
             attributes_.push_back(attribute_);
@@ -298,7 +330,8 @@ bool Tokenizer<CharT>::NextItem() {
         case Lexeme::StartTagOpen:
             attributes_.clear();
             empty_ = false;
-            if (NextLexeme() != Lexeme::Name) Error("Name expected");
+            if (ReadNameAfterOpen()) token_ = name_;
+            else if (NextLexeme() != Lexeme::Name) Error("Name expected");
             name_ = token_;
             token_ = name_;
             state_ = 2;
@@ -307,9 +340,16 @@ bool Tokenizer<CharT>::NextItem() {
             type_ = TxmlItem::ElementStart;
             return true;
         case Lexeme::EndTagOpen:
-            if (NextLexeme() != Lexeme::Name) Error("Unexpected token");
+            if (ReadNameAfterOpen()) token_ = name_;
+            else if (NextLexeme() != Lexeme::Name) Error("Unexpected token");
             name_ = token_;
-            if (NextLexeme() != Lexeme::TagClose) Error("Unexpected token");
+            SkipBlanks();
+            if (CurrentChar() == CharT('>') && !AtEnd()) {
+                ++pos_;
+                state_ = 0;
+            } else if (NextLexeme() != Lexeme::TagClose) {
+                Error("Unexpected token");
+            }
             token_ = name_;
             type_ = TxmlItem::ElementEnd;
             return true;
