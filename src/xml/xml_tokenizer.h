@@ -173,38 +173,49 @@ private:
 
 template <class CharT>
 bool Tokenizer<CharT>::ReadAttribute() {
-    const size_t start = pos_;
-    View name;
-    if (!ReadName(name)) return false;
-    SkipBlanks();
-    if (CurrentChar() != CharT('=')) return false;
-    const size_t eq = pos_;
-    Advance();
-    SkipBlanks();
-    const size_t valueStart = pos_;
-    const CharT quote = CurrentChar();
+    // Every start tag of a feed holds a few: read with a local cursor, stored back on each way out.
+    const CharT* const text = text_.data();
+    const CharT* const end = text + text_.size();
+    const CharT* const start = text + pos_;
+    const CharT* at = start;
+    const auto leave = [&](bool read) {
+        pos_ = static_cast<size_t>(at - text);
+        return read;
+    };
+    if (at == end || !Is(*at, xml_chars::kNameStart)) return leave(false);
+    ++at;
+    while (at != end && Is(*at, xml_chars::kNameChar)) ++at;
+    while (at != end && Is(*at, xml_chars::kBlank)) ++at;
+    if (at == end || *at != CharT('=')) return leave(false);
+    const CharT* const eq = at++;
+    while (at != end && Is(*at, xml_chars::kBlank)) ++at;
+    const CharT* const valueStart = at;
     View value;
-    if (!AtEnd() && (quote == CharT('"') || quote == CharT('\''))) {
-        const size_t close = text_.find(quote, pos_ + 1);
-        if (close == text_.npos) {
-            pos_ = text_.size();
-            return false;
+    if (at != end && (*at == CharT('"') || *at == CharT('\''))) {
+        const CharT quote = *at;
+        const CharT* const close = std::char_traits<CharT>::find(at + 1, static_cast<size_t>(end - at - 1), quote);
+        if (!close) {
+            at = end;
+            return leave(false);
         }
-        pos_ = close + 1;
+        at = close + 1;
         // 8-bit text keeps single quotes around a value; the stores have always read it so.
         if (quote == CharT('"') || CharClasses<CharT>::kStripsSingleQuotes)
-            value = text_.substr(valueStart + 1, close - valueStart - 1);
+            value = View(valueStart + 1, static_cast<size_t>(close - valueStart - 1));
         else
-            value = text_.substr(valueStart, pos_ - valueStart);
+            value = View(valueStart, static_cast<size_t>(at - valueStart));
     } else {
-        while (!AtEnd() && Is(text_[pos_], xml_chars::kValueChar)) ++pos_;
-        value = text_.substr(valueStart, pos_ - valueStart);
+        while (at != end && Is(*at, xml_chars::kValueChar)) ++at;
+        value = View(valueStart, static_cast<size_t>(at - valueStart));
         // The UTF-16 attribute store refuses an attribute without a value as it takes it.
         if constexpr (CharClasses<CharT>::kStripsSingleQuotes)
-            if (value.empty()) throw EError("Invalid attribute format");
+            if (value.empty()) {
+                leave(true);
+                throw EError("Invalid attribute format");
+            }
     }
-    attribute_ = {text_.substr(start, eq - start), value};
-    return true;
+    attribute_ = {View(start, static_cast<size_t>(eq - start)), value};
+    return leave(true);
 }
 
 template <class CharT>
