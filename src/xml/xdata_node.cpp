@@ -87,15 +87,21 @@ std::unique_ptr<TxdataNode> TxdataNode::CreateNamed(std::u16string_view name) {
 void TxdataNode::Clear() {
     // Frees the subtree without recursion: each node's children move to a work list before the
     // node itself is freed, so its destructor finds nothing left to free.
+    // Content pieces go at once; child elements wait on the work list until their own children
+    // are out.
     if (children_.empty()) return;
     xml_detail::NodeMemoryBatch batch;
-    std::vector<TxdataValue*> pending;
-    children_.TakeAll(pending);
+    std::vector<TxdataNode*> pending;
+    const auto take = [&pending](TxdataValue* child) {
+        if (child->IsNode()) pending.push_back(static_cast<TxdataNode*>(child));
+        else delete child;
+    };
+    children_.ReleaseEach(take);
     while (!pending.empty()) {
-        TxdataValue* item = pending.back();
+        TxdataNode* node = pending.back();
         pending.pop_back();
-        if (item->IsNode()) static_cast<TxdataNode*>(item)->children_.TakeAll(pending);
-        delete item;
+        node->children_.ReleaseEach(take);
+        delete node;
     }
 }
 
