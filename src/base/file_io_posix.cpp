@@ -78,12 +78,20 @@ Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
     size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
-            if (filled >= maxBytes) {
-                char probe;
-                if (::read(fd.get(), &probe, 1) > 0) tooLarge();
-                break;
+            // Read to the size it had: a small read tells whether it grew since, before the
+            // buffer is copied into a larger one (for a file of megabytes, a copy of megabytes).
+            char probe[4096];
+            const ssize_t n = ::read(fd.get(), probe, filled >= maxBytes ? 1 : sizeof probe);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                RaiseFileError("Cannot read file", path, errno);
             }
-            bytes.resize(size_t(std::min<uint64_t>(bytes.size() + 65536, maxBytes)));
+            if (n == 0) break;
+            if (filled + size_t(n) > maxBytes) tooLarge();
+            bytes.resize(size_t(std::min<uint64_t>(filled + std::max<size_t>(65536, size_t(n)), maxBytes)));
+            std::memcpy(bytes.data() + filled, probe, size_t(n));
+            filled += size_t(n);
+            continue;
         }
         const ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
         if (n < 0) {

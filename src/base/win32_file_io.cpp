@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "base/errors.h"
@@ -68,13 +69,18 @@ Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
     size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
-            if (filled >= maxBytes) {
-                char probe;
-                DWORD probed = 0;
-                if (ReadFile(file.get(), &probe, 1, &probed, nullptr) && probed > 0) tooLarge();
-                break;
-            }
-            bytes.resize(size_t(std::min<uint64_t>(bytes.size() + 65536, maxBytes)));
+            // Read to the size it had: a small read tells whether it grew since, before the
+            // buffer is copied into a larger one (for a file of megabytes, a copy of megabytes).
+            char probe[4096];
+            DWORD probed = 0;
+            if (!ReadFile(file.get(), probe, filled >= maxBytes ? 1 : sizeof probe, &probed, nullptr))
+                RaiseFileError("Cannot read file", path, GetLastError());
+            if (probed == 0) break;
+            if (filled + probed > maxBytes) tooLarge();
+            bytes.resize(size_t(std::min<uint64_t>(filled + std::max<size_t>(65536, probed), maxBytes)));
+            std::memcpy(bytes.data() + filled, probe, probed);
+            filled += probed;
+            continue;
         }
         DWORD read = 0;
         const DWORD want = DWORD(std::min<size_t>(bytes.size() - filled, 1u << 30));

@@ -100,6 +100,18 @@ TEST(FileIoTest, ReadersRefuseWhatIsNotARegularFileAndOversizeFiles) {
     }
 }
 
+#ifndef _WIN32
+// A file that says it is empty and yet holds bytes, like one that grew after it was measured,
+// is read on to its end, and still refused past the limit.
+TEST(FileIoTest, ReadersReadOnPastTheMeasuredSize) {
+    const std::u16string status = u"/proc/self/status";
+    EXPECT_EQ(ReadFileBytes(status).rfind("Name:", 0), 0u);
+    EXPECT_EQ(ReadFileBlock(status).View().rfind("Name:", 0), 0u);
+    EXPECT_THROW(ReadFileBytes(status, 10), EFileError);
+    EXPECT_THROW(ReadFileBlock(status, 10), EFileError);
+}
+#endif
+
 TEST(FileIoTest, FailedWriteKeepsTheOldFile) {
     TempFolder folder;
     const std::u16string path = folder.File(u"account.xml");
