@@ -56,7 +56,7 @@ TxdataNode::TxdataNode(std::u16string name) : TxdataValue(NodeTag{}) { TakeName(
 
 TxdataNode::~TxdataNode() {
     Clear();
-    ReleaseName();
+    if (ownsName_) delete name_;
 }
 
 void TxdataNode::SetName(std::u16string_view name) { TakeName(std::u16string(name)); }

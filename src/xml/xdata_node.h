@@ -45,7 +45,7 @@ public:
     void TakeName(std::u16string&& name);
     // For the tree builder: a name from SharedElementName.
     void ShareName(const std::u16string* shared) {
-        ReleaseName();
+        if (ownsName_) ReleaseName();
         name_ = shared;
     }
     TxdataNode* Parent() const { return parent_; }
