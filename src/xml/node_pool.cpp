@@ -185,6 +185,8 @@ void FreeNodeMemory(void* block, std::size_t size) noexcept {
     }
 }
 
+bool PoolsSize(std::size_t size) noexcept { return Pooled(size); }
+
 NodeMemoryBatch::NodeMemoryBatch() {
     if (!TESSEL_XML_POOL) return;
     if (batchDepth++ == 0) Acquire();

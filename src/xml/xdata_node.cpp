@@ -159,7 +159,7 @@ TxdataValue* TxdataNode::AddValue(std::u16string_view text, uint8_t kind) {
 }
 
 TxdataValue* TxdataNode::AddValue(std::string_view bytes, uint8_t kind) {
-    return AddValue(std::make_unique<TxdataValue>(bytes, kind));
+    return AddValue(TxdataValue::FromBytes(bytes, kind));
 }
 
 std::unique_ptr<TxdataNode> TxdataNode::Detach() {
