@@ -68,10 +68,14 @@ void PackedEntries::AppendEntry(std::string_view name, std::string_view value) {
     AppendEntries(&parts, 1);
 }
 
-void PackedEntries::AppendEntries(const Parts* parts, size_t count) {
+size_t PackedEntries::SizeOf(const Parts* parts, size_t count) {
     size_t bytes = 0;
     for (size_t i = 0; i < count; ++i) bytes += EntrySize(parts[i].name, parts[i].value);
-    char* out = Open(size_, bytes);
+    return bytes;
+}
+
+void PackedEntries::AppendEntries(const Parts* parts, size_t count) {
+    char* out = Open(size_, SizeOf(parts, count));
     for (size_t i = 0; i < count; ++i) out = Write(out, parts[i].name, parts[i].value);
     count_ += static_cast<uint32_t>(count);
 }
@@ -91,9 +95,10 @@ void PackedEntries::Erase(size_t index) {
 }
 
 void PackedEntries::Release() {
-    if (data_) FreeNodeMemory(data_, capacity_);
+    if (data_ && !trailing_) FreeNodeMemory(data_, capacity_);
     data_ = nullptr;
     size_ = capacity_ = 0;
+    trailing_ = false;
 }
 
 bool PackedEntries::Cursor::Next(std::string_view& entry) {

@@ -29,6 +29,16 @@ public:
     void AppendEntry(std::string_view name, std::string_view value);
     // Appends the entries with one allocation: a start tag's attributes.
     void AppendEntries(const Parts* parts, size_t count);
+    // The bytes the entries take, lengths and quotes included.
+    static size_t SizeOf(const Parts* parts, size_t count);
+    // Takes room that lies in its owner's own block, after the owner, for entries of that many
+    // bytes: it goes with that block. Only for a list that holds nothing yet; a list that
+    // outgrows the room moves to a block of its own.
+    void TakeTrailingRoom(char* room, size_t bytes) {
+        data_ = room;
+        capacity_ = static_cast<uint32_t>(bytes);
+        trailing_ = true;
+    }
     void Replace(size_t index, std::string_view name, std::string_view value);
     void Erase(size_t index);
     void Clear() {
@@ -63,6 +73,7 @@ private:
     uint32_t size_ = 0;
     uint32_t capacity_ = 0;
     uint32_t count_ = 0;
+    bool trailing_ = false;  // data_ lies in the owner's block (TakeTrailingRoom)
 };
 
 }  // namespace tessel::xml_detail

@@ -1,6 +1,7 @@
 #include "xml/xdata_node.h"
 
 #include <algorithm>
+#include <new>
 
 #include "base/errors.h"
 #include "base/strict_int.h"
@@ -231,6 +232,17 @@ void TxdataNode::AddAttributeBytes(const xml_detail::PackedEntries::Parts* parts
     if (wide_) {
         for (size_t i = 0; i < count; ++i) AddAttributeBytes(parts[i].name, parts[i].value);
         return;
+    }
+    if (!attributes_) {
+        // A start tag's attributes: the store and its entries in one block where they fit.
+        const std::size_t bytes = xml_detail::PackedEntries::SizeOf(parts, count);
+        const std::size_t size = sizeof(Attributes) + bytes;
+        if (xml_detail::PoolsSize(size)) {
+            // Freed as Attributes of their own size, which the pool allows (node_pool.h).
+            void* block = xml_detail::AllocateNodeMemory(size);
+            attributes_.reset(::new (block) Attributes);
+            attributes_->entries.TakeTrailingRoom(static_cast<char*>(block) + sizeof(Attributes), bytes);
+        }
     }
     AttributeStore().entries.AppendEntries(parts, count);
 }
