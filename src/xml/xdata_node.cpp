@@ -86,10 +86,9 @@ std::unique_ptr<TxdataNode> TxdataNode::CreateNamed(std::u16string_view name) {
 }
 
 void TxdataNode::Clear() {
-    // Frees the subtree without recursion: each node's children move to a work list before the
-    // node itself is freed, so its destructor finds nothing left to free.
-    // Content pieces go at once; child elements wait on the work list until their own children
-    // are out.
+    // Frees the subtree without recursion: content pieces go at once, child elements move to a
+    // work list and each gives up its own children before it is freed, so its destructor finds
+    // nothing left to free.
     if (children_.empty()) return;
     xml_detail::NodeMemoryBatch batch;
     std::vector<TxdataNode*> pending;

@@ -54,7 +54,6 @@ void AddDecodedText(TxdataNode& node, std::basic_string_view<CharT> token) {
     }
 }
 
-
 // The element names met in one document with their shared copies: the process-wide table takes
 // a lock, and a feed repeats a few dozen names over and over. A small table indexed by the
 // name's length and its first and last units; the views point into the text being parsed.
