@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_block.h"
+
 namespace tessel {
 
 #ifdef _WIN32
@@ -32,6 +34,8 @@ bool FileExists(const std::u16string& path);
 // Raises EFileError naming the file when it cannot be read, is not a regular file, or holds more
 // than maxBytes.
 std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes = kMaxReadFileBytes);
+// The same bytes in a buffer that is not cleared before the read, for large documents.
+FileBlock ReadFileBlock(const std::u16string& path, uint64_t maxBytes = kMaxReadFileBytes);
 // The temporary file WriteFileAtomic writes before renaming it over path.
 std::u16string TemporaryPathFor(const std::u16string& path);
 // Raises EFileError when the file cannot be written; the old file, if any, is then unchanged.

@@ -54,7 +54,11 @@ bool FileExists(const std::u16string& path) {
     return ::stat(SystemPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
+namespace {
+
+// Reads the whole file into a buffer of std::string's resize() and data().
+template <class Buffer>
+Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
     // Opened without waiting, so that a pipe with no writer is refused rather than waited for.
     Fd fd(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) RaiseFileError("Cannot open file", path, errno);
@@ -68,17 +72,26 @@ std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
                          std::to_string(maxBytes) + " bytes a file of its kind may hold");
     };
     if (uint64_t(info.st_size) > maxBytes) tooLarge();
-    // Read straight into a string of the file's size, and on until the end in case it grew.
-    std::string bytes(info.st_size > 0 ? size_t(info.st_size) : 0, '\0');
+    // Read straight into a buffer of the file's size, and on until the end in case it grew.
+    Buffer bytes;
+    bytes.resize(info.st_size > 0 ? size_t(info.st_size) : 0);
     size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
-            if (filled >= maxBytes) {
-                char probe;
-                if (::read(fd.get(), &probe, 1) > 0) tooLarge();
-                break;
+            // Read to the size it had: a small read tells whether it grew since, before the
+            // buffer is copied into a larger one (for a file of megabytes, a copy of megabytes).
+            char probe[4096];
+            const ssize_t n = ::read(fd.get(), probe, filled >= maxBytes ? 1 : sizeof probe);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                RaiseFileError("Cannot read file", path, errno);
             }
-            bytes.resize(size_t(std::min<uint64_t>(bytes.size() + 65536, maxBytes)));
+            if (n == 0) break;
+            if (filled + size_t(n) > maxBytes) tooLarge();
+            bytes.resize(size_t(std::min<uint64_t>(filled + std::max<size_t>(65536, size_t(n)), maxBytes)));
+            std::memcpy(bytes.data() + filled, probe, size_t(n));
+            filled += size_t(n);
+            continue;
         }
         const ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
         if (n < 0) {
@@ -90,6 +103,16 @@ std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
     }
     bytes.resize(filled);
     return bytes;
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
+    return ReadWholeFile<std::string>(path, maxBytes);
+}
+
+FileBlock ReadFileBlock(const std::u16string& path, uint64_t maxBytes) {
+    return ReadWholeFile<FileBlock>(path, maxBytes);
 }
 
 void WriteFileAtomic(const std::u16string& path, std::string_view bytes) {

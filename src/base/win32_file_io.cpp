@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "base/errors.h"
@@ -33,7 +34,11 @@ bool FileExists(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
+namespace {
+
+// Reads the whole file into a buffer of std::string's resize() and data().
+template <class Buffer>
+Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
     FileHandle file = OpenHandle(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) RaiseFileError("Cannot open file", path, GetLastError());
@@ -44,21 +49,27 @@ std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
         throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
                          std::to_string(maxBytes) + " bytes a file of its kind may hold");
     };
-    // Read straight into a string of the file's size (a cache file holds megabytes), and on
+    // Read straight into a buffer of the file's size (a cache file holds megabytes), and on
     // until the end in case the file grew meanwhile.
     LARGE_INTEGER size{};
     if (GetFileSizeEx(file.get(), &size) && uint64_t(size.QuadPart) > maxBytes) tooLarge();
-    std::string bytes(size.QuadPart > 0 ? size_t(size.QuadPart) : 0, '\0');
+    Buffer bytes;
+    bytes.resize(size.QuadPart > 0 ? size_t(size.QuadPart) : 0);
     size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
-            if (filled >= maxBytes) {
-                char probe;
-                DWORD probed = 0;
-                if (ReadFile(file.get(), &probe, 1, &probed, nullptr) && probed > 0) tooLarge();
-                break;
-            }
-            bytes.resize(size_t(std::min<uint64_t>(bytes.size() + 65536, maxBytes)));
+            // Read to the size it had: a small read tells whether it grew since, before the
+            // buffer is copied into a larger one (for a file of megabytes, a copy of megabytes).
+            char probe[4096];
+            DWORD probed = 0;
+            if (!ReadFile(file.get(), probe, filled >= maxBytes ? 1 : sizeof probe, &probed, nullptr))
+                RaiseFileError("Cannot read file", path, GetLastError());
+            if (probed == 0) break;
+            if (filled + probed > maxBytes) tooLarge();
+            bytes.resize(size_t(std::min<uint64_t>(filled + std::max<size_t>(65536, probed), maxBytes)));
+            std::memcpy(bytes.data() + filled, probe, probed);
+            filled += probed;
+            continue;
         }
         DWORD read = 0;
         const DWORD want = DWORD(std::min<size_t>(bytes.size() - filled, 1u << 30));
@@ -69,6 +80,16 @@ std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
     }
     bytes.resize(filled);
     return bytes;
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
+    return ReadWholeFile<std::string>(path, maxBytes);
+}
+
+FileBlock ReadFileBlock(const std::u16string& path, uint64_t maxBytes) {
+    return ReadWholeFile<FileBlock>(path, maxBytes);
 }
 
 void WriteFileAtomic(const std::u16string& path, std::string_view bytes) {

@@ -48,11 +48,6 @@ std::unique_ptr<TxdataValue> ChildList::Remove(const TxdataValue* child) {
     return taken;
 }
 
-void ChildList::TakeAll(std::vector<TxdataValue*>& out) {
-    out.insert(out.end(), begin(), end());
-    ReleaseBlock();
-}
-
 void ChildList::ReleaseBlock() {
     if (capacity_ > 1) FreeNodeMemory(many_, capacity_ * sizeof(TxdataValue*));
     one_ = nullptr;

@@ -2,11 +2,10 @@
 // The children of an element, owned. Most elements of a document hold exactly one child, their
 // text, which is kept in place; more go to a block from the node pool that doubles as needed.
 // Freeing a child that is an element is the element's business (TxdataNode::Clear frees a
-// subtree without recursion), so the list hands its children out with TakeAll.
+// subtree without recursion), so the list hands its children out with ReleaseEach.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace tessel {
 class TxdataValue;
@@ -30,8 +29,12 @@ public:
     void push_back(std::unique_ptr<TxdataValue> child);
     // Takes the child out of the list; the caller owns it. Null when it is not in the list.
     std::unique_ptr<TxdataValue> Remove(const TxdataValue* child);
-    // Appends the children to `out` as raw pointers the caller now owns, and empties the list.
-    void TakeAll(std::vector<TxdataValue*>& out);
+    // Hands each child to `take`, which owns it from then on, and empties the list.
+    template <class Take>
+    void ReleaseEach(Take&& take) {
+        for (TxdataValue* child : *this) take(child);
+        ReleaseBlock();
+    }
 
 private:
     TxdataValue** Slots() { return capacity_ <= 1 ? &one_ : many_; }

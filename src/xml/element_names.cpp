@@ -31,9 +31,4 @@ const std::u16string* SharedElementName(std::u16string_view name) {
     return &*table.names.insert(key).first;
 }
 
-const std::u16string& EmptyElementName() {
-    static const std::u16string* empty = new std::u16string;
-    return *empty;
-}
-
 }  // namespace tessel::xml_detail

@@ -16,7 +16,11 @@ inline constexpr std::size_t kMaxSharedNameLength = 64;
 // The shared copy of the name; null when the table does not take it. Safe on any thread.
 const std::u16string* SharedElementName(std::u16string_view name);
 
-// The empty name, which every unnamed node shares.
-const std::u16string& EmptyElementName();
+// The empty name, which every unnamed node shares. Never destroyed: nodes held by other statics
+// may still point at it while the process ends. Inline, since every node starts with it.
+inline const std::u16string& EmptyElementName() {
+    static const std::u16string* empty = new std::u16string;
+    return *empty;
+}
 
 }  // namespace tessel::xml_detail

@@ -37,8 +37,10 @@ struct Chunk {
     Chunk* next;
     FreeBlock* freeBlocks;
     char* untouched;  // blocks never handed out start here
+    char* lastStart;  // the last place an untouched block fits
     std::uint32_t live;
     std::uint32_t sizeClass;
+    std::uint32_t blockSize;
 };
 constexpr std::size_t kHeaderSize = (sizeof(Chunk) + kGranule - 1) / kGranule * kGranule;
 
@@ -88,9 +90,9 @@ private:
     bool batched_;
 };
 
-std::size_t ClassOf(std::size_t size) { return (size + kGranule - 1) / kGranule - 1; }
-std::size_t BlockSize(const Chunk& chunk) { return (chunk.sizeClass + 1) * kGranule; }
-char* ChunkEnd(Chunk& chunk) { return reinterpret_cast<char*>(&chunk) + kPageBlockSize; }
+// Sizes 1..kLargestPooled; a size of 0 wraps around and is not pooled.
+bool Pooled(std::size_t size) { return TESSEL_XML_POOL && size - 1 < kLargestPooled; }
+std::size_t ClassOf(std::size_t size) { return (size - 1) / kGranule; }
 Chunk* ChunkOf(void* block) {
     return reinterpret_cast<Chunk*>(reinterpret_cast<std::uintptr_t>(block) & ~(std::uintptr_t{kPageBlockSize} - 1));
 }
@@ -115,12 +117,14 @@ void Reset(Chunk& chunk, std::size_t sizeClass) {
     chunk.untouched = reinterpret_cast<char*>(&chunk) + kHeaderSize;
     chunk.live = 0;
     chunk.sizeClass = static_cast<std::uint32_t>(sizeClass);
+    chunk.blockSize = static_cast<std::uint32_t>((sizeClass + 1) * kGranule);
+    chunk.lastStart = reinterpret_cast<char*>(&chunk) + kPageBlockSize - chunk.blockSize;
 }
 
-bool HasRoom(Chunk& chunk) { return chunk.freeBlocks || chunk.untouched + BlockSize(chunk) <= ChunkEnd(chunk); }
+bool HasRoom(const Chunk& chunk) { return chunk.freeBlocks || chunk.untouched <= chunk.lastStart; }
 
-Chunk* ChunkWithRoom(SizeClass& owner, std::size_t sizeClass) {
-    if (owner.withRoom) return owner.withRoom;
+// The class has no chunk with room: its spare, or a new one.
+[[gnu::noinline]] Chunk* AddChunk(SizeClass& owner, std::size_t sizeClass) {
     Chunk* chunk = owner.spare;
     owner.spare = nullptr;
     if (!chunk) {
@@ -136,18 +140,18 @@ Chunk* ChunkWithRoom(SizeClass& owner, std::size_t sizeClass) {
 }  // namespace
 
 void* AllocateNodeMemory(std::size_t size) {
-    if (!TESSEL_XML_POOL || size == 0 || size > kLargestPooled) return ::operator new(size);
+    if (!Pooled(size)) return ::operator new(size);
     const std::size_t sizeClass = ClassOf(size);
     PoolLock lock;
     SizeClass& owner = pool.classes[sizeClass];
-    Chunk& chunk = *ChunkWithRoom(owner, sizeClass);
+    Chunk& chunk = owner.withRoom ? *owner.withRoom : *AddChunk(owner, sizeClass);
     void* block;
-    if (chunk.freeBlocks) {
-        block = chunk.freeBlocks;
-        chunk.freeBlocks = chunk.freeBlocks->next;
+    if (FreeBlock* freed = chunk.freeBlocks) {
+        block = freed;
+        chunk.freeBlocks = freed->next;
     } else {
         block = chunk.untouched;
-        chunk.untouched += BlockSize(chunk);
+        chunk.untouched += chunk.blockSize;
     }
     ++chunk.live;
     if (!HasRoom(chunk)) Unlink(owner, chunk);
@@ -156,7 +160,7 @@ void* AllocateNodeMemory(std::size_t size) {
 
 void FreeNodeMemory(void* block, std::size_t size) noexcept {
     if (!block) return;
-    if (!TESSEL_XML_POOL || size == 0 || size > kLargestPooled) {
+    if (!Pooled(size)) {
         ::operator delete(block);
         return;
     }
@@ -180,6 +184,8 @@ void FreeNodeMemory(void* block, std::size_t size) noexcept {
         owner.spare = &chunk;
     }
 }
+
+bool PoolsSize(std::size_t size) noexcept { return Pooled(size); }
 
 NodeMemoryBatch::NodeMemoryBatch() {
     if (!TESSEL_XML_POOL) return;

@@ -12,6 +12,10 @@ namespace tessel::xml_detail {
 
 void* AllocateNodeMemory(std::size_t size);
 void FreeNodeMemory(void* block, std::size_t size) noexcept;
+// True when blocks of this size come from the pool. A pooled block may be freed with any size
+// that is pooled too: its chunk knows the size of its blocks. So an object may share its block
+// with bytes after it and still be freed as an object of its own size.
+bool PoolsSize(std::size_t size) noexcept;
 // The page blocks the pool holds, spares included; 0 in sanitizer builds, which do not pool.
 std::size_t NodeMemoryBlocks();
 

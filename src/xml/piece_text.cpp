@@ -84,10 +84,11 @@ void PieceText::Store(std::u16string_view head, std::u16string_view tail) {
 }
 
 void PieceText::Release() {
-    if (data_) FreeNodeMemory(data_, narrow_ ? size_ : 2 * size_);
+    if (data_ && !trailing_) FreeNodeMemory(data_, narrow_ ? size_ : 2 * size_);
     data_ = nullptr;
     size_ = 0;
     narrow_ = true;
+    trailing_ = false;
 }
 
 }  // namespace tessel::xml_detail

@@ -32,6 +32,14 @@ public:
     void AppendTo(std::u16string& out) const;
 
     void AssignBytes(std::string_view bytes);
+    // Takes bytes that lie in its owner's own block, after the owner: they go with that block,
+    // not with the text. Only for a text that holds nothing yet.
+    void TakeTrailingBytes(const char* bytes, size_t size) {
+        data_ = const_cast<char*>(bytes);
+        size_ = static_cast<uint32_t>(size);
+        narrow_ = true;
+        trailing_ = true;
+    }
     void Assign(std::u16string_view units);
     void Append(std::u16string_view units);
     void Clear() { Release(); }
@@ -43,6 +51,7 @@ private:
     char* data_ = nullptr;
     uint32_t size_ = 0;
     bool narrow_ = true;
+    bool trailing_ = false;  // data_ lies in the owner's block (TakeTrailingBytes)
 };
 
 }  // namespace tessel::xml_detail

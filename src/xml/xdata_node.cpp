@@ -1,6 +1,7 @@
 #include "xml/xdata_node.h"
 
 #include <algorithm>
+#include <new>
 
 #include "base/errors.h"
 #include "base/strict_int.h"
@@ -56,7 +57,7 @@ TxdataNode::TxdataNode(std::u16string name) : TxdataValue(NodeTag{}) { TakeName(
 
 TxdataNode::~TxdataNode() {
     Clear();
-    ReleaseName();
+    if (ownsName_) delete name_;
 }
 
 void TxdataNode::SetName(std::u16string_view name) { TakeName(std::u16string(name)); }
@@ -85,17 +86,22 @@ std::unique_ptr<TxdataNode> TxdataNode::CreateNamed(std::u16string_view name) {
 }
 
 void TxdataNode::Clear() {
-    // Frees the subtree without recursion: each node's children move to a work list before the
-    // node itself is freed, so its destructor finds nothing left to free.
+    // Frees the subtree without recursion: content pieces go at once, child elements move to a
+    // work list and each gives up its own children before it is freed, so its destructor finds
+    // nothing left to free.
     if (children_.empty()) return;
     xml_detail::NodeMemoryBatch batch;
-    std::vector<TxdataValue*> pending;
-    children_.TakeAll(pending);
+    std::vector<TxdataNode*> pending;
+    const auto take = [&pending](TxdataValue* child) {
+        if (child->IsNode()) pending.push_back(static_cast<TxdataNode*>(child));
+        else delete child;
+    };
+    children_.ReleaseEach(take);
     while (!pending.empty()) {
-        TxdataValue* item = pending.back();
+        TxdataNode* node = pending.back();
         pending.pop_back();
-        if (item->IsNode()) static_cast<TxdataNode*>(item)->children_.TakeAll(pending);
-        delete item;
+        node->children_.ReleaseEach(take);
+        delete node;
     }
 }
 
@@ -153,7 +159,7 @@ TxdataValue* TxdataNode::AddValue(std::u16string_view text, uint8_t kind) {
 }
 
 TxdataValue* TxdataNode::AddValue(std::string_view bytes, uint8_t kind) {
-    return AddValue(std::make_unique<TxdataValue>(bytes, kind));
+    return AddValue(TxdataValue::FromBytes(bytes, kind));
 }
 
 std::unique_ptr<TxdataNode> TxdataNode::Detach() {
@@ -221,8 +227,23 @@ void TxdataNode::AddAttributeBytes(std::string_view name, std::string_view value
     else AttributeStore().entries.AppendEntry(name, value);
 }
 
-void TxdataNode::ReserveAttributeBytes(size_t bytes) {
-    if (!wide_) AttributeStore().entries.Reserve(bytes);
+void TxdataNode::AddAttributeBytes(const xml_detail::PackedEntries::Parts* parts, size_t count) {
+    if (wide_) {
+        for (size_t i = 0; i < count; ++i) AddAttributeBytes(parts[i].name, parts[i].value);
+        return;
+    }
+    if (!attributes_) {
+        // A start tag's attributes: the store and its entries in one block where they fit.
+        const std::size_t bytes = xml_detail::PackedEntries::SizeOf(parts, count);
+        const std::size_t size = sizeof(Attributes) + bytes;
+        if (xml_detail::PoolsSize(size)) {
+            // Freed as Attributes of their own size, which the pool allows (node_pool.h).
+            void* block = xml_detail::AllocateNodeMemory(size);
+            attributes_.reset(::new (block) Attributes);
+            attributes_->entries.TakeTrailingRoom(static_cast<char*>(block) + sizeof(Attributes), bytes);
+        }
+    }
+    AttributeStore().entries.AppendEntries(parts, count);
 }
 
 void TxdataNode::ClearAttributes() {

@@ -45,7 +45,7 @@ public:
     void TakeName(std::u16string&& name);
     // For the tree builder: a name from SharedElementName.
     void ShareName(const std::u16string* shared) {
-        ReleaseName();
+        if (ownsName_) ReleaseName();
         name_ = shared;
     }
     TxdataNode* Parent() const { return parent_; }
@@ -119,11 +119,10 @@ public:
     std::u16string WrittenForm() const override;
     void Clear() override;
 
-    // For the tree builder: appends an 8-bit attribute entry name="value" without conversions.
+    // For the tree builder: appends 8-bit attribute entries name="value" without conversions,
+    // a start tag's attributes together.
     void AddAttributeBytes(std::string_view name, std::string_view value);
-    // For the tree builder: room for 8-bit entries of about this many bytes, so that a start
-    // tag's attributes are stored with one allocation.
-    void ReserveAttributeBytes(size_t bytes);
+    void AddAttributeBytes(const xml_detail::PackedEntries::Parts* parts, size_t count);
     // The 8-bit entries as stored (empty in wide mode) and the wide attributes (empty otherwise).
     const xml_detail::PackedEntries& AttributeEntries() const;
     const std::vector<TWideAttribute>& WideAttributes() const;

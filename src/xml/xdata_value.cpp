@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <new>
 
 #include "base/errors.h"
 #include "base/strict_int.h"
@@ -39,6 +41,18 @@ TDateTime ParseDateTimeOrZero(std::u16string_view text) {
 void* TxdataValue::operator new(std::size_t size) { return xml_detail::AllocateNodeMemory(size); }
 
 void TxdataValue::operator delete(void* block, std::size_t size) noexcept { xml_detail::FreeNodeMemory(block, size); }
+
+std::unique_ptr<TxdataValue> TxdataValue::FromBytes(std::string_view bytes, uint8_t kind) {
+    const std::size_t size = sizeof(TxdataValue) + bytes.size();
+    if (bytes.empty() || !xml_detail::PoolsSize(size)) return std::make_unique<TxdataValue>(bytes, kind);
+    // Freed as a TxdataValue of its own size, which the pool allows (node_pool.h).
+    void* block = xml_detail::AllocateNodeMemory(size);
+    char* trailing = static_cast<char*>(block) + sizeof(TxdataValue);
+    std::memcpy(trailing, bytes.data(), bytes.size());
+    auto* piece = ::new (block) TxdataValue(kind);
+    piece->text_.TakeTrailingBytes(trailing, bytes.size());
+    return std::unique_ptr<TxdataValue>(piece);
+}
 
 std::string TxdataValue::Utf8Text() const { return Utf16ToUtf8(text_.Widened()); }
 std::u16string TxdataValue::RawText() const { return text_.Widened(); }

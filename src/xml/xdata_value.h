@@ -3,6 +3,7 @@
 // Element nodes (TxdataNode) derive from it and use the kind for the node as a whole.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,9 @@ public:
     TxdataValue(std::u16string_view text, uint8_t kind) : kind_(kind) { text_.Assign(text); }
     // From 8-bit text through the system code page: byte b becomes unit b.
     TxdataValue(std::string_view bytes, uint8_t kind) : kind_(kind) { text_.AssignBytes(bytes); }
+    // The same, with the bytes in the piece's own block when they fit there: a parsed feed holds
+    // tens of thousands of short texts, each then one allocation.
+    static std::unique_ptr<TxdataValue> FromBytes(std::string_view bytes, uint8_t kind);
     virtual ~TxdataValue() = default;
     TxdataValue(const TxdataValue&) = delete;
     TxdataValue& operator=(const TxdataValue&) = delete;
@@ -71,6 +75,7 @@ public:
 protected:
     struct NodeTag {};
     explicit TxdataValue(NodeTag) : isNode_(true) {}
+    explicit TxdataValue(uint8_t kind) : kind_(kind) {}
 
     xml_detail::PieceText text_;
     uint8_t kind_ = kXdataParsedText;

@@ -54,13 +54,6 @@ void AddDecodedText(TxdataNode& node, std::basic_string_view<CharT> token) {
     }
 }
 
-template <class CharT>
-void AddParsedAttribute(TxdataNode& node, std::basic_string_view<CharT> token) {
-    const AttributeParts<CharT> parts = SplitAttribute(token);
-    if constexpr (sizeof(CharT) == 1) node.AddAttributeBytes(parts.name, parts.Value());
-    else node.AddAttribute(parts.name, parts.Value());
-}
-
 // The element names met in one document with their shared copies: the process-wide table takes
 // a lock, and a feed repeats a few dozen names over and over. A small table indexed by the
 // name's length and its first and last units; the views point into the text being parsed.
@@ -108,27 +101,44 @@ private:
     Slot slots_[kSlots];
 };
 
+// What one start tag's attributes are gathered in before the node takes them, kept from tag to
+// tag: the entries, and the values among them that held an escaped quote, decoded.
+struct EntryScratch {
+    std::vector<PackedEntries::Parts> entries;
+    std::vector<std::string> decoded;
+};
+
 template <class CharT>
-void TakeStartTag(const Tokenizer<CharT>& tokenizer, TxdataNode& node, NameCache<CharT>& names) {
+void TakeStartTag(const Tokenizer<CharT>& tokenizer, TxdataNode& node, NameCache<CharT>& names,
+                  EntryScratch& scratch) {
     names.Name(node, tokenizer.Name());
-    if (tokenizer.Attributes().empty()) return;
+    const auto& attributes = tokenizer.Attributes();
+    if (attributes.empty()) return;
     node.ClearAttributes();
     if constexpr (sizeof(CharT) == 1) {
-        size_t bytes = 0;
-        for (const auto& token : tokenizer.Attributes()) bytes += token.size() + PackedEntries::kEntryOverhead;
-        node.ReserveAttributeBytes(bytes);
+        scratch.entries.clear();
+        scratch.decoded.clear();
+        scratch.decoded.reserve(attributes.size());  // the entries point into these strings
+        for (const auto& attribute : attributes) {
+            std::string_view value = attribute.value;
+            if (xml_entities::HoldsQuoteReference(value))
+                value = scratch.decoded.emplace_back(xml_entities::DecodeQuotedValue(value));
+            scratch.entries.push_back({attribute.name, value});
+        }
+        node.AddAttributeBytes(scratch.entries.data(), scratch.entries.size());
+    } else {
+        for (const auto& attribute : attributes)
+            node.AddAttribute(attribute.name, DecodedAttributeValue(attribute.value));
     }
-    for (const auto& token : tokenizer.Attributes()) AddParsedAttribute(node, token);
 }
 
 template <class CharT>
 void IncludeInto(const Tokenizer<CharT>& tokenizer, TxdataNode& parent, const BuildContext& context) {
     if (!context.followIncludes) return;
     std::u16string href;
-    for (const auto& token : tokenizer.Attributes()) {
-        const AttributeParts<CharT> parts = SplitAttribute(token);
-        if (parts.name.size() == 4 && WideText(parts.name) == u"href") {
-            href = WideText(parts.Value());
+    for (const auto& attribute : tokenizer.Attributes()) {
+        if (attribute.name.size() == 4 && WideText(attribute.name) == u"href") {
+            href = WideText(DecodedAttributeValue(attribute.value));
             break;
         }
     }
@@ -161,7 +171,8 @@ template <class CharT>
 void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildContext& context) {
     NodeMemoryBatch batch;
     NameCache<CharT> names;
-    TakeStartTag(tokenizer, element, names);
+    EntryScratch scratch;
+    TakeStartTag(tokenizer, element, names, scratch);
     if (tokenizer.EmptyElement()) return;
     std::vector<TxdataNode*> open{&element};
     while (tokenizer.NextItem()) {
@@ -184,7 +195,7 @@ void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildCo
                 if (!tokenizer.EmptyElement() && open.size() >= context.maxElementDepth)
                     tokenizer.Error("Elements nested too deeply");
                 TxdataNode* child = current.AddChild(std::make_unique<TxdataNode>());
-                TakeStartTag(tokenizer, *child, names);
+                TakeStartTag(tokenizer, *child, names, scratch);
                 if (!tokenizer.EmptyElement()) open.push_back(child);
                 break;
             }

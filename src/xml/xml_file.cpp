@@ -27,7 +27,8 @@ std::unique_ptr<TxdataDocument> LoadDocument(const std::u16string& path, int inc
         throw EFileError("Cannot open file \"" + Utf16ToUtf8(path) + "\". Not a regular file");
     const uintmax_t size = std::filesystem::file_size(file, error);
     if (!error && size > kMaxFileSize) throw EError("File is too large");
-    const std::string bytes = ReadFileBytes(path, kMaxFileSize);
+    const FileBlock block = ReadFileBlock(path, kMaxFileSize);
+    const std::string_view bytes = block.View();
     if (bytes.size() > kMaxFileSize) throw EError("File is too large");
     if (bytes.size() < 2) throw EError("File is too small");
 

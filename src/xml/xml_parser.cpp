@@ -57,9 +57,9 @@ public:
     bool EmptyElement() const override { return tokenizer_.EmptyElement(); }
     size_t AttributeCount() const override { return tokenizer_.Attributes().size(); }
     void Attribute(size_t index, std::u16string& name, std::u16string& value) const override {
-        const auto parts = xml_detail::SplitAttribute(tokenizer_.Attributes()[index]);
-        name = xml_detail::WideText(parts.name);
-        value = xml_detail::WideText(parts.Value());
+        const auto& attribute = tokenizer_.Attributes()[index];
+        name = xml_detail::WideText(attribute.name);
+        value = xml_detail::WideText(xml_detail::DecodedAttributeValue(attribute.value));
     }
     int Line() const override { return tokenizer_.Line(); }
     int Column() const override { return tokenizer_.Column(); }

@@ -39,10 +39,22 @@ struct CharClasses<char16_t> {
 
 [[noreturn]] void RaiseParserError(const std::string& message, int line, int column);
 
+// An attribute of a tag split as the tree stores it: the name is everything before the "="
+// (white space before it included), the value what follows it without the blanks before it and
+// with one pair of surrounding quotes removed (double quotes only for 8-bit text; either kind for
+// UTF-16 text, which refuses an attribute without a value). The value is as written: one that
+// holds an escaped double quote is decoded by DecodedAttributeValue.
 template <class CharT>
-struct AttributeParts;
+struct AttributeSpan {
+    std::basic_string_view<CharT> name;
+    std::basic_string_view<CharT> value;
+};
+
 template <class CharT>
-AttributeParts<CharT> SplitAttribute(std::basic_string_view<CharT> token);
+std::basic_string<CharT> DecodedAttributeValue(std::basic_string_view<CharT> value) {
+    if (xml_entities::HoldsQuoteReference(value)) return xml_entities::DecodeQuotedValue(value);
+    return std::basic_string<CharT>(value);
+}
 
 template <class CharT>
 class Tokenizer {
@@ -57,8 +69,8 @@ public:
     View Name() const { return name_; }
     View Token() const { return token_; }
     bool EmptyElement() const { return empty_; }
-    // The raw attribute tokens of the current start tag or declaration.
-    const std::vector<View>& Attributes() const { return attributes_; }
+    // The attributes of the current start tag or declaration.
+    const std::vector<AttributeSpan<CharT>>& Attributes() const { return attributes_; }
 
     [[noreturn]] void Error(const std::string& message) const { RaiseParserError(message, Line(), Column()); }
 
@@ -118,6 +130,14 @@ private:
         return true;
     }
     bool ReadAttribute();
+    // The name straight after "<" or "</" into name_, the common case; false, having read
+    // nothing, where the general way must look.
+    bool ReadNameAfterOpen() {
+        SkipBlanks();
+        if (AtEnd() || !Is(text_[pos_], xml_chars::kNameStart)) return false;
+        name_ = ReadNameChars();
+        return true;
+    }
     // Moves past the next occurrence of the delimiter; the token runs from here to its start.
     bool ScanPast(std::basic_string_view<CharT> delimiter) {
         const size_t at = text_.find(delimiter, pos_);
@@ -147,31 +167,55 @@ private:
     View name_;
     TxmlItem type_ = TxmlItem::Text;
     bool empty_ = false;
-    std::vector<View> attributes_;
+    std::vector<AttributeSpan<CharT>> attributes_;
+    AttributeSpan<CharT> attribute_;  // the one ReadAttribute read last
 };
 
 template <class CharT>
 bool Tokenizer<CharT>::ReadAttribute() {
-    const size_t start = pos_;
-    View name;
-    if (!ReadName(name)) return false;
-    SkipBlanks();
-    if (CurrentChar() != CharT('=')) return false;
-    Advance();
-    SkipBlanks();
-    const CharT quote = CurrentChar();
-    if (!AtEnd() && (quote == CharT('"') || quote == CharT('\''))) {
-        const size_t close = text_.find(quote, pos_ + 1);
-        if (close == text_.npos) {
-            pos_ = text_.size();
-            return false;
+    // Every start tag of a feed holds a few: read with a local cursor, stored back on each way out.
+    const CharT* const text = text_.data();
+    const CharT* const end = text + text_.size();
+    const CharT* const start = text + pos_;
+    const CharT* at = start;
+    const auto leave = [&](bool read) {
+        pos_ = static_cast<size_t>(at - text);
+        return read;
+    };
+    if (at == end || !Is(*at, xml_chars::kNameStart)) return leave(false);
+    ++at;
+    while (at != end && Is(*at, xml_chars::kNameChar)) ++at;
+    while (at != end && Is(*at, xml_chars::kBlank)) ++at;
+    if (at == end || *at != CharT('=')) return leave(false);
+    const CharT* const eq = at++;
+    while (at != end && Is(*at, xml_chars::kBlank)) ++at;
+    const CharT* const valueStart = at;
+    View value;
+    if (at != end && (*at == CharT('"') || *at == CharT('\''))) {
+        const CharT quote = *at;
+        const CharT* const close = std::char_traits<CharT>::find(at + 1, static_cast<size_t>(end - at - 1), quote);
+        if (!close) {
+            at = end;
+            return leave(false);
         }
-        pos_ = close + 1;
+        at = close + 1;
+        // 8-bit text keeps single quotes around a value; the stores have always read it so.
+        if (quote == CharT('"') || CharClasses<CharT>::kStripsSingleQuotes)
+            value = View(valueStart + 1, static_cast<size_t>(close - valueStart - 1));
+        else
+            value = View(valueStart, static_cast<size_t>(at - valueStart));
     } else {
-        while (!AtEnd() && Is(text_[pos_], xml_chars::kValueChar)) ++pos_;
+        while (at != end && Is(*at, xml_chars::kValueChar)) ++at;
+        value = View(valueStart, static_cast<size_t>(at - valueStart));
+        // The UTF-16 attribute store refuses an attribute without a value as it takes it.
+        if constexpr (CharClasses<CharT>::kStripsSingleQuotes)
+            if (value.empty()) {
+                leave(true);
+                throw EError("Invalid attribute format");
+            }
     }
-    token_ = text_.substr(start, pos_ - start);
-    return true;
+    attribute_ = {View(start, static_cast<size_t>(eq - start)), value};
+    return leave(true);
 }
 
 template <class CharT>
@@ -247,11 +291,33 @@ typename Tokenizer<CharT>::Lexeme Tokenizer<CharT>::NextLexeme() {
 template <class CharT>
 void Tokenizer<CharT>::ReadTagAttributes(Lexeme closing) {
     for (;;) {
+        // The common cases first: an attribute, or the end of a start tag. Anything else takes
+        // the general way, which also raises every error.
+        SkipBlanks();
+        if (!AtEnd()) {
+            const CharT c = text_[pos_];
+            if (Is(c, xml_chars::kNameStart)) {
+                if (!ReadAttribute()) Error("Bad attribute");
+                attributes_.push_back(attribute_);
+                continue;
+            }
+            if (closing == Lexeme::TagClose) {
+                if (c == CharT('>')) {
+                    ++pos_;
+                    state_ = 0;
+                    return;
+                }
+                if (c == CharT('/') && pos_ + 1 < text_.size() && text_[pos_ + 1] == CharT('>')) {
+                    pos_ += 2;
+                    state_ = 0;
+                    empty_ = true;
+                    return;
+                }
+            }
+        }
         const Lexeme lexeme = NextLexeme();
         if (lexeme == Lexeme::Attribute) {
-            // The UTF-16 attribute store refuses a token without a value as it takes it.
-            if constexpr (CharClasses<CharT>::kStripsSingleQuotes) SplitAttribute(token_);
-            attributes_.push_back(token_);
+            attributes_.push_back(attribute_);
         } else if (lexeme == closing) {
             return;
         } else if (closing == Lexeme::TagClose && lexeme == Lexeme::EmptyTagClose) {
@@ -275,7 +341,8 @@ bool Tokenizer<CharT>::NextItem() {
         case Lexeme::StartTagOpen:
             attributes_.clear();
             empty_ = false;
-            if (NextLexeme() != Lexeme::Name) Error("Name expected");
+            if (ReadNameAfterOpen()) token_ = name_;
+            else if (NextLexeme() != Lexeme::Name) Error("Name expected");
             name_ = token_;
             token_ = name_;
             state_ = 2;
@@ -284,9 +351,16 @@ bool Tokenizer<CharT>::NextItem() {
             type_ = TxmlItem::ElementStart;
             return true;
         case Lexeme::EndTagOpen:
-            if (NextLexeme() != Lexeme::Name) Error("Unexpected token");
+            if (ReadNameAfterOpen()) token_ = name_;
+            else if (NextLexeme() != Lexeme::Name) Error("Unexpected token");
             name_ = token_;
-            if (NextLexeme() != Lexeme::TagClose) Error("Unexpected token");
+            SkipBlanks();
+            if (CurrentChar() == CharT('>') && !AtEnd()) {
+                ++pos_;
+                state_ = 0;
+            } else if (NextLexeme() != Lexeme::TagClose) {
+                Error("Unexpected token");
+            }
             token_ = name_;
             type_ = TxmlItem::ElementEnd;
             return true;
@@ -332,45 +406,6 @@ bool Tokenizer<CharT>::NextItem() {
         default:
             Error("Unexpected token");
     }
-}
-
-// An attribute token split as the tree stores it: the name is everything before the first "="
-// (untrimmed), the value everything after it, trimmed, with one pair of surrounding quotes
-// removed (double quotes only for 8-bit text; either kind for UTF-16 text, where a token without
-// "=" or without a value is refused). A value holding an escaped double quote is decoded.
-template <class CharT>
-struct AttributeParts {
-    std::basic_string_view<CharT> name;
-    std::basic_string_view<CharT> raw;   // the value as written, quotes removed
-    std::basic_string<CharT> decoded;    // set only when the value held an escaped quote
-    bool isDecoded = false;
-    std::basic_string_view<CharT> Value() const { return isDecoded ? std::basic_string_view<CharT>(decoded) : raw; }
-};
-
-template <class CharT>
-AttributeParts<CharT> SplitAttribute(std::basic_string_view<CharT> token) {
-    const size_t eq = token.find(CharT('='));
-    constexpr bool wide = CharClasses<CharT>::kStripsSingleQuotes;
-    AttributeParts<CharT> parts;
-    if (eq == token.npos) {
-        if (wide) throw EError("Invalid attribute format");
-        parts.name = token;
-        return parts;
-    }
-    std::basic_string_view<CharT> value = token.substr(eq + 1);
-    while (!value.empty() && static_cast<std::make_unsigned_t<CharT>>(value.front()) <= ' ') value.remove_prefix(1);
-    while (!value.empty() && static_cast<std::make_unsigned_t<CharT>>(value.back()) <= ' ') value.remove_suffix(1);
-    if (wide && value.empty()) throw EError("Invalid attribute format");
-    if (value.size() >= 2 && value.front() == value.back() &&
-        (value.front() == CharT('"') || (wide && value.front() == CharT('\''))))
-        value = value.substr(1, value.size() - 2);
-    parts.name = token.substr(0, eq);
-    parts.raw = value;
-    if (xml_entities::HoldsQuoteReference(value)) {
-        parts.decoded = xml_entities::DecodeQuotedValue(value);
-        parts.isDecoded = true;
-    }
-    return parts;
 }
 
 }  // namespace tessel::xml_detail

@@ -83,6 +83,7 @@ TEST(FileIoTest, ReadersRefuseWhatIsNotARegularFileAndOversizeFiles) {
     const std::u16string path = folder.File(u"profile.xml");
     WriteFileAtomic(path, std::string(1000, 'p'));
     EXPECT_EQ(ReadFileBytes(path, 1000).size(), 1000u);
+    EXPECT_EQ(ReadFileBlock(path, 1000).View(), std::string(1000, 'p'));
     std::vector<std::pair<std::u16string, uint64_t>> refused = {{path, 999}, {folder.Folder(), kMaxReadFileBytes}};
 #ifndef _WIN32
     refused.push_back({u"/dev/zero", kMaxReadFileBytes});
@@ -95,8 +96,21 @@ TEST(FileIoTest, ReadersRefuseWhatIsNotARegularFileAndOversizeFiles) {
         } catch (const EFileError& e) {
             EXPECT_NE(std::string(e.what()).find("Cannot "), std::string::npos) << e.what();
         }
+        EXPECT_THROW(ReadFileBlock(file, limit), EFileError);
     }
 }
+
+#ifndef _WIN32
+// A file that says it is empty and yet holds bytes, like one that grew after it was measured,
+// is read on to its end, and still refused past the limit.
+TEST(FileIoTest, ReadersReadOnPastTheMeasuredSize) {
+    const std::u16string status = u"/proc/self/status";
+    EXPECT_EQ(ReadFileBytes(status).rfind("Name:", 0), 0u);
+    EXPECT_EQ(ReadFileBlock(status).View().rfind("Name:", 0), 0u);
+    EXPECT_THROW(ReadFileBytes(status, 10), EFileError);
+    EXPECT_THROW(ReadFileBlock(status, 10), EFileError);
+}
+#endif
 
 TEST(FileIoTest, FailedWriteKeepsTheOldFile) {
     TempFolder folder;

@@ -47,6 +47,43 @@ TEST(NodePool, MemoryOfAFreedTreeGoesBackToTheSystem) {
     EXPECT_LE(NodeMemoryBlocks(), built + 16);
 }
 
+// A short parsed text shares its piece's block, a long one has its own; so do a start tag's
+// attributes and their store. Replaced, appended to, cleared or freed with the tree, each is
+// freed once, and the memory of the tree goes back.
+TEST(NodePool, ParsedTextsAndAttributesAreChangedAndFreedWhereverTheyAreHeld) {
+    const std::size_t before = NodeMemoryBlocks();
+    const std::u16string longText(400, u'x');
+    for (int round = 0; round < 3; ++round) {
+        auto tree = TxdataNode::Create();
+        tree->LoadFromBytes("<feed><a k='1' m=\"2\">short</a><b>" + std::string(longText.begin(), longText.end()) +
+                            "</b><c>kept</c><d>&amp;</d><e>gone</e><f n=\"" + std::string(300, 'n') + "\"/></feed>");
+        TxdataNode* a = tree->FindNode(u"a");
+        a->SetAttribute(u"grown", longText);
+        a->SetAttribute(u"k", u"");
+        a->SetAttribute(u"m", u"3");
+        EXPECT_EQ(a->AttributeCount(), 2u);
+        EXPECT_EQ(a->GetAttribute(u"grown"), longText);
+        EXPECT_EQ(a->GetAttribute(u"m"), u"3");
+        EXPECT_EQ(tree->FindNode(u"f")->GetAttribute(u"n"), std::u16string(300, u'n'));
+        tree->FindNode(u"f")->ClearAttributes();
+        tree->FindNode(u"f")->AddAttribute(u"o", u"p");
+        EXPECT_EQ(tree->FindNode(u"f")->AttributeEntry(0), u"o=\"p\"");
+        tree->FindNode(u"a")->Child(0)->SetText(u"replaced");
+        tree->FindNode(u"b")->Child(0)->AppendXmlText(u"&lt;");
+        tree->FindNode(u"c")->Child(0)->AppendXmlText(u"!");
+        tree->FindNode(u"d")->Child(0)->Clear();
+        tree->FindNode(u"e")->SetText(u"node text");
+        EXPECT_EQ(tree->ReadValue(u"a"), u"replaced");
+        EXPECT_EQ(tree->ReadValue(u"b"), longText + u"<");
+        EXPECT_EQ(tree->ReadValue(u"c"), u"kept!");
+        EXPECT_EQ(tree->ReadValue(u"d"), u"");
+        EXPECT_EQ(tree->ReadValue(u"e"), u"node text");
+        tree->LoadFromBytes(LargeFeed(1000));
+        EXPECT_EQ(tree->SelectNodes(u"entry")->Node(999)->ReadValue(u"title"), u"Event 999");
+    }
+    if (Pooled()) EXPECT_LE(NodeMemoryBlocks(), before + 16);
+}
+
 TEST(NodePool, TreesLiveSideBySideAndFreeInAnyOrder) {
     auto first = TxdataNode::Create();
     auto second = TxdataNode::Create();
