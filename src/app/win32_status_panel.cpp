@@ -1,6 +1,6 @@
 #include "app/win32_status_panel.h"
 
-#include "app/status_text.h"
+#include "base/text.h"
 #include "win32/win32_handles.h"
 #include "win32/win32_text.h"
 
@@ -20,7 +20,7 @@ bool TStatusPanel::Make(HWND parent) {
 }
 
 void TStatusPanel::SetText(const std::u16string& text) {
-    text_ = WithLineBreaks(text);
+    text_ = WithCrLf(text);
     // Also the window's text, where screen readers and the shell's tools look for it.
     SetWindowTextW(Handle(), W(text_));
     InvalidateRect(Handle(), nullptr, TRUE);

@@ -135,4 +135,13 @@ std::u16string UpperAscii(std::u16string_view text) { return MapImpl<char16_t, U
 bool SameTextAscii(std::string_view a, std::string_view b) { return SameTextImpl(a, b); }
 bool SameTextAscii(std::u16string_view a, std::u16string_view b) { return SameTextImpl(a, b); }
 
+std::u16string WithCrLf(const std::u16string& text) {
+    std::u16string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')) out += u'\n';
+    }
+    return out;
+}
+
 }  // namespace tessel

@@ -30,6 +30,10 @@ std::string UpperAscii(std::string_view text);
 std::u16string LowerAscii(std::u16string_view text);
 std::u16string UpperAscii(std::u16string_view text);
 
+// Lone CRs become CR LF pairs, as the status texts break their lines and the panels that show
+// them (static controls, DrawText) want them; pairs stay as they are.
+std::u16string WithCrLf(const std::u16string& text);
+
 bool SameTextAscii(std::string_view a, std::string_view b);
 bool SameTextAscii(std::u16string_view a, std::u16string_view b);
 

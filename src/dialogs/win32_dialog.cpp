@@ -44,15 +44,6 @@ void InitCommonControlsOnce() {
 
 }  // namespace
 
-std::u16string WithCrLf(const std::u16string& text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')) out += u'\n';
-    }
-    return out;
-}
-
 std::u16string WindowText(HWND window) {
     std::u16string text(size_t(GetWindowTextLengthW(window)) + 1, u'\0');
     text.resize(size_t(GetWindowTextW(window, win32::W(text), int(text.size()))));

@@ -57,8 +57,6 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Texts with lone CRs as line breaks, as static controls want them (CR LF).
-std::u16string WithCrLf(const std::u16string& text);
 std::u16string WindowText(HWND window);
 
 }  // namespace tessel

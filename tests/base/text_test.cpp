@@ -47,5 +47,24 @@ TEST(TextTest, CaseMappingTouchesOnlyAsciiLetters) {
     EXPECT_FALSE(SameTextAscii("ab", "abc"));
 }
 
+TEST(TextTest, WithCrLfMakesLoneCarriageReturnsLineBreaksAndKeepsPairs) {
+    struct Case {
+        std::u16string text, expected;
+    };
+    const Case cases[] = {
+        {u"", u""},
+        {u"close", u"close"},
+        {u"Gmail Authenticate failed!\rUsername", u"Gmail Authenticate failed!\r\nUsername"},
+        {u"a\r\nb", u"a\r\nb"},
+        {u"a\r", u"a\r\n"},
+        {u"\r\r", u"\r\n\r\n"},
+        {u"a\n\rb", u"a\n\r\nb"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text.size() << " units");
+        EXPECT_EQ(WithCrLf(c.text), c.expected);
+    }
+}
+
 }  // namespace
 }  // namespace tessel

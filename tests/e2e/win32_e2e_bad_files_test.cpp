@@ -72,13 +72,7 @@ public:
         return window ? FindWindowExW(window, nullptr, kPanelClass, nullptr) : nullptr;
     }
     // The panel's text while it is shown.
-    std::optional<std::u16string> ShownStatus() const {
-        const HWND panel = Panel();
-        if (!panel || !IsWindowVisible(panel)) return std::nullopt;
-        wchar_t text[256] = {};
-        GetWindowTextW(panel, text, 256);
-        return win32::FromW(text);
-    }
+    std::optional<std::u16string> ShownStatus() const { return e2e::ShownStatus(Window()); }
     const std::vector<std::u16string>& Messages() const { return messages_; }
 
     // Answers the message box the program shows now (OK), or hands its account dialog to the

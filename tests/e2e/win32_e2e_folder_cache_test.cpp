@@ -22,7 +22,6 @@ namespace {
 constexpr Millis kReadyTimeout{240000};
 constexpr Millis kExitTimeout{60000};
 constexpr wchar_t kMainClass[] = L"TMainFm";
-constexpr wchar_t kPanelClass[] = L"TesselMsgPanel";
 constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr WPARAM kExitCommand = 109;
 constexpr char16_t kMorning[] = u"2010-01-13 11:30:00";
@@ -42,14 +41,7 @@ public:
     }
     const ProgramFolder& Folder() const { return folder_; }
     HWND Window() const { return program_->TopWindow(kMainClass); }
-    std::optional<std::u16string> ShownStatus() const {
-        const HWND window = Window();
-        const HWND panel = window ? FindWindowExW(window, nullptr, kPanelClass, nullptr) : nullptr;
-        if (!panel || !IsWindowVisible(panel)) return std::nullopt;
-        wchar_t text[256] = {};
-        GetWindowTextW(panel, text, 256);
-        return win32::FromW(text);
-    }
+    std::optional<std::u16string> ShownStatus() const { return e2e::ShownStatus(Window()); }
     // A message box would hold the start up: none is expected, so one fails the case.
     bool BoxOpen() const {
         const HWND box = program_->TopWindow(kDialogClass);

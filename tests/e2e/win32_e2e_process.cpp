@@ -1,5 +1,6 @@
 #include "win32_e2e_process.h"
 
+#include <cstdio>
 #include <thread>
 
 #include "base/file_io.h"
@@ -78,6 +79,14 @@ HWND FindChildOfClass(HWND parent, const wchar_t* className) {
     return FindWindowExW(parent, nullptr, className, nullptr);
 }
 
+std::optional<std::u16string> ShownStatus(HWND mainWindow) {
+    const HWND panel = mainWindow ? FindWindowExW(mainWindow, nullptr, L"TesselMsgPanel", nullptr) : nullptr;
+    if (!panel || !IsWindowVisible(panel)) return std::nullopt;
+    wchar_t text[256] = {};
+    GetWindowTextW(panel, text, 256);
+    return win32::FromW(text);
+}
+
 ProgramProcess::ProgramProcess(const std::u16string& program, const EnvironmentOverrides& environment) {
     std::u16string commandLine = u"\"" + program + u"\"";
     std::u16string block = EnvironmentBlock(environment);
@@ -85,10 +94,19 @@ ProgramProcess::ProgramProcess(const std::u16string& program, const EnvironmentO
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    startedAt_ = std::chrono::steady_clock::now();
-    if (!CreateProcessW(W(program), W(commandLine), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        block.data(), folder.empty() ? nullptr : W(folder), &startup, &info))
-        return;
+    // Wine now and then fails to start a process and succeeds a moment later (seen once in many
+    // runs); each failure is said, with its code, and the start is tried again, three times in all.
+    for (int attempt = 1;; ++attempt) {
+        startedAt_ = std::chrono::steady_clock::now();
+        if (CreateProcessW(W(program), W(commandLine), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                           block.data(), folder.empty() ? nullptr : W(folder), &startup, &info))
+            break;
+        startError_ = GetLastError();
+        std::fprintf(stderr, "CreateProcess of %s failed (attempt %d): error %lu\n", Utf16ToUtf8(program).c_str(),
+                     attempt, static_cast<unsigned long>(startError_));
+        if (attempt == 3) return;
+        Sleep(500);
+    }
     CloseHandle(info.hThread);
     process_.reset(info.hProcess);
     id_ = info.dwProcessId;

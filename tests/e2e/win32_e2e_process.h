@@ -33,6 +33,9 @@ std::optional<LRESULT> SendWithin(HWND window, UINT msg, WPARAM wp, LPARAM lp, M
 // The first child window of parent with this class; null when there is none.
 HWND FindChildOfClass(HWND parent, const wchar_t* className);
 
+// The text of the main window's status panel while it is shown; nothing while it is hidden.
+std::optional<std::u16string> ShownStatus(HWND mainWindow);
+
 using EnvironmentOverrides = std::vector<std::pair<std::u16string, std::u16string>>;
 
 class ProgramProcess {
@@ -44,6 +47,8 @@ public:
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
     bool Started() const { return process_ != nullptr; }
+    // GetLastError of the last failed start; 0 when the first start succeeded.
+    DWORD StartError() const { return startError_; }
     DWORD Id() const { return id_; }
     HANDLE Handle() const { return process_.get(); }
     Moment StartedAt() const { return startedAt_; }
@@ -61,6 +66,7 @@ public:
 private:
     KernelHandle process_;
     DWORD id_ = 0;
+    DWORD startError_ = 0;
     Moment startedAt_{};
 };
 

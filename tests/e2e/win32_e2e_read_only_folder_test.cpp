@@ -26,7 +26,6 @@ constexpr Millis kReadyTimeout{240000};
 constexpr Millis kExitTimeout{60000};
 constexpr Millis kFlagTimeout{30000};
 constexpr wchar_t kMainClass[] = L"TMainFm";
-constexpr wchar_t kPanelClass[] = L"TesselMsgPanel";
 constexpr WPARAM kExitCommand = 109;
 constexpr POINT kMovedTo{70, 640};
 
@@ -74,14 +73,6 @@ private:
     std::u16string folder_;
     bool locked_;
 };
-
-std::optional<std::u16string> ShownStatus(HWND window) {
-    const HWND panel = window ? FindWindowExW(window, nullptr, kPanelClass, nullptr) : nullptr;
-    if (!panel || !IsWindowVisible(panel)) return std::nullopt;
-    wchar_t text[256] = {};
-    GetWindowTextW(panel, text, 256);
-    return win32::FromW(text);
-}
 
 TEST(EndToEndReadOnlyFolder, SettingsAccountAndCacheGoToTheUsersFolder) {
     const e2e::Setup setup = e2e::Setup::FromEnvironment();

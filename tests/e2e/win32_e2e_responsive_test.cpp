@@ -30,7 +30,6 @@ constexpr Millis kProbeInterval{300};
 constexpr int kProbes = 5;
 
 constexpr wchar_t kMainClass[] = L"TMainFm";
-constexpr wchar_t kPanelClass[] = L"TesselMsgPanel";
 constexpr wchar_t kDialogClass[] = L"#32770";
 // The account dialog's fields and its Next button (dialogs/win32_account_dialog.h).
 constexpr int kUserEd = 1010, kPassEd = 1011, kNextBtn = 1040;
@@ -38,15 +37,6 @@ constexpr WPARAM kSyncCommand = 102;
 constexpr WPARAM kExitCommand = 109;
 constexpr char16_t kMorning[] = u"2010-01-13 11:30:00";
 constexpr char16_t kSyncingText[] = u"Sync Google Calendar ...";
-
-// The status panel's text while it is shown.
-std::optional<std::u16string> ShownStatus(HWND window) {
-    const HWND panel = window ? FindWindowExW(window, nullptr, kPanelClass, nullptr) : nullptr;
-    if (!panel || !IsWindowVisible(panel)) return std::nullopt;
-    wchar_t text[256] = {};
-    GetWindowTextW(panel, text, 256);
-    return win32::FromW(text);
-}
 
 bool Answers(HWND window, UINT msg, WPARAM wp) { return SendWithin(window, msg, wp, 0, kAnswerTimeout).has_value(); }
 
