@@ -23,6 +23,9 @@ using tessel::win32::W;
 
 // How long the program may take to end after starting the runner.
 constexpr DWORD kProgramExitWaitMs = 30000;
+// How long a file in use may hold up its replacement, and how often it is tried meanwhile.
+constexpr DWORD kReplaceWaitMs = 5000;
+constexpr DWORD kReplaceRetryMs = 100;
 // How long an external setup may run before the program is started again regardless.
 constexpr DWORD kSetupWaitMs = 30 * 60 * 1000;
 
@@ -60,8 +63,16 @@ public:
     bool Copy(const std::u16string& from, const std::u16string& to) override {
         return CopyFileW(W(from), W(to), FALSE) != FALSE;
     }
+    // A file someone is reading (a virus scanner, the shell's preview) cannot be replaced for that
+    // moment; the replacement is tried again for a few seconds before it counts as failed.
     bool Replace(const std::u16string& from, const std::u16string& to) override {
-        return MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        for (DWORD waited = 0;; waited += kReplaceRetryMs) {
+            if (MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+            const DWORD error = GetLastError();
+            if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || waited >= kReplaceWaitMs)
+                return false;
+            Sleep(kReplaceRetryMs);
+        }
     }
     bool Remove(const std::u16string& path) override {
         return DeleteFileW(W(path)) || GetLastError() == ERROR_FILE_NOT_FOUND;
