@@ -46,7 +46,13 @@ void TMainFm::GmailAccount1Click() {
     INT_PTR result = IDCANCEL;
     {
         const OpenDialogScope open(*this, dialog);
-        result = dialog.ShowModal(Handle());
+        try {
+            result = dialog.ShowModal(Handle());
+        } catch (...) {
+            // The dialog could not open: the syncs go on as before, and the reason is shown.
+            SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
+            throw;
+        }
     }
     if (result == IDOK && !exitDeferred_) {
         try {
