@@ -1,6 +1,7 @@
 #include "app/data_folder.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "base/file_io.h"
@@ -31,13 +32,15 @@ void CopyWrittenFiles(const std::u16string& from, const std::u16string& to) {
 }  // namespace
 
 bool CanWriteFolder(const std::u16string& folder) {
-    const std::u16string probe = WithSeparator(folder) + u"~tessel-write-probe";
-    try {
-        WriteFileAtomic(probe, "");
-    } catch (...) {
-        return false;
+    // Creating a file is what the stores need. The probe stays empty and is not flushed: it runs
+    // at every start, and a write that waits for the disk would hold the start up.
+    const fs::path probe = fs::path(WithSeparator(folder) + u"~tessel-write-probe");
+    {
+        std::ofstream file(probe, std::ios::binary | std::ios::trunc);
+        if (!file) return false;
     }
-    RemoveFile(probe);
+    std::error_code ignored;
+    fs::remove(probe, ignored);
     return true;
 }
 
