@@ -2,6 +2,7 @@
 
 #include "ui/skin.h"
 #include "ui/theme.h"
+#include "ui/win32_drawing.h"
 #include "ui/win32_label.h"
 #include "ui/win32_skin.h"
 #include "win32/win32_handles.h"
@@ -9,8 +10,6 @@
 namespace tessel {
 
 namespace {
-
-constexpr COLORREF kShadow = 0x2A2A2A;
 
 RECT ToRect(const TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
 
@@ -52,13 +51,7 @@ void TTitleBar::Paint(HDC dc) const {
     // The four 16 x 16 images, drawn as glyphs in the title font's colour with the same dark
     // shadow the texts have, so they read on any theme.
     const TitleBarLayout bar = Layout();
-    const COLORREF color = theme_.DateFont.Color;
-    for (const COLORREF ink : {kShadow, color}) {
-        const int shift = ink == kShadow ? 1 : 0;
-        win32::PenHandle pen(CreatePen(PS_SOLID, 2, ink));
-        win32::BrushHandle brush(CreateSolidBrush(ink));
-        win32::SelectGuard selectPen(dc, pen.get());
-        win32::SelectGuard selectBrush(dc, brush.get());
+    DrawShadowGlyph(dc, theme_.DateFont.Color, [&](int shift) {
         for (int b = 0; b < kTitleButtonCount; ++b) {
             const RECT r = ToRect(bar.ButtonRect(b).Moved(shift, shift));
             const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
@@ -79,15 +72,10 @@ void TTitleBar::Paint(HDC dc) const {
                 Polygon(dc, tri, 3);
                 break;
             }
-            case kCloseButton:
-                MoveToEx(dc, cx - 4, cy - 4, nullptr);
-                LineTo(dc, cx + 4, cy + 4);
-                MoveToEx(dc, cx + 4, cy - 4, nullptr);
-                LineTo(dc, cx - 4, cy + 4);
-                break;
+            case kCloseButton: DrawCloseCross(dc, cx, cy); break;
             }
         }
-    }
+    });
 }
 
 void TTitleBar::MouseDown(int x, int y) { Act(clicks_.Press(Layout(), x, y)); }

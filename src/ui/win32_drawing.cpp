@@ -47,6 +47,23 @@ void DrawShadowText(HDC dc, RECT& rect, std::u16string_view text, int align) {
     DrawTextIn(dc, t, rect, kShadowDrawFlags);
 }
 
+void DrawShadowGlyph(HDC dc, COLORREF color, const std::function<void(int shift)>& draw) {
+    for (const COLORREF ink : {COLORREF(kShadowColor), color}) {
+        win32::PenHandle pen(CreatePen(PS_SOLID, 2, ink));
+        win32::BrushHandle brush(CreateSolidBrush(ink));
+        win32::SelectGuard selectPen(dc, pen.get());
+        win32::SelectGuard selectBrush(dc, brush.get());
+        draw(ink == COLORREF(kShadowColor) ? 1 : 0);
+    }
+}
+
+void DrawCloseCross(HDC dc, int cx, int cy) {
+    MoveToEx(dc, cx - 4, cy - 4, nullptr);
+    LineTo(dc, cx + 4, cy + 4);
+    MoveToEx(dc, cx + 4, cy - 4, nullptr);
+    LineTo(dc, cx - 4, cy + 4);
+}
+
 bool DrawLabelText(HDC dc, const TLabelLook& look, RECT& rect, UINT flags, std::u16string_view text) {
     if (!WideDrawing()) return false;
     const std::u16string t = LabelTextToDraw(text, flags, look);

@@ -3,6 +3,7 @@
 // icon. Text is drawn with the font and text colour already selected into the DC.
 #include <windows.h>
 
+#include <functional>
 #include <string_view>
 
 #include "ui/drawing.h"
@@ -22,6 +23,14 @@ void DrawShadowText(HDC dc, RECT& rect, std::u16string_view text, int align);
 // disabled one. With DT_CALCRECT in flags it measures into rect instead. False (and nothing
 // drawn) when wide drawing is not available.
 bool DrawLabelText(HDC dc, const TLabelLook& look, RECT& rect, UINT flags, std::u16string_view text);
+
+// A small glyph that reads on any theme: drawn first in the shadow colour one pixel down and
+// right, then in color, each time with a 2-pixel pen and a solid brush of that colour selected.
+// draw(shift) draws the glyph moved by shift pixels in both directions.
+void DrawShadowGlyph(HDC dc, COLORREF color, const std::function<void(int shift)>& draw);
+
+// The close cross, 8 pixels across and centred on (cx, cy), in the selected pen.
+void DrawCloseCross(HDC dc, int cx, int cy);
 
 // The application window's icon (small, else big) drawn at 48 x 48 on a bitmap; empty when the
 // window has no icon, so the caller keeps the picture it had.

@@ -132,15 +132,8 @@ private:
     void PaintCloseImage(HDC dc) {
         const RECT r = CloseImage();
         const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-        for (const COLORREF ink : {COLORREF(kShadowColor), COLORREF(form_.services_.Theme.DateFont.Color)}) {
-            const int shift = ink == COLORREF(kShadowColor) ? 1 : 0;
-            win32::PenHandle pen(CreatePen(PS_SOLID, 2, ink));
-            win32::SelectGuard selectPen(dc, pen.get());
-            MoveToEx(dc, cx - 4 + shift, cy - 4 + shift, nullptr);
-            LineTo(dc, cx + 4 + shift, cy + 4 + shift);
-            MoveToEx(dc, cx + 4 + shift, cy - 4 + shift, nullptr);
-            LineTo(dc, cx - 4 + shift, cy + 4 + shift);
-        }
+        DrawShadowGlyph(dc, form_.services_.Theme.DateFont.Color,
+                        [&](int shift) { DrawCloseCross(dc, cx + shift, cy + shift); });
     }
 
     TEventFm& form_;
