@@ -80,7 +80,7 @@ TMainFm::~TMainFm() {
     if (Handle() && !destroyed_) DestroyWindow(Handle());
 }
 
-bool TMainFm::FormCreate() {
+void TMainFm::FormCreate() {
     // CreateParams: owned by the desktop's icon view so the calendar sits with the icons, below
     // ordinary windows; a tool window so it has no task-bar button and no task-switcher entry.
     HWND desktopListView = FindDesktopListView();
@@ -118,7 +118,6 @@ bool TMainFm::FormCreate() {
     titleBar_.Create(Handle());
 
     ShowWindow(Handle(), showCalendar_ ? SW_SHOWNOACTIVATE : SW_HIDE);
-    return true;
 }
 
 void TMainFm::LoadSettings() {

@@ -65,7 +65,8 @@ public:
     ~TMainFm() override;
 
     // FormCreate: creates the window, adds the tray icon, loads settings, theme, skin and account.
-    bool FormCreate();
+    // Raises a system error when the window cannot be created.
+    void FormCreate();
     // The rest of start-up, run once when the message loop first becomes idle.
     void DeferredStart();
 

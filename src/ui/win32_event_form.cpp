@@ -208,7 +208,7 @@ TEventFm::~TEventFm() {
     if (Handle() && !destroyed_) DestroyWindow(Handle());
 }
 
-bool TEventFm::FormCreate() {
+void TEventFm::FormCreate() {
     const wchar_t* cls = RegisterClassOnce(kClassName, CS_DBLCLKS, nullptr, nullptr);
     // Hidden and without a task-bar button from the start: a layered tool window.
     if (!Create(WS_EX_LAYERED | WS_EX_TOOLWINDOW, cls, L"Events", WS_POPUP | WS_CLIPCHILDREN, 0, 0, kDesignWidth,
@@ -237,7 +237,6 @@ bool TEventFm::FormCreate() {
     ApplySkin(services_.EventSkin, Handle(), bkPanel_->Handle());
     LayoutContent();
     if (ShowFlag) ShowForm();
-    return true;
 }
 
 void TEventFm::CreateLabels() {

@@ -57,7 +57,8 @@ public:
 
     // Creates the window hidden, skins and places it, and shows it when ShowFlag is on. Raises
     // EError with the system's reason when the window cannot be created; true otherwise.
-    bool FormCreate();
+    // Raises a system error when the window cannot be created.
+    void FormCreate();
     // Reads eventwindow/left, top, height, width and visible and the transparency and applies
     // them. A stored value that is not an integer is reported in a message box; the values read
     // before it are applied, the others keep their defaults, so the window still comes up.

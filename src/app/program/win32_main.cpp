@@ -123,7 +123,7 @@ int Run() {
                                   objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts,
                                   objects.EventSkin, &objects.HintWin, &objects.Http});
     objects.Tray.SetOwner(&form);
-    if (!form.FormCreate()) return 1;
+    form.FormCreate();
 
     MSG msg;
     for (;;) {
