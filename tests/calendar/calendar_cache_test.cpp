@@ -140,7 +140,9 @@ TEST_F(CalendarCacheDamaged, UnreachableServiceSaysTheCacheIsDamagedAndLoadsNoPa
         ASSERT_FALSE(statuses.empty());
         EXPECT_EQ(statuses.back(), kStatusCacheDamaged);
         EXPECT_TRUE(fresh->CacheDamaged);
-        if (c.suffix == ".xml") EXPECT_TRUE(fresh->Events.empty()) << "no events from a cut file";
+        if (c.suffix == ".xml") {
+            EXPECT_TRUE(fresh->Events.empty()) << "no events from a cut file";
+        }
         // A later sync that fails says so again; one that succeeds clears it.
         statuses.clear();
         fresh->Sync(EncodeDate(2008, 3, 15));

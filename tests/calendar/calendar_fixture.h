@@ -75,6 +75,14 @@ inline std::string EventFeed(const std::string& title, const std::vector<std::st
     return feed + "</feed>\n";
 }
 
+// The ids of every calendar the client's last calendar list named, to select them all.
+inline std::vector<std::string> ListedIds(const TCalendar& calendar) {
+    std::vector<std::string> ids;
+    for (size_t i = 0; calendar.CalendarEntries && i < calendar.CalendarEntries->Count(); ++i)
+        ids.push_back(Narrow(calendar.CalendarEntries->Node(i)->ReadValue(u"id")));
+    return ids;
+}
+
 class RecordingBalloons final : public IBalloonSink {
 public:
     struct Balloon {

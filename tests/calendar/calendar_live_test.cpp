@@ -77,10 +77,7 @@ TEST_F(CalendarLive, PasswordWithReservedCharactersSignsIn) {
 TEST_F(CalendarLive, SyncedCacheLoadsTheSameEventsWithoutTheNetwork) {
     calendar->Connect();
     ASSERT_NE(calendar->CalendarEntries, nullptr);
-    std::vector<std::string> ids;
-    for (size_t i = 0; i < calendar->CalendarEntries->Count(); ++i)
-        ids.push_back(Narrow(calendar->CalendarEntries->Node(i)->ReadValue(u"id")));
-    account.SetCalendars(ids);
+    account.SetCalendars(ListedIds(*calendar));
 
     statuses.clear();
     calendar->Sync(EncodeDate(2008, 3, 15));
@@ -116,10 +113,7 @@ TEST_F(CalendarLive, SyncedCacheLoadsTheSameEventsWithoutTheNetwork) {
 TEST_F(CalendarLive, FailedFetchKeepsThePreviousCacheAndEvents) {
     calendar->Connect();
     ASSERT_NE(calendar->CalendarEntries, nullptr);
-    std::vector<std::string> ids;
-    for (size_t i = 0; i < calendar->CalendarEntries->Count(); ++i)
-        ids.push_back(Narrow(calendar->CalendarEntries->Node(i)->ReadValue(u"id")));
-    account.SetCalendars(ids);
+    account.SetCalendars(ListedIds(*calendar));
     calendar->Sync(EncodeDate(2008, 3, 15));
     ASSERT_EQ(calendar->SyncFailure, "");
     const std::string events = ReadFileBytes(folder.File(u"jane.doe@localhost.xml"));

@@ -45,10 +45,7 @@ protected:
 TEST_F(CalendarSyncLoopback, FeedCutShortOrTricklingKeepsThePreviousCacheAndEvents) {
     calendar->Connect();
     ASSERT_NE(calendar->CalendarEntries, nullptr);
-    std::vector<std::string> ids;
-    for (size_t i = 0; i < calendar->CalendarEntries->Count(); ++i)
-        ids.push_back(Narrow(calendar->CalendarEntries->Node(i)->ReadValue(u"id")));
-    account.SetCalendars(ids);
+    account.SetCalendars(ListedIds(*calendar));
     const TDateTime now = clock.Now();
     calendar->Sync(now);
     ASSERT_EQ(calendar->SyncFailure, "");
