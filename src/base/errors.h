@@ -18,10 +18,13 @@ public:
     using EError::EError;
 };
 
-// Reading or writing a file failed; the message names the file and the system's reason.
+// Reading or writing a file failed; the message names the file and the system's reason. Code
+// is the system's error code for the failed call (GetLastError's on Windows), 0 when the failure
+// was ours (not a regular file, too large).
 class EFileError : public EError {
 public:
-    using EError::EError;
+    explicit EFileError(const std::string& message, unsigned long code = 0) : EError(message), Code(code) {}
+    unsigned long Code;
 };
 
 // "'abc' is not a valid integer value"

@@ -19,7 +19,7 @@ namespace {
 std::string SystemPath(const std::u16string& path) { return Utf16ToUtf8(path); }
 
 [[noreturn]] void RaiseFileError(const char* what, const std::u16string& path, int error) {
-    throw EFileError(std::string(what) + " \"" + Utf16ToUtf8(path) + "\". " + std::strerror(error));
+    throw EFileError(std::string(what) + " \"" + Utf16ToUtf8(path) + "\". " + std::strerror(error), error);
 }
 
 // Closes the descriptor on every way out.

@@ -17,7 +17,7 @@ namespace {
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 [[noreturn]] void RaiseFileError(const char* what, const std::u16string& path, DWORD error) {
-    throw EFileError(std::string(what) + " \"" + Utf16ToUtf8(path) + "\". " + SystemErrorText(error));
+    throw EFileError(std::string(what) + " \"" + Utf16ToUtf8(path) + "\". " + SystemErrorText(error), error);
 }
 
 struct HandleCloser {

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include "base/clock.h"
+#include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
 #include "update/download_names.h"
@@ -185,6 +186,9 @@ void TauAutoUpgrader::HandOver() {
     HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     bool started = false;
+    // The code the "Error #" caption shows: the failed call's own, read before anything else can
+    // overwrite it.
+    unsigned long code = bytes ? 0 : GetLastError();
     if (bytes && !runner.empty()) {
         try {
             WriteFileAtomic(runner, std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)));
@@ -196,14 +200,17 @@ void TauAutoUpgrader::HandOver() {
             if (started) {
                 CloseHandle(process.hThread);
                 CloseHandle(process.hProcess);
+            } else {
+                code = GetLastError();
             }
+        } catch (const EFileError& e) {
+            code = e.Code;
         } catch (const std::exception&) {
-            started = false;
         }
     }
     if (!started) {
         state_ = State::Downloading;
-        MessageBoxW(owner_, W(FormatText(texts_.LostFile, {runner})), W(FileErrorCaption(texts_, GetLastError())),
+        MessageBoxW(owner_, W(FormatText(texts_.LostFile, {runner})), W(FileErrorCaption(texts_, code)),
                     MB_OK | MB_ICONERROR);
         return Abort();
     }
