@@ -2,27 +2,41 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
+#include "base/text.h"
 #include "update/transfer_figures.h"
 
 namespace tessel::update {
 namespace {
 
+// Language identifiers and the table each must reach; all 25 tables appear.
+const struct {
+    uint16_t id;
+    const char16_t* language;
+} kLanguageCases[] = {
+    {0x0409, u"en"},    {0x0809, u"en"},    {0x0407, u"de"},    {0x0C07, u"de"},    {0x040C, u"fr"},
+    {0x0C0A, u"es"},    {0x0410, u"it"},    {0x0413, u"nl"},    {0x0416, u"pt-BR"}, {0x0816, u"pt-PT"},
+    {0x0804, u"zh-CN"}, {0x1004, u"zh-CN"}, {0x0404, u"zh-TW"}, {0x0C04, u"zh-TW"}, {0x1404, u"zh-TW"},
+    {0x0419, u"ru"},    {0x0422, u"uk"},    {0x0415, u"pl"},    {0x0405, u"cs"},    {0x041B, u"sk"},
+    {0x040E, u"hu"},    {0x0418, u"ro"},    {0x041D, u"sv"},    {0x081D, u"sv"},    {0x0406, u"da"},
+    {0x0414, u"no"},    {0x0814, u"no"},    {0x040B, u"fi"},    {0x041F, u"tr"},    {0x0408, u"el"},
+    {0x0411, u"ja"},    {0x0412, u"ko"},    {0x0401, u"en"},    {0x0000, u"en"},    {0xFFFF, u"en"}};
+
 TEST(UpgraderTexts, LanguageByPrimaryAndForTwoAlsoBySubLanguage) {
-    const struct {
-        uint16_t id;
-        const char16_t* language;
-    } cases[] = {{0x0409, u"en"}, {0x0809, u"en"}, {0x0407, u"de"}, {0x0C07, u"de"}, {0x040C, u"fr"},
-                 {0x0C0A, u"es"}, {0x0410, u"it"}, {0x0413, u"nl"}, {0x0416, u"pt-BR"}, {0x0816, u"pt-PT"},
-                 {0x0804, u"zh-CN"}, {0x1004, u"zh-CN"}, {0x0404, u"zh-TW"}, {0x0C04, u"zh-TW"},
-                 {0x1404, u"zh-TW"}, {0x0419, u"en"}, {0x0000, u"en"}, {0xFFFF, u"en"}};
-    for (const auto& c : cases) {
+    std::set<std::u16string> tables;
+    for (const auto& c : kLanguageCases) {
         SCOPED_TRACE(c.id);
         EXPECT_EQ(std::u16string(TextsForLanguage(c.id).Language), c.language);
+        tables.insert(TextsForLanguage(c.id).Language);
     }
+    EXPECT_EQ(tables.size(), 25u);
 }
 
-// Each translation must take the same arguments as the English pattern.
-TEST(UpgraderTexts, TranslationsKeepTheConversions) {
+// Each translation must take the same arguments as the English pattern, keep its line breaks and
+// give its buttons a mnemonic.
+TEST(UpgraderTexts, TranslationsKeepTheConversionsAndLayout) {
     auto conversions = [](std::u16string_view pattern) {
         std::u16string found;
         for (size_t i = 0; i + 1 < pattern.size(); ++i)
@@ -35,16 +49,22 @@ TEST(UpgraderTexts, TranslationsKeepTheConversions) {
             }
         return found;
     };
+    auto count = [](std::u16string_view text, char16_t c) { return std::count(text.begin(), text.end(), c); };
     const UpgraderTexts& en = TextsForLanguage(0x0409);
-    for (uint16_t id : {0x0407, 0x040C, 0x040A, 0x0410, 0x0413, 0x0416, 0x0816, 0x0804, 0x0404}) {
-        const UpgraderTexts& t = TextsForLanguage(id);
-        SCOPED_TRACE(id);
-        EXPECT_EQ(conversions(t.AskUpgrade), conversions(en.AskUpgrade));
-        EXPECT_EQ(conversions(t.LostFile), conversions(en.LostFile));
-        EXPECT_EQ(conversions(t.Downloading), conversions(en.Downloading));
-        EXPECT_EQ(conversions(t.FileSize), conversions(en.FileSize));
-        EXPECT_EQ(conversions(t.TransferRate), conversions(en.TransferRate));
-        EXPECT_EQ(conversions(t.TimeLeft), conversions(en.TimeLeft));
+    const auto texts = {&UpgraderTexts::Caption,      &UpgraderTexts::AskUpgrade,   &UpgraderTexts::ConnLost,
+                        &UpgraderTexts::HostUnreachable, &UpgraderTexts::NoInfoFile, &UpgraderTexts::LostFile,
+                        &UpgraderTexts::NoUpdateAvailable, &UpgraderTexts::ErrorTitle, &UpgraderTexts::Downloading,
+                        &UpgraderTexts::FileSize,     &UpgraderTexts::TransferRate, &UpgraderTexts::TimeLeft};
+    for (const auto& c : kLanguageCases) {
+        const UpgraderTexts& t = TextsForLanguage(c.id);
+        SCOPED_TRACE(c.id);
+        for (auto field : texts) {
+            SCOPED_TRACE(Utf16ToUtf8(t.*field));
+            EXPECT_EQ(conversions(t.*field), conversions(en.*field));
+            EXPECT_EQ(count(t.*field, u'\r'), count(en.*field, u'\r'));
+            EXPECT_EQ(count(t.*field, u'\n'), count(en.*field, u'\n'));
+        }
+        for (auto button : {t.Yes, t.Later, t.Abort}) EXPECT_EQ(count(button, u'&'), 1);
     }
 }
 
