@@ -21,6 +21,13 @@ TColor ParseColor(std::string_view text) {
     return HexPair(text, 0) + HexPair(text, 2) * 0x100 + HexPair(text, 4) * 0x10000;
 }
 
+TColor ShadeOf(TColor color, uint32_t percent) {
+    if (percent > 100) percent = 100;
+    TColor shade = 0;
+    for (int shift = 0; shift < 24; shift += 8) shade |= ((color >> shift & 0xFF) * percent / 100) << shift;
+    return shade;
+}
+
 bool IsLightColor(TColor color) {
     const uint32_t red = color & 0xFF;
     const uint32_t green = (color >> 8) & 0xFF;

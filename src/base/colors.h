@@ -14,6 +14,9 @@ constexpr TColor kWhite = 0xFFFFFF;
 // A pair that is not hexadecimal raises EConvertError "'$zz' is not a valid integer value".
 TColor ParseColor(std::string_view text);
 
+// The colour with each channel scaled to percent of its value (0 to 100): a darker shade.
+TColor ShadeOf(TColor color, uint32_t percent);
+
 // Whether the colour is light enough to need a dark shadow behind text drawn in it.
 bool IsLightColor(TColor color);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/colors.h"
 #include "base/strict_int.h"
 #include "xml/xdata_node.h"
 
@@ -29,6 +30,8 @@ void ReadBand(const TxdataNode& root, std::u16string_view element, TSkinBand& ba
 
 // Pixels at least half opaque belong to the window; the anti-aliased rim outside goes.
 constexpr uint8_t kShapeAlpha = 128;
+// Dark enough under the light theme fonts, and still the theme's hue.
+constexpr uint32_t kPlainShadePercent = 50;
 
 }  // namespace
 
@@ -42,7 +45,9 @@ TSkin::~TSkin() {
 void TSkin::Load(const TTheme& theme) {
     LoadBands(*theme.Doc);
     image_ = theme.Background;
-    plainColor_ = theme.TitleColor;
+    // Today's cell and the event list's heading are filled with the title colour: a background in
+    // that colour too would hide them, so the plain one is a darker shade of it.
+    plainColor_ = ShadeOf(theme.TitleColor, kPlainShadePercent);
     ++imageVersion_;
 }
 

@@ -51,6 +51,13 @@ TEST(ColorText, PairThatIsNotHexadecimalNamesItselfInTheError) {
     }
 }
 
+TEST(ShadeOf, ScalesEachChannelAndKeepsTheHue) {
+    EXPECT_EQ(ShadeOf(0xC2783B, 50), 0x613C1Du);
+    EXPECT_EQ(ShadeOf(0xFFFFFF, 100), 0xFFFFFFu);
+    EXPECT_EQ(ShadeOf(0xFFFFFF, 0), 0u);
+    EXPECT_EQ(ShadeOf(0x0A0B0C, 250), 0x0A0B0Cu);  // never lighter
+}
+
 TEST(LightColor, WeighsGreenMostAndRedMoreThanBlue) {
     EXPECT_TRUE(IsLightColor(0xFFFFFF));   // 5*255 + 10*255 + 3*255 = 4590
     EXPECT_FALSE(IsLightColor(0x808080));  // 18*128 = 2304

@@ -188,7 +188,8 @@ TEST(SkinImage, LoadCopiesTheThemeImageAndPlansFromIt) {
     skin.Load(theme);
     const uint32_t version = skin.ImageVersion();
     EXPECT_EQ(skin.Image().Bgra, theme.Background.Bgra);
-    EXPECT_EQ(skin.PlainColor(), 0x804020u);
+    // A shade of the title colour, so that today's fill in the title colour shows on it.
+    EXPECT_EQ(skin.PlainColor(), 0x402010u);
     EXPECT_EQ(skin.Plan(30, 20), PlanSkin(skin.Bands(), 10, 8, 30, 20));
     // The copy is the skin's own: the theme may replace its image.
     theme.Background = TThemeImage();

@@ -230,7 +230,7 @@ TEST_F(Win32Skin, ErasePaintsEveryPixelAsThePlanSays) {
     }
 }
 
-TEST_F(Win32Skin, WithoutAnImageTheWindowIsPlainTitleColour) {
+TEST_F(Win32Skin, WithoutAnImageTheWindowIsPlainAndDarkerThanTheTitleColour) {
     theme.Background = TThemeImage();
     HWND form = Form(120, 90);
     TSkin skin;
@@ -239,7 +239,8 @@ TEST_F(Win32Skin, WithoutAnImageTheWindowIsPlainTitleColour) {
     Capture capture(120, 90);
     EXPECT_EQ(SendMessageW(form, WM_ERASEBKGND, reinterpret_cast<WPARAM>(capture.Dc()), 0), 1);
     for (const auto& p : std::vector<std::pair<int, int>>{{0, 0}, {119, 0}, {60, 45}, {0, 89}, {119, 89}})
-        EXPECT_EQ(capture.At(p.first, p.second), theme.TitleColor) << p.first << "," << p.second;
+        EXPECT_EQ(capture.At(p.first, p.second), skin.PlainColor()) << p.first << "," << p.second;
+    EXPECT_NE(skin.PlainColor(), theme.TitleColor) << "today's fill would not show";
 }
 
 TEST_F(Win32Skin, ContentSitsInsideTheBorder) {
