@@ -69,6 +69,8 @@ public:
     void FormCreate();
     // The rest of start-up, run once when the message loop first becomes idle.
     void DeferredStart();
+    // The window has been destroyed: the program is ending.
+    bool Destroyed() const { return destroyed_; }
 
     // ITrayOwner
     bool Syncing() const override;

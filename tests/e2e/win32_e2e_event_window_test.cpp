@@ -1,7 +1,7 @@
 // tessel.exe's event list window end to end, against the ctest fixture's local service with the
 // demo data around 2010-01-13 12:00 and "now" fixed at 11:30: what the list shows for today and
 // for a double-clicked day, the countdown to the reminder event 45 minutes ahead, closing and
-// "Show Canlendar", and the window's place across a restart. One run serves the checks in the
+// "Show Canlendar", a resize by the bottom grip, and the window's place across a restart. One run serves the checks in the
 // order they are declared; the last one ends it and starts the folder again.
 //
 // The window reads itself out for screen readers (the list's rows, the heading, the next title
@@ -19,6 +19,7 @@
 #include "e2e_month.h"
 #include "e2e_png.h"
 #include "e2e_setup.h"
+#include "win32_e2e_pointer.h"
 #include "win32_e2e_process.h"
 #include "win32_e2e_screen.h"
 #include "win32_e2e_shell.h"
@@ -42,6 +43,9 @@ constexpr UINT kTrayCallback = 0x3402;
 constexpr int kMainLeft = 40, kTop = 20, kEventLeft = 280;
 constexpr POINT kMovedTo{333, 44};
 constexpr SIZE kResizedTo{230, 260};
+constexpr int kEventWindowHeight = 181;  // its height as designed
+// Where the pointer is left afterwards: no test's window reaches there.
+constexpr POINT kParking{1279, 799};
 
 // The demo's calendar colours as the rows are filled: #2952A3 work, #0D7813 birthdays.
 constexpr COLORREF kWorkColor = RGB(0x29, 0x52, 0xA3);
@@ -246,10 +250,19 @@ TEST_F(EventWindowEndToEnd, PlaceAndSizeSurviveARestart) {
     EventRun& run = TheRun();
     ASSERT_RUNNING(run);
     ASSERT_TRUE(SendWithin(run.Main, WM_COMMAND, kShowCalendarCommand, 0, kMessageTimeout));
-    ASSERT_TRUE(SetWindowPos(run.Events, nullptr, kMovedTo.x, kMovedTo.y, kResizedTo.cx, kResizedTo.cy,
+    // Moved and made wider by the program's calls, then taller as a user would: the bottom grip
+    // dragged down with the pointer.
+    ASSERT_TRUE(SetWindowPos(run.Events, nullptr, kMovedTo.x, kMovedTo.y, kResizedTo.cx, kEventWindowHeight,
                              SWP_NOZORDER | SWP_NOACTIVATE));
-    RECT before{};
-    ASSERT_TRUE(WaitUntil([&] { return GetWindowRect(run.Events, &before) && before.left == kMovedTo.x; }, kRedrawTimeout));
+    RECT placed{};
+    ASSERT_TRUE(WaitUntil([&] { return GetWindowRect(run.Events, &placed) && placed.left == kMovedTo.x; }, kRedrawTimeout));
+    const POINT grip{placed.left + kResizedTo.cx / 2, placed.bottom - 3};
+    ASSERT_TRUE(DragPointer(grip, {grip.x, grip.y + kResizedTo.cy - kEventWindowHeight}));
+    RECT sized{};
+    ASSERT_TRUE(WaitUntil([&] { return GetWindowRect(run.Events, &sized) && sized.bottom - sized.top == kResizedTo.cy; },
+                          kRedrawTimeout))
+        << "after the drag: " << sized.right - sized.left << " x " << sized.bottom - sized.top;
+    MovePointer(kParking);
 
     PostMessageW(run.Main, WM_COMMAND, kExitCommand, 0);
     ASSERT_TRUE(run.Process->WaitForExit(kExitTimeout));

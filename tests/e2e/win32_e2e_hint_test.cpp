@@ -15,6 +15,7 @@
 #include "e2e_month.h"
 #include "e2e_setup.h"
 #include "win32_e2e_grid.h"
+#include "win32_e2e_pointer.h"
 #include "win32_e2e_process.h"
 #include "win32_e2e_screen.h"
 #include "win32/win32_text.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr Millis kWindowTimeout{120000};
 constexpr Millis kReadyTimeout{180000};
 constexpr Millis kMessageTimeout{120000};
-constexpr Millis kPointerTimeout{10000};
 // The balloon comes 700 ms after the pointer rests and stays 8 s; these bound the waits on a
 // busy machine, they are not what is checked.
 constexpr Millis kBalloonTimeout{15000};
@@ -67,30 +67,6 @@ std::string WindowText(HWND hwnd) {
                              &copied))
         return {};
     return Utf16ToUtf8(win32::FromW(buffer));
-}
-
-// Runs xdotool with the arguments on the X display Wine draws on; false when it could not run.
-bool Xdotool(const std::string& arguments) {
-    std::wstring command = L"Z:\\usr\\bin\\xdotool " + std::wstring(arguments.begin(), arguments.end());
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    const bool done = WaitForSingleObject(pi.hProcess, DWORD(kPointerTimeout.count())) == WAIT_OBJECT_0;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return done;
-}
-
-bool PointerAt(POINT p) {
-    POINT now{};
-    return GetCursorPos(&now) && now.x == p.x && now.y == p.y;
-}
-
-// Moves the pointer and waits until the screen reports it there.
-bool MovePointer(POINT p) {
-    if (!Xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y))) SetCursorPos(p.x, p.y);
-    return WaitUntil([&] { return PointerAt(p); }, kPointerTimeout);
 }
 
 // The outline and the text are black; the balloon itself is pale yellow.

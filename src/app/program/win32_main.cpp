@@ -126,7 +126,10 @@ int Run() {
     form.FormCreate();
 
     MSG msg;
-    for (;;) {
+    // The loop ends on the WM_QUIT the main window's end posts, or once that window is gone: a
+    // modal loop of the system that was running when it went (Wine's loop of a window being sized
+    // by its grip, for one) may have taken the WM_QUIT without posting it again.
+    while (!form.Destroyed()) {
         // The deferred start runs the first time the queue is empty, after the first paint.
         if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) form.DeferredStart();
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
