@@ -68,7 +68,7 @@ TFlatScrollLayout LayoutFlatScrollBars(int32_t width, int32_t height, int32_t co
 struct TFlatScrollColors {
     TColor Track;
     TColor Thumb;
-    TColor PressedThumb;  // the thumb while it is dragged, an arrow box while it is held
+    TColor PressedThumb;  // the thumb while it is dragged (an arrow box held down takes the thumb's)
     TColor Glyph;         // the arrows' triangles
 };
 TFlatScrollColors FlatScrollColors(TColor background);
