@@ -3,18 +3,21 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "base/text.h"
 #include "ui/balloon_params.h"
+#include "ui/win32_flat_scroll_bar.h"
 #include "ui/win32_text_measure.h"
 #include "win32/win32_text.h"
 
 // A balloon is two windows: the shaped popup, which paints the window's colour and the black
 // outline along its shape, and its content panel, a child inset by one pixel that paints the
-// icon, title and text (and scrolls them when they do not fit). Balloons are owned by the
-// process: a registry lists them for CloseAll, and each deletes itself when its release message
-// arrives, so that nothing runs on a balloon after the message that closed it.
+// icon, title and text (and scrolls them with flat bars of its own when they do not fit).
+// Balloons are owned by the process: a registry lists them for CloseAll, and each deletes itself
+// when its release message arrives, so that nothing runs on a balloon after the message that
+// closed it.
 
 namespace tessel {
 
@@ -88,23 +91,33 @@ void DrawIcon(HDC dc, const std::string& name, const TRect& at) {
 
 }  // namespace
 
-// The content panel: paints the content, scrolls it when it is larger than the panel, and closes
-// the balloon on a click (clicks on its scroll bars only scroll).
+// The content panel: paints the content, scrolls it with its own flat scroll bars when it is
+// larger than the panel, and closes the balloon on a click (clicks on the bars only scroll).
 class TALHintBalloon::ContentPanel final : public win32::Window {
 public:
     explicit ContentPanel(TALHintBalloon& owner) : owner_(owner) {}
 
     bool Make(HWND parent) {
         const TBalloonContent& c = owner_.content_;
-        const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (c.Scrolls ? WS_VSCROLL | WS_HSCROLL : 0);
         const wchar_t* cls = RegisterClassOnce(kPanelClassName, 0);
-        if (!Create(0, cls, L"", style, 0, owner_.frame_.PanelTop, c.PanelWidth, c.PanelHeight, parent)) return false;
-        if (c.Scrolls) UpdateScrollBars();
+        if (!Create(0, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, owner_.frame_.PanelTop, c.PanelWidth,
+                    c.PanelHeight, parent))
+            return false;
+        if (c.Scrolls) {
+            bars_.emplace(Handle(), kBalloonColor, c.LineHeight);
+            // Along the visible edge: the outline covers the panel's last column and row.
+            bars_->Reset(c.PanelWidth - kBalloonBorderWidth, c.PanelHeight - kBalloonBorderWidth, c.ScrollWidth,
+                         c.ScrollHeight);
+        }
         return true;
     }
 
+    const TFlatScrollLayout* ScrollBars() const { return bars_ ? &bars_->Layout() : nullptr; }
+
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+        // Mouse messages on the bars, and all of them while a bar is held, are the bars'.
+        if (msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK && bars_ && bars_->HandleMouse(msg, lp)) return 0;
         switch (msg) {
         case WM_ERASEBKGND:
             return 1;  // painted whole in WM_PAINT
@@ -118,62 +131,21 @@ protected:
         case WM_MBUTTONDOWN:
             owner_.Close();
             return 0;
-        case WM_VSCROLL:
-            Scroll(SB_VERT, LOWORD(wp));
-            return 0;
-        case WM_HSCROLL:
-            Scroll(SB_HORZ, LOWORD(wp));
-            return 0;
         case WM_MOUSEWHEEL:
-            for (int i = 0; i < kWheelStep; ++i)
-                Scroll(SB_VERT, GET_WHEEL_DELTA_WPARAM(wp) > 0 ? SB_LINEUP : SB_LINEDOWN);
+            if (bars_) bars_->ScrollLines(GET_WHEEL_DELTA_WPARAM(wp) > 0 ? -kWheelStep : kWheelStep);
+            return 0;
+        case WM_TIMER:
+            if (wp == TFlatScrollBars::kRepeatTimer && bars_) bars_->HandleRepeatTimer();
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (bars_) bars_->CaptureLost();
             return 0;
         }
         return DefaultProc(msg, wp, lp);
     }
 
 private:
-    void UpdateScrollBars() {
-        const TBalloonContent& c = owner_.content_;
-        // Twice: showing one bar narrows the room the other has.
-        for (int pass = 0; pass < 2; ++pass) {
-            RECT client{};
-            GetClientRect(Handle(), &client);
-            SCROLLINFO v{sizeof v, SIF_RANGE | SIF_PAGE, 0, c.ScrollHeight - 1, UINT(client.bottom), 0, 0};
-            SetScrollInfo(Handle(), SB_VERT, &v, TRUE);
-            SCROLLINFO h{sizeof h, SIF_RANGE | SIF_PAGE, 0, c.ScrollWidth - 1, UINT(client.right), 0, 0};
-            SetScrollInfo(Handle(), SB_HORZ, &h, TRUE);
-        }
-    }
-
-    void Scroll(int bar, int code) {
-        SCROLLINFO si{sizeof si, SIF_ALL};
-        if (!GetScrollInfo(Handle(), bar, &si)) return;
-        const int line = std::max(owner_.content_.LineHeight, 1);
-        int pos = si.nPos;
-        switch (code) {
-        case SB_LINEUP: pos -= line; break;
-        case SB_LINEDOWN: pos += line; break;
-        case SB_PAGEUP: pos -= int(si.nPage); break;
-        case SB_PAGEDOWN: pos += int(si.nPage); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-        case SB_TOP: pos = si.nMin; break;
-        case SB_BOTTOM: pos = si.nMax; break;
-        default: return;
-        }
-        pos = std::max(si.nMin, std::min(pos, si.nMax - std::max(int(si.nPage) - 1, 0)));
-        if (pos == si.nPos) return;
-        si.fMask = SIF_POS;
-        si.nPos = pos;
-        SetScrollInfo(Handle(), bar, &si, TRUE);
-        InvalidateRect(Handle(), nullptr, FALSE);
-    }
-
-    POINT Offset() const {
-        if (!owner_.content_.Scrolls) return {0, 0};
-        return {GetScrollPos(Handle(), SB_HORZ), GetScrollPos(Handle(), SB_VERT)};
-    }
+    POINT Offset() const { return bars_ ? bars_->Offset() : POINT{0, 0}; }
 
     void Paint(HDC target) {
         RECT client{};
@@ -207,6 +179,7 @@ private:
                 DrawLine(dc.get(), c.Text.Left - off.x, y, c.TextLines[i]);
             }
         }
+        if (bars_) bars_->Paint(dc.get());
         BitBlt(target, 0, 0, client.right, client.bottom, dc.get(), 0, 0, SRCCOPY);
     }
 
@@ -218,6 +191,7 @@ private:
     }
 
     TALHintBalloon& owner_;
+    std::optional<TFlatScrollBars> bars_;
 };
 
 TALHintBalloon::TALHintBalloon(const std::u16string& title, const std::u16string& text, std::string params)
@@ -235,6 +209,8 @@ TALHintBalloon::~TALHintBalloon() {
 std::vector<TALHintBalloon*> TALHintBalloon::Live() { return Registry(); }
 
 HWND TALHintBalloon::Panel() const { return panel_ ? panel_->Handle() : nullptr; }
+
+const TFlatScrollLayout* TALHintBalloon::ScrollBars() const { return panel_ ? panel_->ScrollBars() : nullptr; }
 
 bool TALHintBalloon::PlaceAndShow(int x, int y, HWND anchor, int duration, int placement,
                                   TALHintBalloonAnimationType animation, int animationSpeed) {

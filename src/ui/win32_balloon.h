@@ -14,6 +14,7 @@
 #include "ui/balloon_animation.h"
 #include "ui/balloon_content.h"
 #include "ui/balloon_placement.h"
+#include "ui/flat_scroll_bar.h"
 #include "win32/win32_handles.h"
 #include "win32/win32_window.h"
 
@@ -41,6 +42,8 @@ public:
     const TBalloonContent& Content() const { return content_; }
     const TBalloonFrame& Frame() const { return frame_; }
     HWND Panel() const;
+    // The content panel's scroll bars, their positions included; null when the content fits.
+    const TFlatScrollLayout* ScrollBars() const;
     HWND HookedForm() const { return hookedForm_; }
 
 protected:

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,7 +15,7 @@
 
 // Balloons on the screen under Wine: the window's region against the computed shape pixel by
 // pixel, the outline, the icon and the colours as the screen shows them, closing by click, timer
-// and CloseAll, and the active form's hooks.
+// and CloseAll, the active form's hooks, and the scroll box's own flat scroll bars.
 
 namespace tessel {
 namespace {
@@ -240,9 +243,152 @@ TEST_F(BalloonWindow, TooMuchTextScrollsAndStaysOnTheMonitorAtEveryCorner) {
         EXPECT_LE(r.right, cx);
         EXPECT_LE(r.bottom, cy);
         EXPECT_TRUE(b->Content().Scrolls);
-        EXPECT_NE(GetWindowLongPtrW(b->Panel(), GWL_STYLE) & WS_VSCROLL, 0);
+        ASSERT_NE(b->ScrollBars(), nullptr);
+        EXPECT_TRUE(b->ScrollBars()->HasVertical);
         control.CloseAll();
     }
+}
+
+// The pixels of a rectangle of the panel, as the screen shows them once the panel has painted
+// and its surface has reached the screen.
+Shot PanelShot(HWND panel, const TRect& r) {
+    RECT w{};
+    GetWindowRect(panel, &w);
+    UpdateWindow(panel);
+    PumpFor(200);
+    return Shot(r.Moved(w.left, w.top));
+}
+
+int Differing(const Shot& a, const Shot& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i) n += a.pixels[i] != b.pixels[i];
+    return n;
+}
+
+void Press(HWND panel, UINT down, UINT up, POINT at) {
+    SendMessageW(panel, down, down == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(panel, up, 0, MAKELPARAM(at.x, at.y));
+}
+
+// Saves the screen's pixels in r as a 32-bit BMP file, for a person to look at.
+void SaveBmp(const char* path, const TRect& r) {
+    const Shot shot(r);
+    std::string out(54, '\0');
+    const auto put = [&](size_t at, uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out[at + size_t(i)] = char(v >> (8 * i));
+    };
+    put(0, 0x4D42, 2);
+    put(2, uint32_t(54 + shot.pixels.size() * 4), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, uint32_t(shot.width), 4);
+    put(22, uint32_t(-shot.height), 4);
+    put(26, 1, 2);
+    put(28, 32, 2);
+    for (COLORREF c : shot.pixels) out += {char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c)), '\0'};
+    if (FILE* f = std::fopen(path, "wb")) {
+        std::fwrite(out.data(), 1, out.size(), f);
+        std::fclose(f);
+    }
+}
+
+// The scroll box's bars are flat and in the balloon's colours; the track, the arrows, the thumb
+// and the wheel scroll without closing the balloon, and a click on the content still closes it.
+// TESSEL_BALLOON_SCREENSHOT=file.bmp saves the balloon as shown.
+TEST_F(BalloonWindow, FlatScrollBarsInTheBalloonsColoursScrollAndOnlyTheContentCloses) {
+    std::u16string text;
+    for (int i = 0; i < 200; ++i) text += u"09:00AM-10:00AM - Team stand-up " + std::u16string(1, char16_t(u'A' + i % 26)) + u"\r";
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    TALHintBalloon* b = Show(3, std::u16string(400, u'W'), text, cx / 2, cy / 2, 2);
+    ASSERT_NE(b, nullptr);
+    const HWND panel = b->Panel(), window = b->Handle();
+    const TFlatScrollLayout* bars = b->ScrollBars();
+    ASSERT_NE(bars, nullptr);
+    ASSERT_TRUE(bars->HasVertical && bars->HasHorizontal);
+    const TRect& vbar = bars->VerticalBar;
+    EXPECT_LE(vbar.Width(), 20) << "wider than the room the layout leaves";
+
+    // Flat, in the balloon's colour and darker shades of it: no grey of the system's bars. The
+    // ends of the strips, which the panel's rounded corners cut, are left out.
+    const TFlatScrollColors colors = FlatScrollColors(kBalloonColor);
+    const std::vector<COLORREF> ours{colors.Track, colors.Thumb, colors.PressedThumb, colors.Glyph};
+    std::vector<COLORREF> greys;
+    for (int index : {COLOR_SCROLLBAR, COLOR_BTNFACE, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW}) {
+        const COLORREF grey = GetSysColor(index);
+        if (std::none_of(ours.begin(), ours.end(), [&](COLORREF c) { return Near(c, grey, 4); }))
+            greys.push_back(grey);
+    }
+    const TRect &c = bars->Corner, &hb = bars->HorizontalBar;
+    const TRect cornerStrip{c.Left, c.Top, c.Right - 5, c.Bottom - 5};
+    for (const TRect& strip : {TRect{vbar.Left, vbar.Top + 5, vbar.Right, vbar.Bottom}, cornerStrip,
+                               TRect{hb.Left + 5, hb.Top, hb.Right, hb.Bottom}}) {
+        const Shot shot = PanelShot(panel, strip);
+        int foreign = 0, grey = 0, thumb = 0, glyph = 0;
+        for (COLORREF c : shot.pixels) {
+            foreign += std::none_of(ours.begin(), ours.end(), [&](COLORREF o) { return Near(c, o); });
+            grey += std::any_of(greys.begin(), greys.end(), [&](COLORREF g) { return Near(c, g, 4); });
+            thumb += Near(c, colors.Thumb);
+            glyph += Near(c, colors.Glyph);
+        }
+        EXPECT_EQ(foreign, 0) << strip.Left << "," << strip.Top;
+        EXPECT_EQ(grey, 0) << strip.Left << "," << strip.Top;
+        if (strip == cornerStrip) {
+            EXPECT_EQ(thumb + glyph, 0);
+        } else {
+            EXPECT_GT(thumb, 20) << "no thumb at " << strip.Left << "," << strip.Top;
+            EXPECT_GT(glyph, 4) << "no arrows at " << strip.Left << "," << strip.Top;
+        }
+    }
+
+    // The lower track pages down, and the view shows other lines.
+    const TFlatScrollBar& v = bars->Vertical;
+    const int midX = (vbar.Left + vbar.Right) / 2;
+    const int lowerTrack = v.Length - v.ArrowLength() - 2;
+    ASSERT_EQ(v.HitTest(lowerTrack), TFlatScrollPart::PageDown);
+    const Shot before = PanelShot(panel, bars->View);
+    Press(panel, WM_LBUTTONDOWN, WM_LBUTTONUP, {midX, vbar.Top + lowerTrack});
+    EXPECT_EQ(v.Position, v.Page);
+    EXPECT_GT(Differing(before, PanelShot(panel, bars->View)), 100);
+    // The arrows step a line; the wheel three.
+    Press(panel, WM_LBUTTONDOWN, WM_LBUTTONUP, {midX, vbar.Bottom - 2});
+    EXPECT_EQ(v.Position, v.Page + b->Content().LineHeight);
+    Press(panel, WM_LBUTTONDOWN, WM_LBUTTONUP, {midX, vbar.Top + 2});
+    EXPECT_EQ(v.Position, v.Page);
+    SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(v.Position, v.Page + 3 * b->Content().LineHeight);
+    // Other buttons and the corner do nothing.
+    Press(panel, WM_LBUTTONDOWN, WM_LBUTTONUP, {c.Left + 2, c.Top + 2});
+    Press(panel, WM_RBUTTONDOWN, WM_RBUTTONUP, {midX, vbar.Top + lowerTrack});
+    EXPECT_EQ(v.Position, v.Page + 3 * b->Content().LineHeight);
+
+    // The thumb follows a drag, holding the mouse until the button comes up.
+    const int start = v.Position;
+    const TFlatScrollSpan thumb = v.Thumb();
+    const int grab = vbar.Top + (thumb.Start + thumb.End) / 2;
+    SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(midX, grab));
+    EXPECT_EQ(GetCapture(), panel);
+    SendMessageW(panel, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(midX + 40, grab + 30));  // off the bar: still dragging
+    EXPECT_EQ(v.Position, v.DraggedBy(start, 30));
+    EXPECT_GT(v.Position, start);
+    SendMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(midX + 40, grab + 30));
+    EXPECT_NE(GetCapture(), panel);
+    if (const char* path = std::getenv("TESSEL_BALLOON_SCREENSHOT")) {
+        PanelShot(panel, bars->View);
+        SaveBmp(path, b->Frame().Window);
+    }
+    // The horizontal bar's track pages right.
+    const TRect& hbar = bars->HorizontalBar;
+    const TFlatScrollBar& h = bars->Horizontal;
+    Press(panel, WM_LBUTTONDOWN, WM_LBUTTONUP,
+          {hbar.Left + h.Length - h.ArrowLength() - 2, (hbar.Top + hbar.Bottom) / 2});
+    EXPECT_EQ(h.Position, std::min(h.Page, h.MaxPosition()));
+
+    PumpFor(200);
+    ASSERT_EQ(TALHintBalloon::Live().size(), 1u) << "a click on the bars closed the balloon";
+    PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(bars->View.Right / 2, bars->View.Bottom / 2));
+    PumpFor(5000, [] { return TALHintBalloon::Live().empty(); });
+    EXPECT_TRUE(TALHintBalloon::Live().empty());
+    EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace
