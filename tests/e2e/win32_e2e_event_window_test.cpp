@@ -1,8 +1,9 @@
 // tessel.exe's event list window end to end, against the ctest fixture's local service with the
 // demo data around 2010-01-13 12:00 and "now" fixed at 11:30: what the list shows for today and
 // for a double-clicked day, the countdown to the reminder event 45 minutes ahead, closing and
-// "Show Canlendar", a resize by the bottom grip, and the window's place across a restart. One run serves the checks in the
-// order they are declared; the last one ends it and starts the folder again.
+// "Show Canlendar", a resize by the bottom grip, and the window's place across a restart. One
+// run serves the checks in the order they are declared; the last one ends it and starts the
+// folder again.
 //
 // The window reads itself out for screen readers (the list's rows, the heading, the next title
 // and the countdown as window texts); the checks read those texts and the pixels on screen.
