@@ -440,12 +440,15 @@ TEST(ServiceProcess, PortFileAndLogLines) {
         std::string ignored;
         RawExchange(service.App().HttpPort(), "GET /test/reset HTTP/1.1\r\n\r\n", ignored);
         RawExchange(service.App().HttpPort(), "BROKEN\r\n\r\n", ignored);
+        service.Http().Get("/accounts/ClientLogin?Email=a&Passwd=secret&Passwd=again&x=1");
     }
     EXPECT_FALSE(FileExists(folder.File(u"ports")));  // gone once the service stopped
     const std::string log = ReadFileBytes(folder.File(u"service.log"));
     EXPECT_NE(log.find("\nGET /test/status/404?q=1 404 11\n"), std::string::npos) << log;
     EXPECT_NE(log.find("\nGET /test/reset reset 0\n"), std::string::npos) << log;
     EXPECT_NE(log.find("\n- - 400 18\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("/accounts/ClientLogin?Email=a&Passwd=***&Passwd=***&x=1 "), std::string::npos) << log;
+    EXPECT_EQ(log.find("secret"), std::string::npos) << log;
 }
 
 TEST(ServiceProcess, BusyPortIsAClearError) {

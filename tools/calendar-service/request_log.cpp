@@ -1,5 +1,6 @@
 #include "request_log.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -31,8 +32,27 @@ void RequestLog::Note(const std::string& line) {
     std::fflush(file_);
 }
 
+namespace {
+
+// The sign-in carries the password in its query: the log shows "Passwd=***" instead.
+void HidePasswords(std::string& target) {
+    static const std::string kKey = "Passwd=";
+    const size_t query = target.find('?');
+    if (query == std::string::npos) return;
+    for (size_t at = target.find(kKey, query); at != std::string::npos; at = target.find(kKey, at + 1)) {
+        const char before = target[at - 1];
+        if (before != '?' && before != '&') continue;
+        const size_t value = at + kKey.size();
+        const size_t end = std::min(target.find('&', value), target.size());
+        target.replace(value, end - value, "***");
+    }
+}
+
+}  // namespace
+
 std::string FormatLogLine(const HttpRequest& request, const HttpResponse& response, uint64_t bodyBytes) {
     std::string target = request.target.empty() ? "-" : request.target;
+    HidePasswords(target);
     for (char& c : target)
         if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
     const std::string status = response.resetConnection ? "reset" : std::to_string(response.status);

@@ -28,7 +28,8 @@ private:
 };
 
 // "GET /path?query 200 1234"; "reset" stands for the status of a reset connection, and "-" for a
-// request line that could not be read. Control characters in the target are shown as '?'.
+// request line that could not be read. Control characters in the target are shown as '?', and
+// the value of a Passwd query parameter as "***".
 std::string FormatLogLine(const HttpRequest& request, const HttpResponse& response, uint64_t bodyBytes);
 
 }  // namespace tessel::service
