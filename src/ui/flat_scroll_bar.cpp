@@ -12,11 +12,6 @@ int32_t ScaledRound(int64_t a, int64_t b, int64_t c) {
     return int32_t(std::llround(double(a) * double(b) / double(c)));
 }
 
-TColor Shade(TColor color, int percent) {
-    auto channel = [&](int shift) { return (((color >> shift) & 0xFF) * TColor(percent) / 100) << shift; };
-    return channel(0) | channel(8) | channel(16);
-}
-
 }  // namespace
 
 int32_t TFlatScrollBar::MaxPosition() const { return std::max(Range - Page, 0); }
@@ -87,7 +82,7 @@ TFlatScrollLayout LayoutFlatScrollBars(int32_t width, int32_t height, int32_t co
 }
 
 TFlatScrollColors FlatScrollColors(TColor background) {
-    return {background, Shade(background, 82), Shade(background, 68), Shade(background, 45)};
+    return {background, ShadeOf(background, 82), ShadeOf(background, 68), ShadeOf(background, 45)};
 }
 
 }  // namespace tessel
