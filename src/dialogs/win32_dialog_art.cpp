@@ -1,5 +1,6 @@
 #include "dialogs/win32_dialog_art.h"
 
+#include "ui/win32_drawing.h"
 #include "win32/win32_dib.h"
 
 // Flat shapes in the program icon's colours (a calendar page with a blue header), so the
@@ -15,7 +16,6 @@ constexpr COLORREF kDarkBlue = RGB(0x2F, 0x4F, 0x7F);
 constexpr COLORREF kGrey = RGB(0x9F, 0xB3, 0xC8);
 constexpr COLORREF kOrange = RGB(0xE8, 0x79, 0x3A);
 constexpr COLORREF kGreen = RGB(0x0D, 0x78, 0x13);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // Pen and brush of one colour for the shapes drawn inside its scope.
 class Ink {
@@ -170,24 +170,10 @@ win32::BitmapHandle DrawAboutPicture() {
 }
 
 win32::BitmapHandle TopBandIcon(HWND mainWindow) {
-    HICON icon = mainWindow ? reinterpret_cast<HICON>(SendMessageW(mainWindow, WM_GETICON, ICON_SMALL, 0)) : nullptr;
-    if (!icon && mainWindow) icon = reinterpret_cast<HICON>(SendMessageW(mainWindow, WM_GETICON, ICON_BIG, 0));
-    // The icon belongs to the window (or is shared): a copy at the wanted size is drawn and destroyed.
-    win32::IconHandle copy(icon ? static_cast<HICON>(
-                                      CopyImage(icon, IMAGE_ICON, kTopIconSize, kTopIconSize, LR_COPYFROMRESOURCE))
-                                : static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"AICON", IMAGE_ICON,
-                                                                kTopIconSize, kTopIconSize, 0)));
-    if (!copy) return {};
-    win32::WindowDc screen(nullptr);
-    win32::BitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), kTopIconSize, kTopIconSize));
-    win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
-    if (!bitmap || !dc) return {};
-    {
-        win32::SelectGuard select(dc.get(), bitmap.get());
-        Fill(dc.get(), 0, 0, kTopIconSize, kTopIconSize, kWhite);
-        DrawIconEx(dc.get(), 0, 0, copy.get(), kTopIconSize, kTopIconSize, 0, nullptr, DI_NORMAL);
-    }
-    return bitmap;
+    if (HICON icon = mainWindow ? WindowIcon(mainWindow) : nullptr) return DrawIconPicture(icon, kTopIconSize, kWhite);
+    win32::IconHandle own(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), L"AICON", IMAGE_ICON, kTopIconSize, kTopIconSize, 0)));
+    return DrawIconPicture(own.get(), kTopIconSize, kWhite);
 }
 
 }  // namespace tessel

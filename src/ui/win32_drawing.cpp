@@ -11,8 +11,6 @@ namespace tessel {
 
 namespace {
 
-constexpr int kIconSize = 48;
-
 int DrawTextIn(HDC dc, const std::u16string& text, RECT& rect, UINT flags) {
     return DrawTextW(dc, win32::W(text), int(text.size()), &rect, flags);
 }
@@ -90,23 +88,26 @@ bool DrawLabelText(HDC dc, const TLabelLook& look, RECT& rect, UINT flags, std::
     return true;
 }
 
-win32::BitmapHandle DrawAppIcon(HWND appWindow) {
-    HICON icon = reinterpret_cast<HICON>(SendMessageW(appWindow, WM_GETICON, ICON_SMALL, 0));
-    if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(appWindow, WM_GETICON, ICON_BIG, 0));
+HICON WindowIcon(HWND window) {
+    HICON icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+    return icon ? icon : reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+}
+
+win32::BitmapHandle DrawIconPicture(HICON icon, int size, COLORREF background) {
     if (!icon) return {};
-    // The icon belongs to the window; a copy at the wanted size is drawn and destroyed.
-    win32::IconHandle copy(
-        static_cast<HICON>(CopyImage(icon, IMAGE_ICON, kIconSize, kIconSize, LR_COPYFROMRESOURCE)));
+    // The icon is someone else's; a copy at the wanted size is drawn and destroyed.
+    win32::IconHandle copy(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE)));
     if (!copy) return {};
     win32::WindowDc screen(nullptr);
-    win32::BitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), kIconSize, kIconSize));
+    win32::BitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), size, size));
     win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
     if (!bitmap || !dc) return {};
     {
         win32::SelectGuard select(dc.get(), bitmap.get());
-        RECT all{0, 0, kIconSize, kIconSize};
-        FillRect(dc.get(), &all, GetSysColorBrush(COLOR_BTNFACE));
-        DrawIconEx(dc.get(), 0, 0, copy.get(), kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+        win32::BrushHandle brush(CreateSolidBrush(background));
+        RECT all{0, 0, size, size};
+        FillRect(dc.get(), &all, brush.get());
+        DrawIconEx(dc.get(), 0, 0, copy.get(), size, size, 0, nullptr, DI_NORMAL);
     }
     return bitmap;
 }

@@ -32,8 +32,11 @@ void DrawShadowGlyph(HDC dc, COLORREF color, const std::function<void(int shift)
 // The close cross, 8 pixels across and centred on (cx, cy), in the selected pen.
 void DrawCloseCross(HDC dc, int cx, int cy);
 
-// The application window's icon (small, else big) drawn at 48 x 48 on a bitmap; empty when the
-// window has no icon, so the caller keeps the picture it had.
-win32::BitmapHandle DrawAppIcon(HWND appWindow);
+// The window's icon (small, else big); null when it has none. The icon stays the window's.
+HICON WindowIcon(HWND window);
+
+// A copy of the icon drawn at size x size on a bitmap filled with background; empty when there
+// is no icon or it cannot be copied, so the caller keeps the picture it had.
+win32::BitmapHandle DrawIconPicture(HICON icon, int size, COLORREF background);
 
 }  // namespace tessel

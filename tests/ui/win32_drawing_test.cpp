@@ -165,14 +165,14 @@ TEST_F(Win32Drawing, MeasuringAnEmptyLabelGivesOneLine) {
     EXPECT_EQ(s.Count(0x808080), 120 * 40);  // measuring draws nothing
 }
 
-TEST_F(Win32Drawing, AppIconIsLeftAloneWithoutAnIconAndDrawnWithOne) {
+TEST_F(Win32Drawing, WindowIconIsLeftAloneWithoutAnIconAndDrawnWithOne) {
     HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
-    EXPECT_FALSE(DrawAppIcon(window));
+    EXPECT_FALSE(DrawIconPicture(WindowIcon(window), 48, RGB(255, 255, 255)));
     HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    win32::BitmapHandle picture = DrawAppIcon(window);
+    win32::BitmapHandle picture = DrawIconPicture(WindowIcon(window), 48, RGB(255, 255, 255));
     ASSERT_TRUE(picture);
     BITMAP info{};
     GetObjectW(picture.get(), sizeof info, &info);
