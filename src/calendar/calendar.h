@@ -141,7 +141,8 @@ private:
 
     FeedTree FetchCalendarListAside();
     FeedTree FetchEventsAside(TDateTime date, const TxdataList* calendars);
-    void RunSync(TDateTime date);
+    // False when the service refused the sign-in (the run then stops there).
+    bool RunSync(TDateTime date);
     void WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars);
     bool MentionsServiceDomain(const std::string& answer) const;
     // What is wrong with the answer of the last request for a feed: it failed, came cut short

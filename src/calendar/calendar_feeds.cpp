@@ -41,8 +41,9 @@ void TCalendar::Sync(TDateTime date) {
     SyncingScope syncing(Syncing);
     SyncFailure.clear();
     CacheFailure.clear();
+    bool signInRefused = false;
     try {
-        RunSync(date);
+        signInRefused = !RunSync(date);
     } catch (const EConvertError& e) {
         // A request that got no answer raises the empty status's conversion error; the
         // transport's own reason says more.
@@ -53,10 +54,12 @@ void TCalendar::Sync(TDateTime date) {
         SyncFailure = e.what();
         ReportStatus(kStatusSyncException);
     }
-    if (!SyncFailure.empty() && CacheDamaged) ReportStatus(kStatusCacheDamaged);
+    // A refused sign-in is the user's to mend, so its text stays on the panel; the damaged cache
+    // is told after any other failure.
+    if (!SyncFailure.empty() && CacheDamaged && !signInRefused) ReportStatus(kStatusCacheDamaged);
 }
 
-void TCalendar::RunSync(TDateTime date) {
+bool TCalendar::RunSync(TDateTime date) {
     ReportStatus(kStatusSyncing);
     SignIn();
     if (AuthLine.empty()) {
@@ -64,7 +67,7 @@ void TCalendar::RunSync(TDateTime date) {
                       (http_.ErrorText.empty() ? " (status " + std::to_string(http_.StatusCode) + ")"
                                                : ": " + http_.ErrorText);
         ReportStatus(kStatusSyncAuthFailed);
-        return;
+        return false;
     }
     FeedTree calendars = FetchCalendarListAside();
     FeedTree feeds = FetchEventsAside(date, calendars.Entries.get());
@@ -88,6 +91,7 @@ void TCalendar::RunSync(TDateTime date) {
     Events = std::move(events);
     NextIndex = -1;
     ReportStatus(cacheSaved ? kStatusClose : kStatusCacheNotSaved);
+    return true;
 }
 
 TCalendar::FeedTree TCalendar::FetchEventsAside(TDateTime date, const TxdataList* calendars) {

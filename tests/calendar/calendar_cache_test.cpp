@@ -147,6 +147,13 @@ TEST_F(CalendarCacheDamaged, UnreachableServiceSaysTheCacheIsDamagedAndLoadsNoPa
         statuses.clear();
         fresh->Sync(EncodeDate(2008, 3, 15));
         EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException, kStatusCacheDamaged));
+        // A refused sign-in is what the user must mend: its text is the last word.
+        http.ClearScript();
+        http.Answer(kSignInPath, "Error=BadAuthentication\n", 403);
+        statuses.clear();
+        fresh->Sync(EncodeDate(2008, 3, 15));
+        EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncAuthFailed));
+        EXPECT_TRUE(fresh->CacheDamaged);
         http.ClearScript();
         ScriptTwoCalendars();
         statuses.clear();
