@@ -23,6 +23,7 @@ void TMainLogic::UpdateClick() {
     }
     RefreshToday(false);
     RebuildMonth();
+    RunWaiting();
 }
 
 void TMainLogic::Timer1Timer() {
@@ -31,15 +32,36 @@ void TMainLogic::Timer1Timer() {
     if (minuteCounter_ > updateInterval_) {
         // The periodic sync brings the grid back to the current month.
         minuteCounter_ = 0;
-        displayedDate_ = selectedDate_ = clock_.Now();
-        UpdateClick();
+        if (client_.Busy()) {
+            syncWaiting_ = true;
+        } else {
+            displayedDate_ = selectedDate_ = clock_.Now();
+            UpdateClick();
+        }
     }
     view_.RefreshCountdown();
 }
 
 void TMainLogic::Resume() {
+    if (client_.Busy()) {
+        resumeWaiting_ = true;
+        return;
+    }
     UpdateClick();
     Timer1Timer();
+}
+
+void TMainLogic::RunWaiting() {
+    if (client_.Busy()) return;
+    if (resumeWaiting_) {
+        // The resume's own sync covers a periodic one that waited with it.
+        resumeWaiting_ = syncWaiting_ = false;
+        Resume();
+    } else if (syncWaiting_) {
+        syncWaiting_ = false;
+        displayedDate_ = selectedDate_ = clock_.Now();
+        UpdateClick();
+    }
 }
 
 void TMainLogic::RefreshToday(bool withBalloon) {

@@ -20,6 +20,9 @@ public:
     virtual ~ICalendarClient() = default;
     // Whether an account name is stored to sign in with.
     virtual bool HasAccount() const = 0;
+    // A sync or a request is running further down the stack: a new sync cannot start now, but the
+    // events as they stand (the run swaps its list in only when it ends) can be read.
+    virtual bool Busy() const = 0;
     virtual void Sync(TDateTime date) = 0;
     virtual std::u16string DayText(TDateTime day) = 0;
     virtual TDateTime FindNextEvent() = 0;
@@ -60,10 +63,13 @@ public:
     // Synchronise the displayed month now (menu, start-up, dialogs, timer, resume). Without an
     // account the status panel says how to give one, and no request is made.
     void UpdateClick();
-    // One minute step.
+    // One minute step. During a sync the reminder and the countdown still run on the events as
+    // they stand; a periodic sync that falls due waits until the running one ends.
     void Timer1Timer();
-    // Resume from suspend: a sync and one timer step.
+    // Resume from suspend: a sync and one timer step; during a sync, they wait until it ends.
     void Resume();
+    // Runs the resume or the periodic sync that waited for a sync to end; nothing while one runs.
+    void RunWaiting();
     // Today's information: the optional balloon and the next reminder moment.
     void RefreshToday(bool withBalloon);
     void CheckReminder();
@@ -90,6 +96,8 @@ private:
     int minuteCounter_ = 0;
     TDateTime nextAlertTime_ = 0;
     MonthMatrix matrix_;
+    bool syncWaiting_ = false;
+    bool resumeWaiting_ = false;
 };
 
 }  // namespace tessel

@@ -67,6 +67,8 @@ void TMainFm::GmailAccount1Click() {
         ProcessMessages();
     }
     SetTimer(Handle(), kTimer1, TMainLogic::kTimerMilliseconds, nullptr);
+    // A resume that came while the dialog signed in.
+    if (!exitDeferred_) logic_.RunWaiting();
 }
 
 void TMainFm::Options1Click() {

@@ -12,6 +12,7 @@ namespace {
 // A client whose next event is whatever the test says; it records syncs and reminders.
 struct FakeClient : ICalendarClient {
     bool HasAccount() const override { return hasAccount; }
+    bool Busy() const override { return busy; }
     void Sync(TDateTime date) override {
         syncs.push_back(date);
         if (statusDuringSync) statusDuringSync();
@@ -21,6 +22,7 @@ struct FakeClient : ICalendarClient {
     void NotifyNextEvent() override { ++notified; }
 
     bool hasAccount = true;
+    bool busy = false;
     std::vector<TDateTime> syncs;
     std::u16string dayText = u"No Event";
     TDateTime nextEvent = 0;
@@ -165,6 +167,44 @@ TEST_F(MainLogicTest, ResumeSyncsAndStepsTheTimerOnce) {
     EXPECT_EQ(client.syncs.size(), 1u);
     EXPECT_EQ(logic.MinuteCounter(), 1);
     EXPECT_EQ(view.countdowns, 1);
+}
+
+// While a sync runs, ticks still remind and count down; the periodic sync and a resume that
+// come meanwhile run once, after it.
+TEST_F(MainLogicTest, DuringASyncTicksRemindAndWhatFallsDueRunsOnceAfterIt) {
+    struct Case {
+        const char* name;
+        int ticks;
+        bool resume;
+        size_t syncsAfter;
+    };
+    for (const Case& c : {Case{"a tick", 1, false, 0}, Case{"the interval passes", 11, false, 1},
+                          Case{"a resume", 0, true, 1}, Case{"both", 11, true, 1}}) {
+        SCOPED_TRACE(c.name);
+        FakeClient busyClient;
+        FakeView busyView;
+        TMainLogic busyLogic(busyClient, busyView, tray, clock);
+        busyLogic.SetUpdateInterval(10);
+        busyLogic.Start();
+        busyClient.nextEvent = clock.Now() + 5 * kOneMinute;  // its reminder moment has passed
+        busyLogic.RefreshToday(false);
+        busyClient.busy = true;
+        for (int tick = 0; tick < c.ticks; ++tick) busyLogic.Timer1Timer();
+        if (c.resume) busyLogic.Resume();
+        EXPECT_TRUE(busyClient.syncs.empty());
+        EXPECT_EQ(busyClient.notified, c.ticks);
+        EXPECT_EQ(busyView.countdowns, c.ticks);
+        busyLogic.RunWaiting();
+        EXPECT_TRUE(busyClient.syncs.empty()) << "ran while the sync still did";
+
+        busyClient.busy = false;
+        busyLogic.RunWaiting();
+        EXPECT_EQ(busyClient.syncs.size(), c.syncsAfter);
+        // A resume brings its timer step with it.
+        EXPECT_EQ(busyView.countdowns, c.ticks + (c.resume ? 1 : 0));
+        busyLogic.RunWaiting();
+        EXPECT_EQ(busyClient.syncs.size(), c.syncsAfter) << "ran twice";
+    }
 }
 
 TEST_F(MainLogicTest, MonthNavigationKeepsTheDayClippedAndRebuilds) {
