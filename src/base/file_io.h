@@ -31,6 +31,9 @@ inline constexpr uint64_t kMaxReadFileBytes = uint64_t(1) << 30;
 inline constexpr uint64_t kMaxSettingsFileBytes = uint64_t(16) << 20;
 
 bool FileExists(const std::u16string& path);
+// A text that changes whenever the file is written, replaced or removed (its size and time of
+// last change); empty when there is no such file.
+std::string FileStamp(const std::u16string& path);
 // Raises EFileError naming the file when it cannot be read, is not a regular file, or holds more
 // than maxBytes.
 std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes = kMaxReadFileBytes);

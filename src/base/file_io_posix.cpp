@@ -54,6 +54,13 @@ bool FileExists(const std::u16string& path) {
     return ::stat(SystemPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::string FileStamp(const std::u16string& path) {
+    struct stat st;
+    if (::stat(SystemPath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    return std::to_string(st.st_size) + "@" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec);
+}
+
 namespace {
 
 // Reads the whole file into a buffer of std::string's resize() and data().

@@ -34,6 +34,15 @@ bool FileExists(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string FileStamp(const std::u16string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(W(path), GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    const auto wide = [](DWORD high, DWORD low) { return (uint64_t(high) << 32) | low; };
+    return std::to_string(wide(data.nFileSizeHigh, data.nFileSizeLow)) + "@" +
+           std::to_string(wide(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime));
+}
+
 namespace {
 
 // Reads the whole file into a buffer of std::string's resize() and data().

@@ -142,6 +142,12 @@ std::vector<std::string> LoadThemeForStart(TTheme& theme) {
     return problems;
 }
 
+std::string ThemeFilesStamp(const TTheme& theme) {
+    const std::u16string image = theme.Doc ? theme.Doc->ReadValue(u"background/image") : std::u16string();
+    return "description " + FileStamp(theme.ThemeFolder + kThemeDescription) + ", image " +
+           (image.empty() ? std::string() : FileStamp(theme.ThemeFolder + image));
+}
+
 std::vector<std::string> ClampThemeValues(TTheme& theme) {
     std::vector<std::string> notes;
     TCalFont* fonts[] = {&theme.EventFont, &theme.DateFont, &theme.WeekFont,

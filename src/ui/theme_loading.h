@@ -33,6 +33,10 @@ inline constexpr ThemeRange kBandMarginRange{0, 1000};
 // range), each saying what the calendar does instead.
 std::vector<std::string> LoadThemeForStart(TTheme& theme);
 
+// The theme's description and the image it names as they stand on disk: changes whenever either
+// is written, replaced or removed, so that its problems can be told once per change of its files.
+std::string ThemeFilesStamp(const TTheme& theme);
+
 // Brings the read font sizes (and the sizes derived from them) and the four bands' attributes in
 // theme.Doc into their ranges; answers one note per value changed, "font-day/size 5000 -> 72".
 std::vector<std::string> ClampThemeValues(TTheme& theme);

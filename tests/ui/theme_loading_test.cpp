@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,34 @@ TEST_F(ThemeLoadingTest, ADamagedImageKeepsTheFontsAndLeavesOnlyTheImageOut) {
     EXPECT_EQ(theme.DayFont.Size, 14);
     EXPECT_EQ(theme.TitleColor, 0x302010u);
     EXPECT_TRUE(theme.Background.Empty());
+}
+
+// A reload of unchanged files keeps the stamp, so their problems are not told again; any change
+// to the description or the image it names gives another.
+TEST_F(ThemeLoadingTest, TheFilesStampChangesWithEitherFileAndOnlyThen) {
+    std::string png = Fixture("rgb8.png");
+    png.resize(png.size() / 2);
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } changes[] = {
+        {"the image rewritten", [&] { Write(u"bg.png", png); }},
+        {"the image removed", [&] { std::filesystem::remove(temp.Path() / "theme" / "default" / "bg.png"); }},
+        {"the description rewritten", [&] { Write(u"profile.xml", Description("9")); }},
+        {"the description removed", [&] { std::filesystem::remove(temp.Path() / "theme" / "default" / "profile.xml"); }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.what);
+        Write(u"bg.png", Fixture("rgb8.png"));
+        Write(u"profile.xml", Description());
+        LoadThemeForStart(theme);
+        const std::string before = ThemeFilesStamp(theme);
+        LoadThemeForStart(theme);
+        EXPECT_EQ(ThemeFilesStamp(theme), before);
+        c.change();
+        LoadThemeForStart(theme);
+        EXPECT_NE(ThemeFilesStamp(theme), before);
+    }
 }
 
 TEST_F(ThemeLoadingTest, ValuesOutsideTheirRangesAreClampedWithOneMessage) {
