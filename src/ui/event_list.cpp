@@ -48,8 +48,9 @@ std::u16string DateHeading(TDateTime date) {
 }
 
 int32_t GrownRowHeight(int32_t current, int32_t defaultHeight, int32_t textHeight) {
-    if (defaultHeight > textHeight) return defaultHeight;
-    if (textHeight > defaultHeight) return textHeight;
+    const int32_t needed = textHeight + kRowTextPadding;
+    if (defaultHeight > needed) return defaultHeight;
+    if (needed > defaultHeight) return needed;
     return current;
 }
 

@@ -34,8 +34,13 @@ std::u16string EventRowText(const Tevent& event, char16_t timeSeparator);
 // The heading over the list: "Monday, January 5".
 std::u16string DateHeading(TDateTime date);
 
-// A drawn row's new height: the default when the wrapped text is lower than it, the text's
-// height when that is taller, otherwise (exactly the default) the current height.
+// The room a row leaves around its text: 2 pixels above it, where the row's rounded box starts,
+// and 2 below for the text's shadow and the box's edge; the default row height is one line of
+// the event font plus this.
+inline constexpr int32_t kRowTextPadding = 4;
+
+// A drawn row's new height for its wrapped text's height: the default when the text with its
+// padding needs less, that need when it is more, otherwise (exactly the default) the current height.
 int32_t GrownRowHeight(int32_t current, int32_t defaultHeight, int32_t textHeight);
 
 // The distance between two moments in whole hours, and its minutes past the whole hour; the

@@ -62,8 +62,9 @@ TEST(EventListRows, RowTextsHeadingAndGrowth) {
     EXPECT_EQ(DateHeading(EncodeDate(2009, 1, 5)), u"Monday, January 5");
     EXPECT_EQ(DateHeading(EncodeDate(2009, 3, 1) + 0.9), u"Sunday, March 1");
 
+    // The default 17 is one 13-pixel line with its padding; two lines need 30.
     struct Case { int32_t current, text, expected; };
-    for (const Case& c : {Case{30, 13, 17}, Case{17, 40, 40}, Case{40, 17, 40}, Case{17, 17, 17}}) {
+    for (const Case& c : {Case{30, 9, 17}, Case{17, 26, 30}, Case{17, 40, 44}, Case{40, 13, 40}, Case{17, 13, 17}}) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(GrownRowHeight(c.current, 17, c.text), c.expected);
     }

@@ -151,21 +151,34 @@ protected:
 };
 
 TEST_F(Win32EventForm, RowsAreDrawnInTheirColoursLongTitlesGrowAndASyncLeavesThemUndrawn) {
-    AddEvent(Event(day + 9.0 / 24, 1, u"Short", kRed));
+    AddEvent(Event(day + 9.0 / 24, 1, u"Shopping", kRed));
+    AddEvent(Event(day + 9.5 / 24, 1, u"Birthday party with Zo\u00eb, bring jolly gifts", kGreen));
     std::u16string longTitle;
-    for (int i = 0; i < 1000; ++i) longTitle += u"word ";  // five thousand characters
+    for (int i = 0; i < 1000; ++i) longTitle += u"gypsy ";  // six thousand characters
     AddEvent(Event(day + 10.0 / 24, 1, longTitle, kGreen));
     Create();
     form->ShowDay(calendar.Events, day + 0.5);
-    ASSERT_EQ(form->ShownRows().size(), 2u);
+    ASSERT_EQ(form->ShownRows().size(), 3u);
 
     const Pixels& pixels = PaintList();
     const TEventGrid& grid = form->Grid();
-    EXPECT_GT(grid.RowHeight(1), 3 * grid.DefaultRowHeight()) << "the long title's row did not grow";
+    EXPECT_GT(grid.RowHeight(2), 3 * grid.DefaultRowHeight()) << "the long title's row did not grow";
+    EXPECT_GT(grid.RowHeight(1), grid.DefaultRowHeight()) << "the two-line title's row did not grow";
     EXPECT_EQ(grid.RowHeight(0), grid.DefaultRowHeight());
+    // The rows on screen show their whole text: the last line's descenders and their shadow end
+    // above the row's padding, whatever font the system drew with.
+    for (int row = 0; row < 2; ++row) {
+        const RECT cell = grid.CellRect(row);
+        int lowestInk = -1;
+        for (int y = cell.top; y < cell.bottom; ++y)
+            for (int x = cell.left; x < cell.right; ++x)
+                if ((pixels.At(x, y) & 0xC0C0C0) == 0) lowestInk = y;
+        EXPECT_GT(lowestInk, cell.top) << "row " << row << " shows no text";
+        EXPECT_LT(lowestInk, cell.bottom - 2) << "row " << row << "'s last line is cut";
+    }
     // Each row is filled with its calendar's colour around the white text; left of the rows the
     // list's own colour shows.
-    const RECT first = grid.CellRect(0), second = grid.CellRect(1);
+    const RECT first = grid.CellRect(0), second = grid.CellRect(2);
     EXPECT_GT(pixels.Share(first, kRed), 0.4);
     EXPECT_GT(pixels.Share(second, kGreen), 0.3);
     EXPECT_EQ(pixels.Share(second, kRed), 0.0);
