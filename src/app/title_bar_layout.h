@@ -13,6 +13,14 @@ enum TitleButton { kMenuButton, kPreviousButton, kNextButton, kCloseButton, kTit
 inline constexpr int kNoTitleButton = -1;
 inline constexpr int32_t kTitleImageSize = 16;
 
+// Each image's hint, and whether the pointer over it is a hand, in TitleButton order.
+struct TitleButtonLook {
+    const char16_t* Hint;
+    bool Hand;
+};
+inline constexpr TitleButtonLook kTitleButtonLooks[kTitleButtonCount] = {
+    {u"Menu", false}, {u"Previous Month", true}, {u"Next Month", true}, {u"Close", true}};
+
 struct TitleBarLayout {
     int32_t Width = 0;   // the window's client width
     int32_t Height = 0;  // the skin's top margin

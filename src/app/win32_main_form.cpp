@@ -124,7 +124,13 @@ void TMainFm::LoadSettings() {
     // Each store loads whatever the others hold: a failed one goes on with its defaults, and
     // every failure is told once, in one message, after all of them are loaded.
     std::vector<std::string> problems = LoadProfileForStart(services_.Profile);
-    for (std::string& problem : LoadThemeForStart(services_.Theme)) problems.push_back(std::move(problem));
+    // The theme is read again after every Options OK; its problems are told once per change of its files.
+    std::vector<std::string> themeProblems = LoadThemeForStart(services_.Theme);
+    const std::string themeStamp = ThemeFilesStamp(services_.Theme);
+    if (themeStamp != toldThemeStamp_) {
+        toldThemeStamp_ = themeStamp;
+        for (std::string& problem : themeProblems) problems.push_back(std::move(problem));
+    }
     try {
         services_.MainSkin.Load(services_.Theme);
     } catch (const std::exception& e) {
@@ -242,12 +248,18 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         services_.Tray.HandleMessage(lp);
         return 0;
     case WM_POWERBROADCAST:
-        // A sync that is running already brings the events up to date.
-        if (wp == kResumeFromSuspend && !Busy()) logic_.Resume();
+        // During a sync the resume waits for it to end.
+        if (wp == kResumeFromSuspend) logic_.Resume();
         return TRUE;
+    case WM_QUERYENDSESSION:
+        // Nothing to ask the user, and a sync under way does not hold the session up.
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wp) EndSession();
+        return 0;
     case WM_TIMER:
-        // The minute's work reads the events a running sync is rebuilding; it comes again.
-        if (wp == kTimer1 && !Busy()) logic_.Timer1Timer();
+        // Reminders and the countdown run during a sync too, on the events as they stand.
+        if (wp == kTimer1) logic_.Timer1Timer();
         if (wp == kDeferredExitTimer) {
             // A dialog that refused to close while it signed in is asked again until it goes.
             if (openDialog_) {
@@ -266,6 +278,17 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         titleBar_.Paint(paint.get());
         return 0;
     }
+    case WM_SIZE:
+        titleBar_.Resized();
+        return DefaultProc(msg, wp, lp);
+    case WM_SETCURSOR:
+        if (LOWORD(lp) == HTCLIENT && HWND(wp) == Handle()) {
+            POINT p{};
+            GetCursorPos(&p);
+            ScreenToClient(Handle(), &p);
+            if (titleBar_.SetCursorAt(p.x, p.y)) return TRUE;
+        }
+        return DefaultProc(msg, wp, lp);
     case WM_LBUTTONDOWN:
         titleBar_.MouseDown(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
@@ -297,11 +320,35 @@ void TMainFm::Exit1Click() {
         exitDeferred_ = true;
         return;
     }
+    StoreVisibility();
+    ProcessMessages();
+    DestroyWindow(Handle());
+}
+
+void TMainFm::StoreVisibility() {
     const bool eventsVisible = eventFm_ && IsWindowVisible(eventFm_->Handle());
     WriteSetting(services_.Profile, u"eventwindow", u"visible", eventsVisible ? u"1" : u"0");
     WriteSetting(services_.Profile, u"window", u"visible", IsWindowVisible(Handle()) ? u"1" : u"0");
-    ProcessMessages();
-    DestroyWindow(Handle());
+}
+
+void TMainFm::StorePlace() {
+    RECT r;
+    GetWindowRect(Handle(), &r);
+    WriteSetting(services_.Profile, u"window", u"left", Decimal(r.left));
+    WriteSetting(services_.Profile, u"window", u"top", Decimal(r.top));
+    WriteSetting(services_.Profile, u"window", u"height", Decimal(r.bottom - r.top));
+}
+
+void TMainFm::EndSession() {
+    if (destroyed_) return;
+    StoreVisibility();
+    StorePlace();
+    if (eventFm_) eventFm_->StorePlace();
+    try {
+        services_.Profile.Save();
+    } catch (...) {
+        // The file stays as it was; there is no one left to tell.
+    }
 }
 
 void TMainFm::FormClose() {
@@ -315,11 +362,7 @@ void TMainFm::FormDestroy() {
     KillTimer(Handle(), kTimer1);
     // The event list window goes with its owner, writing its place into the settings first.
     eventFm_.reset();
-    RECT r;
-    GetWindowRect(Handle(), &r);
-    WriteSetting(services_.Profile, u"window", u"left", Decimal(r.left));
-    WriteSetting(services_.Profile, u"window", u"top", Decimal(r.top));
-    WriteSetting(services_.Profile, u"window", u"height", Decimal(r.bottom - r.top));
+    StorePlace();
     services_.Tray.DeleteIcon();
     PostQuitMessage(0);
 }

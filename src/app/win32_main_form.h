@@ -107,6 +107,12 @@ private:
     void LoadSettings();
     void ApplyPlacement(int left, int top);
     void Exit1Click();
+    // Writes the windows' visibility, as "&Exit" does, and the main window's place, as its end does.
+    void StoreVisibility();
+    void StorePlace();
+    // The session ends (log-off, shut-down): what an exit stores is saved at once, without waiting
+    // for a sync under way and without a dialog, since the process may end as soon as this returns.
+    void EndSession();
     void FormClose();
     void FormDestroy();
     // The menu and its commands (win32_main_menu.cpp).
@@ -115,7 +121,7 @@ private:
     void Help1Click();
     // A sync or a request is running further down this thread's stack: what it uses must stay
     // (win32_main_sync.cpp, with the client as the logic sees it).
-    bool Busy() const;
+    bool Busy() const override;
     // The dialogs (win32_main_dialogs.cpp).
     class OpenDialogScope;
     // Asks the dialog open over this window, if any, to close as its Cancel would.
@@ -138,6 +144,8 @@ private:
     bool started_ = false;
     bool destroyed_ = false;
     bool exitDeferred_ = false;
+    // The theme's files when their problems were last told (ThemeFilesStamp).
+    std::string toldThemeStamp_;
     // The modal dialog open over this window: its loop and whatever it is signing in with run
     // further down this thread's stack.
     TDialog* openDialog_ = nullptr;

@@ -33,6 +33,21 @@ void TTitleBar::Create(HWND window) {
         if (button == 1) Act(TitleAction::kMenu);
     };
     CreateLabelWindow(monthTitle_, window);
+    hints_.Create(window);
+    Resized();
+}
+
+void TTitleBar::Resized() {
+    if (!window_) return;
+    const TitleBarLayout bar = Layout();
+    for (int b = 0; b < kTitleButtonCount; ++b) hints_.SetTool(UINT(b + 1), ToRect(bar.ButtonRect(b)), kTitleButtonLooks[b].Hint);
+}
+
+bool TTitleBar::SetCursorAt(int x, int y) const {
+    const int button = Layout().ButtonAt(x, y);
+    if (button == kNoTitleButton || !kTitleButtonLooks[button].Hand) return false;
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return true;
 }
 
 TitleBarLayout TTitleBar::Layout() const {

@@ -11,6 +11,7 @@
 
 #include "app/title_bar_layout.h"
 #include "ui/label.h"
+#include "ui/win32_tool_tips.h"
 
 namespace tessel {
 
@@ -34,6 +35,11 @@ public:
     void Paint(HDC dc) const;
     void MouseDown(int x, int y);
     void MouseUp(bool rightButton, int x, int y);
+    // The window's size or the skin changed: the images' hints follow them.
+    void Resized();
+    // Shows the hand over the images that act on a click; false elsewhere, where the window's
+    // own cursor stays.
+    bool SetCursorAt(int x, int y) const;
 
 private:
     TitleBarLayout Layout() const;
@@ -45,6 +51,7 @@ private:
     HWND window_ = nullptr;
     TCLabel monthTitle_;
     TitleBarClicks clicks_;
+    TToolTips hints_;
 };
 
 }  // namespace tessel

@@ -21,6 +21,7 @@
 #include "ui/win32_label.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
+#include "ui/win32_tool_tips.h"
 #include "win32/win32_text.h"
 
 // The window is built from plain child windows: the title bar (TPanel) across the top, and the
@@ -75,8 +76,12 @@ public:
 
     bool Make(HWND parent, int width) {
         const wchar_t* cls = RegisterClassOnce(L"TesselEventTitle", 0);
-        return Create(0, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, width,
-                      kTitleBarHeight, parent);
+        if (!Create(0, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, width,
+                    kTitleBarHeight, parent))
+            return false;
+        hints_.Create(Handle());
+        PlaceHints();
+        return true;
     }
 
     RECT CloseImage() const {
@@ -94,6 +99,9 @@ protected:
         case WM_ERASEBKGND:
             EraseWithParentBackground(Handle(), reinterpret_cast<HDC>(wp));
             return 1;
+        case WM_SIZE:
+            PlaceHints();
+            return 0;
         case WM_PAINT: {
             win32::PaintDc paint(Handle());
             PaintCloseImage(paint.get());
@@ -128,6 +136,12 @@ protected:
 private:
     enum { kNone, kMenu, kClose };
 
+    // The close image is anchored to the right, so its hint moves with the width.
+    void PlaceHints() {
+        hints_.SetTool(kClose, CloseImage(), u"Close");
+        hints_.SetTool(kMenu, MenuImage(), u"Menu");
+    }
+
     // The close picture: a cross in the date font's colour over the dark shadow the texts have.
     void PaintCloseImage(HDC dc) {
         const RECT r = CloseImage();
@@ -138,6 +152,7 @@ private:
 
     TEventFm& form_;
     int pressed_ = kNone;
+    TToolTips hints_;
 };
 
 // BkPanel with TitlePanel's Shape1 and NextPanel's EventShape and TickShap as its background.
@@ -231,7 +246,7 @@ void TEventFm::FormCreate() {
     AppendMenuW(popupMenu1_.get(), MF_STRING, kViewEditCommand, L"View/Edit Event");
 
     CreateLabels();
-    grid_.SetDefaultRowHeight(services_.Theme.EventFont.TextHeight + 4);
+    grid_.SetDefaultRowHeight(services_.Theme.EventFont.TextHeight + kRowTextPadding);
 
     services_.EventSkin.Resizable = true;
     ApplySkin(services_.EventSkin, Handle(), bkPanel_->Handle());
@@ -352,6 +367,10 @@ void TEventFm::FormClose() {
 
 void TEventFm::FormDestroy() {
     destroyed_ = true;
+    StorePlace();
+}
+
+void TEventFm::StorePlace() {
     RECT r{};
     GetWindowRect(Handle(), &r);
     // Writers never create the element: without it the place is simply not stored.

@@ -55,14 +55,15 @@ public:
     TEventFm(const EventFormServices& services, HWND mainWindow);
     ~TEventFm() override;
 
-    // Creates the window hidden, skins and places it, and shows it when ShowFlag is on. Raises
-    // EError with the system's reason when the window cannot be created; true otherwise.
-    // Raises a system error when the window cannot be created.
+    // Creates the window hidden, skins and places it, and shows it when ShowFlag is on. Raises a
+    // system error when the window cannot be created.
     void FormCreate();
     // Reads eventwindow/left, top, height, width and visible and the transparency and applies
     // them. A stored value that is not an integer is reported in a message box; the values read
     // before it are applied, the others keep their defaults, so the window still comes up.
     void LoadPosition();
+    // Writes the window's left, top, height and width into the settings (its end does too).
+    void StorePlace();
     // The events of the day.
     void ShowDay(const EventList& events, TDateTime date);
     // The next event from the client: its title and countdown at the foot once it is less than

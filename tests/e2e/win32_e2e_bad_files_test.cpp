@@ -192,6 +192,21 @@ TEST(EndToEndBadFiles, ABadThemeOrSettingCostsOnlyItselfAndIsToldOnce) {
         << "a run never finished its start";
     EXPECT_EQ(EmptyNameSignIns(setup), emptyBefore) << "a run signed in without a name";
 
+    // Options OK reads the settings and the theme again and syncs; a theme whose files have not
+    // changed is not told about again (the one message is counted below).
+    constexpr WPARAM kOptionsCommand = 105;
+    for (ProgramRun* run : {runs[0].get(), runs[3].get()}) {
+        const int signIns = setup.SignInCount();
+        bool saved = false;
+        PostMessageW(run->Window(), WM_COMMAND, kOptionsCommand, 0);
+        EXPECT_TRUE(run->AnswerUntil([&] { return saved && setup.SignInCount() > signIns && !run->ShownStatus(); },
+                                     [&](HWND options) {
+                                         PostMessageW(GetDlgItem(options, IDOK), BM_CLICK, 0, 0);
+                                         saved = true;
+                                     }))
+            << "no sync after Options";
+    }
+
     const std::string themeBefore = ReadFileBytes(runs[1]->Folder().File(kThemeDescription));
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].what);

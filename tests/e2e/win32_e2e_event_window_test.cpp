@@ -9,17 +9,21 @@
 // and the countdown as window texts); the checks read those texts and the pixels on screen.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/title_bar_layout.h"
 #include "base/file_io.h"
 #include "base/text.h"
 #include "e2e_month.h"
 #include "e2e_png.h"
 #include "e2e_setup.h"
+#include "win32_e2e_grid.h"
 #include "win32_e2e_pointer.h"
 #include "win32_e2e_process.h"
 #include "win32_e2e_screen.h"
@@ -244,6 +248,72 @@ TEST_F(EventWindowEndToEnd, CloseHidesItTheTrayLeavesItHiddenAndShowCanlendarBri
 
     ASSERT_TRUE(SendWithin(run.Main, WM_COMMAND, kShowCalendarCommand, 0, kMessageTimeout));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(run.Events) != FALSE; }, kRedrawTimeout));
+}
+
+// The visible tooltip window of the program, with its text; null when none shows.
+HWND ShownHint(DWORD processId, std::u16string& text) {
+    struct Search {
+        DWORD id;
+        HWND found = nullptr;
+    } search{processId};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            wchar_t cls[64]{};
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            GetClassNameW(hwnd, cls, 64);
+            if (pid == s->id && IsWindowVisible(hwnd) && _wcsicmp(cls, TOOLTIPS_CLASSW) == 0) s->found = hwnd;
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    text = search.found ? TextOf(search.found) : std::u16string();
+    return search.found;
+}
+
+// The pointer resting on each image of both title bars brings the image's hint, next to it.
+TEST_F(EventWindowEndToEnd, TitleBarImagesShowTheirHintsWhereThePointerRests) {
+    EventRun& run = TheRun();
+    ASSERT_RUNNING(run);
+    ASSERT_TRUE(SendWithin(run.Main, WM_COMMAND, kShowCalendarCommand, 0, kMessageTimeout));
+    RECT main{};
+    GetWindowRect(run.Main, &main);
+    const TitleBarLayout bar{main.right - main.left, GridColors::FromTheme(TheSetup().Theme).TitleBarHeight};
+    const auto centre = [](const RECT& window, const TRect& r) {
+        return POINT{window.left + (r.Left + r.Right) / 2, window.top + (r.Top + r.Bottom) / 2};
+    };
+    struct Spot {
+        POINT at;
+        std::u16string hint;
+    };
+    std::vector<Spot> images;
+    for (int b = 0; b < kTitleButtonCount; ++b) images.push_back({centre(main, bar.ButtonRect(b)), kTitleButtonLooks[b].Hint});
+    const HWND title = FindWindowExW(run.Events, nullptr, L"TesselEventTitle", nullptr);
+    ASSERT_NE(title, nullptr);
+    RECT events{};
+    GetWindowRect(title, &events);
+    images.push_back({POINT{events.left + 7 + 8, events.top + 5 + 8}, u"Menu"});
+    images.push_back({POINT{events.right - 21 + 8, events.top + 5 + 8}, u"Close"});
+
+    for (const Spot& image : images) {
+        SCOPED_TRACE(Utf8(image.hint));
+        // Away first, so that each image's hint comes anew.
+        ASSERT_TRUE(MovePointer(kParking));
+        std::u16string text;
+        WaitUntil([&] { return !ShownHint(run.Process->Id(), text); }, kRedrawTimeout);
+        ASSERT_TRUE(MovePointer(image.at));
+        ASSERT_TRUE(MovePointer(POINT{image.at.x + 1, image.at.y}));  // a rest after a move
+        HWND hint = nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return (hint = ShownHint(run.Process->Id(), text)) && text == image.hint; },
+                              kRedrawTimeout))
+            << "the hint says \"" << Utf8(text) << "\"";
+        if (!hint) continue;
+        RECT r{};
+        GetWindowRect(hint, &r);
+        EXPECT_LT(std::abs(r.left - image.at.x), 48) << "the hint is not beside the image";
+        EXPECT_LT(std::abs(r.top - image.at.y), 48) << "the hint is not beside the image";
+    }
+    ASSERT_TRUE(MovePointer(kParking));
 }
 
 // Runs last: it ends the run and starts the folder again.

@@ -87,8 +87,9 @@ std::optional<std::u16string> ShownStatus(HWND mainWindow) {
     return win32::FromW(text);
 }
 
-ProgramProcess::ProgramProcess(const std::u16string& program, const EnvironmentOverrides& environment) {
-    std::u16string commandLine = u"\"" + program + u"\"";
+ProgramProcess::ProgramProcess(const std::u16string& program, const EnvironmentOverrides& environment,
+                               const std::u16string& arguments) {
+    std::u16string commandLine = u"\"" + program + u"\"" + (arguments.empty() ? u"" : u" " + arguments);
     std::u16string block = EnvironmentBlock(environment);
     const std::u16string folder = FolderOf(program);
     STARTUPINFOW startup{};

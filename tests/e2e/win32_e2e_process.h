@@ -40,8 +40,10 @@ using EnvironmentOverrides = std::vector<std::pair<std::u16string, std::u16strin
 
 class ProgramProcess {
 public:
-    // Starts program in its own folder with this process's environment plus the overrides.
-    ProgramProcess(const std::u16string& program, const EnvironmentOverrides& environment);
+    // Starts program in its own folder with this process's environment plus the overrides, and
+    // the arguments after its quoted name on the command line.
+    ProgramProcess(const std::u16string& program, const EnvironmentOverrides& environment,
+                   const std::u16string& arguments = {});
     ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;

@@ -94,6 +94,55 @@ TEST(EndToEndResponsive, TheWindowAnswersWhileTheServiceHoldsTheSignIn) {
     EXPECT_NE(ReadFileBytes(folder.File(u"profile.xml")).find("left=\"700\""), std::string::npos);
 }
 
+// The session ends (log-off or shut-down) while the service holds the start-up sign-in: the
+// windows' places and visibility reach profile.xml at once, as "&Exit" would leave them, without
+// waiting for the sync. Wine's own wineboot ends the session as the system would, sending both
+// messages to every top-level window.
+TEST(EndToEndResponsive, TheSessionsEndSavesThePlacesWithoutWaitingForTheSync) {
+    const e2e::Setup setup = e2e::Setup::FromEnvironment();
+    ASSERT_EQ(setup.Missing(), "");
+    ProfileSettings settings;
+    settings.Left = 700;
+    settings.Top = 560;
+    settings.EventWindowVisible = true;
+    settings.EventLeft = 950;
+    settings.EventTop = 560;
+    settings.ServiceHost = setup.ServiceHost();
+    const ProgramFolder folder(setup, settings);
+    THttp http;
+    ASSERT_TRUE(http.Get("http://" + setup.ServiceHost() +
+                         "/test/fault?path=/accounts/ClientLogin&status=delay=30000&count=1"))
+        << http.StatusCode;
+    const int signInsBefore = setup.SignInCount();
+
+    ProgramProcess program(folder.ProgramFile(), EnvironmentOverrides{{u"TESSEL_NOW", kMorning}});
+    ASSERT_TRUE(program.Started());
+    const HWND window = program.WaitForTopWindow(kMainClass, kWindowTimeout);
+    const HWND events = program.WaitForTopWindow(L"TEventFm", kWindowTimeout);
+    ASSERT_TRUE(window && events);
+    ASSERT_TRUE(WaitUntil([&] { return ShownStatus(window) == std::u16string(kSyncingText); }, kReadyTimeout));
+    // Moved as a user would have moved them, and the event list window hidden by its close image.
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 640, 600, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    ASSERT_TRUE(SetWindowPos(events, nullptr, 900, 610, 210, 190, SWP_NOZORDER | SWP_NOACTIVATE));
+    ASSERT_TRUE(SendWithin(events, WM_CLOSE, 0, 0, kAnswerTimeout));
+    RECT main{};
+    GetWindowRect(window, &main);
+
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    ProgramProcess wineboot(win32::FromW(system) + u"\\wineboot.exe", {}, u"--end-session --shutdown");
+    ASSERT_TRUE(wineboot.Started()) << "wineboot did not start: " << wineboot.StartError();
+    ASSERT_TRUE(wineboot.WaitForExit(Millis(60000))) << "the session's end did not finish";
+
+    const std::string profile = ReadFileBytes(folder.File(u"profile.xml"));
+    EXPECT_EQ(setup.SignInCount(), signInsBefore) << "the sync ended before the session did";
+    for (const std::string& expected :
+         {"<window left=\"640\" top=\"600\" height=\"" + std::to_string(main.bottom - main.top) +
+             "\" transparency=\"100\" visible=\"1\"",
+          std::string("<eventwindow left=\"900\" top=\"610\" height=\"190\" width=\"210\" visible=\"0\"")})
+        EXPECT_NE(profile.find(expected), std::string::npos) << expected << " not in\n" << profile;
+}
+
 // "&Exit" (from the tray, say) while the first start's account dialog signs in: the sign-in is
 // not cut from under the dialog; once it is over the dialog closes as Cancel would and the
 // program ends, with no account written.
