@@ -160,7 +160,10 @@ void Expander::Series(uint32_t index, const std::vector<uint32_t>* overrides) {
             if (r.Until.Kind == TimeKind::Date) until += kSecondsPerDay - 1;
         }
         if (budget_.FileLeft == 0) break;
-        ExpandRule(r, e.Start.Wall, allDay, genFrom, genTo, until, limits_.MaxRuleSteps, budget_, walls_);
+        // Room for the event's share of the window and the margins around it.
+        const size_t room = walls_.size() + 2 * size_t(limits_.MaxPerEvent) + 2000;
+        ExpandRule(r, e.Start.Wall, allDay, genFrom, genTo, until, limits_.MaxRuleSteps, room, budget_, walls_);
+        if (budget_.Full) capped_ = true, budget_.Full = false;
     }
     std::vector<std::pair<int64_t, uint32_t>> periods;  // RDATE periods with their own length
     for (uint32_t i = 0; i < e.RDateCount; ++i) {

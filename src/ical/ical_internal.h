@@ -18,15 +18,17 @@ int DaysIn(int64_t year, int month);
 struct StepBudget {
     uint64_t FileLeft = 0;
     uint64_t RuleSteps = 0;
-    bool Cut = false;  // some rule stopped for want of steps
+    bool Cut = false;   // some rule stopped for want of steps
+    bool Full = false;  // some rule stopped with as many instances as may be kept
 };
 
 // The instances of rule r for a series whose first instance is at wall time start (a date when
 // dateOnly), in increasing order, strictly after start and no later than to. With no COUNT the
 // walk may begin near from instead of at start. untilWall is the last wall time UNTIL allows.
-// DTSTART counts as the first of COUNT. Returns false when the budget cut it short.
-bool ExpandRule(const Recur& r, int64_t start, bool dateOnly, int64_t from, int64_t to, int64_t untilWall,
-                uint64_t maxRuleSteps, StepBudget& budget, std::vector<int64_t>& out);
+// DTSTART counts as the first of COUNT. Stops early, marking the budget, after maxSteps periods
+// and days or once out holds maxOut values.
+void ExpandRule(const Recur& r, int64_t start, bool dateOnly, int64_t from, int64_t to, int64_t untilWall,
+                uint64_t maxSteps, size_t maxOut, StepBudget& budget, std::vector<int64_t>& out);
 
 // A VTIMEZONE's observance as read: onsets at wall times of the offset before it.
 struct Observance {

@@ -37,7 +37,7 @@ public:
         BuildTimes();
     }
 
-    bool Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxSteps, StepBudget& budget,
+    void Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxSteps, size_t maxOut, StepBudget& budget,
              std::vector<int64_t>& out);
 
 private:
@@ -176,7 +176,7 @@ private:
     std::vector<int32_t> times_;  // seconds into the day, sorted
 };
 
-bool RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxSteps, StepBudget& budget,
+void RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxSteps, size_t maxOut, StepBudget& budget,
                    std::vector<int64_t>& out) {
     std::sort(times_.begin(), times_.end());
     const Freq f = r_.Frequency;
@@ -212,14 +212,14 @@ bool RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxStep
     for (;; ++k) {
         if (++steps > maxSteps || budget.FileLeft == 0) {
             budget.Cut = true;
-            return false;
+            return;
         }
         --budget.FileLeft;
         set.clear();
         int64_t periodStart;
         if (subDaily) {
             periodStart = base + k * interval * unit;
-            if (periodStart > to || periodStart > untilWall) return true;
+            if (periodStart > to || periodStart > untilWall) return;
             const int64_t day = DayOf(periodStart);
             // A period on a day, hour or minute the BY parts refuse: on to the first period after it.
             int64_t boundary = 0;
@@ -257,31 +257,31 @@ bool RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxStep
             switch (f) {
             case Freq::Yearly: {
                 const int64_t year = startYear_ + k * interval;
-                if (year > kLastYear) return true;
+                if (year > kLastYear) return;
                 periodStart = DaysFromCivil(year, 1, 1) * kSecondsPerDay;
-                if (periodStart > to || periodStart > untilWall) return true;
+                if (periodStart > to || periodStart > untilWall) return;
                 YearDays(year, days, steps);
                 break;
             }
             case Freq::Monthly: {
                 const int64_t index = startMonthIndex + k * interval;
-                if (index / 12 > kLastYear) return true;
+                if (index / 12 > kLastYear) return;
                 periodStart = DaysFromCivil(index / 12, int(index % 12) + 1, 1) * kSecondsPerDay;
-                if (periodStart > to || periodStart > untilWall) return true;
+                if (periodStart > to || periodStart > untilWall) return;
                 MonthDays(index / 12, int(index % 12) + 1, days, steps);
                 break;
             }
             case Freq::Weekly: {
                 const int64_t ws = weekStart0 + 7 * k * interval;
                 periodStart = ws * kSecondsPerDay;
-                if (periodStart > to || periodStart > untilWall || ws > 7300000) return true;
+                if (periodStart > to || periodStart > untilWall || ws > 7300000) return;
                 WeekDays(ws, days);
                 break;
             }
             default: {
                 const int64_t day = startDay_ + k * interval;
                 periodStart = day * kSecondsPerDay;
-                if (periodStart > to || periodStart > untilWall || day > 7300000) return true;
+                if (periodStart > to || periodStart > untilWall || day > 7300000) return;
                 if (DayPasses(day)) days.push_back(day);
                 break;
             }
@@ -292,25 +292,28 @@ bool RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxStep
         SetPositions(set);
         for (int64_t wall : set) {
             if (wall <= start_) continue;
-            if (wall > untilWall || wall > to) return true;
-            if (counted && emitted >= r_.Count) return true;
+            if (wall > untilWall || wall > to) return;
+            if (counted && emitted >= r_.Count) return;
+            if (out.size() >= maxOut) {
+                budget.Full = true;
+                return;
+            }
             ++emitted;
             out.push_back(wall);
         }
-        if (counted && emitted >= r_.Count) return true;
+        if (counted && emitted >= r_.Count) return;
         if (steps > maxSteps) {
             budget.Cut = true;
-            return false;
+            return;
         }
     }
 }
 
 }  // namespace
 
-bool ExpandRule(const Recur& r, int64_t start, bool dateOnly, int64_t from, int64_t to, int64_t untilWall,
-                uint64_t maxRuleSteps, StepBudget& budget, std::vector<int64_t>& out) {
-    RuleWalk walk(r, start, dateOnly);
-    return walk.Run(from, to, untilWall, maxRuleSteps, budget, out);
+void ExpandRule(const Recur& r, int64_t start, bool dateOnly, int64_t from, int64_t to, int64_t untilWall,
+                uint64_t maxSteps, size_t maxOut, StepBudget& budget, std::vector<int64_t>& out) {
+    RuleWalk(r, start, dateOnly).Run(from, to, untilWall, maxSteps, maxOut, budget, out);
 }
 
 }  // namespace tessel::ical

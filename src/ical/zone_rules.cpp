@@ -44,6 +44,9 @@ private:
 // Onsets are computed up to this year; later instants keep the last offset.
 constexpr int64_t kRulesUntilYear = 2200;
 constexpr size_t kMaxOnsets = 20000;
+constexpr uint64_t kMaxRuleSteps = 200000;
+// Onsets before 1900 are not worked out (a rule with no COUNT starts walking there).
+constexpr int64_t kRulesFrom = -2208988800;
 
 }  // namespace
 
@@ -58,7 +61,7 @@ std::unique_ptr<Zone> DefinedZone(const std::vector<Observance>& observances, St
             int64_t until = std::numeric_limits<int64_t>::max();
             if (r.HasUntil) until = r.Until.Wall + (r.Until.Kind == TimeKind::Utc ? o.OffsetFrom : 0);
             if (r.HasUntil && r.Until.Kind == TimeKind::Date) until += kSecondsPerDay - 1;
-            ExpandRule(r, o.Start, false, o.Start, end, until, kMaxOnsets, budget, walls);
+            ExpandRule(r, o.Start, false, kRulesFrom, end, until, kMaxRuleSteps, kMaxOnsets, budget, walls);
         }
         walls.insert(walls.end(), o.Dates.begin(), o.Dates.end());
         if (walls.size() > kMaxOnsets) walls.resize(kMaxOnsets);
