@@ -133,7 +133,10 @@ struct ExpandLimits {
 std::vector<Occurrence> Expand(const Calendar& calendar, int64_t fromDay, int64_t toDay, const Zone& local,
                                std::vector<std::string>* warnings = nullptr, const ExpandLimits& limits = {});
 
-// Civil dates: days since 1970-01-01 and back.
+// Civil dates: days since 1970-01-01 and back; the day a wall time falls on.
+inline int64_t FloorDivDays(int64_t wall) {
+    return wall / kSecondsPerDay - (wall % kSecondsPerDay < 0 ? 1 : 0);
+}
 int64_t DaysFromCivil(int64_t year, int month, int day);
 void CivilFromDays(int64_t days, int64_t& year, int& month, int& day);
 

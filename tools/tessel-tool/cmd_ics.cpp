@@ -25,7 +25,7 @@ int64_t DayArgument(const std::string& text) {
 std::string WallText(int64_t wall, bool allDay) {
     int64_t year;
     int month, day;
-    const int64_t days = wall >= 0 ? wall / tessel::ical::kSecondsPerDay : -((-wall + 86399) / 86400);
+    const int64_t days = tessel::ical::FloorDivDays(wall);
     tessel::ical::CivilFromDays(days, year, month, day);
     const int64_t t = wall - days * tessel::ical::kSecondsPerDay;
     char text[48];
