@@ -606,6 +606,11 @@ Calendar Reader::Read() {
     if (bytes_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
     Calendar calendar;
     calendar_ = &calendar;
+    // The events' list at its final size at once: growing it would hold two copies for a moment.
+    size_t events = 0;
+    for (size_t at = bytes_.find("BEGIN:VEVENT"); at != std::string_view::npos; at = bytes_.find("BEGIN:VEVENT", at + 12))
+        ++events;
+    calendar.Events.reserve(events);
     std::vector<std::pair<std::string, std::vector<Observance>>> zones;
     ContentLine line;
     if (!NextLine(line) || std::string_view(line.Name) != "BEGIN" || !SameUpper(line.Value, "VCALENDAR")) {
