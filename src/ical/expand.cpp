@@ -214,12 +214,13 @@ std::vector<Occurrence> Expander::Run(std::vector<std::string>* warnings) {
         const Event& e = c_.Events[i];
         perEvent_ = 0;
         if (e.Cancelled) continue;
-        if (e.HasRecurrenceId || (e.RuleCount == 0 && e.RDateCount == 0)) {
+        if (e.HasRecurrenceId) {
             Single(i);
             continue;
         }
         const auto found = overrides.empty() ? overrides.end() : overrides.find(c_.Text(e.Uid));
-        Series(i, found == overrides.end() ? nullptr : &found->second);
+        if (e.RuleCount == 0 && e.RDateCount == 0 && e.ExDateCount == 0 && found == overrides.end()) Single(i);
+        else Series(i, found == overrides.end() ? nullptr : &found->second);
     }
     if (warnings && capped_) warnings->push_back("more occurrences than are shown: some events were cut short");
     if (warnings && budget_.Cut) warnings->push_back("a recurrence rule that takes too long to work out was cut short");

@@ -1,6 +1,7 @@
 #pragma once
 // What the reader, the zones and the expansion share inside the library.
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "ical/ical.h"
@@ -37,6 +38,11 @@ struct Observance {
     std::vector<Recur> Rules;
     std::vector<int64_t> Dates;  // RDATE wall times
 };
+
+// CLDR's names: the Windows zone of an IANA name, the IANA name of a Windows zone; empty when
+// the table has none.
+std::string_view WindowsZoneOf(std::string_view iana);
+std::string_view IanaZoneOf(std::string_view windows);
 
 std::unique_ptr<Zone> DefinedZone(const std::vector<Observance>& observances, StepBudget& budget);
 

@@ -1,5 +1,5 @@
-// The C library's zones. An IANA name is looked up in the zone database (TZDIR or
-// /usr/share/zoneinfo) and its offsets read by switching TZ for a moment, then back; the
+// The C library's zones. An IANA name (or a Windows zone's name, through CLDR's table) is looked
+// up in the zone database (TZDIR or /usr/share/zoneinfo) and its offsets read by switching TZ for a moment, then back; the
 // answers are kept per hour, so a file's thousands of times cost few switches. Not for use
 // from several threads at once, as TZ itself is not.
 #include <cctype>
@@ -71,6 +71,8 @@ bool InZoneDatabase(std::string_view name) {
 
 std::unique_ptr<Zone> SystemZone(std::string_view name) {
     if (InZoneDatabase(name)) return std::make_unique<NamedRules>(std::string(name));
+    const std::string_view iana = IanaZoneOf(name);  // a Windows zone's name
+    if (!iana.empty() && InZoneDatabase(iana)) return std::make_unique<NamedRules>(std::string(iana));
     return nullptr;
 }
 

@@ -65,6 +65,7 @@ std::unique_ptr<Zone> DefinedZone(const std::vector<Observance>& observances, St
         }
         walls.insert(walls.end(), o.Dates.begin(), o.Dates.end());
         if (walls.size() > kMaxOnsets) walls.resize(kMaxOnsets);
+        if (all.size() + walls.size() > 4 * kMaxOnsets) break;  // a zone of more changes than any real one
         for (int64_t wall : walls) {
             all.push_back({wall - o.OffsetFrom, o.OffsetTo});
             if (wall - o.OffsetFrom < earliest) earliest = wall - o.OffsetFrom, initial = o.OffsetFrom;
