@@ -1,6 +1,8 @@
 # Writes the C++ table of CLDR's windowsZones.xml: every IANA zone name with its Windows zone,
-# and which IANA name is the Windows zone's own (territory 001).
-#   cmake -DXML=windowsZones.xml -DOUT=windows_zones.inc -P windows_zones.cmake
+# and which IANA name is the Windows zone's own (territory 001). CLDR names a zone by its oldest
+# IANA name (Asia/Calcutta); the other names of each zone, from CLDR's bcp47/timezone.xml
+# (Asia/Kolkata), get the same Windows zone.
+#   cmake -DXML=windowsZones.xml -DALIASES=timezone.xml -DOUT=windows_zones.inc -P windows_zones.cmake
 file(READ "${XML}" text)
 string(REGEX MATCHALL "<mapZone other=\"[^\"]+\" territory=\"[^\"]+\" type=\"[^\"]+\"" zones "${text}")
 set(rows "")
@@ -17,7 +19,27 @@ foreach(zone IN LISTS zones)
       set(primary false)
     endif()
     set(first FALSE)
+    string(MAKE_C_IDENTIFIER "${name}" id)
+    set(windows_of_${id} "${windows}")
     string(APPEND rows "    {\"${name}\", \"${windows}\", ${primary}},\n")
+  endforeach()
+endforeach()
+file(READ "${ALIASES}" aliases_text)
+string(REGEX MATCHALL "alias=\"[^\"]+\"" alias_lists "${aliases_text}")
+foreach(list IN LISTS alias_lists)
+  string(REGEX REPLACE "alias=\"([^\"]+)\"" "\\1" names "${list}")
+  string(REPLACE " " ";" names "${names}")
+  list(GET names 0 canonical)
+  string(MAKE_C_IDENTIFIER "${canonical}" id)
+  if(NOT DEFINED windows_of_${id})
+    continue()
+  endif()
+  list(REMOVE_AT names 0)
+  foreach(name IN LISTS names)
+    string(MAKE_C_IDENTIFIER "${name}" other)
+    if(NOT DEFINED windows_of_${other})
+      string(APPEND rows "    {\"${name}\", \"${windows_of_${id}}\", false},\n")
+    endif()
   endforeach()
 endforeach()
 list(LENGTH zones count)
