@@ -8,18 +8,9 @@
 #include <fstream>
 
 #include "ics_process/ics_expand.h"
+#include "peak_memory.h"
 
-namespace {
-
-long PeakKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    return 0;
-}
-
-}  // namespace
+using tessel::bench::PeakKilobytes;
 
 int main(int argc, char** argv) {
     if (argc < 2) {
