@@ -253,7 +253,10 @@ Time Reader::ParseTime(std::string_view text, const ContentLine& line, bool forc
         Fail("a bad date-time '" + std::string(text) + "'");
     const int hour = digits(9, 2), minute = digits(11, 2), second = digits(13, 2);
     if (hour > 23 || minute > 59 || second > 60) Fail("a time that does not exist '" + std::string(text) + "'");
-    if (forceDate) return t;  // VALUE=DATE with a time: the date is what was meant
+    if (forceDate) {  // VALUE=DATE with a time: the date is what was meant
+        t.Kind = TimeKind::Date;
+        return t;
+    }
     t.Wall += hour * 3600 + minute * 60 + std::min(second, 59);
     if (text.size() == 16) {
         t.Kind = TimeKind::Utc;

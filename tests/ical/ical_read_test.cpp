@@ -98,6 +98,7 @@ TEST(IcalRead, EndsDurationsAndPeriods) {
         std::vector<std::string> lines;
     } cases[] = {
         {"a date lasts one day", "DTSTART;VALUE=DATE:20260305\r\n", {"20260305 20260306 "}},
+        {"VALUE=DATE on a date-time keeps the date", "DTSTART;VALUE=DATE:20260305T100000\r\n", {"20260305 20260306 "}},
         {"a date-time lasts no time", "DTSTART:20260305T100000Z\r\n", {"20260305T1000 20260305T1000 "}},
         {"DTEND of dates, several days", "DTSTART;VALUE=DATE:20260305\r\nDTEND;VALUE=DATE:20260308\r\n",
          {"20260305 20260308 "}},
