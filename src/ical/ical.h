@@ -125,7 +125,7 @@ struct ExpandLimits {
     uint32_t MaxPerEvent = 5000;       // occurrences of one event in the window
     uint32_t MaxTotal = 200000;        // occurrences of the whole file
     uint64_t MaxRuleSteps = 200000;    // periods and days one rule may examine
-    uint64_t MaxFileSteps = 20000000;  // the same for every rule of the file together
+    uint64_t MaxFileSteps = 5000000;   // the same for every rule of the file together
 };
 
 // Every occurrence that overlaps [fromDay 00:00, toDay 00:00) of the zone `local`, cancelled
