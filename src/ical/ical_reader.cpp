@@ -365,6 +365,26 @@ int WeekdayCode(std::string_view code) {
     return -1;
 }
 
+// The BY parts that are lists of numbers: their range, and whether they count from the end too.
+struct NumberPart {
+    const char* Name;
+    std::vector<int16_t> Recur::*List;
+    int Low, High;
+    bool Signed;
+};
+
+const NumberPart* FindNumberPart(std::string_view key) {
+    static const NumberPart kParts[] = {
+        {"BYMONTH", &Recur::ByMonth, 1, 12, false},      {"BYWEEKNO", &Recur::ByWeekNo, 1, 53, true},
+        {"BYYEARDAY", &Recur::ByYearDay, 1, 366, true},  {"BYMONTHDAY", &Recur::ByMonthDay, 1, 31, true},
+        {"BYHOUR", &Recur::ByHour, 0, 23, false},        {"BYMINUTE", &Recur::ByMinute, 0, 59, false},
+        {"BYSECOND", &Recur::BySecond, 0, 60, false},    {"BYSETPOS", &Recur::BySetPos, 1, 366, true},
+    };
+    for (const NumberPart& part : kParts)
+        if (SameUpper(key, part.Name)) return &part;
+    return nullptr;
+}
+
 Recur Reader::ParseRecur(std::string_view text) {
     Recur r;
     bool hasFreq = false;
@@ -405,23 +425,10 @@ Recur Reader::ParseRecur(std::string_view text) {
             const int d = WeekdayCode(value);
             if (d < 0) Fail("a bad WKST '" + std::string(value) + "'");
             r.WeekStart = int8_t(d);
-        } else if (SameUpper(key, "BYMONTH")) {
-            list(value, r.ByMonth, 1, 12, false, "BYMONTH");
-        } else if (SameUpper(key, "BYWEEKNO")) {
-            list(value, r.ByWeekNo, 1, 53, true, "BYWEEKNO");
-        } else if (SameUpper(key, "BYYEARDAY")) {
-            list(value, r.ByYearDay, 1, 366, true, "BYYEARDAY");
-        } else if (SameUpper(key, "BYMONTHDAY")) {
-            list(value, r.ByMonthDay, 1, 31, true, "BYMONTHDAY");
-        } else if (SameUpper(key, "BYHOUR")) {
-            list(value, r.ByHour, 0, 23, false, "BYHOUR");
-        } else if (SameUpper(key, "BYMINUTE")) {
-            list(value, r.ByMinute, 0, 59, false, "BYMINUTE");
-        } else if (SameUpper(key, "BYSECOND")) {
-            list(value, r.BySecond, 0, 60, false, "BYSECOND");
-            for (int16_t& s : r.BySecond) s = std::min<int16_t>(s, 59);
-        } else if (SameUpper(key, "BYSETPOS")) {
-            list(value, r.BySetPos, 1, 366, true, "BYSETPOS");
+        } else if (const NumberPart* numbers = FindNumberPart(key)) {
+            list(value, r.*(numbers->List), numbers->Low, numbers->High, numbers->Signed, numbers->Name);
+            if (numbers->List == &Recur::BySecond)
+                for (int16_t& s : r.BySecond) s = std::min<int16_t>(s, 59);  // a leap second is the 59th
         } else if (SameUpper(key, "BYDAY")) {
             std::string_view v = value;
             while (!v.empty()) {
