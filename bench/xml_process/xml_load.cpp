@@ -9,6 +9,8 @@
 #include <fstream>
 #include <string>
 
+#include "peak_memory.h"
+
 #if XML_LOAD_WITH == 1
 #include "base/text.h"
 #include "xml/xdata_document.h"
@@ -79,15 +81,6 @@ std::string LoadAndRead(const char* path) {
 }
 #endif
 
-// The process's peak resident memory in kB (VmHWM), 0 where /proc does not tell.
-long PeakKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +90,6 @@ int main(int argc, char** argv) {
     }
     const std::string value = LoadAndRead(argv[1]);
     std::printf("%s\n", value.c_str());
-    std::fprintf(stderr, "peak %ld kB\n", PeakKilobytes());
+    std::fprintf(stderr, "peak %ld kB\n", tessel::bench::PeakKilobytes());
     return value.empty() ? 1 : 0;
 }
