@@ -39,7 +39,7 @@ std::string LoadAndRead(const char* path) { return Summary(*tessel::LoadXmlDocum
 #elif XML_LOAD_WITH == 4
 std::string LoadAndRead(const char* path) {
     const auto root = tessel::TxdataNode::Create();
-    root->LoadFromBytes(tessel::ReadTextAsCrLf(tessel::Widen(path)));
+    root->LoadFromBytes(tessel::ReadCrLfBlock(tessel::Widen(path)).View());
     return Summary(*root);
 }
 #elif XML_LOAD_WITH == 2

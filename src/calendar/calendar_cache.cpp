@@ -40,7 +40,7 @@ struct LoadedTree {
 // The program writes its caches whole, so the last thing in a file is its root's closing tag; a
 // file that stops before it was cut short, even when what is left still parses. A root without
 // children may close itself ("<feed/>").
-bool EndsWithRootClose(const std::string& text, const TxdataNode& doc) {
+bool EndsWithRootClose(std::string_view text, const TxdataNode& doc) {
     const std::u16string& root = doc.Name();
     size_t end = text.size();
     while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\r' || text[end - 1] == '\n' || text[end - 1] == '\t'))
@@ -56,9 +56,9 @@ std::optional<LoadedTree> ReadCacheFile(const std::u16string& path, bool& damage
     if (!FileExists(path)) return std::nullopt;
     LoadedTree tree{TxdataNode::Create(), nullptr};
     try {
-        const std::string text = ReadTextAsCrLf(path);
-        tree.Doc->LoadFromBytes(text);
-        if (!EndsWithRootClose(text, *tree.Doc)) {
+        const FileBlock text = ReadCrLfBlock(path);
+        tree.Doc->LoadFromBytes(text.View());
+        if (!EndsWithRootClose(text.View(), *tree.Doc)) {
             damaged = true;
             return std::nullopt;
         }
