@@ -201,6 +201,60 @@ TEST_F(CalendarCache, SaveCacheWritesBothTreesAsCrLfLines) {
     EXPECT_NE(ReadFileBytes(folder.File(u"named-cat.xml")).find("<id>\r\n                  c\r\n"), std::string::npos);
 }
 
+// The start-up's lean load (each entry made into its records and let go as the parse meets it)
+// gives what the whole-tree load gives, from a cache with CR LF or LF line ends, and a record
+// that cannot be made raises from both alike, leaving the client as it was.
+TEST_F(CalendarCache, LeanLoadGivesTheWholeLoadsEventsFromEitherLineEnd) {
+    ScriptTwoCalendars();
+    calendar.Sync(EncodeDate(2008, 3, 15));
+    const std::string crlf = CacheBytes(".xml");
+    std::string lf;
+    for (char c : crlf)
+        if (c != '\r') lf += c;
+    std::string badDate = crlf;
+    badDate.replace(badDate.find("2008-03-16T08:15"), 10, "2008-13-16");
+
+    struct Case {
+        const char* name;
+        std::string file;
+        bool raises;
+    };
+    for (const Case& c : {Case{"CR LF", crlf, false}, Case{"LF", lf, false}, Case{"a month 13", badDate, true}}) {
+        SCOPED_TRACE(c.name);
+        WriteFileAtomic(CachePath(".xml"), c.file);
+        http.Requests.clear();
+        auto whole = FreshClient();
+        auto lean = FreshClient();
+        if (c.raises) {
+            EXPECT_THROW(whole->LoadCache(), EConvertError);
+            EXPECT_THROW(lean->LoadCache(false), EConvertError);
+            EXPECT_TRUE(lean->Events.empty());
+            EXPECT_EQ(lean->CalendarEntries, nullptr) << "nothing is replaced";
+            continue;
+        }
+        whole->LoadCache();
+        lean->LoadCache(false);
+        EXPECT_TRUE(http.Requests.empty()) << "neither load asked the network";
+        ASSERT_EQ(lean->Events.size(), 2u);
+        ASSERT_EQ(lean->Events.size(), whole->Events.size());
+        for (size_t i = 0; i < whole->Events.size(); ++i) {
+            const Tevent& a = whole->Events[i].Event;
+            const Tevent& b = lean->Events[i].Event;
+            EXPECT_EQ(lean->Events[i].Key, whole->Events[i].Key);
+            EXPECT_EQ(b.Title, a.Title);
+            EXPECT_EQ(b.StartTime, a.StartTime);
+            EXPECT_EQ(b.EndTime, a.EndTime);
+            EXPECT_EQ(b.Link, a.Link);
+            EXPECT_EQ(b.Color, a.Color);
+        }
+        EXPECT_EQ(lean->EventEntries, nullptr);
+        EXPECT_EQ(lean->EventDoc->ChildCount(), 0u);
+        ASSERT_NE(lean->CalendarEntries, nullptr);
+        EXPECT_EQ(lean->CalendarEntries->Count(), 2u);
+        EXPECT_FALSE(lean->CacheDamaged);
+    }
+}
+
 TEST_F(CalendarCache, NameThatWouldLeaveTheFolderIsRefused) {
     for (const std::string& name : std::vector<std::string>{"../up", "a/b", "a\\b", "c:x", std::string("nul\0l", 5)}) {
         SCOPED_TRACE(name);
