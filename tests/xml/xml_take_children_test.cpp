@@ -47,8 +47,8 @@ Outcome Load(const std::string& text, bool take, size_t entries = 0) {
     if (!take) {
         // The whole tree: as many entries as were taken go to the list, the rest stays.
         for (size_t i = 0; i < root.ChildCount() && out.entries.size() < entries;) {
-            auto* child = static_cast<TxdataNode*>(root.Child(i));
-            if (root.Child(i)->IsNode() && IsEntry(*child)) {
+            auto* child = root.Child(i)->IsNode() ? static_cast<TxdataNode*>(root.Child(i)) : nullptr;
+            if (child && IsEntry(*child)) {
                 out.entries.push_back(Narrow(child->XmlText()));
                 child->Detach();
             } else {
