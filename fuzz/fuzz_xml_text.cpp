@@ -1,6 +1,7 @@
 // Arbitrary bytes through the 8-bit tokenizer and the tree builder (directly and widened, as the
-// stores load), then the writer and a second load of what it wrote. A tree that loaded whole
-// under a named top element must load again from its written lines.
+// stores load, and letting every element under the top element go as it completes, as the
+// cache's lean load does), then the writer and a second load of what it wrote. A tree that
+// loaded whole under a named top element must load again from its written lines.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,6 +29,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const tessel::EError&) {
     }
     if (widened.XmlText() != root.XmlText()) __builtin_trap();
+
+    // The children let go are the whole tree's, in order; what stays is what the parse had not
+    // finished when it stopped, and the error, if any, is the same.
+    tessel::TxdataNode lean;
+    std::u16string seen;
+    bool leanWhole = true;
+    try {
+        lean.LoadFromBytes(bytes, [&](const tessel::TxdataNode& child) {
+            seen += child.XmlText();
+            return true;
+        });
+    } catch (const tessel::EError&) {
+        leanWhole = false;
+    }
+    if (leanWhole != whole) __builtin_trap();
+    const auto elements = [](const tessel::TxdataNode& node) {
+        std::u16string text;
+        for (size_t i = 0; i < node.ChildCount(); ++i)
+            if (node.Child(i)->IsNode()) text += static_cast<const tessel::TxdataNode*>(node.Child(i))->XmlText();
+        return text;
+    };
+    if (seen + elements(lean) != elements(root)) __builtin_trap();
 
     std::vector<std::string> lines;
     root.SaveToLines(lines);

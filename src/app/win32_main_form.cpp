@@ -204,7 +204,7 @@ void TMainFm::DeferredStart() {
 
     try {
         // Without an account there is no cache to read, and the load's own sync could not sign in.
-        if (HasAccount()) services_.Calendar.LoadCache();
+        if (HasAccount()) services_.Calendar.LoadCache(false);
     } catch (const std::exception& e) {
         // A cache name that cannot name a file: the events come with the sync below. (A damaged
         // file does not raise: the load syncs and says so when the sync cannot replace it.)

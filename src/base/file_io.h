@@ -61,6 +61,10 @@ std::string JoinLines(const std::vector<std::string>& lines);
 std::string CrLfLines(std::string text);
 // A text file read as lines and joined again with CR LF, as the stores read their files.
 std::string ReadTextAsCrLf(const std::u16string& path, uint64_t maxBytes = kMaxReadFileBytes);
+// The same text in a buffer that is never zero-filled: a file already in that form (as every
+// file the program writes is) comes back as read, after one scan; any other is converted in one
+// pass. For the cache, a file of megabytes.
+FileBlock ReadCrLfBlock(const std::u16string& path, uint64_t maxBytes = kMaxReadFileBytes);
 // Lines written with CR LF after each one, atomically.
 void SaveLines(const std::u16string& path, const std::vector<std::string>& lines);
 

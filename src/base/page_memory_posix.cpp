@@ -42,9 +42,11 @@ void UnmapPending(Blocks& blocks) {
 }
 
 char* MapRun() {
-    // One block more is mapped so that an aligned run lies inside; the rest is unmapped again.
+    // One block more is mapped so that an aligned run lies inside; the rest is unmapped again,
+    // before anything is filled in: the run alone is populated, in one call where the kernel
+    // offers it (pages it does not fill come on first touch).
     const std::size_t span = (kRunBlocks + 1) * kPageBlockSize;
-    void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
     const std::uintptr_t aligned = (start + kPageBlockSize - 1) & ~(std::uintptr_t{kPageBlockSize} - 1);
@@ -52,6 +54,9 @@ char* MapRun() {
     const std::uintptr_t runEnd = aligned + kRunBlocks * kPageBlockSize;
     if (aligned > start) munmap(mapped, aligned - start);
     if (end > runEnd) munmap(reinterpret_cast<void*>(runEnd), end - runEnd);
+#ifdef MADV_POPULATE_WRITE
+    madvise(reinterpret_cast<void*>(aligned), kRunBlocks * kPageBlockSize, MADV_POPULATE_WRITE);
+#endif
     return reinterpret_cast<char*>(aligned);
 }
 

@@ -105,8 +105,11 @@ public:
     void SaveCache(const std::string& name);
     // Fills the trees and Events from the cache files; runs Sync(now) when one of them is missing
     // or damaged (cut short, or not a document). A damaged file is not loaded: it counts as
-    // missing, and sets CacheDamaged until a sync writes the cache again.
-    void LoadCache();
+    // missing, and sets CacheDamaged until a sync writes the cache again. Without keepEventDoc
+    // the events file's tree is never held whole: each entry is made into its records as the
+    // parse meets it and let go, and EventDoc and EventEntries end as ReleaseEventDoc leaves
+    // them (the start-up's way: a large cache's tree takes several times its events' memory).
+    void LoadCache(bool keepEventDoc = true);
     // A cache file was found damaged and no sync has replaced it yet; a failed sync then says so.
     bool CacheDamaged = false;
 

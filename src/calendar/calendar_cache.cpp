@@ -2,6 +2,8 @@
 // cache folder the owner names, so that the next start shows events before the network answers.
 #include "calendar/calendar.h"
 
+#include <exception>
+#include <functional>
 #include <optional>
 
 #include "base/clock.h"
@@ -39,26 +41,44 @@ struct LoadedTree {
 
 // The program writes its caches whole, so the last thing in a file is its root's closing tag; a
 // file that stops before it was cut short, even when what is left still parses. A root without
-// children may close itself ("<feed/>").
-bool EndsWithRootClose(const std::string& text, const TxdataNode& doc) {
+// children may close itself ("<feed/>"); taken counts the children a lean load let go.
+bool EndsWithRootClose(std::string_view text, const TxdataNode& doc, size_t taken) {
     const std::u16string& root = doc.Name();
     size_t end = text.size();
     while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\r' || text[end - 1] == '\n' || text[end - 1] == '\t'))
         --end;
     const std::string close = "</" + Utf16ToUtf8(root) + ">";
     if (root.empty()) return false;
-    if (doc.ChildCount() == 0 && end >= 2 && text.compare(end - 2, 2, "/>") == 0) return true;
+    if (doc.ChildCount() + taken == 0 && end >= 2 && text.compare(end - 2, 2, "/>") == 0) return true;
     return end >= close.size() && text.compare(end - close.size(), close.size(), close) == 0;
 }
 
-// A missing file and a damaged one both come back empty; damaged is set for the latter.
-std::optional<LoadedTree> ReadCacheFile(const std::u16string& path, bool& damaged) {
+// A missing file and a damaged one both come back empty; damaged is set for the latter. With
+// events, the entries are made into its records as the parse meets them and let go at once (a
+// large cache's tree is several times the size of its events), and the tree keeps the rest; a
+// record that cannot be made raises, after the file has been read whole and found sound, as
+// the records made from a whole tree would.
+std::optional<LoadedTree> ReadCacheFile(const std::u16string& path, bool& damaged, EventsMaker* events = nullptr) {
     if (!FileExists(path)) return std::nullopt;
     LoadedTree tree{TxdataNode::Create(), nullptr};
+    std::exception_ptr notMade;
+    size_t taken = 0;
+    const std::function<bool(const TxdataNode&)> take = [&](const TxdataNode& child) {
+        if (!SameTextAscii(child.Name(), u"entry")) return false;
+        if (!notMade) {
+            try {
+                events->Add(child);
+            } catch (...) {
+                notMade = std::current_exception();
+            }
+        }
+        ++taken;
+        return true;
+    };
     try {
-        const std::string text = ReadTextAsCrLf(path);
-        tree.Doc->LoadFromBytes(text);
-        if (!EndsWithRootClose(text, *tree.Doc)) {
+        const FileBlock text = ReadCrLfBlock(path);
+        tree.Doc->LoadFromBytes(text.View(), events ? take : nullptr);
+        if (!EndsWithRootClose(text.View(), *tree.Doc, taken)) {
             damaged = true;
             return std::nullopt;
         }
@@ -66,6 +86,7 @@ std::optional<LoadedTree> ReadCacheFile(const std::u16string& path, bool& damage
         damaged = true;
         return std::nullopt;
     }
+    if (notMade) std::rethrow_exception(notMade);
     tree.Entries = tree.Doc->SelectNodes(u"entry");
     return tree;
 }
@@ -96,17 +117,21 @@ void TCalendar::WriteCacheFiles(const std::string& name, const TxdataNode& event
 
 void TCalendar::SaveCache(const std::string& name) { WriteCacheFiles(name, *EventDoc, *CalendarDoc); }
 
-void TCalendar::LoadCache() {
+void TCalendar::LoadCache(bool keepEventDoc) {
     // Both files are read and parsed before anything is replaced. A damaged one is left alone,
     // as a missing one is: the sync below replaces it when the service answers.
     bool damaged = false;
     std::optional<LoadedTree> calendars = ReadCacheFile(CachePath(cacheFolder_, CacheName, kCalendarsSuffix), damaged);
-    std::optional<LoadedTree> feeds = ReadCacheFile(CachePath(cacheFolder_, CacheName, kEventsSuffix), damaged);
+    // The calendar list comes first so that the events find their colours.
+    EventsMaker maker(calendars ? calendars->Entries.get() : CalendarEntries.get());
+    std::optional<LoadedTree> feeds =
+        ReadCacheFile(CachePath(cacheFolder_, CacheName, kEventsSuffix), damaged, keepEventDoc ? nullptr : &maker);
     EventList events;
     if (feeds) {
-        // The calendar list comes first so that the events find their colours.
-        const TxdataList* colours = calendars ? calendars->Entries.get() : CalendarEntries.get();
-        events = EventsFromEntries(feeds->Entries.get(), colours);
+        if (keepEventDoc && feeds->Entries) {
+            for (size_t i = 0; i < feeds->Entries->Count(); ++i) maker.Add(*feeds->Entries->Node(i));
+        }
+        events = std::move(maker.Events());
         SortEvents(events);
     }
 
@@ -115,8 +140,8 @@ void TCalendar::LoadCache() {
         CalendarDoc = std::move(calendars->Doc);
     }
     if (feeds) {
-        EventEntries = std::move(feeds->Entries);
-        EventDoc = std::move(feeds->Doc);
+        EventEntries = keepEventDoc ? std::move(feeds->Entries) : nullptr;
+        EventDoc = keepEventDoc ? std::move(feeds->Doc) : TxdataNode::Create();
         Events = std::move(events);
         NextIndex = -1;
     }

@@ -1,5 +1,6 @@
 #include "calendar/event.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -14,8 +15,6 @@ unsigned char FoldUpper(char c) {
     const auto u = static_cast<unsigned char>(c);
     return (u >= 'a' && u <= 'z') ? u - ('a' - 'A') : u;
 }
-
-bool SameDay(TDateTime a, TDateTime b) { return DateOf(a) == DateOf(b); }
 
 void QuickSort(EventList& events, int lo, int hi) {
     while (lo < hi) {
@@ -58,18 +57,23 @@ void SortEvents(EventList& events) {
     QuickSort(events, 0, int(events.size()) - 1);
 }
 
-bool HasEventsOn(const EventList& events, TDateTime day) {
-    for (const auto& item : events)
-        if (SameDay(item.Event.StartTime, day)) return true;
-    return false;
+DayRun EventsOfDay(const EventList& events, TDateTime day) {
+    const TDateTime date = DateOf(day);
+    const auto first = std::partition_point(events.begin(), events.end(),
+                                            [&](const EventItem& item) { return DateOf(item.Event.StartTime) < date; });
+    const auto last = std::partition_point(first, events.end(),
+                                           [&](const EventItem& item) { return DateOf(item.Event.StartTime) == date; });
+    return DayRun{first, last};
 }
+
+bool HasEventsOn(const EventList& events, TDateTime day) { return !EventsOfDay(events, day).empty(); }
 
 std::u16string DayText(const EventList& events, TDateTime day, char16_t timeSeparator) {
     std::u16string text;
     bool first = true;
-    for (const auto& item : events) {
-        const Tevent& e = item.Event;
-        if (!SameDay(e.StartTime, day)) continue;
+    const DayRun run = EventsOfDay(events, day);
+    for (auto it = run.first; it != run.last; ++it) {
+        const Tevent& e = it->Event;
         if (!first) text += u'\r';
         first = false;
         if (e.AllDay) {

@@ -38,6 +38,16 @@ int CompareKeys(std::string_view a, std::string_view b);
 // cannot exhaust the stack.
 void SortEvents(EventList& events);
 
+// The records that start on the day, [first, last) in list order. The list is sorted by its
+// start texts, whose first ten characters are the start's date, so a day's records lie together
+// and a binary search finds them: logarithmic in the list's length.
+struct DayRun {
+    EventList::const_iterator first;
+    EventList::const_iterator last;
+    bool empty() const { return first == last; }
+};
+DayRun EventsOfDay(const EventList& events, TDateTime day);
+
 bool HasEventsOn(const EventList& events, TDateTime day);
 
 // The day's events as lines separated by a single CR: "All Day - Title" or

@@ -41,6 +41,8 @@ bool CleanedEquals(std::u16string_view raw, std::string_view expected) {
     return k == expected.size();
 }
 
+}  // namespace
+
 // The calendar list read once per parse: each calendar's cleaned feed address and colour text,
 // with the colour value parsed on first use (a bad colour raises only when an event needs it).
 class CalendarColors {
@@ -88,8 +90,6 @@ private:
     std::vector<Calendar> calendars_;
 };
 
-}  // namespace
-
 std::unique_ptr<TxdataNode> NewFeedRoot() { return TxdataNode::CreateNamed(u"feed"); }
 
 std::string CalendarColorOf(const TxdataList* calendars, std::string_view eventId) {
@@ -107,34 +107,38 @@ std::string AlternateLinkOf(const TxdataNode& entry) {
     return {};
 }
 
-EventList EventsFromEntries(const TxdataList* entries, const TxdataList* calendars) {
-    EventList events;
-    if (!entries) return events;
-    CalendarColors colors(calendars);
-    events.reserve(entries->Count());
-    for (size_t i = 0; i < entries->Count(); ++i) {
-        const TxdataNode& entry = *entries->Node(i);
-        const std::u16string title = Utf8ToUtf16(CleanRead(entry, u"title"));
-        const TColor color = colors.ColorOf(Read(entry, u"id"));
-        const std::string link = AlternateLinkOf(entry);
-        for (size_t k = 0; k < entry.ChildCount(); ++k) {
-            const TxdataValue* child = entry.Child(k);
-            if (!child->IsNode()) continue;
-            const auto& when = static_cast<const TxdataNode&>(*child);
-            if (!SameTextAscii(when.Name(), u"gd:when")) continue;
-            std::string start = CleanText(Narrow(when.GetAttribute(u"startTime")));
-            const std::string end = CleanText(Narrow(when.GetAttribute(u"endTime")));
-            Tevent event;
-            event.AllDay = start.size() <= 10;
-            event.StartTime = ParseFeedDateTime(start);
-            event.EndTime = ParseFeedDateTime(end);
-            event.Title = title;
-            event.Link = link;
-            event.Color = color;
-            events.push_back(EventItem{std::move(start), std::move(event)});
-        }
+EventsMaker::EventsMaker(const TxdataList* calendars) : colors_(std::make_unique<CalendarColors>(calendars)) {}
+
+EventsMaker::~EventsMaker() = default;
+
+void EventsMaker::Add(const TxdataNode& entry) {
+    const std::u16string title = Utf8ToUtf16(CleanRead(entry, u"title"));
+    const TColor color = colors_->ColorOf(Read(entry, u"id"));
+    const std::string link = AlternateLinkOf(entry);
+    for (size_t k = 0; k < entry.ChildCount(); ++k) {
+        const TxdataValue* child = entry.Child(k);
+        if (!child->IsNode()) continue;
+        const auto& when = static_cast<const TxdataNode&>(*child);
+        if (!SameTextAscii(when.Name(), u"gd:when")) continue;
+        std::string start = CleanText(Narrow(when.GetAttribute(u"startTime")));
+        const std::string end = CleanText(Narrow(when.GetAttribute(u"endTime")));
+        Tevent event;
+        event.AllDay = start.size() <= 10;
+        event.StartTime = ParseFeedDateTime(start);
+        event.EndTime = ParseFeedDateTime(end);
+        event.Title = title;
+        event.Link = link;
+        event.Color = color;
+        events_.push_back(EventItem{std::move(start), std::move(event)});
     }
-    return events;
+}
+
+EventList EventsFromEntries(const TxdataList* entries, const TxdataList* calendars) {
+    if (!entries) return {};
+    EventsMaker maker(calendars);
+    maker.Events().reserve(entries->Count());
+    for (size_t i = 0; i < entries->Count(); ++i) maker.Add(*entries->Node(i));
+    return std::move(maker.Events());
 }
 
 }  // namespace tessel

@@ -28,4 +28,24 @@ std::string AlternateLinkOf(const TxdataNode& entry);
 // A malformed time or colour text raises EConvertError.
 EventList EventsFromEntries(const TxdataList* entries, const TxdataList* calendars);
 
+class CalendarColors;
+
+// The same records made entry by entry, as a parse hands the entries over, so that a large feed
+// need not be held whole. The calendar list is read once, when the maker is made.
+class EventsMaker {
+public:
+    explicit EventsMaker(const TxdataList* calendars);
+    ~EventsMaker();
+    EventsMaker(const EventsMaker&) = delete;
+    EventsMaker& operator=(const EventsMaker&) = delete;
+
+    // Appends the entry's records; raises as EventsFromEntries does.
+    void Add(const TxdataNode& entry);
+    EventList& Events() { return events_; }
+
+private:
+    std::unique_ptr<CalendarColors> colors_;
+    EventList events_;
+};
+
 }  // namespace tessel

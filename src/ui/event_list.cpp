@@ -28,12 +28,10 @@ void ReadSetting(const TxdataNode& doc, const char16_t* path, int32_t& value) {
 }  // namespace
 
 std::vector<TShownRow> RowsOfDay(const EventList& events, TDateTime day) {
-    const TDateTime date = DateOf(day);
-    const auto first = std::partition_point(events.begin(), events.end(),
-                                            [&](const EventItem& item) { return DateOf(item.Event.StartTime) < date; });
+    const DayRun run = EventsOfDay(events, day);
     std::vector<TShownRow> rows;
-    for (auto it = first; it != events.end() && DateOf(it->Event.StartTime) == date; ++it)
-        rows.push_back(TShownRow{int32_t(it - events.begin()), it->Event});
+    rows.reserve(size_t(run.last - run.first));
+    for (auto it = run.first; it != run.last; ++it) rows.push_back(TShownRow{int32_t(it - events.begin()), it->Event});
     return rows;
 }
 

@@ -8,6 +8,7 @@
 // entries name="value", matched case-insensitively, except in wide mode (trees read from UTF-16
 // files), where each is a TWideAttribute matched exactly.
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -93,6 +94,11 @@ public:
     void LoadFromText(std::u16string_view text);
     // The same from 8-bit text, without a widening copy: the stores' and feeds' path.
     void LoadFromBytes(std::string_view bytes);
+    // The same for a document too large to hold whole: takeChild is called with each element
+    // directly under the top element once it is complete (an element, not its text or
+    // comments); one it answers true for is freed at once and does not stay in the tree. The
+    // parse, its errors and what stays are otherwise as above.
+    void LoadFromBytes(std::string_view bytes, const std::function<bool(const TxdataNode& child)>& takeChild);
     // The node and its subtree as indented 8-bit lines; the list's contents are replaced.
     void SaveToLines(std::vector<std::string>& lines) const;
 

@@ -2,6 +2,7 @@
 // The tree builder: drives a tokenizer and fills a TxdataNode. It keeps the open elements on an
 // explicit stack rather than the call stack, and refuses documents nested deeper than any real
 // one.
+#include <functional>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -24,7 +25,16 @@ struct BuildContext {
     // another many times over, level after level, must not multiply the work without bound.
     int* includeCount = nullptr;
     size_t maxElementDepth = 0;  // kMaxTextElementDepth or kMaxFileElementDepth
+    // When set, called with each element directly under the top element once it is complete;
+    // one it answers true for is freed at once instead of staying in the tree.
+    const std::function<bool(const TxdataNode&)>* takeTopChild = nullptr;
 };
+
+// Hands a complete child of the top element to the context's taker; frees it when taken. The
+// child is its parent's last child at that moment.
+inline void OfferTopChild(TxdataNode& child, const BuildContext& context) {
+    if (context.takeTopChild && (*context.takeTopChild)(child)) child.Detach();
+}
 
 // A file included from a file being loaded; declared here, defined with the file loader.
 std::unique_ptr<TxdataNode> LoadIncludedDocument(const std::u16string& path, const BuildContext& including);
@@ -197,6 +207,7 @@ void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildCo
                 TxdataNode* child = current.AddChild(std::make_unique<TxdataNode>());
                 TakeStartTag(tokenizer, *child, names, scratch);
                 if (!tokenizer.EmptyElement()) open.push_back(child);
+                else if (open.size() == 1) OfferTopChild(*child, context);
                 break;
             }
             case TxmlItem::ElementEnd: {
@@ -206,6 +217,7 @@ void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildCo
                 }
                 open.pop_back();
                 if (open.empty()) return;
+                if (open.size() == 1) OfferTopChild(current, context);
                 break;
             }
             default:

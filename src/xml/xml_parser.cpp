@@ -118,10 +118,13 @@ void TxmlParser::ReadInto(TxdataNode& node) {
 TxmlUnicodeParser::TxmlUnicodeParser(std::u16string text)
     : TxmlParser(std::make_unique<EngineFor<char16_t>>(std::move(text))) {}
 
-void TxdataNode::LoadFromBytes(std::string_view bytes) {
+void TxdataNode::LoadFromBytes(std::string_view bytes) { LoadFromBytes(bytes, nullptr); }
+
+void TxdataNode::LoadFromBytes(std::string_view bytes, const std::function<bool(const TxdataNode&)>& takeChild) {
     xml_detail::Tokenizer<char> tokenizer(bytes);
     xml_detail::BuildContext context;
     context.maxElementDepth = xml_detail::kMaxTextElementDepth;
+    if (takeChild) context.takeTopChild = &takeChild;
     xml_detail::BuildTopLevel(tokenizer, *this, context);
 }
 

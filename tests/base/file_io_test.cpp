@@ -35,6 +35,32 @@ TEST(FileIoTest, CrLfLinesIsSplitThenJoinInOnePass) {
     }
 }
 
+// The cache's reader gives the same text as the stores' reader, from files in CR LF form, with
+// LF or CR breaks, or a mix; the breaks fall at every place of the 16-byte steps the scan takes.
+TEST(FileIoTest, CrLfBlockIsTheTextOfReadTextAsCrLf) {
+    TempFolder folder;
+    const std::u16string path = folder.File(u"cache.xml");
+    const std::vector<std::string> bodies{"", "\r\n", "\n", "\r", "a\r\nb\rc\nd", "x\r\ny\r", "\n\r", "end\r\n\r\n",
+                                          std::string("nul\0\r\n", 6)};
+    for (const std::string& body : bodies) {
+        for (size_t pad = 0; pad < 40; pad += 3) {
+            const std::string line = std::string(pad, 'p') + "\r\n";
+            for (const std::string& text : {std::string(pad, 'p') + body, line + line + body + std::string(pad, 'q'),
+                                            line + body + line, body + std::string(pad, 'q') + body}) {
+                SCOPED_TRACE(::testing::PrintToString(text));
+                WriteFileAtomic(path, text);
+                const std::string expected = JoinLines(SplitLines(text));
+                EXPECT_EQ(ReadCrLfBlock(path).View(), expected);
+                EXPECT_EQ(ReadTextAsCrLf(path), expected);
+            }
+        }
+    }
+    // Refused as the other readers refuse: over its limit, or missing.
+    WriteFileAtomic(path, std::string(100, 'x'));
+    EXPECT_THROW(ReadCrLfBlock(path, 99), EFileError);
+    EXPECT_THROW(ReadCrLfBlock(folder.File(u"missing.xml")), EFileError);
+}
+
 TEST(FileIoTest, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
     TempFolder folder;
     const std::u16string path = folder.File(u"profile.xml");

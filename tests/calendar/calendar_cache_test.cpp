@@ -208,6 +208,78 @@ TEST_F(CalendarCache, SaveCacheWritesBothTreesAsCrLfLines) {
     EXPECT_NE(ReadFileBytes(folder.File(u"named-cat.xml")).find("<id>\r\n                  c\r\n"), std::string::npos);
 }
 
+// The start-up's lean load (each entry made into its records and let go as the parse meets it)
+// gives what the whole-tree load gives, from a cache with CR LF or LF line ends; a damaged file
+// counts as missing for both (the load syncs), and a record that cannot be made raises from
+// both alike, leaving the client as it was.
+TEST_F(CalendarCache, LeanLoadGivesTheWholeLoadsEventsFromEitherLineEnd) {
+    ScriptTwoCalendars();
+    calendar.Sync(EncodeDate(2008, 3, 15));
+    const std::string crlf = CacheBytes(".xml");
+    std::string lf;
+    for (char c : crlf)
+        if (c != '\r') lf += c;
+    std::string badDate = crlf;
+    badDate.replace(badDate.find("2008-03-16T08:15"), 10, "2008-13-16");
+
+    struct Case {
+        const char* name;
+        std::string file;
+        bool raises;
+        bool syncs;  // the file counts as damaged
+    };
+    const Case cases[] = {
+        {"CR LF", crlf, false, false},
+        {"LF", lf, false, false},
+        {"a month 13", badDate, true, false},
+        {"cut after whole entries", crlf.substr(0, crlf.rfind("<entry>")), false, true},
+        {"cut inside an entry", crlf.substr(0, crlf.rfind("</title>") + 4), false, true},
+        {"no root close", crlf.substr(0, crlf.rfind("</feed>")), false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::unique_ptr<TCalendar>> clients;
+        std::vector<bool> asked;
+        for (bool keep : {true, false}) {
+            WriteFileAtomic(CachePath(".xml"), c.file);
+            http.Requests.clear();
+            auto client = FreshClient();
+            if (c.raises) {
+                EXPECT_THROW(client->LoadCache(keep), EConvertError);
+                EXPECT_TRUE(client->Events.empty());
+                EXPECT_EQ(client->CalendarEntries, nullptr) << "nothing is replaced";
+                continue;
+            }
+            client->LoadCache(keep);
+            asked.push_back(!http.Requests.empty());
+            clients.push_back(std::move(client));
+        }
+        if (c.raises) continue;
+        EXPECT_EQ(asked, std::vector<bool>(2, c.syncs));
+        const TCalendar& whole = *clients[0];
+        const TCalendar& lean = *clients[1];
+        ASSERT_EQ(lean.Events.size(), 2u);
+        ASSERT_EQ(lean.Events.size(), whole.Events.size());
+        for (size_t i = 0; i < whole.Events.size(); ++i) {
+            const Tevent& a = whole.Events[i].Event;
+            const Tevent& b = lean.Events[i].Event;
+            EXPECT_EQ(lean.Events[i].Key, whole.Events[i].Key);
+            EXPECT_EQ(b.Title, a.Title);
+            EXPECT_EQ(b.StartTime, a.StartTime);
+            EXPECT_EQ(b.EndTime, a.EndTime);
+            EXPECT_EQ(b.Link, a.Link);
+            EXPECT_EQ(b.Color, a.Color);
+        }
+        if (!c.syncs) {
+            EXPECT_EQ(lean.EventEntries, nullptr);
+            EXPECT_EQ(lean.EventDoc->ChildCount(), 0u);
+        }
+        ASSERT_NE(lean.CalendarEntries, nullptr);
+        EXPECT_EQ(lean.CalendarEntries->Count(), 2u);
+        EXPECT_FALSE(lean.CacheDamaged);
+    }
+}
+
 TEST_F(CalendarCache, NameThatWouldLeaveTheFolderIsRefused) {
     for (const std::string& name : std::vector<std::string>{"../up", "a/b", "a\\b", "c:x", std::string("nul\0l", 5)}) {
         SCOPED_TRACE(name);

@@ -94,6 +94,48 @@ TEST(EventDayTest, OnlyTheStartDayCountsAndEmptyTitlesKeepTheirPrefix) {
     EXPECT_FALSE(HasEventsOn({}, day));
 }
 
+// The day's records are found by binary search in the sorted list: days at either end, days
+// with one and many records, days between and outside the list, and a day at midnight exactly.
+TEST(EventDayTest, DayQuestionsFindTheirRunInASortedList) {
+    const TDateTime d1 = EncodeDate(2010, 1, 1);
+    EventList events;
+    events.push_back(AllDay("2010-01-01", d1, u"First"));
+    events.push_back(Timed("2010-01-01T23:59", d1 + EncodeTime(23, 59, 0, 0), d1 + 1, u"Late"));
+    events.push_back(Timed("2010-01-03T00:00", d1 + 2, d1 + 2 + EncodeTime(1, 0, 0, 0), u"Midnight"));
+    for (int i = 0; i < 5; ++i)
+        events.push_back(Timed("2010-01-04T10:00", d1 + 3 + EncodeTime(10, i, 0, 0), d1 + 3 + EncodeTime(11, 0, 0, 0),
+                               i % 2 ? u"Odd" : u"Even"));
+    for (int day = 10; day < 40; day += 3)
+        events.push_back(AllDay("2010-01-xx", d1 + day, u"Filler"));
+    events.push_back(AllDay("2010-02-20", d1 + 50, u"Last"));
+
+    struct Case {
+        double day;
+        size_t count;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {-1, 0, u"No Event"},
+        {0.99, 2, u"All Day - First\r11:59 PM-12:00 AM - Late"},
+        {1.5, 0, u"No Event"},
+        {2, 1, u"12:00 AM-1:00 AM - Midnight"},
+        {3.2, 5, u"10:00 AM-11:00 AM - Even\r10:01 AM-11:00 AM - Odd\r10:02 AM-11:00 AM - Even\r"
+                 u"10:03 AM-11:00 AM - Odd\r10:04 AM-11:00 AM - Even"},
+        {4, 0, u"No Event"},
+        {22, 1, u"All Day - Filler"},
+        {23, 0, u"No Event"},
+        {50, 1, u"All Day - Last"},
+        {51, 0, u"No Event"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.day);
+        const DayRun run = EventsOfDay(events, d1 + c.day);
+        EXPECT_EQ(size_t(run.last - run.first), c.count);
+        EXPECT_EQ(HasEventsOn(events, d1 + c.day), c.count > 0);
+        EXPECT_EQ(DayText(events, d1 + c.day, u':'), c.text);
+    }
+}
+
 TEST(EventDayTest, TwelveHourClockEdges) {
     const TDateTime day = EncodeDate(2009, 1, 1);
     EXPECT_EQ(FormatTimeAmPm(day + EncodeTime(0, 15, 0, 0), u':'), u"12:15 AM");
