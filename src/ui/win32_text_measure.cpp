@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_text.h"
 
 namespace tessel {
@@ -11,7 +12,7 @@ namespace tessel {
 win32::FontHandle CreateCanvasFont(HDC dc, const TCanvasFont& font) {
     LOGFONTW lf{};
     // A negative height asks for the character height (the point size), not the cell height.
-    lf.lfHeight = -MulDiv(font.Size, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf.lfHeight = -MulDiv(font.Size, win32::DcDpi(dc), 72);
     lf.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = font.Italic;
     lf.lfUnderline = font.Underline;

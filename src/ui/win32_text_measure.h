@@ -9,7 +9,7 @@
 
 namespace tessel {
 
-// A GDI font for a canvas font: the point size at the DC's vertical resolution.
+// A GDI font for a canvas font: the point size at the resolution of the DC's window (win32::DcDpi).
 win32::FontHandle CreateCanvasFont(HDC dc, const TCanvasFont& font);
 
 class TDcCanvas final : public ICanvas {
