@@ -20,6 +20,7 @@
 #include "calendar/http.h"
 #include "calendar/service_hosts.h"
 #include "ui/profile.h"
+#include "ui/dpi_scale.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/theme_loading.h"
@@ -91,6 +92,9 @@ void TMainFm::FormCreate() {
                 kDesignWidth, kDesignHeight, desktopListView))
         RaiseLastSystemError("The calendar window could not be created");
     services_.MainSkin.SetDpi(win32::WindowDpi(Handle()));
+    // The size it is placed by until the month is laid out, at the window's resolution.
+    SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kDesignWidth, services_.MainSkin.Dpi()),
+                 ScaleToDpi(kDesignHeight, services_.MainSkin.Dpi()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     // The theme is shipped with the program and only read, so it stays beside it wherever the
     // data folder is.
