@@ -80,6 +80,22 @@ int WindowDpi(HWND window) {
     return dpi;
 }
 
+int MonitorDpi(HMONITOR monitor) {
+    // Windows 8.1's shell core library; MDT_EFFECTIVE_DPI is 0.
+    using GetForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const GetForMonitor getForMonitor = [] {
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<GetForMonitor>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT x = 0, y = 0;
+    if (getForMonitor && monitor && SUCCEEDED(getForMonitor(monitor, 0, &x, &y)) && y > 0) return int(y);
+    HDC screen = GetDC(nullptr);
+    const int dpi = DeviceDpi(screen);
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 int DcDpi(HDC dc) {
     HWND window = dc ? WindowFromDC(dc) : nullptr;
     return window ? WindowDpi(window) : DeviceDpi(dc);

@@ -22,6 +22,8 @@ DpiAwareness CurrentDpiAwareness();
 
 // The resolution of the monitor the window is on (per-monitor awareness), else the system's.
 int WindowDpi(HWND window);
+// The resolution of a monitor (per-monitor awareness), else the system's.
+int MonitorDpi(HMONITOR monitor);
 // The resolution to draw at on a device context: its window's, when it belongs to one, else its own.
 int DcDpi(HDC dc);
 
