@@ -49,8 +49,8 @@ SIZE SizeOf(HWND window) {
 }
 
 std::u16string TextOf(HWND window) {
-    wchar_t text[512] = {};
-    const auto answered = SendWithin(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), kMessageTimeout);
+    wchar_t text[4096] = {};
+    const auto answered = SendWithin(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), kMessageTimeout);
     return answered ? win32::FromW(text) : std::u16string();
 }
 
@@ -126,12 +126,16 @@ TEST(DpiEndToEnd, WindowsScaleWithTheResolution) {
     HWND main = process.WaitForTopWindow(L"TMainFm", kWindowTimeout);
     HWND events = process.WaitForTopWindow(L"TEventFm", kWindowTimeout);
     ASSERT_TRUE(main && events) << "the program showed no main window or no event list window";
-    HWND grid = nullptr;
-    // The grid takes its size from the month once the fonts are measured, at the deferred start.
+    // The start is over once the list shows today's events from the cache and the sync: the month
+    // has been laid out with the measured fonts by then.
+    HWND list = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
-        grid = FindChildOfClass(main, L"TesselCalGrid");
-        return grid && SizeOf(grid).cy > 40;
-    }, kWindowTimeout)) << "the month grid never got its size";
+        list = FindWindowExW(FindWindowExW(events, nullptr, L"TesselEventPanel", nullptr), nullptr, L"TesselEventGrid",
+                             nullptr);
+        return list && TextOf(list).find(u"Call the office") != std::u16string::npos;
+    }, kWindowTimeout)) << "the list never showed today's events";
+    HWND grid = FindChildOfClass(main, L"TesselCalGrid");
+    ASSERT_NE(grid, nullptr);
     ASSERT_TRUE(SendWithin(main, WM_NULL, 0, 0, kMessageTimeout));
     Sleep(1000);
 
