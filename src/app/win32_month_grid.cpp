@@ -105,7 +105,9 @@ void TMonthGrid::PaintCells(HDC dc) {
 void TMonthGrid::DrawCell(HDC dc, int column, int row, RECT rect) {
     if (row == 0 && column == 0) return;
     win32::SavedDc saved(dc);
-    TDcCanvas canvas(dc);
+    // The grid paints off screen: the fonts and the 96-DPI lengths below take the window's resolution.
+    const int dpi = win32::WindowDpi(Handle());
+    TDcCanvas canvas(dc, dpi);
     if (row == 0) {
         std::u16string name;
         DayName(column, name);
@@ -124,7 +126,6 @@ void TMonthGrid::DrawCell(HDC dc, int column, int row, RECT rect) {
 
     const TDateTime day = matrix_.At(column - 1, row - 1);
     // The box, its corners and the frame's pen are 96-DPI lengths scaled to the grid's resolution.
-    const int dpi = win32::WindowDpi(Handle());
     const int inset = ScaleToDpi(2, dpi), corner = ScaleToDpi(5, dpi), penWidth = ScaleToDpi(1, dpi);
     RECT box{rect.left + inset, rect.top + inset, rect.right - inset, rect.bottom - inset};
     const bool hasEvents = calendar_.HasEventsOn(day);

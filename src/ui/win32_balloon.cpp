@@ -164,7 +164,7 @@ private:
         const POINT off = Offset();
         if (!c.IconName.empty()) DrawIcon(dc.get(), c.IconName, c.Icon.Moved(-off.x, -off.y));
         {
-            TDcCanvas canvas(dc.get());
+            TDcCanvas canvas(dc.get(), owner_.dpi_);
             SetBkMode(dc.get(), TRANSPARENT);
             if (c.HasTitle) {
                 canvas.Font() = BalloonFont(true);
@@ -243,7 +243,7 @@ bool TALHintBalloon::PlaceAndShow(int x, int y, HWND anchor, int duration, int p
     AppendBalloonParam(params_, "MainPanelMaxHeight", std::to_string(max.Height));
     {
         win32::WindowDc screenDc(nullptr);
-        TDcCanvas canvas(screenDc.get());
+        TDcCanvas canvas(screenDc.get(), dpi_);
         content_ = BuildContent(canvas, params_, title_, text_, dpi_);
     }
 

@@ -475,7 +475,7 @@ void TEventFm::DrawEventRow(HDC dc, int row, const RECT& cell) {
     if (row < 0 || size_t(row) >= shownRows_.size()) return;
     const Tevent& ev = shownRows_[size_t(row)].Event;
     RECT r{cell.left + Scaled(4), cell.top + Scaled(2), cell.right, cell.bottom};
-    TDcCanvas canvas(dc);
+    TDcCanvas canvas(dc, dpi_);  // the list paints off screen
     canvas.Font() = FontOf(services_.Theme.EventFont);
     canvas.Prepare();
     const std::u16string text = EventRowText(ev, locale_->TimeSeparator());
