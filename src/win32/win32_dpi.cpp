@@ -96,6 +96,16 @@ int MonitorDpi(HMONITOR monitor) {
     return dpi;
 }
 
+int SystemMetricAt(int index, int dpi) {
+    using ForDpi = int(WINAPI*)(int, UINT);
+    static const auto forDpi = User32<ForDpi>("GetSystemMetricsForDpi");
+    if (forDpi && dpi > 0) return forDpi(index, UINT(dpi));
+    HDC screen = GetDC(nullptr);
+    const int system = DeviceDpi(screen);
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? MulDiv(GetSystemMetrics(index), dpi, system) : GetSystemMetrics(index);
+}
+
 int DcDpi(HDC dc) {
     HWND window = dc ? WindowFromDC(dc) : nullptr;
     return window ? WindowDpi(window) : DeviceDpi(dc);

@@ -24,6 +24,9 @@ DpiAwareness CurrentDpiAwareness();
 int WindowDpi(HWND window);
 // The resolution of a monitor (per-monitor awareness), else the system's.
 int MonitorDpi(HMONITOR monitor);
+// A system metric (a size in pixels) at dpi: the system's own answer where it has one for a
+// resolution, else its answer at the system's resolution, scaled.
+int SystemMetricAt(int index, int dpi);
 // The resolution to draw at on a device context: its window's, when it belongs to one, else its own.
 int DcDpi(HDC dc);
 
