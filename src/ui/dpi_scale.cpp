@@ -57,8 +57,6 @@ int32_t UsableDpi(int32_t dpi) { return dpi > 0 ? dpi : kDesignDpi; }
 
 int32_t ScaleToDpi(int32_t length, int32_t dpi) { return MulDivRounded(length, UsableDpi(dpi), kDesignDpi); }
 
-int32_t UnscaleFromDpi(int32_t length, int32_t dpi) { return MulDivRounded(length, kDesignDpi, UsableDpi(dpi)); }
-
 int32_t FontPixelHeight(int32_t points, int32_t dpi) { return MulDivRounded(points, UsableDpi(dpi), 72); }
 
 TThemeImage ResampleImage(const TThemeImage& image, int32_t width, int32_t height) {

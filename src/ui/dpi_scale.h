@@ -19,8 +19,6 @@ int32_t UsableDpi(int32_t dpi);
 
 // A 96-DPI length at dpi, rounded to the nearest pixel (halves away from zero).
 int32_t ScaleToDpi(int32_t length, int32_t dpi);
-// A length at dpi back at 96 DPI, rounded the same way.
-int32_t UnscaleFromDpi(int32_t length, int32_t dpi);
 
 // The character height in pixels of a font of the given point size at dpi, rounded.
 int32_t FontPixelHeight(int32_t points, int32_t dpi);

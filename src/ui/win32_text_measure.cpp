@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "ui/dpi_scale.h"
 #include "win32/win32_dpi.h"
 #include "win32/win32_text.h"
 
@@ -12,7 +13,7 @@ namespace tessel {
 win32::FontHandle CreateCanvasFont(HDC dc, const TCanvasFont& font, int dpi) {
     LOGFONTW lf{};
     // A negative height asks for the character height (the point size), not the cell height.
-    lf.lfHeight = -MulDiv(font.Size, dpi > 0 ? dpi : win32::DcDpi(dc), 72);
+    lf.lfHeight = -FontPixelHeight(font.Size, dpi > 0 ? dpi : win32::DcDpi(dc));
     lf.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = font.Italic;
     lf.lfUnderline = font.Underline;

@@ -29,7 +29,6 @@ TEST(DpiScale, LengthsAndFontsAtTheCommonResolutions) {
         EXPECT_EQ(ScaleToDpi(50, c.dpi), c.len50);
         EXPECT_EQ(ScaleToDpi(16, c.dpi), c.len16);
         EXPECT_EQ(ScaleToDpi(-16, c.dpi), -c.len16);
-        EXPECT_EQ(UnscaleFromDpi(c.len16, c.dpi), 16);
         EXPECT_EQ(FontPixelHeight(7, c.dpi), c.font7);
         EXPECT_EQ(FontPixelHeight(9, c.dpi), c.font9);
         EXPECT_EQ(FontPixelHeight(10, c.dpi), c.font10);
