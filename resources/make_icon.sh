@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the program icon (a calendar page with a blue header and today's square marked) at 16,
-# 32 and 48 pixels and packs the three into tessel.ico. Needs ImageMagick (scripts/setup installs
+# 20, 24, 32 and 48 pixels (the small icon at 100, 125 and 150 % display scale, the large one at
+# 100 and 150 %) and packs them into tessel.ico. Needs ImageMagick (scripts/setup installs
 # it). The committed tessel.ico was made with this script.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -32,6 +33,11 @@ draw() {  # size
     "PNG32:$work/icon-$s.png"
 }
 
-for s in 16 32 48; do draw "$s"; done
-convert "$work/icon-16.png" "$work/icon-32.png" "$work/icon-48.png" tessel.ico
+sizes=(16 20 24 32 48)
+files=()
+for s in "${sizes[@]}"; do
+  draw "$s"
+  files+=("$work/icon-$s.png")
+done
+convert "${files[@]}" tessel.ico
 echo "wrote $(pwd)/tessel.ico"

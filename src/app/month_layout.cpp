@@ -48,8 +48,9 @@ MonthMatrix BuildMonthMatrix(TDateTime date) {
     return matrix;
 }
 
-GridGeometry GridGeometry::For(int dayCharWidth, int dayTextHeight, int weekCount) {
+GridGeometry GridGeometry::For(int dayCharWidth, int dayTextHeight, int weekCount, int dpi) {
     GridGeometry g;
+    g.SaturdayWidth = ScaleToDpi(kSaturdayWidth, dpi);
     g.ColWidth = 2 * dayCharWidth + 2;
     g.RowHeight = dayTextHeight + 2;
     g.Rows = weekCount + 1;
@@ -68,7 +69,7 @@ bool GridGeometry::CellAt(int x, int y, int& column, int& row) const {
     row = y / RowHeight;
     if (column >= kColumns) {
         // Only the Saturday column extends beyond the others.
-        if (x >= ColumnLeft(kColumns - 1) + kSaturdayWidth) return false;
+        if (x >= ColumnLeft(kColumns - 1) + SaturdayWidth) return false;
         column = kColumns - 1;
     }
     return row < Rows;

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "base/date_time.h"
+#include "ui/dpi_scale.h"
 
 namespace tessel {
 
@@ -33,13 +34,16 @@ struct GridGeometry {
     int ColWidth = 0;   // 2 x the day font's character width + 2
     int RowHeight = 0;  // the day font's text height + 2
     int Rows = 0;       // WeekCount + 1
+    int SaturdayWidth = kSaturdayWidth;  // at the window's resolution
 
-    static GridGeometry For(int dayCharWidth, int dayTextHeight, int weekCount);
+    // The day font's measurements are taken at the window's resolution already; the Saturday
+    // column's fixed width is scaled to it.
+    static GridGeometry For(int dayCharWidth, int dayTextHeight, int weekCount, int dpi = 96);
 
     int Width() const { return kColumns * ColWidth + 1; }
     int Height() const { return Rows * RowHeight + 1; }
     int ColumnLeft(int column) const { return column * ColWidth; }
-    int ColumnWidth(int column) const { return column == kColumns - 1 ? kSaturdayWidth : ColWidth; }
+    int ColumnWidth(int column) const { return column == kColumns - 1 ? SaturdayWidth : ColWidth; }
 
     struct Rect {
         int left, top, right, bottom;

@@ -2,16 +2,19 @@
 
 namespace tessel {
 
+int32_t TitleBarLayout::ImageSize() const { return ScaleToDpi(kTitleImageSize, Dpi); }
+
 TRect TitleBarLayout::ButtonRect(int button) const {
-    const int32_t top = Height > kTitleImageSize ? (Height - kTitleImageSize) / 2 : 0;
+    const int32_t size = ImageSize();
+    const int32_t top = Height > size ? (Height - size) / 2 : 0;
     int32_t left = 0;
     switch (button) {
-    case kMenuButton: left = 4; break;
-    case kPreviousButton: left = 24; break;
-    case kNextButton: left = Width - 2 * kTitleImageSize - 8; break;
-    case kCloseButton: left = Width - kTitleImageSize - 4; break;
+    case kMenuButton: left = ScaleToDpi(4, Dpi); break;
+    case kPreviousButton: left = ScaleToDpi(24, Dpi); break;
+    case kNextButton: left = Width - 2 * size - ScaleToDpi(8, Dpi); break;
+    case kCloseButton: left = Width - size - ScaleToDpi(4, Dpi); break;
     }
-    return TRect{left, top, left + kTitleImageSize, top + kTitleImageSize};
+    return TRect{left, top, left + size, top + size};
 }
 
 int TitleBarLayout::ButtonAt(int32_t x, int32_t y) const {

@@ -3,8 +3,10 @@
 // one a point is over, and what a press and a release there ask for. The bar is as wide as the
 // window's client area and as high as the skin's top margin; the menu and previous-month images
 // sit at its left, the next-month and close images at its right, each centred in its height.
+// The sizes are for 96 DPI and are scaled to the window's resolution.
 #include <cstdint>
 
+#include "ui/dpi_scale.h"
 #include "ui/skin_plan.h"
 
 namespace tessel {
@@ -24,6 +26,10 @@ inline constexpr TitleButtonLook kTitleButtonLooks[kTitleButtonCount] = {
 struct TitleBarLayout {
     int32_t Width = 0;   // the window's client width
     int32_t Height = 0;  // the skin's top margin
+    int32_t Dpi = 96;    // the window's resolution: the images and their gaps are scaled to it
+
+    // The images' side at Dpi.
+    int32_t ImageSize() const;
 
     TRect ButtonRect(int button) const;
     // The image under (x, y), or kNoTitleButton.

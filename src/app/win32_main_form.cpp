@@ -20,6 +20,7 @@
 #include "calendar/http.h"
 #include "calendar/service_hosts.h"
 #include "ui/profile.h"
+#include "ui/dpi_scale.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/theme_loading.h"
@@ -27,6 +28,7 @@
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
 #include "update/win32_auto_upgrader.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_text.h"
 
 namespace tessel {
@@ -89,6 +91,10 @@ void TMainFm::FormCreate() {
     if (!Create(WS_EX_LAYERED | WS_EX_TOOLWINDOW, cls, L"Tessel Desktop", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                 kDesignWidth, kDesignHeight, desktopListView))
         RaiseLastSystemError("The calendar window could not be created");
+    services_.MainSkin.SetDpi(win32::WindowDpi(Handle()));
+    // The size it is placed by until the month is laid out, at the window's resolution.
+    SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kDesignWidth, services_.MainSkin.Dpi()),
+                 ScaleToDpi(kDesignHeight, services_.MainSkin.Dpi()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     // The theme is shipped with the program and only read, so it stays beside it wherever the
     // data folder is.
@@ -166,6 +172,20 @@ void TMainFm::LoadSettings() {
 
 void TMainFm::ApplyPlacement(int left, int top) {
     SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TMainFm::DpiChanged(int dpi, const RECT& suggested) {
+    services_.MainSkin.SetDpi(dpi);
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (started_) {
+        win32::WindowDc dc(grid_.Handle());
+        TDcCanvas canvas(dc.get());
+        services_.Theme.Measure(canvas);
+    }
+    titleBar_.Refont();
+    MonthRebuilt();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TMainFm::DeferredStart() {
@@ -281,6 +301,9 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
         titleBar_.Resized();
         return DefaultProc(msg, wp, lp);
+    case WM_DPICHANGED:
+        DpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
     case WM_SETCURSOR:
         if (LOWORD(lp) == HTCLIENT && HWND(wp) == Handle()) {
             POINT p{};
@@ -391,7 +414,7 @@ void TMainFm::SetStatusText(const std::u16string& text) { msgpanel_.SetText(text
 void TMainFm::ShowStatusPanel() {
     RECT client;
     GetClientRect(Handle(), &client);
-    msgpanel_.ShowAt((client.right - TStatusPanel::kWidth) / 2 + 2);
+    msgpanel_.ShowAt((client.right - msgpanel_.Width()) / 2 + 2);
 }
 
 void TMainFm::HideStatusPanel() { msgpanel_.Hide(); }
@@ -400,7 +423,7 @@ void TMainFm::MonthRebuilt() {
     const TSkin& skin = services_.MainSkin;
     const MonthMatrix& matrix = logic_.Matrix();
     const GridGeometry geometry =
-        GridGeometry::For(services_.Theme.DayFont.CharWidth, services_.Theme.DayFont.TextHeight, matrix.WeekCount);
+        GridGeometry::For(services_.Theme.DayFont.CharWidth, services_.Theme.DayFont.TextHeight, matrix.WeekCount, skin.Dpi());
     SetWindowPos(grid_.Handle(), nullptr, skin.LeftLength(), skin.TopLength(), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     grid_.SetMonth(matrix, logic_.DisplayedDate(), geometry);

@@ -105,6 +105,9 @@ private:
     void ShowEventForm();
 
     void LoadSettings();
+    // The window moved to a monitor of another resolution: the skin, the theme's measurements and
+    // the month are made again for it, at the suggested place.
+    void DpiChanged(int dpi, const RECT& suggested);
     void ApplyPlacement(int left, int top);
     void Exit1Click();
     // Writes the windows' visibility, as "&Exit" does, and the main window's place, as its end does.

@@ -9,10 +9,12 @@
 #include "base/text.h"
 #include "calendar/calendar.h"
 #include "calendar/dates.h"
+#include "ui/dpi_scale.h"
 #include "ui/theme.h"
 #include "ui/win32_drawing.h"
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_handles.h"
 
 namespace tessel {
@@ -103,7 +105,9 @@ void TMonthGrid::PaintCells(HDC dc) {
 void TMonthGrid::DrawCell(HDC dc, int column, int row, RECT rect) {
     if (row == 0 && column == 0) return;
     win32::SavedDc saved(dc);
-    TDcCanvas canvas(dc);
+    // The grid paints off screen: the fonts and the 96-DPI lengths below take the window's resolution.
+    const int dpi = win32::WindowDpi(Handle());
+    TDcCanvas canvas(dc, dpi);
     if (row == 0) {
         std::u16string name;
         DayName(column, name);
@@ -121,24 +125,26 @@ void TMonthGrid::DrawCell(HDC dc, int column, int row, RECT rect) {
     }
 
     const TDateTime day = matrix_.At(column - 1, row - 1);
-    RECT box{rect.left + 2, rect.top + 2, rect.right - 2, rect.bottom - 2};
+    // The box, its corners and the frame's pen are 96-DPI lengths scaled to the grid's resolution.
+    const int inset = ScaleToDpi(2, dpi), corner = ScaleToDpi(5, dpi), penWidth = ScaleToDpi(1, dpi);
+    RECT box{rect.left + inset, rect.top + inset, rect.right - inset, rect.bottom - inset};
     const bool hasEvents = calendar_.HasEventsOn(day);
     const TCalFont* font;
     if (SameDay(day, clock_.Now())) {
         win32::BrushHandle fill(CreateSolidBrush(theme_.TitleColor));
-        win32::PenHandle pen(hasEvents ? CreatePen(PS_SOLID, 1, theme_.DayFont.Color) : nullptr);
+        win32::PenHandle pen(hasEvents ? CreatePen(PS_SOLID, penWidth, theme_.DayFont.Color) : nullptr);
         win32::SelectGuard selectFill(dc, fill.get());
         win32::SelectGuard selectPen(dc, hasEvents ? static_cast<HGDIOBJ>(pen.get()) : GetStockObject(NULL_PEN));
-        RoundRect(dc, box.left, box.top, box.right, box.bottom, 5, 5);
+        RoundRect(dc, box.left, box.top, box.right, box.bottom, corner, corner);
         font = &theme_.DayNowFont;
     } else {
         const bool thisMonth = MonthOf(day) == MonthOf(displayedDate_);
         font = thisMonth ? &theme_.DayFont : &theme_.Day2Font;
         if (hasEvents) {
-            win32::PenHandle pen(CreatePen(PS_SOLID, 1, font->Color));
+            win32::PenHandle pen(CreatePen(PS_SOLID, penWidth, font->Color));
             win32::SelectGuard selectPen(dc, pen.get());
             win32::SelectGuard selectBrush(dc, GetStockObject(NULL_BRUSH));
-            RoundRect(dc, box.left, box.top, box.right, box.bottom, 5, 5);
+            RoundRect(dc, box.left, box.top, box.right, box.bottom, corner, corner);
         }
     }
     canvas.Font() = CanvasFont(*font);

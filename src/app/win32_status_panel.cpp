@@ -1,6 +1,8 @@
 #include "app/win32_status_panel.h"
 
 #include "base/text.h"
+#include "ui/dpi_scale.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_handles.h"
 #include "win32/win32_text.h"
 
@@ -26,8 +28,12 @@ void TStatusPanel::SetText(const std::u16string& text) {
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+int TStatusPanel::Scaled(int length) const { return ScaleToDpi(length, win32::WindowDpi(Handle())); }
+
+int TStatusPanel::Width() const { return Scaled(kWidth); }
+
 void TStatusPanel::ShowAt(int left) {
-    SetWindowPos(Handle(), HWND_TOP, left, kTop, kWidth, kHeight, SWP_NOACTIVATE);
+    SetWindowPos(Handle(), HWND_TOP, left, Scaled(kTop), Scaled(kWidth), Scaled(kHeight), SWP_NOACTIVATE);
     ShowWindow(Handle(), SW_SHOWNA);
     UpdateWindow(Handle());
 }
@@ -55,9 +61,9 @@ void TStatusPanel::Paint() {
     GetClientRect(Handle(), &r);
     FillRect(paint.get(), &r, GetSysColorBrush(COLOR_BTNFACE));
     FrameRect(paint.get(), &r, GetSysColorBrush(COLOR_WINDOWFRAME));
-    InflateRect(&r, -kBorder, -kBorder);
+    InflateRect(&r, -Scaled(kBorder), -Scaled(kBorder));
     win32::FontHandle font(
-        CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+        CreateFontW(-Scaled(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
     win32::SelectGuard selectFont(paint.get(), font.get());
     SetBkMode(paint.get(), TRANSPARENT);
     SetTextColor(paint.get(), GetSysColor(COLOR_BTNTEXT));

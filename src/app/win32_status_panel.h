@@ -11,9 +11,13 @@ namespace tessel {
 
 class TStatusPanel final : public win32::Window {
 public:
+    // At 96 DPI; the panel scales them to its window's resolution.
     static constexpr int kWidth = 169;
     static constexpr int kHeight = 73;
     static constexpr int kTop = 48;
+
+    // kWidth at the panel's resolution.
+    int Width() const;
 
     bool Make(HWND parent);
     void SetText(const std::u16string& text);
@@ -26,6 +30,7 @@ protected:
 
 private:
     void Paint();
+    int Scaled(int length) const;
 
     std::u16string text_;
 };

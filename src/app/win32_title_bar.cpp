@@ -1,5 +1,6 @@
 #include "app/win32_title_bar.h"
 
+#include "ui/dpi_scale.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/win32_drawing.h"
@@ -43,6 +44,14 @@ void TTitleBar::Resized() {
     for (int b = 0; b < kTitleButtonCount; ++b) hints_.SetTool(UINT(b + 1), ToRect(bar.ButtonRect(b)), kTitleButtonLooks[b].Hint);
 }
 
+void TTitleBar::Refont() {
+    if (!window_) return;
+    TCanvasFont font;
+    TTheme::ApplyFont(font, theme_.DateFont);
+    monthTitle_.SetFont(font);
+    Resized();
+}
+
 bool TTitleBar::SetCursorAt(int x, int y) const {
     const int button = Layout().ButtonAt(x, y);
     if (button == kNoTitleButton || !kTitleButtonLooks[button].Hand) return false;
@@ -53,7 +62,7 @@ bool TTitleBar::SetCursorAt(int x, int y) const {
 TitleBarLayout TTitleBar::Layout() const {
     RECT client;
     GetClientRect(window_, &client);
-    return TitleBarLayout{client.right, skin_.TopLength()};
+    return TitleBarLayout{client.right, skin_.TopLength(), skin_.Dpi()};
 }
 
 void TTitleBar::SetTitle(const std::u16string& title) {
@@ -63,34 +72,35 @@ void TTitleBar::SetTitle(const std::u16string& title) {
 }
 
 void TTitleBar::Paint(HDC dc) const {
-    // The four 16 x 16 images, drawn as glyphs in the title font's colour with the same dark
-    // shadow the texts have, so they read on any theme.
+    // The four 16 x 16 images (at 96 DPI), drawn as glyphs in the title font's colour with the
+    // same dark shadow the texts have, so they read on any theme.
     const TitleBarLayout bar = Layout();
+    const auto s = [&](int length) { return ScaleToDpi(length, bar.Dpi); };
     DrawShadowGlyph(dc, theme_.DateFont.Color, [&](int shift) {
         for (int b = 0; b < kTitleButtonCount; ++b) {
             const RECT r = ToRect(bar.ButtonRect(b).Moved(shift, shift));
             const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
             switch (b) {
             case kMenuButton:
-                for (int dy : {-4, 0, 4}) {
-                    MoveToEx(dc, r.left + 3, cy + dy, nullptr);
-                    LineTo(dc, r.right - 3, cy + dy);
+                for (int dy : {-s(4), 0, s(4)}) {
+                    MoveToEx(dc, r.left + s(3), cy + dy, nullptr);
+                    LineTo(dc, r.right - s(3), cy + dy);
                 }
                 break;
             case kPreviousButton: {
-                const POINT tri[3] = {{cx + 3, cy - 5}, {cx + 3, cy + 5}, {cx - 3, cy}};
+                const POINT tri[3] = {{cx + s(3), cy - s(5)}, {cx + s(3), cy + s(5)}, {cx - s(3), cy}};
                 Polygon(dc, tri, 3);
                 break;
             }
             case kNextButton: {
-                const POINT tri[3] = {{cx - 3, cy - 5}, {cx - 3, cy + 5}, {cx + 3, cy}};
+                const POINT tri[3] = {{cx - s(3), cy - s(5)}, {cx - s(3), cy + s(5)}, {cx + s(3), cy}};
                 Polygon(dc, tri, 3);
                 break;
             }
-            case kCloseButton: DrawCloseCross(dc, cx, cy); break;
+            case kCloseButton: DrawCloseCross(dc, cx, cy, bar.Dpi); break;
             }
         }
-    });
+    }, bar.Dpi);
 }
 
 void TTitleBar::MouseDown(int x, int y) { Act(clicks_.Press(Layout(), x, y)); }

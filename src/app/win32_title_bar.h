@@ -37,6 +37,8 @@ public:
     void MouseUp(bool rightButton, int x, int y);
     // The window's size or the skin changed: the images' hints follow them.
     void Resized();
+    // The window's resolution changed: the month's name is measured again in its font.
+    void Refont();
     // Shows the hand over the images that act on a click; false elsewhere, where the window's
     // own cursor stays.
     bool SetCursorAt(int x, int y) const;

@@ -47,7 +47,10 @@ private:
 };
 
 TTrayIcon::TTrayIcon(ITrayOwner* owner) : owner_(owner), timer_(std::make_unique<TimerWindow>(*this)) {
-    icon_ = LoadIconW(GetModuleHandleW(nullptr), L"AICON");
+    // The notification area shows the system's small icon size, which grows with the display
+    // scale (16 at 96 DPI, 24 at 144): the icon file's picture of that size, not a shrunk large one.
+    icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"AICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
 }
 

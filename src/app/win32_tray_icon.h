@@ -46,7 +46,7 @@ private:
 
     ITrayOwner* owner_;
     NOTIFYICONDATAW data_{};
-    HICON icon_ = nullptr;  // a shared resource icon: LoadIcon's handles are not destroyed
+    HICON icon_ = nullptr;  // a shared resource icon (LR_SHARED): not destroyed
     bool added_ = false;
     TrayHover hover_;
     RECT hoverRect_{};

@@ -11,6 +11,7 @@
 #include "calendar/calendar.h"
 #include "calendar/service_hosts.h"
 #include "dialogs/settings_dialog_logic.h"
+#include "ui/dpi_scale.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"
 
@@ -33,25 +34,27 @@ constexpr int kPagesLeft = TBandedDialog::kLeftBandWidth + 12;
 // 10 pixels from its top, the panel as high as the text and 20 pixels.
 class TAccountFm::MessagePanel final : public win32::Window {
 public:
-    bool Make(HWND parent, int id) {
+    // dpi: the dialog's resolution, which the panel's 96-DPI lengths are scaled to.
+    bool Make(HWND parent, int id, int dpi) {
+        dpi_ = dpi;
         const wchar_t* cls = RegisterClassOnce(L"TesselDialogMsgPanel", 0);
-        return Create(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER, kPanelLeft, kPanelTop, kPanelWidth,
-                      kPanelHeight, parent, reinterpret_cast<HMENU>(INT_PTR(id)));
+        return Create(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER, Scaled(kPanelLeft), Scaled(kPanelTop),
+                      Scaled(kPanelWidth), Scaled(kPanelHeight), parent, reinterpret_cast<HMENU>(INT_PTR(id)));
     }
 
     void Show(const std::u16string& text, bool visible) {
         text_ = WithCrLf(text);
         // Also the window's text, where tests and screen readers look for it.
         SetWindowTextW(Handle(), win32::W(text_));
-        int height = kPanelHeight;
+        int height = Scaled(kPanelHeight);
         {
             win32::WindowDc dc(Handle());
             win32::SelectGuard font(dc.get(), Font());
             RECT r{0, 0, LabelWidth(), 0};
             DrawTextW(dc.get(), win32::W(text_), int(text_.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-            height = r.bottom + 20 + 2;  // the label, its margins and the border
+            height = r.bottom + Scaled(20) + 2;  // the label, its margins and the border
         }
-        SetWindowPos(Handle(), HWND_TOP, kPanelLeft, kPanelTop, kPanelWidth, height,
+        SetWindowPos(Handle(), HWND_TOP, Scaled(kPanelLeft), Scaled(kPanelTop), Scaled(kPanelWidth), height,
                      (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | SWP_NOACTIVATE);
         InvalidateRect(Handle(), nullptr, TRUE);
         if (visible) UpdateWindow(Handle());
@@ -67,18 +70,20 @@ protected:
         win32::SelectGuard font(paint.get(), Font());
         SetBkMode(paint.get(), TRANSPARENT);
         SetTextColor(paint.get(), GetSysColor(COLOR_BTNTEXT));
-        RECT text{kPanelBorder, 10, kPanelBorder + LabelWidth(), r.bottom};
+        RECT text{Scaled(kPanelBorder), Scaled(10), Scaled(kPanelBorder) + LabelWidth(), r.bottom};
         DrawTextW(paint.get(), win32::W(text_), int(text_.size()), &text, DT_WORDBREAK | DT_NOPREFIX);
         return 0;
     }
 
 private:
-    static int LabelWidth() { return kPanelWidth - 2 - 2 * kPanelBorder; }
+    int Scaled(int length) const { return ScaleToDpi(length, dpi_); }
+    int LabelWidth() const { return Scaled(kPanelWidth - 2 * kPanelBorder) - 2; }
     HFONT Font() const {
         return reinterpret_cast<HFONT>(SendMessageW(GetParent(Handle()), WM_GETFONT, 0, 0));
     }
 
     std::u16string text_;
+    int dpi_ = 96;
 };
 
 TAccountFm::TAccountFm(TAccount& account, TCalendar& calendar, const ServiceHosts& hosts, HWND mainWindow)
@@ -112,12 +117,12 @@ void TAccountFm::FormCreate() {
     std::u16string column = u"Calendars";
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.cx = 250;
+    col.cx = Scaled(250);
     col.pszText = win32::W(column);
     ListView_InsertColumn(list, 0, &col);
     BeginPage(-1);
 
-    msgpanel_->Make(Handle(), kMsgPanel);
+    msgpanel_->Make(Handle(), kMsgPanel, Dpi());
 
     const int top = ButtonTop();
     const int right = kClientSize.cx - 12;

@@ -8,7 +8,7 @@ namespace tessel {
 
 void TBandedDialog::MakeTopBand(HWND mainWindow, const std::u16string& product, const std::u16string& hint) {
     white_.reset(CreateSolidBrush(RGB(255, 255, 255)));
-    icon_ = TopBandIcon(mainWindow);
+    icon_ = TopBandIcon(mainWindow, Dpi());
     HWND image = AddControl(L"STATIC", u"", SS_BITMAP | SS_NOTIFY, 8, 0, kTopIconSize, kTopIconSize, kIconImageId);
     if (icon_) SendMessageW(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(icon_.get()));
     // The tooltip window belongs to the dialog and goes with it.
@@ -25,7 +25,7 @@ void TBandedDialog::MakeTopBand(HWND mainWindow, const std::u16string& product, 
         tool.lpszText = win32::W(hint_);
         SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    productFont_.reset(CreateFontW(-27, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    productFont_.reset(CreateFontW(-Scaled(27), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Arial"));
     HWND label = AddControl(L"STATIC", product, SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, 64, 0,
                             ClientSize().cx - 72, kTopBandHeight, kProductLabelId);
@@ -40,12 +40,13 @@ void TBandedDialog::MakeToolBar(const std::vector<ToolButton>& buttons, std::ini
                               CCS_NOPARENTALIGN,
                           3, kTopBandHeight + 6, kLeftBandWidth - 6, height, kToolBarId);
     SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    toolImages_ = MakeToolImages(images);
+    toolImages_ = MakeToolImages(images, Dpi());
     SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
-    SendMessageW(bar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(kLeftBandWidth - 6, kLeftBandWidth - 6));
+    const int buttonWidth = Scaled(kLeftBandWidth - 6);
+    SendMessageW(bar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(buttonWidth, buttonWidth));
     // The captions carry blanks of their own: little padding, and a long one is cut at both ends
     // rather than ending in an ellipsis.
-    SendMessageW(bar, TB_SETPADDING, 0, MAKELPARAM(2, 8));
+    SendMessageW(bar, TB_SETPADDING, 0, MAKELPARAM(Scaled(2), Scaled(8)));
     SendMessageW(bar, TB_SETDRAWTEXTFLAGS, DT_END_ELLIPSIS | DT_CENTER, DT_CENTER);
     std::vector<TBBUTTON> tb(buttons.size());
     for (size_t i = 0; i < buttons.size(); ++i) {
@@ -74,15 +75,16 @@ void TBandedDialog::SelectPage(int page) {
 }
 
 void TBandedDialog::Paint(HDC dc) {
-    const SIZE size = ClientSize();
-    RECT top{0, 0, size.cx, kTopBandHeight};
+    const SIZE size{Scaled(ClientSize().cx), Scaled(ClientSize().cy)};
+    const int topBand = Scaled(kTopBandHeight), bottomBand = Scaled(kBottomBandHeight);
+    RECT top{0, 0, size.cx, topBand};
     FillRect(dc, &top, white_ ? white_.get() : GetSysColorBrush(COLOR_WINDOW));
-    RECT edge{0, kTopBandHeight, size.cx, kTopBandHeight + 2};
+    RECT edge{0, topBand, size.cx, topBand + 2};
     DrawEdge(dc, &edge, EDGE_ETCHED, BF_TOP);
     // The left band is framed like a sunken panel; the bottom band is set off by an etched line.
-    RECT left{2, kTopBandHeight + 4, kLeftBandWidth, size.cy - kBottomBandHeight};
+    RECT left{Scaled(2), topBand + Scaled(4), Scaled(kLeftBandWidth), size.cy - bottomBand};
     DrawEdge(dc, &left, BDR_SUNKENOUTER, BF_RECT);
-    RECT bottom{0, size.cy - kBottomBandHeight, size.cx, size.cy - kBottomBandHeight + 2};
+    RECT bottom{0, size.cy - bottomBand, size.cx, size.cy - bottomBand + 2};
     DrawEdge(dc, &bottom, EDGE_ETCHED, BF_TOP);
 }
 

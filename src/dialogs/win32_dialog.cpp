@@ -4,6 +4,8 @@
 
 #include "base/text.h"
 #include "base/win32_system_error.h"
+#include "ui/dpi_scale.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"
 
@@ -65,16 +67,18 @@ INT_PTR TDialog::ShowModal(HWND owner) {
 
 HWND TDialog::AddControl(const wchar_t* className, const std::u16string& text, DWORD style, int x, int y, int width,
                          int height, int id, DWORD exStyle) {
-    HWND control = CreateWindowExW(exStyle, className, win32::W(text), WS_CHILD | WS_VISIBLE | style, x, y, width,
-                                   height, hwnd_, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr),
+    HWND control = CreateWindowExW(exStyle, className, win32::W(text), WS_CHILD | WS_VISIBLE | style, Scaled(x),
+                                   Scaled(y), Scaled(width), Scaled(height), hwnd_, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr),
                                    nullptr);
     if (control) SendMessageW(control, WM_SETFONT, WPARAM(DialogFont()), FALSE);
     return control;
 }
 
+int TDialog::Scaled(int length) const { return ScaleToDpi(length, dpi_); }
+
 void TDialog::PlaceOnScreen() {
     const SIZE client = ClientSize();
-    RECT r{0, 0, client.cx, client.cy};
+    RECT r{0, 0, Scaled(client.cx), Scaled(client.cy)};
     AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                        DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     const int width = r.right - r.left, height = r.bottom - r.top;
@@ -89,6 +93,7 @@ INT_PTR CALLBACK TDialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexce
     if (msg == WM_INITDIALOG) {
         self = reinterpret_cast<TDialog*>(lp);
         self->hwnd_ = hwnd;
+        self->dpi_ = UsableDpi(win32::WindowDpi(hwnd));
         SetWindowLongPtrW(hwnd, DWLP_USER, lp);
     } else {
         self = reinterpret_cast<TDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));

@@ -4,7 +4,8 @@
 // through the controls, Enter for the default button, Esc for Cancel, Alt with an underlined
 // letter. The template is an empty one made in memory; the controls are created in
 // WM_INITDIALOG at pixel positions, with the dialog's own font, so the layout is the same on
-// every system and no resource ties the dialogs to one program file.
+// every system and no resource ties the dialogs to one program file. The positions and sizes
+// are pixels at 96 DPI, scaled to the resolution the dialog opens at (Scaled).
 #include <windows.h>
 
 #include <string>
@@ -27,7 +28,7 @@ public:
     HWND Handle() const { return hwnd_; }
 
 protected:
-    // The client size the dialog takes before it is centred on the screen.
+    // The client size the dialog takes before it is centred on the screen (at 96 DPI).
     virtual SIZE ClientSize() const = 0;
     virtual const wchar_t* Caption() const = 0;
     // WM_INITDIALOG: create the controls (focus goes where the override put it).
@@ -42,10 +43,15 @@ protected:
     virtual HBRUSH StaticBrush(HWND, HDC) { return nullptr; }
     virtual bool SetCursorFor(HWND) { return false; }
 
-    // A child control at pixel coordinates with the dialog's font; visible unless said otherwise.
+    // A child control at 96-DPI pixel coordinates (scaled to the dialog's resolution) with the
+    // dialog's font; visible unless said otherwise.
     HWND AddControl(const wchar_t* className, const std::u16string& text, DWORD style, int x, int y, int width,
                     int height, int id = 0, DWORD exStyle = 0);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    // The resolution the dialog is laid out for (known from WM_INITDIALOG on), and a 96-DPI
+    // length at it, for what is drawn or placed without AddControl.
+    int Dpi() const { return dpi_; }
+    int Scaled(int length) const;
     void Close(INT_PTR result) { EndDialog(hwnd_, result); }
     HFONT DialogFont() const { return reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)); }
 
@@ -55,6 +61,7 @@ private:
     void PlaceOnScreen();
 
     HWND hwnd_ = nullptr;
+    int dpi_ = 96;
 };
 
 std::u16string WindowText(HWND window);

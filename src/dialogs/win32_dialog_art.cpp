@@ -1,5 +1,6 @@
 #include "dialogs/win32_dialog_art.h"
 
+#include "ui/dpi_scale.h"
 #include "ui/win32_drawing.h"
 #include "win32/win32_dib.h"
 
@@ -118,19 +119,30 @@ void DrawToolImage(HDC dc, ToolImage image) {
     }
 }
 
+// Drawing in 96-DPI coordinates on a DC whose pictures are dpi / 96 times as large: every shape,
+// pen and fill is scaled by GDI as it is drawn, not the finished pixels.
+void ScaleDrawing(HDC dc, int dpi) {
+    const float k = float(UsableDpi(dpi)) / float(kDesignDpi);
+    if (k == 1.0f || !SetGraphicsMode(dc, GM_ADVANCED)) return;
+    const XFORM scale{k, 0, 0, k, 0, 0};
+    SetWorldTransform(dc, &scale);
+}
+
 }  // namespace
 
-ImageListHandle MakeToolImages(std::initializer_list<ToolImage> images) {
-    ImageListHandle list(ImageList_Create(kToolImageSize, kToolImageSize, ILC_COLOR32 | ILC_MASK, int(images.size()), 0));
+ImageListHandle MakeToolImages(std::initializer_list<ToolImage> images, int dpi) {
+    const int size = ScaleToDpi(kToolImageSize, dpi);
+    ImageListHandle list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, int(images.size()), 0));
     if (!list) return list;
     win32::WindowDc screen(nullptr);
     for (const ToolImage image : images) {
         void* bits = nullptr;
-        win32::BitmapHandle bitmap = win32::CreateTopDownDib(kToolImageSize, kToolImageSize, &bits, screen.get());
+        win32::BitmapHandle bitmap = win32::CreateTopDownDib(size, size, &bits, screen.get());
         win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
         if (!bitmap || !dc) continue;
         {
             win32::SelectGuard select(dc.get(), bitmap.get());
+            ScaleDrawing(dc.get(), dpi);
             DrawToolImage(dc.get(), image);
         }
         // Added while selected into no DC: the list copies the pixels.
@@ -139,15 +151,17 @@ ImageListHandle MakeToolImages(std::initializer_list<ToolImage> images) {
     return list;
 }
 
-win32::BitmapHandle DrawAboutPicture() {
+win32::BitmapHandle DrawAboutPicture(int dpi) {
     const int w = kAboutPictureWidth, h = kAboutPictureHeight;
     win32::WindowDc screen(nullptr);
     void* bits = nullptr;
-    win32::BitmapHandle bitmap = win32::CreateTopDownDib(w, h, &bits, screen.get());
+    win32::BitmapHandle bitmap =
+        win32::CreateTopDownDib(ScaleToDpi(w, dpi), ScaleToDpi(h, dpi), &bits, screen.get());
     win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
     if (!bitmap || !dc) return {};
     {
         win32::SelectGuard select(dc.get(), bitmap.get());
+        ScaleDrawing(dc.get(), dpi);
         // A sky from pale blue to white, the desktop's edge, and the calendar standing on it.
         for (int y = 0; y < h; ++y) {
             const int t = y * 255 / h;
@@ -169,11 +183,11 @@ win32::BitmapHandle DrawAboutPicture() {
     return bitmap;
 }
 
-win32::BitmapHandle TopBandIcon(HWND mainWindow) {
-    if (HICON icon = mainWindow ? WindowIcon(mainWindow) : nullptr) return DrawIconPicture(icon, kTopIconSize, kWhite);
-    win32::IconHandle own(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), L"AICON", IMAGE_ICON, kTopIconSize, kTopIconSize, 0)));
-    return DrawIconPicture(own.get(), kTopIconSize, kWhite);
+win32::BitmapHandle TopBandIcon(HWND mainWindow, int dpi) {
+    const int size = ScaleToDpi(kTopIconSize, dpi);
+    if (HICON icon = mainWindow ? WindowIcon(mainWindow) : nullptr) return DrawIconPicture(icon, size, kWhite);
+    win32::IconHandle own(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"AICON", IMAGE_ICON, size, size, 0)));
+    return DrawIconPicture(own.get(), size, kWhite);
 }
 
 }  // namespace tessel

@@ -85,7 +85,7 @@ void TSettingFm::FormCreate() {
     BeginPage(1);
     AddPageControl(L"STATIC", ProgramVersionText(), SS_LEFT | SS_NOPREFIX, kPagesLeft, 62, kPagesWidth, 16,
                    kVersionLabel);
-    picture_ = DrawAboutPicture();
+    picture_ = DrawAboutPicture(Dpi());
     HWND image = AddPageControl(L"STATIC", u"", SS_BITMAP | SS_NOTIFY,
                                 kPagesLeft + (kPagesWidth - kAboutPictureWidth) / 2, 84, kAboutPictureWidth,
                                 kAboutPictureHeight, kImage1);
@@ -116,7 +116,7 @@ void TSettingFm::FormCreate() {
         SetWindowTextW(save, L"OK");
         ShowWindow(Item(kCancelbtn), SW_HIDE);
         ShowWindow(Item(kToolBarId), SW_HIDE);
-        SetWindowPos(save, nullptr, CentredLeft(kClientSize.cx, kButtonWidth), top, 0, 0,
+        SetWindowPos(save, nullptr, Scaled(CentredLeft(kClientSize.cx, kButtonWidth)), Scaled(top), 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         SetFocus(save);
     } else {

@@ -4,6 +4,7 @@
 
 #include "ui/balloon_params.h"
 #include "ui/balloon_text.h"
+#include "ui/dpi_scale.h"
 
 namespace tessel {
 
@@ -21,7 +22,8 @@ namespace {
 // The text label: its left and top stay, its width follows the width it is wrapped at.
 class TextLabel {
 public:
-    TextLabel(const TWrappedText& text, int32_t left, int32_t top) : text_(text), left_(left), top_(top) {}
+    TextLabel(const TWrappedText& text, int32_t left, int32_t top, int32_t margin)
+        : text_(text), left_(left), top_(top), margin_(margin) {}
 
     // Wraps at width; the label takes the size of the wrapped text.
     void Reflow(int32_t width) { size_ = text_.SizeAt(std::max(width, 1)); }
@@ -29,26 +31,29 @@ public:
     int32_t Top() const { return top_; }
     int32_t Width() const { return size_.Width; }
     int32_t Height() const { return size_.Height; }
-    int32_t PanelWidth() const { return left_ + size_.Width + kBalloonMargin; }
-    int32_t PanelHeight() const { return top_ + size_.Height + kBalloonMargin; }
+    int32_t PanelWidth() const { return left_ + size_.Width + margin_; }
+    int32_t PanelHeight() const { return top_ + size_.Height + margin_; }
 
 private:
     const TWrappedText& text_;
-    int32_t left_, top_;
+    int32_t left_, top_, margin_;
     TTextSize size_;
 };
 
 }  // namespace
 
 TBalloonContent BuildContent(ITextMeasure& measure, std::string_view paramText, std::u16string_view title,
-                             std::u16string_view text) {
+                             std::u16string_view text, int32_t dpi) {
     const auto params = ParseBalloonParams(paramText);
     TBalloonContent c;
+    const auto scaled = [dpi](int32_t length) { return ScaleToDpi(length, dpi); };
+    const int32_t margin = scaled(kBalloonMargin), gap = scaled(8), step = scaled(10), scrollBar = scaled(20);
 
     const auto icon = params.find("IconeResName");
     if (icon != params.end() && !icon->second.empty()) {
         c.IconName = icon->second;
-        c.Icon = {kBalloonMargin, kBalloonMargin, kBalloonMargin + kBalloonIconSize, kBalloonMargin + kBalloonIconSize};
+        const int32_t size = scaled(kBalloonIconSize);
+        c.Icon = {margin, margin, margin + size, margin + size};
     }
     const bool hasIcon = !c.IconName.empty();
 
@@ -57,25 +62,25 @@ TBalloonContent BuildContent(ITextMeasure& measure, std::string_view paramText, 
     if (c.HasTitle) {
         measure.Font() = BalloonFont(true);
         const TTextSize size = TWrappedText(measure, title).SizeAt(0);
-        const int32_t left = hasIcon ? c.Icon.Right + 8 : kBalloonMargin;
-        c.Title = {left, 12, left + size.Width, 12 + size.Height};
+        const int32_t left = hasIcon ? c.Icon.Right + gap : margin;
+        c.Title = {left, scaled(12), left + size.Width, scaled(12) + size.Height};
     }
 
-    int32_t textTop = kBalloonMargin;
+    int32_t textTop = margin;
     if (c.HasTitle && hasIcon)
-        textTop = std::max(c.Title.Bottom, c.Icon.Bottom) + 8;
+        textTop = std::max(c.Title.Bottom, c.Icon.Bottom) + gap;
     else if (c.HasTitle)
-        textTop = c.Title.Bottom + 8;
+        textTop = c.Title.Bottom + gap;
     else if (hasIcon)
-        textTop = c.Icon.Bottom + 8;
+        textTop = c.Icon.Bottom + gap;
 
     measure.Font() = BalloonFont(false);
     const TWrappedText wrapped(measure, text);
     c.LineHeight = wrapped.LineHeight();
-    TextLabel label(wrapped, kBalloonMargin, textTop);
+    TextLabel label(wrapped, margin, textTop, margin);
 
-    const int32_t bestWidth = BalloonParamInteger(params, "MainPanelBestWidth");
-    label.Reflow(bestWidth - 2 * kBalloonMargin);
+    const int32_t bestWidth = scaled(BalloonParamInteger(params, "MainPanelBestWidth"));
+    label.Reflow(bestWidth - 2 * margin);
     int32_t panelWidth = label.PanelWidth();
     int32_t panelHeight = label.PanelHeight();
     auto reflow = [&](int32_t width) {
@@ -91,12 +96,12 @@ TBalloonContent BuildContent(ITextMeasure& measure, std::string_view paramText, 
     // the height, never narrower than the best width. A step that does not make the text
     // narrower ends the search (the lines cannot wrap any further).
     if (panelHeight > maxH) {
-        reflow(maxW - label.Left() - kBalloonMargin);
+        reflow(maxW - label.Left() - margin);
         int32_t last = label.Width();
         while (panelHeight < maxH) {
             last = label.Width();
             if (label.Width() <= bestWidth) break;
-            reflow(label.Width() - 10);
+            reflow(label.Width() - step);
             if (label.Width() >= last) break;
         }
         if (panelHeight > maxH) reflow(last);
@@ -104,12 +109,12 @@ TBalloonContent BuildContent(ITextMeasure& measure, std::string_view paramText, 
     // Too wide: narrower in steps of 10 while it stays within the height.
     while (panelWidth > maxW && panelHeight < maxH) {
         const int32_t before = label.Width();
-        reflow(before - 10);
+        reflow(before - step);
         if (label.Width() >= before) break;
     }
     // A title wider than the text widens the panel; the text wraps at the title's width.
-    if (c.HasTitle && c.Title.Right + kBalloonMargin > panelWidth) {
-        panelWidth = c.Title.Right + kBalloonMargin;
+    if (c.HasTitle && c.Title.Right + margin > panelWidth) {
+        panelWidth = c.Title.Right + margin;
         label.Reflow(c.Title.Right - label.Left());
         panelHeight = label.PanelHeight();
     }
@@ -119,15 +124,15 @@ TBalloonContent BuildContent(ITextMeasure& measure, std::string_view paramText, 
     if (panelWidth > maxW || panelHeight > maxH) {
         // Still too large: a scroll box fills the panel, 20 pixels wider for its scroll bar.
         c.Scrolls = true;
-        panelWidth += 20;
+        panelWidth += scrollBar;
         if (panelWidth > maxW) {
             panelWidth = maxW;
-            label.Reflow(label.Width() - 20);
+            label.Reflow(label.Width() - scrollBar);
             wrapWidth = label.Width();
         }
         if (panelHeight > maxH) panelHeight = maxH;
         textHeight = label.Height();
-        if (panelHeight < label.Top() + label.Height() + kBalloonMargin) textHeight += kBalloonMargin;
+        if (panelHeight < label.Top() + label.Height() + margin) textHeight += margin;
     }
 
     c.Text = {label.Left(), label.Top(), label.Left() + label.Width(), label.Top() + textHeight};

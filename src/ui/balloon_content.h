@@ -36,8 +36,9 @@ struct TBalloonContent {
 
 // Lays out the content from the parameter text (icon name, title presence, best, maximum width
 // and height) with the title and text themselves. Raises the conversion error for a size that is
-// not a number.
+// not a number. The margins, the icon, the steps and the best width are 96-DPI lengths scaled to
+// dpi; the maximum width and height are pixels of the screen, as the measure's text sizes are.
 TBalloonContent BuildContent(ITextMeasure& measure, std::string_view params, std::u16string_view title,
-                             std::u16string_view text);
+                             std::u16string_view text, int32_t dpi = 96);
 
 }  // namespace tessel

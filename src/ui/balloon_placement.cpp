@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
+#include "ui/dpi_scale.h"
+
 namespace tessel {
 
 namespace {
-
-// Content margins that the rooms keep from the screen's edge.
-constexpr int32_t kScreenMargin = 10;
 
 struct Area {
     int64_t Size;
@@ -38,17 +37,25 @@ bool Fits(int placement, TBalloonSize panel, const TBalloonRooms& r) {
 
 }  // namespace
 
-TBalloonRooms BalloonRooms(const TRect& anchor, const TRect& screen) {
+TBalloonMetrics TBalloonMetrics::At(int32_t dpi) {
+    TBalloonMetrics m;
+    for (int32_t* length : {&m.ArrowHeight, &m.ArrowWidth, &m.ArrowOffset, &m.Corner, &m.BorderWidth, &m.MinPanelWidth,
+                            &m.MinPanelHeight, &m.ScreenMargin})
+        *length = ScaleToDpi(*length, dpi);
+    return m;
+}
+
+TBalloonRooms BalloonRooms(const TRect& anchor, const TRect& screen, const TBalloonMetrics& m) {
     const int32_t hw = anchor.Width() / 2, hh = anchor.Height() / 2;
     const int32_t x = anchor.Left, y = anchor.Top;
-    return {x - screen.Left - hw + kArrowOffset - kScreenMargin, y - screen.Top - hh - kArrowHeight - kScreenMargin,
-            screen.Right - x - hw + kArrowOffset - kScreenMargin,
-            screen.Bottom - y - hh - kArrowHeight - kScreenMargin};
+    return {x - screen.Left - hw + m.ArrowOffset - m.ScreenMargin, y - screen.Top - hh - m.ArrowHeight - m.ScreenMargin,
+            screen.Right - x - hw + m.ArrowOffset - m.ScreenMargin,
+            screen.Bottom - y - hh - m.ArrowHeight - m.ScreenMargin};
 }
 
 int LargestAreaPlacement(const TBalloonRooms& rooms) { return Largest(Areas(rooms)).Placement; }
 
-TBalloonSize MaxContentSize(const TBalloonRooms& rooms, const TRect& screen) {
+TBalloonSize MaxContentSize(const TBalloonRooms& rooms, const TRect& screen, const TBalloonMetrics& m) {
     // Two negative rooms make a large positive area: only a quadrant with room on both sides
     // can win over one without.
     auto areas = Areas(rooms);
@@ -56,8 +63,8 @@ TBalloonSize MaxContentSize(const TBalloonRooms& rooms, const TRect& screen) {
         if (a.Content.Width <= 0 || a.Content.Height <= 0) a.Size = std::min<int64_t>(a.Size, 0) - 1;
     const TBalloonSize content = Largest(areas).Content;
     const int32_t width = std::min(content.Width, screen.Width() - 1);
-    const int32_t height = std::min(content.Height, screen.Height() - kArrowHeight - 3);
-    return {std::max(width, kMinPanelWidth), std::max(height, kMinPanelHeight)};
+    const int32_t height = std::min(content.Height, screen.Height() - m.ArrowHeight - 3);
+    return {std::max(width, m.MinPanelWidth), std::max(height, m.MinPanelHeight)};
 }
 
 int ChoosePlacement(int requested, TBalloonSize panel, const TBalloonRooms& rooms) {
@@ -68,7 +75,8 @@ int ChoosePlacement(int requested, TBalloonSize panel, const TBalloonRooms& room
     return LargestAreaPlacement(rooms);
 }
 
-TBalloonFrame BalloonFrame(int placement, TBalloonSize panel, const TRect& anchor, const TRect& screen) {
+TBalloonFrame BalloonFrame(int placement, TBalloonSize panel, const TRect& anchor, const TRect& screen,
+                           const TBalloonMetrics& m) {
     const bool above = placement < 2;
     const bool leftward = placement == 0 || placement == 2;
     const int32_t ax = leftward ? anchor.Left : anchor.Right;
@@ -76,12 +84,12 @@ TBalloonFrame BalloonFrame(int placement, TBalloonSize panel, const TRect& ancho
 
     TBalloonFrame frame;
     frame.Placement = placement;
-    frame.PanelTop = above ? 0 : kArrowHeight + 2;
-    int32_t height = above ? panel.Height + kArrowHeight - 1 : frame.PanelTop + panel.Height + 1;
-    int32_t width = std::max(panel.Width + 1, kArrowOffset + kArrowWidth + 1);
-    height = std::max(height, kArrowHeight + 2);
+    frame.PanelTop = above ? 0 : m.ArrowHeight + 2;
+    int32_t height = above ? panel.Height + m.ArrowHeight - 1 : frame.PanelTop + panel.Height + 1;
+    int32_t width = std::max(panel.Width + 1, m.ArrowOffset + m.ArrowWidth + 1);
+    height = std::max(height, m.ArrowHeight + 2);
 
-    int32_t left = leftward ? ax + kArrowOffset - width : ax - kArrowOffset;
+    int32_t left = leftward ? ax + m.ArrowOffset - width : ax - m.ArrowOffset;
     int32_t top = above ? ay - height : ay - 2;
     // Near a screen edge the arrow's offset (or a screen smaller than the balloon) would put part
     // of the window off the monitor: it moves back in, the arrow then points beside the spot.
@@ -91,36 +99,36 @@ TBalloonFrame BalloonFrame(int placement, TBalloonSize panel, const TRect& ancho
     return frame;
 }
 
-TBalloonShape BalloonShape(int placement, int32_t w, int32_t h) {
+TBalloonShape BalloonShape(int placement, int32_t w, int32_t h, const TBalloonMetrics& m) {
     TBalloonShape shape;
     switch (placement) {
     case 0:
-        shape.Body = {0, 0, w, h - kArrowHeight + 2};
-        shape.Arrow = {{{w - kArrowWidth - kArrowOffset, h - kArrowHeight}, {w - kArrowOffset, h},
-                        {w - kArrowOffset, h - kArrowHeight}}};
+        shape.Body = {0, 0, w, h - m.ArrowHeight + 2};
+        shape.Arrow = {{{w - m.ArrowWidth - m.ArrowOffset, h - m.ArrowHeight}, {w - m.ArrowOffset, h},
+                        {w - m.ArrowOffset, h - m.ArrowHeight}}};
         break;
     case 1:
-        shape.Body = {0, 0, w, h - kArrowHeight + 2};
-        shape.Arrow = {{{kArrowOffset, h - kArrowHeight}, {kArrowOffset, h},
-                        {kArrowOffset + kArrowWidth, h - kArrowHeight}}};
+        shape.Body = {0, 0, w, h - m.ArrowHeight + 2};
+        shape.Arrow = {{{m.ArrowOffset, h - m.ArrowHeight}, {m.ArrowOffset, h},
+                        {m.ArrowOffset + m.ArrowWidth, h - m.ArrowHeight}}};
         break;
     case 3:
-        shape.Body = {0, kArrowHeight + 2, w, h};
-        shape.Arrow = {{{kArrowOffset, 2}, {kArrowOffset, kArrowHeight + 2},
-                        {kArrowOffset + kArrowWidth, kArrowHeight + 2}}};
+        shape.Body = {0, m.ArrowHeight + 2, w, h};
+        shape.Arrow = {{{m.ArrowOffset, 2}, {m.ArrowOffset, m.ArrowHeight + 2},
+                        {m.ArrowOffset + m.ArrowWidth, m.ArrowHeight + 2}}};
         break;
     default:  // 2
-        shape.Body = {0, kArrowHeight + 2, w, h};
-        shape.Arrow = {{{w - kArrowOffset, 2}, {w - kArrowOffset, kArrowHeight + 2},
-                        {w - kArrowOffset - kArrowWidth, kArrowHeight + 2}}};
+        shape.Body = {0, m.ArrowHeight + 2, w, h};
+        shape.Arrow = {{{w - m.ArrowOffset, 2}, {w - m.ArrowOffset, m.ArrowHeight + 2},
+                        {w - m.ArrowOffset - m.ArrowWidth, m.ArrowHeight + 2}}};
         break;
     }
     return shape;
 }
 
-TRect PanelShape(TBalloonSize panel) {
-    return {kBalloonBorderWidth, kBalloonBorderWidth, panel.Width - kBalloonBorderWidth + 1,
-            panel.Height - kBalloonBorderWidth + 1};
+TRect PanelShape(TBalloonSize panel, const TBalloonMetrics& m) {
+    return {m.BorderWidth, m.BorderWidth, panel.Width - m.BorderWidth + 1,
+            panel.Height - m.BorderWidth + 1};
 }
 
 }  // namespace tessel

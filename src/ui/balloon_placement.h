@@ -22,6 +22,20 @@ inline constexpr int32_t kBalloonBorderWidth = 1;
 inline constexpr int32_t kMinPanelWidth = kArrowOffset + kArrowWidth;
 inline constexpr int32_t kMinPanelHeight = 30;
 
+// The lengths above at a display resolution (they are for 96 DPI).
+struct TBalloonMetrics {
+    int32_t ArrowHeight = kArrowHeight;
+    int32_t ArrowWidth = kArrowWidth;
+    int32_t ArrowOffset = kArrowOffset;
+    int32_t Corner = kBalloonCorner;
+    int32_t BorderWidth = kBalloonBorderWidth;
+    int32_t MinPanelWidth = kMinPanelWidth;
+    int32_t MinPanelHeight = kMinPanelHeight;
+    int32_t ScreenMargin = 10;  // the room kept from the screen's edge
+
+    static TBalloonMetrics At(int32_t dpi);
+};
+
 struct TBalloonSize {
     int32_t Width = 0;
     int32_t Height = 0;
@@ -34,14 +48,14 @@ struct TBalloonRooms {
 
 // The room on each side of the anchor rectangle inside the screen area (the monitor the spot is
 // on); the spot is the anchor's top-left corner.
-TBalloonRooms BalloonRooms(const TRect& anchor, const TRect& screen);
+TBalloonRooms BalloonRooms(const TRect& anchor, const TRect& screen, const TBalloonMetrics& m = {});
 
 // The placement of the largest of the four areas (ties to the first of top-left 0, bottom-left 2,
 // top-right 1, bottom-right 3) and the content size that area allows: never below the minimum,
 // and never so large that the window would not fit on the screen area (the rooms count the
 // arrow's offset as room, which near a screen edge lies off the screen).
 int LargestAreaPlacement(const TBalloonRooms& rooms);
-TBalloonSize MaxContentSize(const TBalloonRooms& rooms, const TRect& screen);
+TBalloonSize MaxContentSize(const TBalloonRooms& rooms, const TRect& screen, const TBalloonMetrics& m = {});
 
 // The requested placement if the panel fits there, else the next ones in the order 0, 1, 2, 3,
 // 0, ...; when none fits, the placement of the largest area.
@@ -55,22 +69,23 @@ struct TBalloonFrame {
 
 // The window for a content panel at the placement, its arrow's tip at the anchor's corner that
 // the placement names, moved back inside the screen area where it would leave it.
-TBalloonFrame BalloonFrame(int placement, TBalloonSize panel, const TRect& anchor, const TRect& screen);
+TBalloonFrame BalloonFrame(int placement, TBalloonSize panel, const TRect& anchor, const TRect& screen,
+                           const TBalloonMetrics& m = {});
 
 struct TBalloonPoint {
     int32_t X = 0, Y = 0;
     bool operator==(const TBalloonPoint&) const = default;
 };
 
-// The window's shape in window coordinates: Body with 7 x 7 corner ellipses, united with the
+// The window's shape in window coordinates: Body with corner ellipses of m.Corner, united with the
 // Arrow triangle (filled with the winding rule).
 struct TBalloonShape {
     TRect Body;
     std::array<TBalloonPoint, 3> Arrow;
 };
-TBalloonShape BalloonShape(int placement, int32_t width, int32_t height);
+TBalloonShape BalloonShape(int placement, int32_t width, int32_t height, const TBalloonMetrics& m = {});
 
 // The content panel's rounded shape in panel coordinates.
-TRect PanelShape(TBalloonSize panel);
+TRect PanelShape(TBalloonSize panel, const TBalloonMetrics& m = {});
 
 }  // namespace tessel

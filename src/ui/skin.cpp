@@ -5,6 +5,7 @@
 
 #include "base/colors.h"
 #include "base/strict_int.h"
+#include "ui/dpi_scale.h"
 #include "xml/xdata_node.h"
 
 namespace tessel {
@@ -43,8 +44,8 @@ TSkin::~TSkin() {
 }
 
 void TSkin::Load(const TTheme& theme) {
+    designImage_ = theme.Background;
     LoadBands(*theme.Doc);
-    image_ = theme.Background;
     // Today's cell and the event list's heading are filled with the title colour: a background in
     // that colour too would hide them, so the plain one is a darker shade of it.
     plainColor_ = ShadeOf(theme.TitleColor, kPlainShadePercent);
@@ -52,10 +53,35 @@ void TSkin::Load(const TTheme& theme) {
 }
 
 void TSkin::LoadBands(const TxdataNode& root) {
-    ReadBand(root, u"left", LeftBand);
-    ReadBand(root, u"right", RightBand);
-    ReadBand(root, u"top", TopBand);
-    ReadBand(root, u"bottom", BottomBand);
+    // A band read only in part keeps the rest of what it had: the bands as designed, so the
+    // scale is applied once.
+    try {
+        ReadBand(root, u"left", designBands_.Left);
+        ReadBand(root, u"right", designBands_.Right);
+        ReadBand(root, u"top", designBands_.Top);
+        ReadBand(root, u"bottom", designBands_.Bottom);
+    } catch (...) {
+        Rescale();
+        throw;
+    }
+    Rescale();
+}
+
+void TSkin::SetDpi(int32_t dpi) {
+    dpi = UsableDpi(dpi);
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    Rescale();
+}
+
+void TSkin::Rescale() {
+    LeftBand = ScaleBand(designBands_.Left, dpi_);
+    RightBand = ScaleBand(designBands_.Right, dpi_);
+    TopBand = ScaleBand(designBands_.Top, dpi_);
+    BottomBand = ScaleBand(designBands_.Bottom, dpi_);
+    image_ = ScaleImageToDpi(designImage_, dpi_);
+    // Windows keep a copy of the image made for the size they drew; they draw a new one.
+    ++imageVersion_;
 }
 
 std::vector<TSkinBlit> TSkin::Plan(int32_t width, int32_t height) const {

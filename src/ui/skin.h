@@ -39,6 +39,11 @@ public:
     // raises "'<text>' is not a valid integer value"; the bands read before it keep their values.
     void LoadBands(const TxdataNode& root);
 
+    // The resolution the window is shown at: the bands and the image as loaded (drawn for 96 DPI)
+    // are scaled to it, and every later Load keeps it. 96 until set.
+    void SetDpi(int32_t dpi);
+    int32_t Dpi() const { return dpi_; }
+
     TSkinBand LeftBand;
     TSkinBand RightBand;
     TSkinBand TopBand;
@@ -70,6 +75,12 @@ public:
     void SetAttachment(std::unique_ptr<ISkinAttachment> attachment);
 
 private:
+    void Rescale();
+
+    // The bands and the image as the theme gives them, before scaling.
+    TSkinBands designBands_;
+    TThemeImage designImage_;
+    int32_t dpi_ = 96;
     TThemeImage image_;
     TColor plainColor_ = 0;
     uint32_t imageVersion_ = 0;

@@ -10,6 +10,7 @@
 #include "ui/balloon_params.h"
 #include "ui/win32_flat_scroll_bar.h"
 #include "ui/win32_text_measure.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_text.h"
 
 // A balloon is two windows: the shaped popup, which paints the window's colour and the black
@@ -85,7 +86,8 @@ void DrawIcon(HDC dc, const std::string& name, const TRect& at) {
     win32::MemoryDc memory(CreateCompatibleDC(dc));
     win32::SelectGuard select(memory.get(), bitmap.get());
     const COLORREF transparent = GetPixel(memory.get(), 0, info.bmHeight - 1);
-    TransparentBlt(dc, at.Left, at.Top, info.bmWidth, info.bmHeight, memory.get(), 0, 0, info.bmWidth, info.bmHeight,
+    // The 16 x 16 pictures fill the icon's place, which grows with the display scale.
+    TransparentBlt(dc, at.Left, at.Top, at.Width(), at.Height(), memory.get(), 0, 0, info.bmWidth, info.bmHeight,
                    transparent);
 }
 
@@ -106,7 +108,7 @@ public:
         if (c.Scrolls) {
             bars_.emplace(Handle(), kBalloonColor, c.LineHeight);
             // Along the visible edge: the outline covers the panel's last column and row.
-            bars_->Reset(c.PanelWidth - kBalloonBorderWidth, c.PanelHeight - kBalloonBorderWidth, c.ScrollWidth,
+            bars_->Reset(c.PanelWidth - owner_.metrics_.BorderWidth, c.PanelHeight - owner_.metrics_.BorderWidth, c.ScrollWidth,
                          c.ScrollHeight);
         }
         return true;
@@ -162,7 +164,7 @@ private:
         const POINT off = Offset();
         if (!c.IconName.empty()) DrawIcon(dc.get(), c.IconName, c.Icon.Moved(-off.x, -off.y));
         {
-            TDcCanvas canvas(dc.get());
+            TDcCanvas canvas(dc.get(), owner_.dpi_);
             SetBkMode(dc.get(), TRANSPARENT);
             if (c.HasTitle) {
                 canvas.Font() = BalloonFont(true);
@@ -230,19 +232,23 @@ bool TALHintBalloon::PlaceAndShow(int x, int y, HWND anchor, int duration, int p
         GetCursorPos(&p);
         anchorRect = {p.x, p.y + 3, p.x + 1, p.y + 4};
     }
-    const TRect screen = MonitorRect(POINT{anchorRect.Left, anchorRect.Top});
-    const TBalloonRooms rooms = BalloonRooms(anchorRect, screen);
-    const TBalloonSize max = MaxContentSize(rooms, screen);
+    const POINT spot{anchorRect.Left, anchorRect.Top};
+    const TRect screen = MonitorRect(spot);
+    // The room is counted in the monitor's pixels, with the balloon's lengths at its resolution.
+    dpi_ = win32::MonitorDpi(MonitorFromPoint(spot, MONITOR_DEFAULTTONEAREST));
+    metrics_ = TBalloonMetrics::At(dpi_);
+    const TBalloonRooms rooms = BalloonRooms(anchorRect, screen, metrics_);
+    const TBalloonSize max = MaxContentSize(rooms, screen, metrics_);
     AppendBalloonParam(params_, "MainPanelMaxWidth", std::to_string(max.Width));
     AppendBalloonParam(params_, "MainPanelMaxHeight", std::to_string(max.Height));
     {
         win32::WindowDc screenDc(nullptr);
-        TDcCanvas canvas(screenDc.get());
-        content_ = BuildContent(canvas, params_, title_, text_);
+        TDcCanvas canvas(screenDc.get(), dpi_);
+        content_ = BuildContent(canvas, params_, title_, text_, dpi_);
     }
 
     const TBalloonSize panel{content_.PanelWidth, content_.PanelHeight};
-    frame_ = BalloonFrame(ChoosePlacement(placement, panel, rooms), panel, anchorRect, screen);
+    frame_ = BalloonFrame(ChoosePlacement(placement, panel, rooms), panel, anchorRect, screen, metrics_);
     const TRect& w = frame_.Window;
     SetWindowPos(Handle(), HWND_TOPMOST, w.Left, w.Top, w.Width(), w.Height(), SWP_NOACTIVATE);
     panel_ = std::make_unique<ContentPanel>(*this);
@@ -271,18 +277,17 @@ void TALHintBalloon::UnhookForm() {
 }
 
 void TALHintBalloon::ApplyRegions() {
-    const TBalloonShape s = BalloonShape(frame_.Placement, frame_.Window.Width(), frame_.Window.Height());
-    win32::RegionHandle shape(
-        CreateRoundRectRgn(s.Body.Left, s.Body.Top, s.Body.Right, s.Body.Bottom, kBalloonCorner, kBalloonCorner));
+    const TBalloonShape s = BalloonShape(frame_.Placement, frame_.Window.Width(), frame_.Window.Height(), metrics_);
+    const int corner = metrics_.Corner;
+    win32::RegionHandle shape(CreateRoundRectRgn(s.Body.Left, s.Body.Top, s.Body.Right, s.Body.Bottom, corner, corner));
     POINT arrow[3];
     for (size_t i = 0; i < 3; ++i) arrow[i] = POINT{s.Arrow[i].X, s.Arrow[i].Y};
     win32::RegionHandle triangle(CreatePolygonRgn(arrow, 3, WINDING));
     CombineRgn(shape.get(), shape.get(), triangle.get(), RGN_OR);
     if (SetWindowRgn(Handle(), shape.get(), TRUE)) shape.release();  // the window owns it now
 
-    const TRect p = PanelShape(TBalloonSize{content_.PanelWidth, content_.PanelHeight});
-    win32::RegionHandle panelShape(
-        CreateRoundRectRgn(p.Left, p.Top, p.Right, p.Bottom, kBalloonCorner, kBalloonCorner));
+    const TRect p = PanelShape(TBalloonSize{content_.PanelWidth, content_.PanelHeight}, metrics_);
+    win32::RegionHandle panelShape(CreateRoundRectRgn(p.Left, p.Top, p.Right, p.Bottom, corner, corner));
     if (SetWindowRgn(panel_->Handle(), panelShape.get(), TRUE)) panelShape.release();
 }
 

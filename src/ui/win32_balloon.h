@@ -62,6 +62,9 @@ private:
     std::string params_;
     TBalloonContent content_;
     TBalloonFrame frame_;
+    // The lengths at the resolution of the monitor the balloon opens on.
+    TBalloonMetrics metrics_;
+    int dpi_ = 96;
     std::unique_ptr<ContentPanel> panel_;
     HWND hookedForm_ = nullptr;
     bool closing_ = false;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ui/dpi_scale.h"
 #include "win32/win32_text.h"
 
 // Text drawing of the grid cells, the event rows and the labels, on whatever DC the window
@@ -45,21 +46,22 @@ void DrawShadowText(HDC dc, RECT& rect, std::u16string_view text, int align) {
     DrawTextIn(dc, t, rect, kShadowDrawFlags);
 }
 
-void DrawShadowGlyph(HDC dc, COLORREF color, const std::function<void(int shift)>& draw) {
+void DrawShadowGlyph(HDC dc, COLORREF color, const std::function<void(int shift)>& draw, int dpi) {
     for (const COLORREF ink : {COLORREF(kShadowColor), color}) {
-        win32::PenHandle pen(CreatePen(PS_SOLID, 2, ink));
+        win32::PenHandle pen(CreatePen(PS_SOLID, ScaleToDpi(2, dpi), ink));
         win32::BrushHandle brush(CreateSolidBrush(ink));
         win32::SelectGuard selectPen(dc, pen.get());
         win32::SelectGuard selectBrush(dc, brush.get());
-        draw(ink == COLORREF(kShadowColor) ? 1 : 0);
+        draw(ink == COLORREF(kShadowColor) ? ScaleToDpi(1, dpi) : 0);
     }
 }
 
-void DrawCloseCross(HDC dc, int cx, int cy) {
-    MoveToEx(dc, cx - 4, cy - 4, nullptr);
-    LineTo(dc, cx + 4, cy + 4);
-    MoveToEx(dc, cx + 4, cy - 4, nullptr);
-    LineTo(dc, cx - 4, cy + 4);
+void DrawCloseCross(HDC dc, int cx, int cy, int dpi) {
+    const int d = ScaleToDpi(4, dpi);
+    MoveToEx(dc, cx - d, cy - d, nullptr);
+    LineTo(dc, cx + d, cy + d);
+    MoveToEx(dc, cx + d, cy - d, nullptr);
+    LineTo(dc, cx - d, cy + d);
 }
 
 bool DrawLabelText(HDC dc, const TLabelLook& look, RECT& rect, UINT flags, std::u16string_view text) {

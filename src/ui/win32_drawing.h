@@ -27,10 +27,10 @@ bool DrawLabelText(HDC dc, const TLabelLook& look, RECT& rect, UINT flags, std::
 // A small glyph that reads on any theme: drawn first in the shadow colour one pixel down and
 // right, then in color, each time with a 2-pixel pen and a solid brush of that colour selected.
 // draw(shift) draws the glyph moved by shift pixels in both directions.
-void DrawShadowGlyph(HDC dc, COLORREF color, const std::function<void(int shift)>& draw);
+void DrawShadowGlyph(HDC dc, COLORREF color, const std::function<void(int shift)>& draw, int dpi = 96);
 
 // The close cross, 8 pixels across and centred on (cx, cy), in the selected pen.
-void DrawCloseCross(HDC dc, int cx, int cy);
+void DrawCloseCross(HDC dc, int cx, int cy, int dpi = 96);
 
 // The window's icon (small, else big); null when it has none. The icon stays the window's.
 HICON WindowIcon(HWND window);

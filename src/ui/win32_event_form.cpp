@@ -12,6 +12,7 @@
 #include "calendar/calendar.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "ui/dpi_scale.h"
 #include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
@@ -22,6 +23,7 @@
 #include "ui/win32_skin.h"
 #include "ui/win32_text_measure.h"
 #include "ui/win32_tool_tips.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_text.h"
 
 // The window is built from plain child windows: the title bar (TPanel) across the top, and the
@@ -77,7 +79,7 @@ public:
     bool Make(HWND parent, int width) {
         const wchar_t* cls = RegisterClassOnce(L"TesselEventTitle", 0);
         if (!Create(0, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, width,
-                    kTitleBarHeight, parent))
+                    form_.Scaled(kTitleBarHeight), parent))
             return false;
         hints_.Create(Handle());
         PlaceHints();
@@ -87,10 +89,16 @@ public:
     RECT CloseImage() const {
         RECT client{};
         GetClientRect(Handle(), &client);
-        const int left = client.right - kCloseImageRight;
-        return RECT{left, kMenuImage.y, left + kImageSize, kMenuImage.y + kImageSize};
+        const int left = client.right - form_.Scaled(kCloseImageRight);
+        const int top = form_.Scaled(kMenuImage.y), size = form_.Scaled(kImageSize);
+        return RECT{left, top, left + size, top + size};
     }
-    static RECT MenuImage() { return RECT{kMenuImage.x, kMenuImage.y, kMenuImage.x + kImageSize, kMenuImage.y + kImageSize}; }
+    RECT MenuImage() const {
+        const int left = form_.Scaled(kMenuImage.x), top = form_.Scaled(kMenuImage.y), size = form_.Scaled(kImageSize);
+        return RECT{left, top, left + size, top + size};
+    }
+    // The hints follow the images when the window is laid out again.
+    void Relayout() { PlaceHints(); }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
@@ -146,8 +154,9 @@ private:
     void PaintCloseImage(HDC dc) {
         const RECT r = CloseImage();
         const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-        DrawShadowGlyph(dc, form_.services_.Theme.DateFont.Color,
-                        [&](int shift) { DrawCloseCross(dc, cx + shift, cy + shift); });
+        DrawShadowGlyph(
+            dc, form_.services_.Theme.DateFont.Color,
+            [&](int shift) { DrawCloseCross(dc, cx + shift, cy + shift, form_.Dpi()); }, form_.Dpi());
     }
 
     TEventFm& form_;
@@ -166,11 +175,12 @@ public:
     }
 
     // The rectangles of the heading, the foot and the countdown's white box.
-    RECT TitlePanel() const { return RECT{0, 0, Width(), kTitlePanelHeight}; }
-    RECT NextPanel() const { return RECT{0, Height() - kNextPanelHeight, Width(), Height()}; }
+    RECT TitlePanel() const { return RECT{0, 0, Width(), form_.Scaled(kTitlePanelHeight)}; }
+    RECT NextPanel() const { return RECT{0, Height() - form_.Scaled(kNextPanelHeight), Width(), Height()}; }
     RECT TickShape() const {
         const RECT next = NextPanel();
-        return RECT{kTickMargin, next.top + kTickTop, next.right - kTickMargin, next.bottom - kTickMargin};
+        const int margin = form_.Scaled(kTickMargin);
+        return RECT{margin, next.top + form_.Scaled(kTickTop), next.right - margin, next.bottom - margin};
     }
     int Width() const { return Client().right; }
     int Height() const { return Client().bottom; }
@@ -229,7 +239,11 @@ void TEventFm::FormCreate() {
     if (!Create(WS_EX_LAYERED | WS_EX_TOOLWINDOW, cls, L"Events", WS_POPUP | WS_CLIPCHILDREN, 0, 0, kDesignWidth,
                 kDesignHeight, nullptr))
         RaiseLastSystemError("The event list window could not be created");
+    dpi_ = UsableDpi(win32::WindowDpi(Handle()));
+    SetWindowPos(Handle(), nullptr, 0, 0, Scaled(kDesignWidth), Scaled(kDesignHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
+    services_.EventSkin.SetDpi(dpi_);
     services_.EventSkin.Load(services_.Theme);
     LoadPosition();
 
@@ -246,7 +260,7 @@ void TEventFm::FormCreate() {
     AppendMenuW(popupMenu1_.get(), MF_STRING, kViewEditCommand, L"View/Edit Event");
 
     CreateLabels();
-    grid_.SetDefaultRowHeight(services_.Theme.EventFont.TextHeight + kRowTextPadding);
+    grid_.SetDefaultRowHeight(services_.Theme.EventFont.TextHeight + Scaled(kRowTextPadding));
 
     services_.EventSkin.Resizable = true;
     ApplySkin(services_.EventSkin, Handle(), bkPanel_->Handle());
@@ -266,11 +280,9 @@ void TEventFm::CreateLabels() {
     };
 
     setUp(dateLabel_, dateFont, bkPanel_->Handle(), true);
-    dateLabel_.SetPosition(8, (kTitlePanelHeight - theme.DateFont.TextHeight) / 2);
-
     setUp(eventsLabel_, dateFont, titleBar_->Handle(), true);
     eventsLabel_.SetwCaption(u"Events");
-    eventsLabel_.SetPosition(30, (services_.EventSkin.TopLength() - theme.DateFont.TextHeight) / 2);
+    PlaceTitleLabels();
     // The caption is part of the title bar: it drags the window and opens the menu like it.
     eventsLabel_.OnMouseDown = [this](TCLabel&, int button, int32_t, int32_t) {
         if (button == 0) DragWindow();
@@ -295,17 +307,38 @@ void TEventFm::CreateLabels() {
     };
 }
 
+int TEventFm::Scaled(int length) const { return ScaleToDpi(length, dpi_); }
+
+void TEventFm::PlaceTitleLabels() {
+    const int textHeight = services_.Theme.DateFont.TextHeight;
+    dateLabel_.SetPosition(Scaled(8), (Scaled(kTitlePanelHeight) - textHeight) / 2);
+    eventsLabel_.SetPosition(Scaled(30), (services_.EventSkin.TopLength() - textHeight) / 2);
+}
+
+void TEventFm::DpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = UsableDpi(dpi);
+    services_.EventSkin.SetDpi(dpi_);
+    grid_.SetDefaultRowHeight(services_.Theme.EventFont.TextHeight + Scaled(kRowTextPadding));
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceTitleLabels();
+    titleBar_->Relayout();
+    LayoutContent();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void TEventFm::LayoutContent() {
     if (!bkPanel_->Handle() || !grid_.Handle()) return;
     const RECT title = bkPanel_->TitlePanel();
     const RECT next = bkPanel_->NextPanel();
     const int width = bkPanel_->Width();
     MoveWindow(grid_.Handle(), 0, title.bottom, width, std::max(0, int(next.top - title.bottom)), TRUE);
-    nextLabel_.SetPosition(kNextLabelAt.x, next.top + kNextLabelAt.y);
+    nextLabel_.SetPosition(Scaled(kNextLabelAt.x), next.top + Scaled(kNextLabelAt.y));
     const TRect& nextBounds = nextLabel_.Bounds();
-    nextTitleLabel_.SetPosition(nextBounds.Right + 2, nextBounds.Top - 1);
+    nextTitleLabel_.SetPosition(nextBounds.Right + Scaled(2), nextBounds.Top - Scaled(1));
     const RECT tick = bkPanel_->TickShape();
-    countdownLabel_.SetBounds(TRect{tick.left + 2, tick.top + 2, tick.right - 2, tick.bottom - 2});
+    const int inset = Scaled(2);
+    countdownLabel_.SetBounds(TRect{tick.left + inset, tick.top + inset, tick.right - inset, tick.bottom - inset});
     FormResize();
     InvalidateRect(bkPanel_->Handle(), nullptr, TRUE);
 }
@@ -321,7 +354,7 @@ void TEventFm::FormResize() {
     if (titleBar_->Handle()) {
         RECT client{};
         GetClientRect(Handle(), &client);
-        SetWindowPos(titleBar_->Handle(), nullptr, 0, 0, client.right, kTitleBarHeight,
+        SetWindowPos(titleBar_->Handle(), nullptr, 0, 0, client.right, Scaled(kTitleBarHeight),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(titleBar_->Handle(), nullptr, TRUE);
     }
@@ -389,9 +422,12 @@ LRESULT TEventFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-        info->ptMinTrackSize = POINT{kEventWindowMinWidth, kEventWindowMinHeight};
+        info->ptMinTrackSize = POINT{Scaled(kEventWindowMinWidth), Scaled(kEventWindowMinHeight)};
         return 0;
     }
+    case WM_DPICHANGED:
+        DpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
     case WM_COMMAND:
         if (LOWORD(wp) == kViewEditCommand) EventGridDblClick();
         return 0;
@@ -438,8 +474,8 @@ void TEventFm::EventGridDrawCell(HDC dc, int row, const RECT& rect) {
 void TEventFm::DrawEventRow(HDC dc, int row, const RECT& cell) {
     if (row < 0 || size_t(row) >= shownRows_.size()) return;
     const Tevent& ev = shownRows_[size_t(row)].Event;
-    RECT r{cell.left + 4, cell.top + 2, cell.right, cell.bottom};
-    TDcCanvas canvas(dc);
+    RECT r{cell.left + Scaled(4), cell.top + Scaled(2), cell.right, cell.bottom};
+    TDcCanvas canvas(dc, dpi_);  // the list paints off screen
     canvas.Font() = FontOf(services_.Theme.EventFont);
     canvas.Prepare();
     const std::u16string text = EventRowText(ev, locale_->TimeSeparator());
@@ -448,7 +484,7 @@ void TEventFm::DrawEventRow(HDC dc, int row, const RECT& cell) {
         win32::PenHandle pen(CreatePen(PS_SOLID, 1, kWhite));
         win32::SelectGuard selectBrush(dc, brush.get());
         win32::SelectGuard selectPen(dc, pen.get());
-        RoundRect(dc, r.left, r.top, r.right, r.bottom, 5, 5);
+        RoundRect(dc, r.left, r.top, r.right, r.bottom, Scaled(5), Scaled(5));
     }
     DrawShadowText(dc, r, text, kShadowIndented);
     grid_.SetRowHeight(row, GrownRowHeight(grid_.RowHeight(row), grid_.DefaultRowHeight(), r.bottom - r.top));

@@ -48,6 +48,8 @@ struct EventFormServices {
 class TEventFm final : public win32::Window {
 public:
     static constexpr const wchar_t* kClassName = L"TEventFm";
+    // The window's size when no size is stored, at 96 DPI (every length here is, and is scaled
+    // to the window's resolution).
     static constexpr int kDesignWidth = 192;
     static constexpr int kDesignHeight = 181;
 
@@ -91,6 +93,9 @@ public:
     HWND NextTitleHandle() const;
     // Opens the selected row's event (double click, "View/Edit Event").
     void EventGridDblClick();
+    // The resolution the window is laid out for, and a 96-DPI length at it.
+    int Dpi() const { return dpi_; }
+    int Scaled(int length) const;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -100,6 +105,9 @@ private:
     class ContentPanel;
 
     void CreateLabels();
+    void PlaceTitleLabels();
+    // The window moved to a monitor of another resolution: laid out again at the suggested place.
+    void DpiChanged(int dpi, const RECT& suggested);
     void FormResize();
     int GridClientWidth() const;
     void FormDestroy();
@@ -128,6 +136,7 @@ private:
     TDateTime shownDate_ = 0;
     TDateTime nextTime_ = 0;
     bool destroyed_ = false;
+    int dpi_ = 96;
 };
 
 }  // namespace tessel

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "ui/dpi_scale.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_handles.h"
 
 namespace tessel {
@@ -54,7 +56,10 @@ void Arrow(HDC dc, const RECT& box, bool vertical, bool towardsStart, TColor col
 TFlatScrollBars::TFlatScrollBars(HWND window, TColor background, int32_t line)
     : window_(window), colors_(FlatScrollColors(background)), line_(std::max(line, 1)) {}
 
-int32_t TFlatScrollBars::Thickness() { return std::clamp(GetSystemMetrics(SM_CXVSCROLL), 8, 20); }
+int32_t TFlatScrollBars::Thickness() const {
+    const int dpi = win32::WindowDpi(window_);
+    return std::clamp(win32::SystemMetricAt(SM_CXVSCROLL, dpi), ScaleToDpi(8, dpi), ScaleToDpi(20, dpi));
+}
 
 void TFlatScrollBars::Reset(int32_t width, int32_t height, int32_t contentWidth, int32_t contentHeight) {
     const POINT was = Offset();

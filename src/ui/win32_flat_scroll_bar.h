@@ -19,8 +19,9 @@ public:
     // what an arrow scrolls.
     TFlatScrollBars(HWND window, TColor background, int32_t line);
 
-    // The system's scroll bar width, at most the 20 pixels the balloon's layout leaves the bar.
-    static int32_t Thickness();
+    // The system's scroll bar width at the window's resolution, at most the 20 pixels (at 96 DPI)
+    // the balloon's layout leaves the bar.
+    int32_t Thickness() const;
 
     // Lays the bars out for a client area of width x height showing content of the given extent.
     void Reset(int32_t width, int32_t height, int32_t contentWidth, int32_t contentHeight);

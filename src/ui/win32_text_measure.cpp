@@ -4,14 +4,16 @@
 #include <string>
 
 #include "base/text.h"
+#include "ui/dpi_scale.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_text.h"
 
 namespace tessel {
 
-win32::FontHandle CreateCanvasFont(HDC dc, const TCanvasFont& font) {
+win32::FontHandle CreateCanvasFont(HDC dc, const TCanvasFont& font, int dpi) {
     LOGFONTW lf{};
     // A negative height asks for the character height (the point size), not the cell height.
-    lf.lfHeight = -MulDiv(font.Size, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf.lfHeight = -FontPixelHeight(font.Size, dpi > 0 ? dpi : win32::DcDpi(dc));
     lf.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = font.Italic;
     lf.lfUnderline = font.Underline;
@@ -26,7 +28,7 @@ win32::FontHandle CreateCanvasFont(HDC dc, const TCanvasFont& font) {
     return win32::FontHandle(CreateFontIndirectW(&lf));
 }
 
-TDcCanvas::TDcCanvas(HDC dc) : dc_(dc) {}
+TDcCanvas::TDcCanvas(HDC dc, int dpi) : dc_(dc), dpi_(dpi) {}
 
 TDcCanvas::~TDcCanvas() {
     // Deselect before gdiFont_ is deleted.
@@ -38,7 +40,7 @@ void TDcCanvas::SelectCurrentFont() {
                             selected_.Bold == font_.Bold && selected_.Italic == font_.Italic &&
                             selected_.Underline == font_.Underline && selected_.StrikeOut == font_.StrikeOut;
     if (sameObject) return;
-    win32::FontHandle next = CreateCanvasFont(dc_, font_);
+    win32::FontHandle next = CreateCanvasFont(dc_, font_, dpi_);
     if (!next) return;
     HGDIOBJ previous = SelectObject(dc_, next.get());
     if (!original_) original_ = previous;

@@ -9,12 +9,14 @@
 
 namespace tessel {
 
-// A GDI font for a canvas font: the point size at the DC's vertical resolution.
-win32::FontHandle CreateCanvasFont(HDC dc, const TCanvasFont& font);
+// A GDI font for a canvas font: the point size at dpi, or, when dpi is 0, at the resolution of
+// the DC's window (win32::DcDpi; a memory DC has none, so windows that paint off screen say theirs).
+win32::FontHandle CreateCanvasFont(HDC dc, const TCanvasFont& font, int dpi = 0);
 
 class TDcCanvas final : public ICanvas {
 public:
-    explicit TDcCanvas(HDC dc);
+    // dpi: the resolution the fonts are made for; 0 takes the DC's (see CreateCanvasFont).
+    explicit TDcCanvas(HDC dc, int dpi = 0);
     ~TDcCanvas() override;
     TDcCanvas(const TDcCanvas&) = delete;
     TDcCanvas& operator=(const TDcCanvas&) = delete;
@@ -31,6 +33,7 @@ private:
     void SelectCurrentFont();
 
     HDC dc_;
+    int dpi_;
     TCanvasFont font_;
     TCanvasFont selected_;
     win32::FontHandle gdiFont_;

@@ -10,21 +10,25 @@
 #include "ui/balloon_params.h"
 #include "ui/balloon_placement.h"
 #include "ui/balloon_text.h"
+#include "ui/dpi_scale.h"
 
 namespace tessel {
 namespace {
 
 class FixedFont final : public ITextMeasure {
 public:
+    // At another resolution the fake font's sizes grow with it, as a real font's do.
+    explicit FixedFont(int32_t dpi = 96) : dpi_(dpi) {}
     TCanvasFont& Font() override { return font_; }
     TTextSize TextExtent(std::u16string_view text) override {
         int32_t chars = 0;
         for (char16_t c : text) chars += (c < 0xDC00 || c > 0xDFFF) ? 1 : 0;  // a surrogate pair is one
-        return {chars * (font_.Bold ? 7 : 6), 13};
+        return {chars * (font_.Bold ? 7 : 6) * dpi_ / 96, 13 * dpi_ / 96};
     }
 
 private:
     TCanvasFont font_;
+    int32_t dpi_;
 };
 
 std::string Params(int kind, const std::string& title, int best, int maxW, int maxH) {
@@ -235,6 +239,42 @@ TEST(BalloonText, WrappingKeepsEveryCharacterAndNeverSplitsAPair) {
         EXPECT_EQ(letters, expected);
     }
     EXPECT_EQ(wrapped.LinesAt(0).front(), u"a       b && c");  // the tab stops at 8 characters
+}
+
+// The same balloon at each resolution: its content and its window grow with the resolution
+// (icon, margins, the best width the text wraps at, arrow), within a pixel or two of rounding.
+// The fake font is exact at 144 and 192 DPI only (at 120 its characters would be 7.5 pixels wide,
+// and texts measured piece by piece would wrap differently); 120 is in the scaling tests.
+TEST(BalloonLayout, ContentAndWindowScaleWithTheResolution) {
+    const std::u16string text = Repeat(u"Team stand-up at nine ", 20);
+    const auto at = [&](int32_t dpi) {
+        FixedFont font(dpi);
+        const TBalloonContent c = BuildContent(font, Params(0, "t", 300, 2000, 2000), u"12-08 today events:", text, dpi);
+        const TRect screen{0, 0, 4000, 3000};
+        const TRect anchor{1000, 1000, 1001, 1001};
+        const TBalloonMetrics m = TBalloonMetrics::At(dpi);
+        const TBalloonFrame f = BalloonFrame(2, {c.PanelWidth, c.PanelHeight}, anchor, screen, m);
+        return std::pair{c, f};
+    };
+    const auto [c96, f96] = at(96);
+    for (int32_t dpi : {144, 192}) {
+        SCOPED_TRACE(dpi);
+        const auto [c, f] = at(dpi);
+        const double k = dpi / 96.0;
+        EXPECT_EQ(c.Icon, (TRect{ScaleToDpi(10, dpi), ScaleToDpi(10, dpi), ScaleToDpi(26, dpi), ScaleToDpi(26, dpi)}));
+        EXPECT_NEAR(c.Title.Left, c96.Title.Left * k, 1.5);
+        EXPECT_NEAR(c.Text.Top, c96.Text.Top * k, 2.5);
+        EXPECT_EQ(c.TextLines.size(), c96.TextLines.size()) << "the text wraps at the same words";
+        EXPECT_NEAR(c.PanelWidth, c96.PanelWidth * k, 3);
+        EXPECT_NEAR(c.PanelHeight, c96.PanelHeight * k, 3 + k * c96.TextLines.size());
+        EXPECT_NEAR(f.Window.Width(), f96.Window.Width() * k, 3);
+        EXPECT_NEAR(f.PanelTop, f96.PanelTop * k, 2);
+        // Below and to the left: the arrow's tip, its offset scaled from the right edge, is at the spot.
+        EXPECT_EQ(f.Window.Right - TBalloonMetrics::At(dpi).ArrowOffset, 1000);
+        const TBalloonShape shape = BalloonShape(2, f.Window.Width(), f.Window.Height(), TBalloonMetrics::At(dpi));
+        EXPECT_EQ(shape.Arrow[0].X, f.Window.Width() - ScaleToDpi(20, dpi));
+        EXPECT_EQ(PanelShape({c.PanelWidth, c.PanelHeight}, TBalloonMetrics::At(dpi)).Left, ScaleToDpi(1, dpi));
+    }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
+#include "win32/win32_dpi.h"
 #include "ui/url_opener.h"
 #include "ui/web_links.h"
 #include "ui/win32_drawing.h"
@@ -262,6 +263,51 @@ TEST_F(Win32EventForm, StoredPlaceIsAppliedFollowedByAResizeAndWrittenBack) {
     EXPECT_EQ(profile.Doc.ReadValue(u"eventwindow/height"), u"330");
     EXPECT_EQ(profile.Doc.ReadValue(u"eventwindow/width"), u"220");
     EXPECT_EQ(profile.Doc.ReadValue(u"eventwindow/left"), u"30");
+}
+
+// Moved to a monitor at 144 DPI: the window takes the rectangle the system suggests, its skin and
+// its title bar grow 1.5 times, the foot and the list are laid out again, and the stored place is
+// the rectangle as the system reports it. Back at 96 DPI everything is as before.
+TEST_F(Win32EventForm, ADpiChangeLaysTheWindowOutAgainAtTheSuggestedRectangle) {
+    Create();
+    const auto rectOf = [](HWND window) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        return r;
+    };
+    HWND title = FindWindowExW(form->Handle(), nullptr, L"TesselEventTitle", nullptr);
+    ASSERT_NE(title, nullptr);
+    const RECT titleAt96 = rectOf(title), countdownAt96 = rectOf(form->CountdownHandle());
+    struct Case {
+        int dpi;
+        RECT suggested;
+        int titleHeight, skinTop, minHeight;
+    };
+    const Case cases[] = {
+        {144, RECT{45, 60, 45 + 330, 60 + 375}, 36, 39, 180},
+        {96, RECT{30, 40, 30 + 220, 40 + 250}, 24, 26, 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&c.suggested));
+        EXPECT_EQ(form->Dpi(), c.dpi);
+        const RECT window = rectOf(form->Handle());
+        EXPECT_TRUE(EqualRect(&window, &c.suggested));
+        EXPECT_EQ(rectOf(title).bottom - rectOf(title).top, c.titleHeight);
+        EXPECT_EQ(skin.TopLength(), c.skinTop);
+        MINMAXINFO limits{};
+        SendMessageW(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(limits.ptMinTrackSize.y, c.minHeight);
+        // The countdown's box stays at the foot, inside the window.
+        const RECT countdown = rectOf(form->CountdownHandle());
+        EXPECT_LT(countdown.bottom, window.bottom);
+        EXPECT_GT(countdown.top, window.top + c.titleHeight);
+        form->StorePlace();
+        EXPECT_EQ(profile.Doc.ReadValue(u"eventwindow/width"), Widen(std::to_string(c.suggested.right - c.suggested.left)));
+    }
+    const RECT titleBack = rectOf(title), countdownBack = rectOf(form->CountdownHandle());
+    EXPECT_TRUE(EqualRect(&titleBack, &titleAt96));
+    EXPECT_TRUE(EqualRect(&countdownBack, &countdownAt96));
 }
 
 TEST_F(Win32EventForm, ValuesThatAreNoNumbersAreReportedAndTheWindowStillComesUp) {

@@ -27,6 +27,7 @@
 #include "ui/win32_balloon.h"
 #include "win32/win32_text.h"
 #include "ui/win32_drawing.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_window.h"
 
 namespace tessel {
@@ -145,6 +146,8 @@ int Run() {
 }  // namespace tessel
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before the first window: windows made before it would stay at the system's resolution.
+    tessel::win32::EnableDpiAwareness();
     try {
         return tessel::Run();
     } catch (...) {
