@@ -80,6 +80,11 @@ TEST_F(UpdateTransfer, AFileArrivesWholeAndMatchesItsDigest) {
     const TransferResult info = Fetch({Url("part.dat"), u"", "", 1 << 20});
     EXPECT_EQ(info.Status, TransferStatus::Ok);
     EXPECT_EQ(info.Body, body);
+
+    // Chunks hide where the body ends; its digest shows that it is whole.
+    const TransferResult chunked = Fetch({Url("part.dat?chunked-cut=999999"), target, Sha256Hex(body), 1 << 20});
+    EXPECT_EQ(chunked.Status, TransferStatus::Ok) << chunked.ErrorCode;
+    EXPECT_EQ(ReadFileBytes(target), body);
 }
 
 TEST_F(UpdateTransfer, AnythingButAWholeMatchingFileLeavesNoFile) {
@@ -96,6 +101,16 @@ TEST_F(UpdateTransfer, AnythingButAWholeMatchingFileLeavesNoFile) {
         {"wrong digest", Url("part.dat"), Sha256Hex("other"), 1 << 20, TransferStatus::Refused, ERROR_INVALID_DATA},
         {"over the limit", Url("part.dat"), "", 5000, TransferStatus::Refused, ERROR_FILE_TOO_LARGE},
         {"no server", Url("part.dat", "127.0.0.1:9"), "", 1 << 20, TransferStatus::HostUnreachable, 0},
+        {"chunks cut", Url("part.dat?chunked-cut=4000"), "", 1 << 20, TransferStatus::ConnectionLost,
+         ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"chunks whole, no digest", Url("part.dat?chunked-cut=999999"), "", 1 << 20, TransferStatus::ConnectionLost,
+         ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"HTTP/1.0 without a length, cut", Url("part.dat?lengthless-cut=4000"), "", 1 << 20,
+         TransferStatus::ConnectionLost, ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"two lengths", Url("part.dat?two-lengths=4000"), "", 1 << 20, TransferStatus::ConnectionLost,
+         ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"206", Url("part.dat?partial"), "", 1 << 20, TransferStatus::NotFound, 206},
+        {"redirect loop", Url("part.dat?loop"), "", 1 << 20, TransferStatus::NotFound, ERROR_HTTP_REDIRECT_FAILED},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -108,6 +123,55 @@ TEST_F(UpdateTransfer, AnythingButAWholeMatchingFileLeavesNoFile) {
         }
         EXPECT_FALSE(FileExists(target));
     }
+}
+
+// A transfer blocked in the network (a server that waits before its answer, or between pieces of
+// the body) ends as soon as it is stopped, by Abort or by its deadline, and leaves no file.
+TEST_F(UpdateTransfer, AbortAndDeadlineEndABlockedTransferAtOnce) {
+    constexpr Millis kPrompt{10000};  // far below the server's 20 s waits
+    const struct {
+        const char* what;
+        std::string url;
+        DWORD deadlineMs;
+        TransferStatus status;
+        unsigned long code;
+    } cases[] = {
+        {"abort, waiting for the answer", "http://" + TheSetup().ServiceHost() + "/test/delay/20000", 0,
+         TransferStatus::Aborted, 0},
+        {"abort, waiting for the body", Url("part.dat?slow=20000"), 0, TransferStatus::Aborted, 0},
+        {"deadline, waiting for the answer", "http://" + TheSetup().ServiceHost() + "/test/delay/20000", 1500,
+         TransferStatus::ConnectionLost, ERROR_INTERNET_TIMEOUT},
+        {"deadline, waiting for the body", Url("part.dat?slow=20000"), 1500, TransferStatus::ConnectionLost,
+         ERROR_INTERNET_TIMEOUT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::u16string target = folder.File(u"part.dat.uTMP");
+        TauCustomHTTP http(window);
+        TransferRequest request{c.url, target, "", 1 << 20, c.deadlineMs};
+        ASSERT_TRUE(http.Start(std::move(request)));
+        Sleep(800);  // the request is under way and blocked
+        if (c.deadlineMs == 0) http.Abort();
+        EXPECT_TRUE(WaitUntil([&] { return !http.Busy(); }, kPrompt)) << "still running";
+        EXPECT_EQ(http.Result().Status, c.status);
+        EXPECT_EQ(http.Result().ErrorCode, c.code);
+        EXPECT_FALSE(FileExists(target));
+        MSG msg;
+        while (PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) {
+        }
+    }
+}
+
+// The program's end destroys a transfer that is still blocked: that returns at once, and the
+// partial file goes with the transfer.
+TEST_F(UpdateTransfer, EndingWhileATransferIsBlockedLeavesNoFile) {
+    const std::u16string target = folder.File(u"part.dat.uTMP");
+    {
+        TauCustomHTTP http(window);
+        ASSERT_TRUE(http.Start({Url("part.dat?slow=20000"), target, "", 1 << 20, 0}));
+        EXPECT_TRUE(WaitUntil([&] { return FileExists(target); }, Millis(10000))) << "the body never began";
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(target); }, Millis(10000)));
 }
 
 }  // namespace
