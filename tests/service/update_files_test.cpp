@@ -68,7 +68,7 @@ TEST_F(ServiceUpdateFiles, BadAnswersAreFramedAsAsked) {
         {"two-lengths=1000", "HTTP/1.1 200 OK", {"Content-Length: 1000\r\nContent-Length: 5000\r\n"}, "chunked", 5000},
         {"partial", "HTTP/1.1 206 Partial Content", {"Content-Range: bytes 0-2499/5000\r\n", "Content-Length: 2500\r\n"},
          "chunked", 2500},
-        {"loop", "HTTP/1.1 302 Found", {"Location: http://h:1/download/webupdate/a.dll?loop\r\n"}, "chunked", 6},
+        {"loop", "HTTP/1.1 302 Moved Temporarily", {"Location: http://h:1/download/webupdate/a.dll?loop\r\n"}, "chunked", 6},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.query);
