@@ -5,9 +5,9 @@
 // whole (transfer_rule.h), so a cut, refused or abandoned transfer leaves no partial file, even
 // when the process ends in the middle of it.
 //
-// The request's handles belong to the job and are closed under its lock, by the worker when it
-// is done with them or by whoever stops the transfer first: a handle is closed exactly once, and
-// a blocked call returns as soon as its handle is closed.
+// A stopped transfer (abort, deadline, the owner's end) is over for its owner at once, whether or
+// not its worker has returned from the network yet; the worker, which owns the job with its
+// handles and its file, ends on its own.
 #include "update/win32_update_transfer.h"
 
 #include <wininet.h>
@@ -109,11 +109,17 @@ struct TauCustomHTTP::Job {
     HINTERNET current = nullptr;
     TransferResult stopReason;
 
-    // Closes the handles, which ends a blocked call; the first reason given is the one reported.
+    // The transfer is over for its owner at once, with the first reason given, and reported as
+    // such. Its handles are left to the worker: closing them from here would end a blocked call
+    // on Windows, but under Wine it leaves the call blocked for good, with the partial file open.
+    // A blocked call returns with the server's next bytes or its time limit, and the worker then
+    // ends without a word.
     void Stop(TransferStatus status, unsigned long code) {
         std::lock_guard lock(mutex);
-        if (!stopped.exchange(true)) stopReason = {status, code, {}};
-        CloseHandles();
+        if (stopped) return;
+        stopReason = {status, code, {}};
+        stopped = true;
+        if (running && notify) PostMessageW(notify, kTransferDone, 0, 0);
     }
     // The request just opened becomes the current one; false (and closed) when stopped meanwhile.
     bool Attach(HINTERNET request) {
@@ -166,11 +172,12 @@ TauCustomHTTP::~TauCustomHTTP() {
     else if (worker_.joinable()) worker_.join();
 }
 
-bool TauCustomHTTP::Busy() const { return job_ && job_->running.load(); }
+bool TauCustomHTTP::Busy() const { return job_ && job_->running && !job_->stopped; }
 
 const TransferResult& TauCustomHTTP::Result() const {
     static const TransferResult none{};
-    return job_ ? job_->result : none;
+    // The reason is written once, before stopped is set; the result only by a worker that was not.
+    return !job_ ? none : job_->stopped ? job_->stopReason : job_->result;
 }
 
 int64_t TauCustomHTTP::Total() const { return job_ ? job_->total.load() : -1; }
@@ -183,7 +190,11 @@ void TauCustomHTTP::Abort() {
 
 bool TauCustomHTTP::Start(TransferRequest request) {
     if (Busy()) return false;
-    if (worker_.joinable()) worker_.join();
+    // A stopped worker still blocked in the network is left to end on its own.
+    if (worker_.joinable()) {
+        if (job_->running) worker_.detach();
+        else worker_.join();
+    }
     auto job = std::make_shared<Job>();
     job->request = std::move(request);
     job->notify = notify_;
@@ -209,16 +220,20 @@ void TauCustomHTTP::Job::Run() noexcept {
     }
     // Waits for a deadline that is passing right now, so that it does not outlive the job.
     if (deadline) DeleteTimerQueueTimer(nullptr, deadline, INVALID_HANDLE_VALUE);
+    bool wasStopped = false;
     {
         std::lock_guard lock(mutex);
         CloseHandles();
-        // A stopped transfer reports why it was stopped, not the error its closed handle gave.
-        if (stopped) result = stopReason;
+        wasStopped = stopped;
     }
-    // What a failed transfer was to replace is gone too: nothing stale is taken for its file.
-    if (result.Status != TransferStatus::Ok && !request.TargetFile.empty()) DeleteFileW(win32::W(request.TargetFile));
+    // What a failed transfer was to replace is gone too: nothing stale is taken for its file. A
+    // stopped one leaves the name alone, as a new transfer may be writing it by now; its own file
+    // went when it closed it.
+    if (!wasStopped && result.Status != TransferStatus::Ok && !request.TargetFile.empty())
+        DeleteFileW(win32::W(request.TargetFile));
     running = false;
-    Post(kTransferDone);
+    // A stopped transfer was reported when it was stopped.
+    if (!wasStopped) Post(kTransferDone);
 }
 
 TransferResult TauCustomHTTP::Job::Transfer() {

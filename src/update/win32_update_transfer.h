@@ -3,8 +3,8 @@
 // (TauEventThread) so that the windows stay responsive. The worker reports to the checker's
 // hidden window by posted messages: kTransferProgress while bytes arrive (at most every 100 ms)
 // and kTransferDone once, at the end. The result is read on the user-interface thread after
-// kTransferDone. A deadline, an abort or the object's end closes the request's handles from
-// another thread, which ends even a request that is blocked in the network.
+// kTransferDone. A deadline, an abort or the object's end stops the transfer at once from another
+// thread, so nothing waits for a request blocked in the network.
 #include <windows.h>
 
 #include <cstdint>
@@ -57,9 +57,9 @@ public:
     bool Busy() const;
     // Starts a transfer; false when one is still running.
     bool Start(TransferRequest request);
-    // Stops the running transfer without waiting for it: its connection handles are closed from
-    // this thread, so a request blocked in the network returns at once. The transfer then reports
-    // Aborted and its partial file is gone.
+    // Stops the running transfer without waiting for it: it is over at once (Busy is false, Result
+    // is Aborted, kTransferDone is posted). A worker blocked in the network ends on its own later,
+    // within the request's time limit, and its partial file goes with it.
     void Abort();
 
     // Valid after kTransferDone.
