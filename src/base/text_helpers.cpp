@@ -48,11 +48,13 @@ std::u16string FitMessageText(std::u16string_view text) {
         if (word.size() > kMessageLongWord) {
             const size_t head = WholeCharAt(word, kMessageLongWord * 2 / 3);
             const size_t tail = WholeCharAt(word, word.size() - kMessageLongWord / 4);
-            shortened = std::u16string(word.substr(0, head)) + std::u16string(kEllipsis) + std::u16string(word.substr(tail));
+            shortened = std::u16string(word.substr(0, head));
+            shortened.append(kEllipsis).append(word.substr(tail));
             word = shortened;
         }
         for (size_t at = 0; at < word.size();) {
-            const size_t next = at + kMessageLineChars >= word.size() ? word.size() : WholeCharAt(word, at + kMessageLineChars);
+            const size_t next =
+                at + kMessageLineChars >= word.size() ? word.size() : WholeCharAt(word, at + kMessageLineChars);
             if (at > 0) out += u'\n';
             out += word.substr(at, next - at);
             at = next;

@@ -51,9 +51,10 @@ public:
     // window/transparency, update/interval and update/days strictly, in that order: a value that
     // is not a decimal integer raises EConvertError "'<text>' is not a valid integer value" and
     // the conversion stops there. A missing file changes nothing. A reload (Doc already holds a
-    // tree) keeps every setting the file lacks as Doc held it, and an empty file changes nothing. A file that does not parse
-    // raises EError naming it and leaves Doc as it was; the file is then kept as it is on disk
-    // (the save at destruction skips it) until a Load succeeds or Save is called.
+    // tree) keeps every setting the file lacks as Doc held it, and an empty file changes nothing.
+    // A file that does not parse raises EError naming it and leaves Doc as it was; the file is
+    // then kept as it is on disk (the save at destruction skips it) until a Load succeeds or Save
+    // is called.
     void Load();
     // Replaces profile.xml atomically with Doc as indented lines, every setting Doc lacks filled
     // in with its shipped value first; EFileError when it cannot (the old file is then untouched).

@@ -49,8 +49,8 @@ TauAutoUpgrader::TauAutoUpgrader(HWND owner)
 }
 
 TauAutoUpgrader::~TauAutoUpgrader() {
-    // The program is ending: a transfer is stopped (not waited for long) and an upgrade that was
-    // not handed over leaves nothing of its downloads.
+    // The program is ending: a transfer is stopped (not waited for) and an upgrade that was not
+    // handed over leaves nothing of its downloads.
     http_.reset();
     if (state_ == State::Downloading) DeleteDownloads();
 }
@@ -107,7 +107,8 @@ void TauAutoUpgrader::InfoFetched() {
     case TransferStatus::HostUnreachable: return ShowMessage(mHostUnreachable, texts_.HostUnreachable);
     case TransferStatus::ConnectionLost: return ShowMessage(mConnLost, texts_.ConnLost);
     // An information file that came but is larger than any the check reads: it is not cut.
-    case TransferStatus::Refused: return ShowRefusedInfo("the file is larger than " + std::to_string(kMaxInfoFileSize) + " bytes");
+    case TransferStatus::Refused:
+        return ShowRefusedInfo("the file is larger than " + std::to_string(kMaxInfoFileSize) + " bytes");
     default: return ShowMessage(mNoInfoFile, texts_.NoInfoFile);
     }
     info_ = ParseUpdateInfo(result.Body);

@@ -231,9 +231,14 @@ void TauCustomHTTP::Job::Run() noexcept {
     // went when it closed it.
     if (!wasStopped && result.Status != TransferStatus::Ok && !request.TargetFile.empty())
         DeleteFileW(win32::W(request.TargetFile));
-    running = false;
-    // A stopped transfer was reported when it was stopped.
-    if (!wasStopped) Post(kTransferDone);
+    bool report = false;
+    {
+        // Decided under the lock that Stop reports under: the end is reported exactly once.
+        std::lock_guard lock(mutex);
+        report = !stopped;
+        running = false;
+    }
+    if (report) Post(kTransferDone);
 }
 
 TransferResult TauCustomHTTP::Job::Transfer() {
@@ -243,7 +248,8 @@ TransferResult TauCustomHTTP::Job::Transfer() {
         root = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
         if (!root) return {TransferStatus::HostUnreachable, GetLastError(), {}};
         DWORD timeout = kTimeoutMs;
-        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        for (DWORD option :
+             {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
             InternetSetOptionA(root, option, &timeout, sizeof timeout);
     }
     std::string url = request.Url;
@@ -258,7 +264,9 @@ TransferResult TauCustomHTTP::Job::Transfer() {
         HINTERNET opened = InternetOpenUrlA(parent, url.c_str(), kAcceptHeader, DWORD(-1), kOpenFlags, 0);
         if (!opened) {
             const DWORD error = GetLastError();
-            return {IsConnectFailure(error) ? TransferStatus::HostUnreachable : TransferStatus::ConnectionLost, error, {}};
+            const TransferStatus status =
+                IsConnectFailure(error) ? TransferStatus::HostUnreachable : TransferStatus::ConnectionLost;
+            return {status, error, {}};
         }
         if (!Attach(opened)) return stopReason;
 
@@ -301,7 +309,8 @@ TransferResult TauCustomHTTP::Job::Receive(HINTERNET opened, const ResponseHead&
     for (;;) {
         if (stopped) return stopReason;
         DWORD read = 0;
-        if (!InternetReadFile(opened, buffer, kBufferSize, &read)) return {TransferStatus::ConnectionLost, GetLastError(), {}};
+        if (!InternetReadFile(opened, buffer, kBufferSize, &read))
+            return {TransferStatus::ConnectionLost, GetLastError(), {}};
         if (read == 0) break;
         count += read;
         if (count > request.MaxBytes) return {TransferStatus::Refused, ERROR_FILE_TOO_LARGE, {}};

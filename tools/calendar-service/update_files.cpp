@@ -84,7 +84,8 @@ bool HandleUpdateRoute(const HttpRequest& request, HttpResponse& response, const
     if (params.Find("loop")) {
         // Sent back to the same address, without end.
         response.SetText(302, "moved\n");
-        response.SetHeader("Location", (request.secure ? "https://" : "http://") + request.HostForLinks() + request.target);
+        const std::string scheme = request.secure ? "https://" : "http://";
+        response.SetHeader("Location", scheme + request.HostForLinks() + request.target);
         return true;
     }
     if (AnswerBadly(params, bytes, response)) return true;

@@ -3,8 +3,8 @@
 // itself. Its command line is its own path, the program's path and "+" + the restart parameters
 // + the method digit. It waits (bounded) for the program to end, puts every completely received
 // download (NAME.uTMP) in its place with roll-back, runs the downloaded setup (the file the
-// checker names in TESSEL_UPGRADE_SETUP) for the external-setup method, and starts the program again with the restart parameters. It shows nothing: the
-// program that comes back is its report.
+// checker names in TESSEL_UPGRADE_SETUP) for the external-setup method, and starts the program
+// again with the restart parameters. It shows nothing: the program that comes back is its report.
 #include <windows.h>
 
 #include <string>
