@@ -6,7 +6,7 @@
 // when the process ends in the middle of it.
 //
 // A stopped transfer (abort, deadline, the owner's end) is over for its owner at once, whether or
-// not its worker has returned from the network yet; the worker, which owns the job with its
+// not its worker has returned from the network yet; the worker, which shares the job and owns its
 // handles and its file, ends on its own.
 #include "update/win32_update_transfer.h"
 
@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <type_traits>
 
 #include "base/sha256.h"
 #include "update/transfer_rule.h"
@@ -22,6 +23,11 @@
 namespace tessel::update {
 
 namespace {
+
+struct InetDeleter {
+    void operator()(HINTERNET handle) const noexcept { InternetCloseHandle(handle); }
+};
+using InetHandle = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InetDeleter>;
 
 struct FileCloser {
     void operator()(HANDLE h) const noexcept {
@@ -105,8 +111,6 @@ struct TauCustomHTTP::Job {
 
     std::mutex mutex;
     HWND notify = nullptr;  // null once the owner has gone
-    HINTERNET root = nullptr;
-    HINTERNET current = nullptr;
     TransferResult stopReason;
 
     // The transfer is over for its owner at once, with the first reason given, and reported as
@@ -120,26 +124,6 @@ struct TauCustomHTTP::Job {
         stopReason = {status, code, {}};
         stopped = true;
         if (running && notify) PostMessageW(notify, kTransferDone, 0, 0);
-    }
-    // The request just opened becomes the current one; false (and closed) when stopped meanwhile.
-    bool Attach(HINTERNET request) {
-        std::lock_guard lock(mutex);
-        if (stopped) {
-            InternetCloseHandle(request);
-            return false;
-        }
-        current = request;
-        return true;
-    }
-    void CloseCurrent() {
-        std::lock_guard lock(mutex);
-        if (current) InternetCloseHandle(current);
-        current = nullptr;
-    }
-    void CloseHandles() {
-        if (current) InternetCloseHandle(current);
-        if (root) InternetCloseHandle(root);
-        current = root = nullptr;
     }
     void Post(UINT message) {
         std::lock_guard lock(mutex);
@@ -220,12 +204,7 @@ void TauCustomHTTP::Job::Run() noexcept {
     }
     // Waits for a deadline that is passing right now, so that it does not outlive the job.
     if (deadline) DeleteTimerQueueTimer(nullptr, deadline, INVALID_HANDLE_VALUE);
-    bool wasStopped = false;
-    {
-        std::lock_guard lock(mutex);
-        CloseHandles();
-        wasStopped = stopped;
-    }
+    const bool wasStopped = stopped;
     // What a failed transfer was to replace is gone too: nothing stale is taken for its file. A
     // stopped one leaves the name alone, as a new transfer may be writing it by now; its own file
     // went when it closed it.
@@ -242,52 +221,41 @@ void TauCustomHTTP::Job::Run() noexcept {
 }
 
 TransferResult TauCustomHTTP::Job::Transfer() {
-    {
-        std::lock_guard lock(mutex);
-        if (stopped) return stopReason;
-        root = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-        if (!root) return {TransferStatus::HostUnreachable, GetLastError(), {}};
-        DWORD timeout = kTimeoutMs;
-        for (DWORD option :
-             {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
-            InternetSetOptionA(root, option, &timeout, sizeof timeout);
-    }
+    InetHandle root(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!root) return {TransferStatus::HostUnreachable, GetLastError(), {}};
+    DWORD timeout = kTimeoutMs;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        InternetSetOptionA(root.get(), option, &timeout, sizeof timeout);
+
     std::string url = request.Url;
     for (int redirects = 0;; ++redirects) {
-        // The root is read under the lock: a stop may close it at any moment.
-        HINTERNET parent = nullptr;
-        {
-            std::lock_guard lock(mutex);
-            parent = root;
-        }
-        if (!parent) return stopReason;
-        HINTERNET opened = InternetOpenUrlA(parent, url.c_str(), kAcceptHeader, DWORD(-1), kOpenFlags, 0);
+        if (stopped) return stopReason;
+        InetHandle opened(InternetOpenUrlA(root.get(), url.c_str(), kAcceptHeader, DWORD(-1), kOpenFlags, 0));
         if (!opened) {
             const DWORD error = GetLastError();
-            const TransferStatus status =
+            const TransferStatus failed =
                 IsConnectFailure(error) ? TransferStatus::HostUnreachable : TransferStatus::ConnectionLost;
-            return {status, error, {}};
+            return {failed, error, {}};
         }
-        if (!Attach(opened)) return stopReason;
+        if (stopped) return stopReason;
 
-        ResponseHead head;
         DWORD status = 0, size = sizeof status;
-        if (!HttpQueryInfoA(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        if (!HttpQueryInfoA(opened.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
             return {TransferStatus::ConnectionLost, GetLastError(), {}};
         // Wine reports a connection closed before any status line as status 0.
         if (status == 0) return {TransferStatus::ConnectionLost, ERROR_INTERNET_CONNECTION_RESET, {}};
         if (IsRedirect(status)) {
             std::string next;
-            if (redirects >= kMaxRedirects || !RedirectTarget(url, QueryText(opened, HTTP_QUERY_LOCATION), next))
+            if (redirects >= kMaxRedirects || !RedirectTarget(url, QueryText(opened.get(), HTTP_QUERY_LOCATION), next))
                 return {TransferStatus::NotFound, ERROR_HTTP_REDIRECT_FAILED, {}};
             url = std::move(next);
-            CloseCurrent();
             continue;
         }
+        if (status != 200) return {TransferStatus::NotFound, status, {}};
+        ResponseHead head;
         head.Status = static_cast<int>(status);
-        if (head.Status != 200) return {TransferStatus::NotFound, status, {}};
-        ReadResponseHeaders(QueryText(opened, HTTP_QUERY_RAW_HEADERS_CRLF), head);
-        return Receive(opened, head);
+        ReadResponseHeaders(QueryText(opened.get(), HTTP_QUERY_RAW_HEADERS_CRLF), head);
+        return Receive(opened.get(), head);
     }
 }
 
