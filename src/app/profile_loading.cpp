@@ -1,7 +1,5 @@
 #include "app/profile_loading.h"
 
-#include <memory>
-
 #include "base/errors.h"
 #include "base/strict_int.h"
 #include "base/text.h"
@@ -16,15 +14,6 @@ constexpr std::u16string_view kNumericSettings[] = {u"window/left",         u"wi
                                                     u"window/height",       u"window/transparency",
                                                     u"window/visible",      u"update/interval",
                                                     u"update/days"};
-
-const TxdataNode& ShippedSettings() {
-    static const std::unique_ptr<TxdataNode> shipped = [] {
-        auto doc = std::make_unique<TxdataNode>();
-        doc->LoadFromBytes(kDefaultProfileText);
-        return doc;
-    }();
-    return *shipped;
-}
 
 }  // namespace
 

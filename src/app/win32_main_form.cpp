@@ -166,7 +166,7 @@ void TMainFm::LoadSettings() {
         std::string text;
         for (const std::string& problem : problems) text += (text.empty() ? "" : "\r\n\r\n") + problem;
         const std::u16string wide = Utf8ToUtf16(text);
-        MessageBoxW(Handle(), W(wide), L"Tessel Desktop", MB_OK | MB_ICONERROR);
+        win32::ShowMessageBox(Handle(), wide, u"Tessel Desktop", MB_OK | MB_ICONERROR);
     }
 }
 

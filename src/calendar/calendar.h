@@ -100,8 +100,8 @@ public:
     void ParseEvents();
     std::string CalendarColor(const std::string& id) const;
     std::string AlternateLink(const TxdataNode& entry) const;
-    // Writes EventDoc to the cache folder + name + ".xml" and CalendarDoc to the cache folder +
-    // name + "-cat.xml".
+    // Writes EventDoc to the cache folder + stem + ".xml" and CalendarDoc to the cache folder +
+    // stem + "-cat.xml", the stem being CacheFileStem(folder, name).
     void SaveCache(const std::string& name);
     // Fills the trees and Events from the cache files; runs Sync(now) when one of them is missing
     // or damaged (cut short, or not a document). A damaged file is not loaded: it counts as
@@ -167,5 +167,10 @@ private:
     std::string serviceDomain_;
     std::u16string cacheFolder_;
 };
+
+// The name a cache file pair is given in folder: the cache name itself while it names valid
+// files there (the files of existing caches keep their names), else the name's letters, digits
+// and @_-+ (others become "_", at most 48 of them), "-" and 16 hexadecimal digits of its SHA-256.
+std::string CacheFileStem(const std::u16string& folder, const std::string& name);
 
 }  // namespace tessel

@@ -1,5 +1,7 @@
 // The cache: the merged event feeds and the calendar list, one pair of files per account in the
 // cache folder the owner names, so that the next start shows events before the network answers.
+// The files are named after the account (CacheFileStem), or after a safe name made from it when
+// the account's name cannot name a file there.
 #include "calendar/calendar.h"
 
 #include <exception>
@@ -9,6 +11,8 @@
 #include "base/clock.h"
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/file_names.h"
+#include "base/sha256.h"
 #include "base/text.h"
 #include "calendar/event_feed.h"
 
@@ -19,13 +23,39 @@ namespace {
 constexpr char kEventsSuffix[] = ".xml";
 constexpr char kCalendarsSuffix[] = "-cat.xml";
 
-// The name comes from the account name; a separator in it would put the file elsewhere.
+// The longest name a cache file takes on its way: the calendar list's file while it is written.
+constexpr char kLongestCacheSuffix[] = "-cat.xml.tmp";
+// The longest path the file functions take without the long-path prefix (MAX_PATH less its zero).
+constexpr size_t kMaxPathChars = 259;
+// The derived name keeps this much of the account name, for whoever looks into the folder.
+constexpr size_t kDerivedPrefixChars = 48;
+
+bool IsPlainNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '@' || c == '_' ||
+           c == '-' || c == '+';
+}
+
+}  // namespace
+
+std::string CacheFileStem(const std::u16string& folder, const std::string& name) {
+    // Both names: "con.xml" names a device, "con-cat.xml" does not.
+    const std::u16string longest = Widen(name + kLongestCacheSuffix);
+    if (IsValidFileName(Widen(name + kEventsSuffix)) && IsValidFileName(longest) &&
+        folder.size() + longest.size() <= kMaxPathChars)
+        return name;
+    // The account name's plain characters and a digest of the whole name, which keeps two names
+    // that differ only in what was dropped apart.
+    std::string stem;
+    for (char c : name.substr(0, kDerivedPrefixChars)) stem += IsPlainNameChar(c) ? c : '_';
+    Sha256 hash;
+    hash.Update(name);
+    return stem + "-" + DigestHex(hash.Finish()).substr(0, 16);
+}
+
+namespace {
+
 std::u16string CachePath(const std::u16string& folder, const std::string& name, const char* suffix) {
-    for (char c : name) {
-        if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 32)
-            throw EFileError("'" + name + "' cannot name a cache file");
-    }
-    return folder + Widen(name + suffix);
+    return folder + Widen(CacheFileStem(folder, name) + suffix);
 }
 
 std::string TreeText(const TxdataNode& tree) {

@@ -54,6 +54,8 @@ void SaveSettings(TProfile& profile, const TSettingValues& values, IStartupEntry
         startup.Write(programPath);
     else
         startup.Remove();
+    // Every element is there to take the values, whatever the file that was loaded lacked.
+    FillMissingSettings(profile.Doc, ShippedSettings());
     WriteSettingValues(profile.Doc, values);
     profile.Save();
     try {

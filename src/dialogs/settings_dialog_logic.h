@@ -53,10 +53,10 @@ public:
     virtual void Remove() = 0;
 };
 
-// Save: the start-up entry written or removed, the values put into the tree, profile.xml saved
-// and loaded again so that the store's numbers follow the file. A failed write raises
-// EFileError (profile.xml is then as it was). A file that lacks one of the settings loads again
-// without an error: the tree is complete, and the numbers that convert are taken.
+// Save: the start-up entry written or removed, the values put into the tree (an element the tree
+// lacks is made first, so the file written holds every setting), profile.xml saved and loaded
+// again so that the store's numbers follow the file. A failed write raises EFileError
+// (profile.xml is then as it was).
 void SaveSettings(TProfile& profile, const TSettingValues& values, IStartupEntry& startup,
                   const std::u16string& programPath);
 

@@ -159,7 +159,7 @@ void TAccountFm::NextBtnClick() {
     const std::u16string user = WindowText(Item(kUserEd));
     if (logic_.NextClick(user) == TAccountDialogLogic::NextResult::UsernameEmpty) {
         const std::u16string text = WithCrLf(Widen(kUsernameEmptyText));
-        MessageBoxW(Handle(), win32::W(text), L"Gmail Account", MB_OK | MB_ICONERROR);
+        win32::ShowMessageBox(Handle(), text, u"Gmail Account", MB_OK | MB_ICONERROR);
         return;
     }
     CalendarBtnClick();

@@ -150,7 +150,7 @@ void TSettingFm::ReloadProfile() {
     } catch (const EError& e) {
         // A damaged file is kept as it is; the fields show the settings the program runs with.
         const std::u16string text = Utf8ToUtf16(e.what());
-        MessageBoxW(Handle(), win32::W(text), L"Options", MB_OK | MB_ICONWARNING);
+        win32::ShowMessageBox(Handle(), text, u"Options", MB_OK | MB_ICONWARNING);
     }
 }
 

@@ -1,5 +1,8 @@
 #include "ui/profile.h"
 
+#include <memory>
+#include <vector>
+
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/strict_int.h"
@@ -16,6 +19,44 @@ const std::string_view kDefaultProfileText =
     "        <eventwindow left=\"0\" top=\"0\" height=\"0\" width=\"0\" visible=\"1\"/>\r\n"
     "        <hosts service=\"www.google.com\" accounts=\"www.google.com\" maker=\"www.tesseldesktop.com\"/>\r\n"
     "</profile>\r\n";
+
+namespace {
+
+// Every setting of the shipped file, element/attribute.
+constexpr std::u16string_view kSettingPaths[] = {
+    u"window/left",      u"window/top",       u"window/height",      u"window/transparency", u"window/visible",
+    u"update/interval",  u"update/days",      u"run/startup",        u"eventwindow/left",    u"eventwindow/top",
+    u"eventwindow/height", u"eventwindow/width", u"eventwindow/visible", u"hosts/service",     u"hosts/accounts",
+    u"hosts/maker"};
+
+std::string TreeText(const TxdataNode& tree) {
+    std::vector<std::string> lines;
+    tree.SaveToLines(lines);
+    return JoinLines(lines);
+}
+
+}  // namespace
+
+const TxdataNode& ShippedSettings() {
+    static const std::unique_ptr<TxdataNode> shipped = [] {
+        auto doc = std::make_unique<TxdataNode>();
+        doc->LoadFromBytes(kDefaultProfileText);
+        return doc;
+    }();
+    return *shipped;
+}
+
+void FillMissingSettings(TxdataNode& doc, const TxdataNode& source) {
+    for (const std::u16string_view path : kSettingPaths) {
+        const std::u16string value = source.ReadValue(path);
+        if (value.empty() || !doc.ReadValue(path).empty()) continue;
+        const size_t slash = path.find(u'/');
+        const std::u16string_view element = path.substr(0, slash);
+        TxdataNode* node = doc.FindNode(element);
+        if (!node) node = doc.AddChild(TxdataNode::CreateNamed(element));
+        node->SetAttribute(path.substr(slash + 1), value);
+    }
+}
 
 bool EnsureProfileFile(const std::u16string& folder) {
     const std::u16string path = folder + u"profile.xml";
@@ -48,8 +89,17 @@ void TProfile::Load() {
                      ").");
     }
     keepDamagedFile_ = false;
+    // A reload keeps what the program holds wherever the file has nothing: an emptied file, or
+    // one that lost settings while the program ran, costs none of them.
+    TxdataNode held;
+    const bool reload = !Doc.Name().empty();
+    if (reload) {
+        if (Trim(text).empty()) return;
+        held.LoadFromBytes(TreeText(Doc));
+    }
     Doc.Clear();
     Doc.LoadFromBytes(text);
+    if (reload) FillMissingSettings(Doc, held);
 
     StrToInt(Doc.ReadValue(u"window/left"));
     StrToInt(Doc.ReadValue(u"window/top"));
@@ -62,6 +112,9 @@ void TProfile::Load() {
 void TProfile::Save() {
     // An empty tree would be written as "</>", which no later Load could read.
     if (Doc.Name().empty()) return;
+    // The file written is always whole: a setting the tree lacks is written as the value the
+    // program uses for it, the shipped one.
+    FillMissingSettings(Doc, ShippedSettings());
     std::vector<std::string> lines;
     Doc.SaveToLines(lines);
     SaveLines(FilePath(), lines);

@@ -225,7 +225,7 @@ TEventFm::TEventFm(const EventFormServices& services, HWND mainWindow)
       bkPanel_(std::make_unique<ContentPanel>(*this)) {
     ReportError = [this](const std::string& message) {
         const std::u16string text = Utf8ToUtf16(message);
-        MessageBoxW(Handle(), W(text), L"Tessel Desktop", MB_OK | MB_ICONERROR);
+        win32::ShowMessageBox(Handle(), text, u"Tessel Desktop", MB_OK | MB_ICONERROR);
     };
 }
 

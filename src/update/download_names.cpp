@@ -1,5 +1,6 @@
 #include "update/download_names.h"
 
+#include "base/file_names.h"
 #include "base/percent_code.h"
 #include "base/text.h"
 
@@ -12,15 +13,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
     return text.size() >= suffix.size() && SameTextAscii(text.substr(text.size() - suffix.size()), suffix);
-}
-
-bool IsDeviceName(std::u16string_view name) {
-    const std::u16string stem = UpperAscii(name.substr(0, name.find(u'.')));
-    if (stem == u"CON" || stem == u"PRN" || stem == u"AUX" || stem == u"NUL" || stem == u"CONIN$" ||
-        stem == u"CONOUT$")
-        return true;
-    return stem.size() == 4 && (stem.compare(0, 3, u"COM") == 0 || stem.compare(0, 3, u"LPT") == 0) &&
-           stem[3] >= u'1' && stem[3] <= u'9';
 }
 
 }  // namespace
@@ -36,14 +28,8 @@ bool IsWebAddress(std::string_view url) {
 }
 
 bool IsSafeFileName(std::u16string_view name) {
-    if (name.empty() || name.size() > 200) return false;
-    for (char16_t c : name) {
-        if (c < 0x20 || c == 0x7F) return false;
-        if (std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) return false;
-    }
-    if (name.find(u"..") != std::u16string_view::npos) return false;
-    if (name.back() == u'.' || name.back() == u' ' || name.front() == u' ') return false;
-    if (IsDeviceName(name)) return false;
+    if (!IsValidFileName(name, 200)) return false;
+    if (name.find(u"..") != std::u16string_view::npos || name.front() == u' ') return false;
     // The working names of the update itself: a download must not be mistaken for one of them.
     return !EndsWithNoCase(name, kDownloadSuffix) && !EndsWithNoCase(name, kBackupSuffix);
 }

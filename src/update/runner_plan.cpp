@@ -56,6 +56,16 @@ bool ParseRunnerCommandLine(std::u16string_view line, std::u16string_view runner
     return true;
 }
 
+std::vector<std::u16string> InstallOrder(std::vector<std::u16string> downloads, std::u16string_view setupName) {
+    std::sort(downloads.begin(), downloads.end());
+    if (setupName.empty()) return downloads;
+    const std::u16string setup = std::u16string(setupName) + kDownloadSuffix;
+    const auto found = std::find_if(downloads.begin(), downloads.end(),
+                                    [&](const std::u16string& name) { return SameTextAscii(name, setup); });
+    if (found != downloads.end()) std::rotate(downloads.begin(), found, found + 1);
+    return downloads;
+}
+
 InstallResult InstallDownloads(IInstallFiles& files, const std::u16string& folder,
                                const std::vector<std::u16string>& downloads) {
     InstallResult result;

@@ -11,7 +11,8 @@
 // copied to "name.uBAK", then the download is renamed over it (one atomic rename, so a crash
 // leaves the old file or the new one). When any replacement fails, every file already replaced
 // is put back from its copy, files that did not exist before are removed again, and the
-// remaining downloads are deleted: the program is left as it was.
+// remaining downloads are deleted: the program is left as it was. For the external-setup method
+// the setup is the file of the information file's first address, which the runner then runs.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,14 @@ struct InstallResult {
     std::vector<std::u16string> Installed;  // full paths, in order
     std::u16string Failed;                  // the file whose replacement failed
 };
+
+// For the external-setup method the checker names the setup (the file of the first address) in
+// this environment variable of the runner.
+inline constexpr char16_t kSetupVariable[] = u"TESSEL_UPGRADE_SETUP";
+
+// The downloads in the order they are installed: the setup's download (setupName + ".uTMP", in
+// any letter case) first when there is one, the others after it sorted by name.
+std::vector<std::u16string> InstallOrder(std::vector<std::u16string> downloads, std::u16string_view setupName);
 
 // folder ends with a separator; downloads are the names found in it that end in ".uTMP". Names
 // that are not safe file names are deleted and not installed.

@@ -8,11 +8,10 @@
 namespace tessel::update {
 namespace {
 
-// The file cut to its limit, with a lower-cased copy for the searches.
+// The file with a lower-cased copy for the searches.
 class InfoText {
 public:
-    explicit InfoText(std::string_view info)
-        : text_(info.substr(0, kMaxInfoFileSize)), lowered_(LowerAscii(text_)) {}
+    explicit InfoText(std::string_view info) : text_(info), lowered_(LowerAscii(text_)) {}
 
     // The position just after "#" + key + "=" + opening (any letter case), or npos.
     size_t KeyEnd(std::string_view key, std::string_view opening = "") const {
@@ -53,7 +52,8 @@ bool IsHex(const std::string& text) {
 std::vector<DownloadItem> DownloadListOf(const InfoText& info) {
     std::vector<DownloadItem> list;
     auto take = [&](const std::string& suffix) {
-        if (list.size() >= kMaxDownloads) return false;
+        // One more than the limit is looked for, so that a list over it is known to be.
+        if (list.size() > kMaxDownloads) return false;
         DownloadItem item;
         if (!info.Value("url" + suffix, item.Url)) return false;
         std::string digest;
@@ -74,8 +74,12 @@ std::vector<DownloadItem> DownloadListOf(const InfoText& info) {
 }  // namespace
 
 UpdateInfo ParseUpdateInfo(std::string_view info) {
-    const InfoText text(info);
     UpdateInfo result;
+    if (info.size() > kMaxInfoFileSize) {
+        result.Problem = "the file is larger than " + std::to_string(kMaxInfoFileSize) + " bytes";
+        return result;
+    }
+    const InfoText text(info);
     text.Value("date", result.Date);
     text.Value("version", result.Version);
     text.Message(result.Message);
@@ -85,6 +89,10 @@ UpdateInfo ParseUpdateInfo(std::string_view info) {
         if (method[0] == '2') result.Method = TUpgradeMethod::umRedirectToURL;
     }
     result.Files = DownloadListOf(text);
+    if (result.Files.size() > kMaxDownloads) {
+        result.Files.clear();
+        result.Problem = "the file lists more than " + std::to_string(kMaxDownloads) + " addresses";
+    }
     return result;
 }
 

@@ -21,10 +21,12 @@ enum class TUpgradeMethod { umSelfUpgrade = 0, umUseExternalSetup = 1, umRedirec
 // The release date of this build, month/day/year.
 inline constexpr char kVersionDate[] = "10/05/2009";
 
-// The information file is read no further than this; a larger file is cut here.
+// A larger information file is refused whole: the program, which does not fetch more than this,
+// and the tool, which reads it, both say so rather than read part of it.
 inline constexpr size_t kMaxInfoFileSize = 256 * 1024;
 
-// More addresses than this are not taken.
+// A file that lists more addresses than this is refused whole, as a partial upgrade would leave
+// the program with a mix of old and new files.
 inline constexpr size_t kMaxDownloads = 100;
 
 struct DownloadItem {
@@ -38,12 +40,16 @@ struct UpdateInfo {
     std::string Message;
     TUpgradeMethod Method = TUpgradeMethod::umSelfUpgrade;
     std::vector<DownloadItem> Files;
+    // Why the file was refused (too large, too many addresses), in English; empty when it was
+    // read. A refused file offers nothing to fetch.
+    std::string Problem;
 };
 
 // Each "#key=" value runs to the first control character; a key missing or empty leaves its field
 // empty. The message is the text of "#message={...}", to the end of the file without a closing
 // "}". The files: url, then url0, then url(k+1), url(k+2)... while present, k being the count
-// already found, each with the sha256 of the same suffix.
+// already found, each with the sha256 of the same suffix. A file over kMaxInfoFileSize bytes or
+// with more than kMaxDownloads addresses gives only the Problem.
 UpdateInfo ParseUpdateInfo(std::string_view info);
 
 // A month/day/year text split at its first two "/"; a text that does not make a date gives today.

@@ -48,7 +48,12 @@ TauAutoUpgrader::TauAutoUpgrader(HWND owner)
     if (const std::u16string runner = RunnerTempPath(); !runner.empty()) DeleteFileW(W(runner));
 }
 
-TauAutoUpgrader::~TauAutoUpgrader() = default;
+TauAutoUpgrader::~TauAutoUpgrader() {
+    // The program is ending: a transfer is stopped (not waited for) and an upgrade that was not
+    // handed over leaves nothing of its downloads.
+    http_.reset();
+    if (state_ == State::Downloading) DeleteDownloads();
+}
 
 void TauAutoUpgrader::CheckUpdate() {
     if (state_ != State::Idle || http_->Busy() || InfoFileURL.empty()) return;
@@ -85,8 +90,14 @@ LRESULT TauAutoUpgrader::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TauAutoUpgrader::ShowMessage(TUpgraderMessage which, const char16_t* text) {
-    if (ShowMessages & which)
-        MessageBoxW(owner_, W(std::u16string(text)), W(std::u16string(texts_.Caption)), MB_OK | MB_ICONERROR);
+    if (ShowMessages & which) win32::ShowMessageBox(owner_, text, texts_.Caption, MB_OK | MB_ICONERROR);
+}
+
+void TauAutoUpgrader::ShowRefusedInfo(const std::string& problem) {
+    // The server offers something this check cannot read: that is said whatever ShowMessages
+    // holds, with the reason in the file's own terms.
+    win32::ShowMessageBox(owner_, std::u16string(texts_.NoInfoFile) + u"\r\r(" + Widen(problem) + u")", texts_.Caption,
+                          MB_OK | MB_ICONERROR);
 }
 
 void TauAutoUpgrader::InfoFetched() {
@@ -95,9 +106,13 @@ void TauAutoUpgrader::InfoFetched() {
     case TransferStatus::Ok: break;
     case TransferStatus::HostUnreachable: return ShowMessage(mHostUnreachable, texts_.HostUnreachable);
     case TransferStatus::ConnectionLost: return ShowMessage(mConnLost, texts_.ConnLost);
+    // An information file that came but is larger than any the check reads: it is not cut.
+    case TransferStatus::Refused:
+        return ShowRefusedInfo("the file is larger than " + std::to_string(kMaxInfoFileSize) + " bytes");
     default: return ShowMessage(mNoInfoFile, texts_.NoInfoFile);
     }
     info_ = ParseUpdateInfo(result.Body);
+    if (!info_.Problem.empty()) return ShowRefusedInfo(info_.Problem);
     const TDateTime today = Clock ? Clock->Now() : SystemClock().Now();
     if (!IsNewerRelease(info_, VersionDate, today)) return ShowMessage(mNoUpdateAvailable, texts_.NoUpdateAvailable);
 
@@ -114,6 +129,7 @@ void TauAutoUpgrader::InfoFetched() {
     state_ = State::Downloading;
     fileIndex_ = 0;
     filesReceived_ = 0;
+    firstReceived_ = false;
     wizard_ = std::make_unique<TauAutoUpgraderWizardForm>(texts_, [this] { Abort(); });
     wizard_->Show(owner_);
     StartNextFile();
@@ -139,6 +155,7 @@ void TauAutoUpgrader::FileFetched() {
     if (result.Status == TransferStatus::Aborted) return;
     if (result.Status != TransferStatus::Ok) return FileFailed(result.ErrorCode);
     ++filesReceived_;
+    if (fileIndex_ == 0) firstReceived_ = true;
     ++fileIndex_;
     StartNextFile();
 }
@@ -146,8 +163,8 @@ void TauAutoUpgrader::FileFetched() {
 void TauAutoUpgrader::FileFailed(unsigned long code) {
     const std::u16string text = FormatText(texts_.LostFile, {Widen(info_.Files[fileIndex_].Url)});
     const bool skip = (ShowMessages & mLostFile) &&
-                      MessageBoxW(wizard_ ? wizard_->Handle() : owner_, W(text), W(FileErrorCaption(texts_, code)),
-                                  MB_YESNO | MB_ICONERROR) == IDYES;
+                      win32::ShowMessageBox(wizard_ ? wizard_->Handle() : owner_, text, FileErrorCaption(texts_, code),
+                                            MB_YESNO | MB_ICONERROR) == IDYES;
     if (state_ != State::Downloading) return;  // aborted from the wizard meanwhile
     if (!skip) return Abort();
     ++fileIndex_;
@@ -177,8 +194,10 @@ void TauAutoUpgrader::DeleteDownloads() {
 }
 
 void TauAutoUpgrader::HandOver() {
-    // Every file was skipped: there is nothing to install and no reason to restart.
-    if (filesReceived_ == 0) return Abort();
+    // Every file was skipped, or the setup that the external-setup method runs: there is nothing
+    // to install or run and no reason to restart.
+    const bool externalSetup = info_.Method == TUpgradeMethod::umUseExternalSetup;
+    if (filesReceived_ == 0 || (externalSetup && !firstReceived_)) return Abort();
     state_ = State::HandingOver;
     const std::u16string runner = RunnerTempPath();
     HMODULE module = GetModuleHandleW(nullptr);
@@ -193,6 +212,10 @@ void TauAutoUpgrader::HandOver() {
         try {
             WriteFileAtomic(runner, std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)));
             std::u16string line = RunnerCommandLine(runner, programPath_, RestartParams, info_.Method);
+            // The runner inherits the setup's name: the file of the first address.
+            std::u16string setup;
+            if (externalSetup) DownloadFileName(info_.Files.front().Url, setup);
+            SetEnvironmentVariableW(W(std::u16string(kSetupVariable)), setup.empty() ? nullptr : W(setup));
             STARTUPINFOW startup{sizeof startup};
             PROCESS_INFORMATION process{};
             started = CreateProcessW(W(runner), W(line), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -210,8 +233,8 @@ void TauAutoUpgrader::HandOver() {
     }
     if (!started) {
         state_ = State::Downloading;
-        MessageBoxW(owner_, W(FormatText(texts_.LostFile, {runner})), W(FileErrorCaption(texts_, code)),
-                    MB_OK | MB_ICONERROR);
+        win32::ShowMessageBox(owner_, FormatText(texts_.LostFile, {runner}), FileErrorCaption(texts_, code),
+                              MB_OK | MB_ICONERROR);
         return Abort();
     }
     wizard_.reset();

@@ -72,6 +72,7 @@ private:
     void Abort();
     void HandOver();
     void ShowMessage(TUpgraderMessage which, const char16_t* text);
+    void ShowRefusedInfo(const std::string& problem);
     void DeleteDownloads();
 
     HWND owner_;
@@ -82,6 +83,7 @@ private:
     UpdateInfo info_;
     size_t fileIndex_ = 0;
     size_t filesReceived_ = 0;
+    bool firstReceived_ = false;
     DWORD fileStarted_ = 0;
     std::unique_ptr<TauCustomHTTP> http_;
     std::unique_ptr<TauAutoUpgraderWizardForm> wizard_;

@@ -1,16 +1,23 @@
 // The update check's transfer on WinINet. Every request reads the server afresh (no cache), sends
-// "Accept: text/html, */*" and reads in 4096-byte pieces. A file is written to its target as it
-// arrives and its SHA-256 computed on the way; a transfer that does not end exactly at the
-// announced length, fails the digest, or grows past its limit removes what it wrote, so a
-// partial file is never left to be installed.
+// "Accept: text/html, */*" and reads in 4096-byte pieces; redirects are followed here, a few at
+// most. A file is written to its target as it arrives and its SHA-256 computed on the way. The
+// target is marked for deletion from the moment it is made and kept only once the transfer is
+// whole (transfer_rule.h), so a cut, refused or abandoned transfer leaves no partial file, even
+// when the process ends in the middle of it.
+//
+// A stopped transfer (abort, deadline, the owner's end) is over for its owner at once, whether or
+// not its worker has returned from the network yet; the worker, which shares the job and owns its
+// handles and its file, ends on its own.
 #include "update/win32_update_transfer.h"
 
 #include <wininet.h>
 
-#include <memory>
+#include <atomic>
+#include <mutex>
 #include <type_traits>
 
 #include "base/sha256.h"
+#include "update/transfer_rule.h"
 #include "win32/win32_text.h"
 
 namespace tessel::update {
@@ -32,7 +39,7 @@ using FileHandle = std::unique_ptr<void, FileCloser>;
 constexpr DWORD kBufferSize = 4096;
 constexpr char kAcceptHeader[] = "Accept: text/html, */*\r\n";
 constexpr DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                             INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+                             INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 bool IsConnectFailure(DWORD error) {
     switch (error) {
@@ -49,122 +56,257 @@ bool IsConnectFailure(DWORD error) {
     }
 }
 
+bool IsRedirect(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// A header as text (HTTP_QUERY_LOCATION, HTTP_QUERY_RAW_HEADERS_CRLF), or empty.
+std::string QueryText(HINTERNET request, DWORD what) {
+    std::string text(1024, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = static_cast<DWORD>(text.size());
+        if (HttpQueryInfoA(request, what, text.data(), &size, nullptr)) {
+            text.resize(size);
+            return text;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        text.assign(size + 1, '\0');
+    }
+    return {};
+}
+
+// The target file, marked for deletion until Keep: closing it any other way removes it.
+class PartialFile {
+public:
+    bool Open(const std::u16string& path) {
+        file_.reset(CreateFileW(win32::W(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file_.get() != INVALID_HANDLE_VALUE && MarkForDeletion(true);
+    }
+    bool Write(const char* bytes, DWORD count) {
+        DWORD written = 0;
+        return WriteFile(file_.get(), bytes, count, &written, nullptr) && written == count;
+    }
+    bool Keep() { return MarkForDeletion(false) && FlushFileBuffers(file_.get()); }
+
+private:
+    bool MarkForDeletion(bool remove) {
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = remove ? TRUE : FALSE;
+        return SetFileInformationByHandle(file_.get(), FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    }
+
+    FileHandle file_{INVALID_HANDLE_VALUE};
+};
+
+}  // namespace
+
+struct TauCustomHTTP::Job {
+    TransferRequest request;
+    TransferResult result;
+    std::atomic<bool> running{true};
+    std::atomic<bool> stopped{false};
+    std::atomic<int64_t> total{-1};
+    std::atomic<int64_t> received{0};
+
+    std::mutex mutex;
+    HWND notify = nullptr;  // null once the owner has gone
+    TransferResult stopReason;
+
+    // The transfer is over for its owner at once, with the first reason given, and reported as
+    // such. Its handles are left to the worker: closing them from here would end a blocked call
+    // on Windows, but under Wine it leaves the call blocked for good, with the partial file open.
+    // A blocked call returns with the server's next bytes or its time limit, and the worker then
+    // ends without a word.
+    void Stop(TransferStatus status, unsigned long code) {
+        std::lock_guard lock(mutex);
+        if (stopped) return;
+        stopReason = {status, code, {}};
+        stopped = true;
+        if (running && notify) PostMessageW(notify, kTransferDone, 0, 0);
+    }
+    void Post(UINT message) {
+        std::lock_guard lock(mutex);
+        if (notify) PostMessageW(notify, message, 0, 0);
+    }
+
+    void Run() noexcept;
+    TransferResult Transfer();
+    TransferResult Receive(HINTERNET request, const ResponseHead& head);
+};
+
+namespace {
+
+VOID CALLBACK DeadlinePassed(PVOID job, BOOLEAN) {
+    static_cast<TauCustomHTTP::Job*>(job)->Stop(TransferStatus::ConnectionLost, ERROR_INTERNET_TIMEOUT);
+}
+
 }  // namespace
 
 TauCustomHTTP::~TauCustomHTTP() {
-    abort_ = true;
-    Join();
+    if (!job_) return;
+    {
+        std::lock_guard lock(job_->mutex);
+        job_->notify = nullptr;
+    }
+    job_->Stop(TransferStatus::Aborted, 0);
+    // Not waited for: the program's end (and its settings' save) does not depend on the network.
+    // The worker owns its job and its file, which goes when the worker or the process ends.
+    if (job_->running) worker_.detach();
+    else if (worker_.joinable()) worker_.join();
 }
 
-void TauCustomHTTP::Join() {
-    if (worker_.joinable()) worker_.join();
+bool TauCustomHTTP::Busy() const { return job_ && job_->running && !job_->stopped; }
+
+const TransferResult& TauCustomHTTP::Result() const {
+    static const TransferResult none{};
+    // The reason is written once, before stopped is set; the result only by a worker that was not.
+    return !job_ ? none : job_->stopped ? job_->stopReason : job_->result;
+}
+
+int64_t TauCustomHTTP::Total() const { return job_ ? job_->total.load() : -1; }
+
+int64_t TauCustomHTTP::Received() const { return job_ ? job_->received.load() : 0; }
+
+void TauCustomHTTP::Abort() {
+    if (job_) job_->Stop(TransferStatus::Aborted, 0);
 }
 
 bool TauCustomHTTP::Start(TransferRequest request) {
-    if (running_) return false;
-    Join();
-    request_ = std::move(request);
-    result_ = {};
-    abort_ = false;
-    total_ = -1;
-    received_ = 0;
-    running_ = true;
+    if (Busy()) return false;
+    // A stopped worker still blocked in the network is left to end on its own.
+    if (worker_.joinable()) {
+        if (job_->running) worker_.detach();
+        else worker_.join();
+    }
+    auto job = std::make_shared<Job>();
+    job->request = std::move(request);
+    job->notify = notify_;
     try {
-        worker_ = std::thread([this] { Run(); });
+        worker_ = std::thread([job] { job->Run(); });
     } catch (...) {
-        running_ = false;
         return false;
     }
+    job_ = std::move(job);
     return true;
 }
 
 // TauEventThread: the only place an exception may stop the transfer; it then counts as lost.
-void TauCustomHTTP::Run() noexcept {
+void TauCustomHTTP::Job::Run() noexcept {
+    HANDLE deadline = nullptr;
+    if (request.DeadlineMs &&
+        !CreateTimerQueueTimer(&deadline, nullptr, DeadlinePassed, this, request.DeadlineMs, 0, WT_EXECUTEONLYONCE))
+        deadline = nullptr;
     try {
-        result_ = Transfer();
+        result = Transfer();
     } catch (...) {
-        result_ = {TransferStatus::ConnectionLost, ERROR_INTERNET_INTERNAL_ERROR, {}};
+        result = {TransferStatus::ConnectionLost, ERROR_INTERNET_INTERNAL_ERROR, {}};
     }
-    if (result_.Status != TransferStatus::Ok && !request_.TargetFile.empty())
-        DeleteFileW(win32::W(request_.TargetFile));
-    running_ = false;
-    PostMessageW(notify_, kTransferDone, 0, 0);
+    // Waits for a deadline that is passing right now, so that it does not outlive the job.
+    if (deadline) DeleteTimerQueueTimer(nullptr, deadline, INVALID_HANDLE_VALUE);
+    const bool wasStopped = stopped;
+    // What a failed transfer was to replace is gone too: nothing stale is taken for its file. A
+    // stopped one leaves the name alone, as a new transfer may be writing it by now; its own file
+    // went when it closed it.
+    if (!wasStopped && result.Status != TransferStatus::Ok && !request.TargetFile.empty())
+        DeleteFileW(win32::W(request.TargetFile));
+    bool report = false;
+    {
+        // Decided under the lock that Stop reports under: the end is reported exactly once.
+        std::lock_guard lock(mutex);
+        report = !stopped;
+        running = false;
+    }
+    if (report) Post(kTransferDone);
 }
 
-TransferResult TauCustomHTTP::Transfer() {
+TransferResult TauCustomHTTP::Job::Transfer() {
     InetHandle root(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root) return {TransferStatus::HostUnreachable, GetLastError(), {}};
     DWORD timeout = kTimeoutMs;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
         InternetSetOptionA(root.get(), option, &timeout, sizeof timeout);
 
-    InetHandle url(InternetOpenUrlA(root.get(), request_.Url.c_str(), kAcceptHeader, DWORD(-1), kOpenFlags, 0));
-    if (!url) {
-        const DWORD error = GetLastError();
-        return {IsConnectFailure(error) ? TransferStatus::HostUnreachable : TransferStatus::ConnectionLost, error, {}};
+    std::string url = request.Url;
+    for (int redirects = 0;; ++redirects) {
+        if (stopped) return stopReason;
+        InetHandle opened(InternetOpenUrlA(root.get(), url.c_str(), kAcceptHeader, DWORD(-1), kOpenFlags, 0));
+        if (!opened) {
+            const DWORD error = GetLastError();
+            const TransferStatus failed =
+                IsConnectFailure(error) ? TransferStatus::HostUnreachable : TransferStatus::ConnectionLost;
+            return {failed, error, {}};
+        }
+        if (stopped) return stopReason;
+
+        DWORD status = 0, size = sizeof status;
+        if (!HttpQueryInfoA(opened.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+            return {TransferStatus::ConnectionLost, GetLastError(), {}};
+        // Wine reports a connection closed before any status line as status 0.
+        if (status == 0) return {TransferStatus::ConnectionLost, ERROR_INTERNET_CONNECTION_RESET, {}};
+        if (IsRedirect(status)) {
+            std::string next;
+            if (redirects >= kMaxRedirects || !RedirectTarget(url, QueryText(opened.get(), HTTP_QUERY_LOCATION), next))
+                return {TransferStatus::NotFound, ERROR_HTTP_REDIRECT_FAILED, {}};
+            url = std::move(next);
+            continue;
+        }
+        if (status != 200) return {TransferStatus::NotFound, status, {}};
+        ResponseHead head;
+        head.Status = static_cast<int>(status);
+        ReadResponseHeaders(QueryText(opened.get(), HTTP_QUERY_RAW_HEADERS_CRLF), head);
+        return Receive(opened.get(), head);
     }
-    if (abort_) return {TransferStatus::Aborted, 0, {}};
+}
 
-    DWORD status = 0, size = sizeof status;
-    if (!HttpQueryInfoA(url.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        return {TransferStatus::ConnectionLost, GetLastError(), {}};
-    // Wine reports a connection closed before any status line as status 0.
-    if (status == 0) return {TransferStatus::ConnectionLost, ERROR_INTERNET_CONNECTION_RESET, {}};
-    if (status >= 300) return {TransferStatus::NotFound, status, {}};
-
-    char lengthText[32] = {};
-    DWORD lengthSize = sizeof lengthText - 1;
-    int64_t announced = -1;
-    if (HttpQueryInfoA(url.get(), HTTP_QUERY_CONTENT_LENGTH, lengthText, &lengthSize, nullptr))
-        announced = _strtoi64(lengthText, nullptr, 10);
-    if (announced > 0 && static_cast<uint64_t>(announced) > request_.MaxBytes)
+TransferResult TauCustomHTTP::Job::Receive(HINTERNET opened, const ResponseHead& head) {
+    const int64_t announced = AnnouncedLength(head);
+    if (announced > 0 && static_cast<uint64_t>(announced) > request.MaxBytes)
         return {TransferStatus::Refused, ERROR_FILE_TOO_LARGE, {}};
-    total_ = announced;
+    total = announced;
 
-    FileHandle file(INVALID_HANDLE_VALUE);
-    if (!request_.TargetFile.empty()) {
-        file.reset(CreateFileW(win32::W(request_.TargetFile), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.get() == INVALID_HANDLE_VALUE) return {TransferStatus::Refused, GetLastError(), {}};
-    }
+    PartialFile file;
+    const bool toFile = !request.TargetFile.empty();
+    if (toFile && !file.Open(request.TargetFile)) return {TransferStatus::Refused, GetLastError(), {}};
 
     TransferResult result;
     Sha256 hash;
     char buffer[kBufferSize];
-    uint64_t received = 0;
-    const DWORD started = GetTickCount();
-    DWORD lastReport = started;
+    uint64_t count = 0;
+    DWORD lastReport = GetTickCount();
     for (;;) {
-        if (abort_) return {TransferStatus::Aborted, 0, {}};
-        if (request_.DeadlineMs && GetTickCount() - started > request_.DeadlineMs)
-            return {TransferStatus::ConnectionLost, ERROR_INTERNET_TIMEOUT, {}};
+        if (stopped) return stopReason;
         DWORD read = 0;
-        if (!InternetReadFile(url.get(), buffer, kBufferSize, &read)) return {TransferStatus::ConnectionLost, GetLastError(), {}};
+        if (!InternetReadFile(opened, buffer, kBufferSize, &read))
+            return {TransferStatus::ConnectionLost, GetLastError(), {}};
         if (read == 0) break;
-        received += read;
-        if (received > request_.MaxBytes) return {TransferStatus::Refused, ERROR_FILE_TOO_LARGE, {}};
+        count += read;
+        if (count > request.MaxBytes) return {TransferStatus::Refused, ERROR_FILE_TOO_LARGE, {}};
         hash.Update(std::string_view(buffer, read));
-        if (file.get() != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            if (!WriteFile(file.get(), buffer, read, &written, nullptr) || written != read)
-                return {TransferStatus::Refused, GetLastError(), {}};
+        if (toFile) {
+            if (!file.Write(buffer, read)) return {TransferStatus::Refused, GetLastError(), {}};
         } else {
             result.Body.append(buffer, read);
         }
-        received_ = static_cast<int64_t>(received);
+        received = static_cast<int64_t>(count);
         if (GetTickCount() - lastReport >= 100) {
             lastReport = GetTickCount();
-            PostMessageW(notify_, kTransferProgress, 0, 0);
+            Post(kTransferProgress);
         }
     }
-    // A connection closed early ends the reads like the end of the body does: only the length tells.
-    if (announced >= 0 && received != static_cast<uint64_t>(announced))
-        return {TransferStatus::ConnectionLost, ERROR_INTERNET_CONNECTION_RESET, {}};
-    if (!request_.Sha256.empty() && DigestHex(hash.Finish()) != request_.Sha256)
-        return {TransferStatus::Refused, ERROR_INVALID_DATA, {}};
-    if (file.get() != INVALID_HANDLE_VALUE && !FlushFileBuffers(file.get()))
-        return {TransferStatus::Refused, GetLastError(), {}};
-    PostMessageW(notify_, kTransferProgress, 0, 0);
+    if (stopped) return stopReason;
+    const bool digestGiven = !request.Sha256.empty();
+    const bool digestMatched = digestGiven && DigestHex(hash.Finish()) == request.Sha256;
+    if (digestGiven && !digestMatched) return {TransferStatus::Refused, ERROR_INVALID_DATA, {}};
+    switch (JudgeBody(head, count, digestMatched)) {
+    case BodyVerdict::Whole: break;
+    case BodyVerdict::Cut: return {TransferStatus::ConnectionLost, ERROR_INTERNET_CONNECTION_RESET, {}};
+    case BodyVerdict::NotOk: return {TransferStatus::NotFound, static_cast<unsigned long>(head.Status), {}};
+    case BodyVerdict::Ambiguous:
+    case BodyVerdict::Unverifiable: return {TransferStatus::ConnectionLost, ERROR_HTTP_INVALID_SERVER_RESPONSE, {}};
+    }
+    if (toFile && !file.Keep()) return {TransferStatus::Refused, GetLastError(), {}};
+    Post(kTransferProgress);
     return result;
 }
 

@@ -3,11 +3,12 @@
 // (TauEventThread) so that the windows stay responsive. The worker reports to the checker's
 // hidden window by posted messages: kTransferProgress while bytes arrive (at most every 100 ms)
 // and kTransferDone once, at the end. The result is read on the user-interface thread after
-// kTransferDone.
+// kTransferDone. A deadline, an abort or the object's end stops the transfer at once from another
+// thread, so nothing waits for a request blocked in the network.
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -19,8 +20,8 @@ inline constexpr UINT kTransferDone = WM_APP + 0x52;
 enum class TransferStatus {
     Ok,
     HostUnreachable,  // no connection could be made
-    NotFound,         // the server answered with an error status
-    ConnectionLost,   // the answer stopped before its end, or a read failed
+    NotFound,         // an error status, an answer other than 200, or too many redirects
+    ConnectionLost,   // the answer stopped before its end, could not be told whole, or ran out of time
     Refused,          // too large, a digest that does not match, a file that cannot be written
     Aborted,
 };
@@ -36,7 +37,7 @@ struct TransferRequest {
     std::u16string TargetFile;  // empty: keep the body in memory
     std::string Sha256;         // expected digest (lower-case hex) or empty
     uint64_t MaxBytes = 0;
-    DWORD DeadlineMs = 0;  // the whole transfer's time limit; 0: none (the wizard can abort)
+    DWORD DeadlineMs = 0;  // the whole transfer's time limit, redirects included; 0: none
 };
 
 class TauCustomHTTP {
@@ -49,32 +50,29 @@ public:
     explicit TauCustomHTTP(HWND notify) : notify_(notify) {}
     TauCustomHTTP(const TauCustomHTTP&) = delete;
     TauCustomHTTP& operator=(const TauCustomHTTP&) = delete;
+    // Stops a running transfer without waiting for its worker, which owns what it uses, ends on
+    // its own and reports to no one.
     ~TauCustomHTTP();
 
-    bool Busy() const { return running_.load(); }
+    bool Busy() const;
     // Starts a transfer; false when one is still running.
     bool Start(TransferRequest request);
-    // Asks the running transfer to stop; it then reports Aborted and removes its partial file.
-    void Abort() { abort_ = true; }
+    // Stops the running transfer without waiting for it: it is over at once (Busy is false, Result
+    // is Aborted, kTransferDone is posted). A worker blocked in the network ends on its own later,
+    // within the request's time limit, and its partial file goes with it.
+    void Abort();
 
     // Valid after kTransferDone.
-    const TransferResult& Result() const { return result_; }
-    int64_t Total() const { return total_.load(); }  // -1 while unknown
-    int64_t Received() const { return received_.load(); }
+    const TransferResult& Result() const;
+    int64_t Total() const;  // -1 while unknown
+    int64_t Received() const;
+
+    // The transfer's state, shared with its worker thread, which may outlive this object.
+    struct Job;
 
 private:
-    void Run() noexcept;
-    TransferResult Transfer();
-    void Join();
-
     HWND notify_;
-    TransferRequest request_;
-    TransferResult result_;
+    std::shared_ptr<Job> job_;
     std::thread worker_;
-    std::atomic<bool> running_{false};
-    std::atomic<bool> abort_{false};
-    std::atomic<int64_t> total_{-1};
-    std::atomic<int64_t> received_{0};
 };
-
 }  // namespace tessel::update

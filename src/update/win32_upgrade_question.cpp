@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "win32/win32_handles.h"
+#include "base/text_helpers.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"
 
@@ -107,7 +108,8 @@ private:
 
 bool AskUpgradeQuestion(HWND owner, const UpgraderTexts& texts, const std::u16string& text) {
     QuestionForm form;
-    return form.Run(owner, texts, text);
+    // The height follows the text: a long message from the server is shortened to fit the screen.
+    return form.Run(owner, texts, FitMessageText(text));
 }
 
 }  // namespace tessel::update

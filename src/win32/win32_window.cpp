@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "base/text.h"
+#include "base/text_helpers.h"
 #include "win32/win32_text.h"
 
 namespace tessel::win32 {
@@ -16,9 +17,13 @@ void ShowCurrentException(HWND owner) noexcept {
             text = Utf8ToUtf16(e.what());
         } catch (...) {
         }
-        MessageBoxW(owner, W(text), L"Tessel Desktop", MB_OK | MB_ICONERROR);
+        ShowMessageBox(owner, text, u"Tessel Desktop", MB_OK | MB_ICONERROR);
     } catch (...) {
     }
+}
+
+int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view caption, UINT flags) {
+    return MessageBoxW(owner, W(FitMessageText(text)), W(std::u16string(caption)), flags);
 }
 
 Window::~Window() {

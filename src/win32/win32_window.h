@@ -6,11 +6,16 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace tessel::win32 {
 
 // Shows the current exception's text in a message box owned by hwnd. Never throws.
 void ShowCurrentException(HWND owner) noexcept;
+
+// MessageBoxW with the text fitted to the screen (FitMessageText): a long address or file name
+// cannot make the box wider or taller than the monitor and put its buttons out of reach.
+int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view caption, UINT flags);
 
 class Window {
 public:

@@ -280,14 +280,55 @@ TEST_F(CalendarCache, LeanLoadGivesTheWholeLoadsEventsFromEitherLineEnd) {
     }
 }
 
-TEST_F(CalendarCache, NameThatWouldLeaveTheFolderIsRefused) {
-    for (const std::string& name : std::vector<std::string>{"../up", "a/b", "a\\b", "c:x", std::string("nul\0l", 5)}) {
-        SCOPED_TRACE(name);
-        EXPECT_THROW(calendar.SaveCache(name), EFileError);
+TEST_F(CalendarCache, NamesThatCannotNameAFileGetASafeNameInTheFolder) {
+    const std::u16string folderPath = folder.Folder();
+    const struct {
+        std::string name;
+        std::string stem;  // empty: derived, checked for its form
+    } cases[] = {
+        {"jane@calendar.test", "jane@calendar.test"},  // today's name stays: existing caches are found
+        {std::string(180, 'a'), std::string(180, 'a')},
+        {"../up", ""},
+        {"a\\b", ""},
+        {"c:x", ""},
+        {std::string("nul\0l", 5), ""},
+        {"con", ""},  // "con@gmail.com" signs in as the cache name "con"
+        {"lpt1.x", ""},
+        {"what?", ""},
+        {std::string(300, 'j'), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.size() > 40 ? std::to_string(c.name.size()) + " characters" : c.name);
+        const std::string stem = CacheFileStem(folderPath, c.name);
+        if (!c.stem.empty()) {
+            EXPECT_EQ(stem, c.stem);
+            continue;
+        }
+        EXPECT_LE(stem.size(), 48u + 17u);
+        EXPECT_EQ(stem.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789@_-+"),
+                  std::string::npos);
+        EXPECT_NE(stem, CacheFileStem(folderPath, c.name + "x")) << "the digest keeps names apart";
+        calendar.EventDoc->LoadFromBytes("<feed/>");
+        calendar.CalendarDoc->LoadFromBytes("<feed/>");
+        calendar.SaveCache(c.name);
+        EXPECT_TRUE(FileExists(folderPath + Widen(stem + ".xml")));
+        EXPECT_TRUE(FileExists(folderPath + Widen(stem + "-cat.xml")));
     }
+    // A folder so deep that today's name would not fit the path gets the derived name too.
+    const std::u16string deep = folderPath + std::u16string(200, u'd') + u"/";
+    EXPECT_NE(CacheFileStem(deep, "jane@calendar.test"), "jane@calendar.test");
+}
+
+TEST_F(CalendarCache, AccountWhoseNameCannotNameAFileStillKeepsItsCache) {
     calendar.SetCredentials("../../etc/jane", "x");
-    EXPECT_THROW(calendar.LoadCache(), EFileError);
-    EXPECT_TRUE(http.Requests.empty());
+    calendar.EventDoc->LoadFromBytes("<feed><entry><title>T</title></entry></feed>");
+    calendar.CalendarDoc->LoadFromBytes("<feed/>");
+    calendar.SaveCache(calendar.CacheName);
+    auto fresh = FreshClient();
+    fresh->SetCredentials("../../etc/jane", "x");
+    fresh->LoadCache();
+    EXPECT_TRUE(http.Requests.empty()) << "both files were found under the derived name";
+    EXPECT_EQ(fresh->EventEntries->Count(), 1u);
 }
 
 }  // namespace

@@ -100,6 +100,7 @@ TEST_F(SettingsDialogStore, SaveWritesTheTreeAndTheStartupEntryAndTheStoreFollow
               "        <update interval=\"45\" days=\"14\"/>\r\n"
               "        <run startup=\"0\"/>\r\n"
               "        <eventwindow left=\"0\" top=\"0\" height=\"0\" width=\"0\" visible=\"1\"/>\r\n"
+              "        <hosts service=\"www.google.com\" accounts=\"www.google.com\" maker=\"www.tesseldesktop.com\"/>\r\n"
               "</profile>\r\n");
     EXPECT_EQ(profile.Transparency, 100);
     EXPECT_EQ(profile.UpdateInterval, 45);
@@ -114,7 +115,7 @@ TEST_F(SettingsDialogStore, SaveWritesTheTreeAndTheStartupEntryAndTheStoreFollow
     EXPECT_EQ(Stored(), once);
 }
 
-TEST_F(SettingsDialogStore, MissingElementsShowTheStoreNumbersAndAreNotWritten) {
+TEST_F(SettingsDialogStore, MissingElementsShowTheStoreNumbersAndTheSaveWritesAWholeFile) {
     const std::string cases[] = {
         "<profile>\r\n  <window left=\"0\" top=\"0\" height=\"0\" transparency=\"60\"/>\r\n  <update interval=\"20\" "
         "days=\"14\"/>\r\n</profile>\r\n",  // no run
@@ -144,15 +145,44 @@ TEST_F(SettingsDialogStore, MissingElementsShowTheStoreNumbersAndAreNotWritten) 
         EXPECT_NO_THROW(SaveSettings(fresh, TSettingValues{true, 30, 50, 21}, startup, u"x.exe"));
         TxdataNode stored;
         stored.LoadFromBytes(Stored());
-        for (const char16_t* element : {u"run", u"update", u"window"})
-            EXPECT_EQ(stored.FindNode(element) != nullptr, text.find(Utf16ToUtf8(element)) != std::string::npos)
-                << "an element was created";
-        if (stored.FindNode(u"update")) {
-            EXPECT_EQ(fresh.UpdateInterval, 50);
+        EXPECT_EQ(stored.ReadValue(u"run/startup"), u"1");
+        EXPECT_EQ(stored.ReadValue(u"update/interval"), u"50");
+        EXPECT_EQ(stored.ReadValue(u"update/days"), u"21");
+        EXPECT_EQ(stored.ReadValue(u"window/transparency"), u"30");
+        EXPECT_EQ(stored.ReadValue(u"hosts/maker"), u"www.tesseldesktop.com");
+        EXPECT_EQ(fresh.UpdateInterval, 50);
+        EXPECT_EQ(fresh.Transparency, 30);
+    }
+}
+
+// The file emptied or cut down while the program runs: the dialog's reload finds nothing there,
+// and Save writes every setting the program holds, the ones just chosen among them.
+TEST_F(SettingsDialogStore, SaveAfterTheFileWasDamagedWritesEverySettingTheProgramHolds) {
+    std::string held(kDefaultProfileText);
+    held.replace(held.find("left=\"0\""), 8, "left=\"915\"");
+    const std::string cases[] = {"", "\r\n", "<profile/>", "<profile><run startup=\"1\"/></profile>", "<profile"};
+    for (const std::string& damage : cases) {
+        SCOPED_TRACE(damage);
+        TProfile running{folder.Folder()};
+        WriteFileAtomic(running.FilePath(), held);
+        running.Load();
+        running.Doc.FindNode(u"hosts")->SetAttribute(u"service", u"127.0.0.1:8443");
+        WriteFileAtomic(running.FilePath(), damage);
+        try {
+            running.Load();  // what the dialog does as it opens
+        } catch (const EError&) {
+            // The damaged file: the dialog says so and shows what the program holds.
         }
-        if (stored.FindNode(u"window")) {
-            EXPECT_EQ(fresh.Transparency, 30);
-        }
+        const TSettingValues shown = ReadSettingValues(running);
+        SaveSettings(running, TSettingValues{shown.Startup, shown.Transparency, 25, shown.EventDays}, startup, u"x");
+        TxdataNode stored;
+        ASSERT_NO_THROW(stored.LoadFromBytes(Stored()));
+        EXPECT_EQ(stored.ReadValue(u"update/interval"), u"25");
+        EXPECT_EQ(stored.ReadValue(u"window/left"), u"915");
+        EXPECT_EQ(stored.ReadValue(u"hosts/service"), u"127.0.0.1:8443");
+        EXPECT_EQ(stored.ReadValue(u"eventwindow/visible"), u"1");
+        EXPECT_EQ(stored.ReadValue(u"run/startup"), damage.find("startup") != std::string::npos ? u"1" : u"0");
+        EXPECT_EQ(running.UpdateInterval, 25);
     }
 }
 

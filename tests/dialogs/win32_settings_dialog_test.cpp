@@ -196,7 +196,7 @@ TEST_F(OptionsDialog, AboutBoxShowsVersionAndPictureWithOneCentredOkThatSavesThe
     EXPECT_EQ(RunValue(), std::nullopt);
 }
 
-TEST_F(OptionsDialog, ProfileWithoutRunAndUpdateShowsDefaultsAndSavesQuietly) {
+TEST_F(OptionsDialog, ProfileWithoutRunAndUpdateShowsDefaultsAndSavesQuietlyAndWhole) {
     WriteProfile("<profile>\r\n  <window left=\"0\" top=\"0\" height=\"0\" transparency=\"70\" visible=\"1\"/>\r\n"
                  "</profile>\r\n");
     Fm dialog(profile, hosts, nullptr);
@@ -212,8 +212,10 @@ TEST_F(OptionsDialog, ProfileWithoutRunAndUpdateShowsDefaultsAndSavesQuietly) {
     EXPECT_EQ(script.Run(dialog), IDOK) << script.Unfinished();
     TxdataNode doc;
     doc.LoadFromBytes(Stored());
-    EXPECT_EQ(doc.FindNode(u"run"), nullptr);
-    EXPECT_EQ(doc.FindNode(u"update"), nullptr);
+    // The file written is whole: the missing elements hold what the fields showed.
+    EXPECT_EQ(Narrow(doc.ReadValue(u"run/startup")), "0");
+    EXPECT_EQ(Narrow(doc.ReadValue(u"update/interval")), "10");
+    EXPECT_EQ(Narrow(doc.ReadValue(u"update/days")), "7");
     EXPECT_EQ(Narrow(doc.ReadValue(u"window/transparency")), "70");
 }
 

@@ -21,6 +21,7 @@
 #include "win32_e2e_grid.h"
 #include "win32_e2e_process.h"
 #include "win32_e2e_screen.h"
+#include "xml/xdata_node.h"
 
 namespace tessel::e2e {
 namespace {
@@ -212,6 +213,28 @@ TEST(EndToEndAccount, MenuDialogsOpenOverTheCalendarAndOptionsTakeEffect) {
         [&] { return GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && alpha == 127; }, kMessageTimeout))
         << int(alpha);
     EXPECT_TRUE(WaitUntil([&] { return setup.SignInCount() > signIns; }, kMessageTimeout)) << "no sync after Options";
+
+    // profile.xml emptied while the program runs: Save writes every setting the program holds.
+    // (Options waits for the sync to end: the status panel goes.)
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const HWND panel = FindWindowExW(window, nullptr, L"TesselMsgPanel", nullptr);
+            return panel && !IsWindowVisible(panel);
+        },
+        kReadyTimeout));
+    WriteFileAtomic(folder.File(u"profile.xml"), "");
+    throughMenu(kOptionsCommand, [&](HWND dialog) {
+        EXPECT_EQ(SendMessageW(GetDlgItem(dialog, kTranBar1), TBM_GETPOS, 0, 0), 50) << "not what the program holds";
+        ASSERT_TRUE(SetText(GetDlgItem(dialog, kIntervalEd), L"25"));
+        PostMessageW(GetDlgItem(dialog, kSaveBtn), BM_CLICK, 0, 0);
+    });
+    TxdataNode saved;
+    ASSERT_NO_THROW(saved.LoadFromBytes(ReadFileBytes(folder.File(u"profile.xml"))));
+    EXPECT_EQ(saved.ReadValue(u"update/interval"), u"25");
+    EXPECT_EQ(saved.ReadValue(u"window/transparency"), u"50");
+    EXPECT_EQ(saved.ReadValue(u"window/left"), Widen(std::to_string(kAccountLeft)));
+    EXPECT_EQ(saved.ReadValue(u"hosts/service"), Widen(setup.ServiceHost()));
+    EXPECT_EQ(saved.ReadValue(u"eventwindow/visible"), u"0");
 
     PostMessageW(window, WM_COMMAND, kExitCommand, 0);
     EXPECT_TRUE(program.WaitForExit(kExitTimeout));

@@ -10,12 +10,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "base/file_io.h"
 #include "base/text.h"
+#include "calendar/http.h"
 #include "e2e_setup.h"
+#include "update/win32_auto_upgrader.h"
+#include "xml/xdata_node.h"
 #include "win32_e2e_process.h"
 #include "win32/win32_text.h"
 
@@ -32,6 +36,9 @@ constexpr Millis kExitTimeout{60000};
 constexpr Millis kRestartTimeout{120000};
 // How long to watch for a message box before saying that none came.
 constexpr Millis kQuietPeriod{8000};
+// How soon the program must be gone after "&Exit", whatever the network does: far below the
+// service's 20 and 30 s holds, which a program waiting for its transfer would sit out.
+constexpr Millis kPromptExit{10000};
 
 constexpr wchar_t kMainClass[] = L"TMainFm";
 constexpr wchar_t kDialogClass[] = L"#32770";
@@ -187,6 +194,23 @@ public:
         PostMessageW(window, WM_COMMAND, button, 0);
         return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kAnswerTimeout);
     }
+    // "&Exit" as the menu gives it; true when the process was gone within kPromptExit.
+    bool ExitPromptly() {
+        const HWND window = process_->TopWindow(kMainClass);
+        if (!window) return false;
+        PostMessageW(window, WM_COMMAND, kExitCommand, 0);
+        return process_->WaitForExit(kPromptExit);
+    }
+    // The settings were written at the end: the file is whole and holds the visibility "&Exit" stores.
+    bool SettingsSaved() const {
+        TxdataNode profile;
+        try {
+            profile.LoadFromBytes(ReadFile(folder_.Path() / "profile.xml"));
+        } catch (const std::exception&) {
+            return false;
+        }
+        return profile.ReadValue(u"window/visible") == u"1" && !profile.ReadValue(u"hosts/service").empty();
+    }
     bool HasDownloads() const {
         for (const auto& entry : fs::directory_iterator(folder_.Path())) {
             const std::string name = entry.path().filename().string();
@@ -208,6 +232,18 @@ private:
     ProgramFolder folder_;
     std::unique_ptr<ProgramProcess> process_;
 };
+
+// The program folder's files but the ones a run itself rewrites (the settings and the cache).
+std::map<std::string, std::string> FolderFiles(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::u16string name = entry.path().filename().u16string();
+        if (!entry.is_regular_file() || name == u"profile.xml" || name == kEventCacheFile || name == kCalendarCacheFile)
+            continue;
+        files[fs::relative(entry.path(), folder).string()] = ReadFile(entry.path());
+    }
+    return files;
+}
 
 class UpdateCheck : public ::testing::Test {
 protected:
@@ -336,6 +372,122 @@ TEST_F(UpdateCheck, AConnectionDroppedMidFileInstallsNothing) {
     EXPECT_TRUE(WaitUntil([&] { return !run.HasDownloads(); }, kAnswerTimeout));
     EXPECT_FALSE(run.Process().WaitForExit(Millis(2000)));
     EXPECT_EQ(ReadFile(run.Folder().Path() / "notes.dat"), "old notes\r\n");
+}
+
+bool RunnerLeft() {
+    const std::u16string runner = update::RunnerTempPath();
+    return !runner.empty() && FileExists(runner);
+}
+
+// Answers that look whole to a transfer that trusts them: each is refused, the offer to skip the
+// file comes, nothing is installed, and "&Exit" afterwards ends the program at once.
+TEST_F(UpdateCheck, BadAnswersInstallNothing) {
+    WriteUpdateFile("notes.dat", std::string(20000, 'n'));
+    UpdateRun run;
+    WriteFileAtomic(run.Folder().File(u"notes.dat"), "old notes\r\n");
+    const auto before = FolderFiles(run.Folder().Path());
+    for (const char* fault : {"chunked-cut=4000", "lengthless-cut=4000", "two-lengths=4000", "partial", "loop"}) {
+        SCOPED_TRACE(fault);
+        WriteUpdateFile("tessel.inf", std::string("#date=11/20/2009\r\n#url1=http://{host}/download/webupdate/notes.dat?") +
+                                          fault + "\r\n");
+        ASSERT_TRUE(run.CheckUpdate());
+        const HWND question = run.WaitForWindow(kQuestionClass);
+        ASSERT_TRUE(question) << "no question; on screen: " << VisibleWindows(run.Process().Id());
+        ASSERT_TRUE(run.Press(question, IDYES));
+        const HWND box = run.WaitForWindow(kDialogClass);
+        ASSERT_TRUE(box) << "the bad answer was taken; on screen: " << VisibleWindows(run.Process().Id());
+        EXPECT_EQ(WindowText(box).rfind(u"Error #", 0), 0u) << Narrow(WindowText(box));
+        EXPECT_TRUE(run.Press(box, IDYES));  // skip the only file: nothing to install
+        EXPECT_TRUE(WaitUntil([&] { return !run.HasDownloads(); }, kAnswerTimeout));
+        EXPECT_TRUE(run.Process().Running());
+    }
+    EXPECT_TRUE(run.ExitPromptly());
+    EXPECT_EQ(FolderFiles(run.Folder().Path()), before);
+    EXPECT_FALSE(run.HasDownloads());
+    EXPECT_FALSE(RunnerLeft());
+    EXPECT_TRUE(run.SettingsSaved());
+}
+
+// "&Exit" while a download is held by the server mid-file: the program ends at once, with its
+// settings saved and no part of the download left.
+TEST_F(UpdateCheck, ExitDuringAHeldDownloadIsPromptAndLeavesNoDownload) {
+    WriteUpdateFile("notes.dat", std::string(20000, 'n'));
+    WriteUpdateFile("tessel.inf", "#date=11/20/2009\r\n#url1=http://{host}/download/webupdate/notes.dat?slow=20000\r\n");
+    UpdateRun run;
+    const auto before = FolderFiles(run.Folder().Path());
+    ASSERT_TRUE(run.CheckUpdate());
+    const HWND question = run.WaitForWindow(kQuestionClass);
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(run.Press(question, IDYES));
+    ASSERT_TRUE(WaitUntil([&] { return run.HasDownloads(); }, kAnswerTimeout)) << "the download did not begin";
+    EXPECT_TRUE(run.ExitPromptly()) << "the program waited for its download";
+    EXPECT_EQ(FolderFiles(run.Folder().Path()), before);
+    EXPECT_FALSE(run.HasDownloads());
+    EXPECT_FALSE(RunnerLeft());
+    EXPECT_TRUE(run.SettingsSaved());
+}
+
+// "&Exit" while the server holds the information file: the same.
+TEST_F(UpdateCheck, ExitWhileTheInformationFileIsHeldIsPrompt) {
+    WriteUpdateFile("tessel.inf", "#date=11/20/2009\r\n#url1=http://{host}/download/webupdate/notes.dat\r\n");
+    UpdateRun run;
+    const auto before = FolderFiles(run.Folder().Path());
+    THttp http;
+    ASSERT_TRUE(http.Get("http://" + TheSetup().ServiceHost() +
+                         "/test/fault?path=/download/webupdate/tessel.inf&status=delay=30000&count=1"));
+    ASSERT_TRUE(run.CheckUpdate());
+    Sleep(1500);  // the request is under way and held
+    EXPECT_TRUE(run.ExitPromptly()) << "the program waited for the information file";
+    EXPECT_EQ(FolderFiles(run.Folder().Path()), before);
+    EXPECT_TRUE(run.SettingsSaved());
+}
+
+// What the check cannot read is said, not passed over; a long address keeps the box on the screen.
+TEST_F(UpdateCheck, UnreadableOffersAreReportedInBoxesThatFitTheScreen) {
+    UpdateRun run;
+    std::string many = "#date=11/20/2009\r\n";
+    for (int i = 1; i <= 101; ++i)
+        many += "#url" + std::to_string(i) + "=http://{host}/download/webupdate/f" + std::to_string(i) + "\r\n";
+    const struct {
+        const char* what;
+        std::string info;
+        const char16_t* reason;
+    } cases[] = {
+        {"over 256 KB", "#date=11/20/2009\r\n#url=http://{host}/download/webupdate/notes.dat\r\n" +
+                            std::string(300 * 1024, ' '),
+         u"(the file is larger than 262144 bytes)"},
+        {"101 addresses", many, u"(the file lists more than 100 addresses)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteUpdateFile("tessel.inf", c.info);
+        ASSERT_TRUE(run.CheckUpdate());
+        const HWND box = run.WaitForWindow(kDialogClass);
+        ASSERT_TRUE(box) << "nothing was said; on screen: " << VisibleWindows(run.Process().Id());
+        const std::u16string text = MessageBoxText(box);
+        EXPECT_EQ(text.rfind(u"Information about the update was not found on the server.", 0), 0u) << Narrow(text);
+        EXPECT_NE(text.find(c.reason), std::u16string::npos) << Narrow(text);
+        EXPECT_TRUE(run.Press(box, IDOK));
+    }
+
+    WriteUpdateFile("tessel.inf", "#date=11/20/2009\r\n#url1=http://{host}/download/webupdate/" +
+                                      std::string(100 * 1024, 'a') + ".dll\r\n");
+    ASSERT_TRUE(run.CheckUpdate());
+    const HWND question = run.WaitForWindow(kQuestionClass);
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(run.Press(question, IDYES));
+    const HWND box = run.WaitForWindow(kDialogClass);
+    ASSERT_TRUE(box) << "no offer to skip the file";
+    RECT rect{};
+    GetWindowRect(box, &rect);
+    MONITORINFO monitor{sizeof monitor};
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(box, MONITOR_DEFAULTTONEAREST), &monitor));
+    EXPECT_GE(rect.left, monitor.rcMonitor.left);
+    EXPECT_GE(rect.top, monitor.rcMonitor.top);
+    EXPECT_LE(rect.right, monitor.rcMonitor.right) << rect.right - rect.left << " pixels wide";
+    EXPECT_LE(rect.bottom, monitor.rcMonitor.bottom) << rect.bottom - rect.top << " pixels tall";
+    EXPECT_TRUE(run.Press(box, IDNO));
+    EXPECT_TRUE(run.ExitPromptly());
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 // file over the limit each leave no file behind, so nothing partial can be installed.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <wininet.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "base/file_io.h"
 #include "base/sha256.h"
+#include "base/text.h"
 #include "e2e_setup.h"
 #include "support/temp_folder.h"
 #include "update/win32_update_transfer.h"
@@ -50,6 +52,11 @@ protected:
     void TearDown() override {
         if (window) DestroyWindow(window);
     }
+    // Two pieces of the server's 1 KB, for the slow answers.
+    static void WriteSlowFile() {
+        std::ofstream(TheSetup().FixtureDir / "updates" / "slow.dat", std::ios::binary | std::ios::trunc)
+            << std::string(2000, 's');
+    }
     static std::string Url(const std::string& name, const std::string& host = TheSetup().ServiceHost()) {
         return "http://" + host + "/download/webupdate/" + name;
     }
@@ -80,6 +87,11 @@ TEST_F(UpdateTransfer, AFileArrivesWholeAndMatchesItsDigest) {
     const TransferResult info = Fetch({Url("part.dat"), u"", "", 1 << 20});
     EXPECT_EQ(info.Status, TransferStatus::Ok);
     EXPECT_EQ(info.Body, body);
+
+    // Chunks hide where the body ends; its digest shows that it is whole.
+    const TransferResult chunked = Fetch({Url("part.dat?chunked-cut=999999"), target, Sha256Hex(body), 1 << 20});
+    EXPECT_EQ(chunked.Status, TransferStatus::Ok) << chunked.ErrorCode;
+    EXPECT_EQ(ReadFileBytes(target), body);
 }
 
 TEST_F(UpdateTransfer, AnythingButAWholeMatchingFileLeavesNoFile) {
@@ -96,6 +108,16 @@ TEST_F(UpdateTransfer, AnythingButAWholeMatchingFileLeavesNoFile) {
         {"wrong digest", Url("part.dat"), Sha256Hex("other"), 1 << 20, TransferStatus::Refused, ERROR_INVALID_DATA},
         {"over the limit", Url("part.dat"), "", 5000, TransferStatus::Refused, ERROR_FILE_TOO_LARGE},
         {"no server", Url("part.dat", "127.0.0.1:9"), "", 1 << 20, TransferStatus::HostUnreachable, 0},
+        {"chunks cut", Url("part.dat?chunked-cut=4000"), "", 1 << 20, TransferStatus::ConnectionLost,
+         ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"chunks whole, no digest", Url("part.dat?chunked-cut=999999"), "", 1 << 20, TransferStatus::ConnectionLost,
+         ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"HTTP/1.0 without a length, cut", Url("part.dat?lengthless-cut=4000"), "", 1 << 20,
+         TransferStatus::ConnectionLost, ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"two lengths", Url("part.dat?two-lengths=4000"), "", 1 << 20, TransferStatus::ConnectionLost,
+         ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"206", Url("part.dat?partial"), "", 1 << 20, TransferStatus::NotFound, 206},
+        {"redirect loop", Url("part.dat?loop"), "", 1 << 20, TransferStatus::NotFound, ERROR_HTTP_REDIRECT_FAILED},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -108,6 +130,64 @@ TEST_F(UpdateTransfer, AnythingButAWholeMatchingFileLeavesNoFile) {
         }
         EXPECT_FALSE(FileExists(target));
     }
+}
+
+// A transfer blocked in the network (a server that waits before its answer, or between pieces of
+// the body) is over as soon as it is stopped, by Abort or by its deadline, and reported; its
+// partial file goes as soon as the worker lets go of it: when the blocked read returns, which
+// under Wine is once the whole 4 KB buffer or the body's end has come (here after 16 s).
+TEST_F(UpdateTransfer, AbortAndDeadlineEndABlockedTransferAtOnce) {
+    constexpr Millis kPrompt{3000};
+    constexpr Millis kWorkerEnd{40000};
+    WriteSlowFile();
+    const std::string held = "http://" + TheSetup().ServiceHost() + "/test/delay/12000";
+    const struct {
+        const char* what;
+        std::string url;
+        DWORD deadlineMs;
+        TransferStatus status;
+        unsigned long code;
+    } cases[] = {
+        {"abort, waiting for the answer", held, 0, TransferStatus::Aborted, 0},
+        {"abort, waiting for the body", Url("slow.dat?slow=8000"), 0, TransferStatus::Aborted, 0},
+        {"deadline, waiting for the answer", held, 1500, TransferStatus::ConnectionLost, ERROR_INTERNET_TIMEOUT},
+        {"deadline, waiting for the body", Url("slow.dat?slow=8000"), 1500, TransferStatus::ConnectionLost,
+         ERROR_INTERNET_TIMEOUT},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::u16string target = folder.File(u"part" + Widen(std::to_string(++index)) + u".dat.uTMP");
+        TauCustomHTTP http(window);
+        ASSERT_TRUE(http.Start({c.url, target, "", 1 << 20, c.deadlineMs}));
+        Sleep(800);  // the request is under way and blocked
+        if (c.deadlineMs == 0) http.Abort();
+        bool done = false;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                MSG msg;
+                while (PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) done = done || msg.message == update::kTransferDone;
+                return done && !http.Busy();
+            },
+            kPrompt))
+            << "not reported as over";
+        EXPECT_EQ(http.Result().Status, c.status);
+        EXPECT_EQ(http.Result().ErrorCode, c.code);
+        EXPECT_TRUE(WaitUntil([&] { return !FileExists(target); }, kWorkerEnd));
+    }
+}
+
+// The program's end destroys a transfer that is still blocked: that returns at once, and the
+// partial file goes with the transfer.
+TEST_F(UpdateTransfer, EndingWhileATransferIsBlockedLeavesNoFile) {
+    WriteSlowFile();
+    const std::u16string target = folder.File(u"part.dat.uTMP");
+    {
+        TauCustomHTTP http(window);
+        ASSERT_TRUE(http.Start({Url("slow.dat?slow=8000"), target, "", 1 << 20, 0}));
+        EXPECT_TRUE(WaitUntil([&] { return FileExists(target); }, Millis(10000))) << "the body never began";
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(target); }, Millis(40000)));
 }
 
 }  // namespace

@@ -55,5 +55,46 @@ TEST_F(ServiceUpdateFiles, DropClosesTheConnectionMidFile) {
     EXPECT_EQ(received.size() - (received.find("\r\n\r\n") + 4), 1000u);
 }
 
+TEST_F(ServiceUpdateFiles, BadAnswersAreFramedAsAsked) {
+    const struct {
+        const char* query;
+        std::string statusLine;
+        std::vector<std::string> headers;  // each must be in the head
+        const char* absent;                // must not be in the head
+        size_t bodyBytes;                  // what follows the head
+    } cases[] = {
+        {"chunked-cut=1000", "HTTP/1.1 200 OK", {"Transfer-Encoding: chunked\r\n"}, "Content-Length", 1000},
+        {"lengthless-cut=1000", "HTTP/1.0 200 OK", {}, "Content-Length", 1000},
+        {"two-lengths=1000", "HTTP/1.1 200 OK", {"Content-Length: 1000\r\nContent-Length: 5000\r\n"}, "chunked", 5000},
+        {"partial", "HTTP/1.1 206 Partial Content", {"Content-Range: bytes 0-2499/5000\r\n", "Content-Length: 2500\r\n"},
+         "chunked", 2500},
+        {"loop", "HTTP/1.1 302 Moved Temporarily", {"Location: http://h:1/download/webupdate/a.dll?loop\r\n"}, "chunked", 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.query);
+        std::string received;
+        EXPECT_EQ(Get(std::string("/download/webupdate/a.dll?") + c.query, received), c.statusLine);
+        const size_t headEnd = received.find("\r\n\r\n");
+        ASSERT_NE(headEnd, std::string::npos);
+        const std::string head = received.substr(0, headEnd + 2);
+        for (const std::string& header : c.headers) EXPECT_NE(head.find(header), std::string::npos) << head;
+        EXPECT_EQ(head.find(c.absent), std::string::npos) << head;
+        std::string body = received.substr(headEnd + 4);
+        if (head.find("chunked") != std::string::npos) {
+            // Chunk sizes and line ends around the data, and no closing zero-size chunk.
+            EXPECT_EQ(body.find("\r\n0\r\n\r\n"), std::string::npos);
+            std::string data;
+            for (size_t at = 0; at < body.size();) {
+                const size_t lineEnd = body.find("\r\n", at);
+                const size_t size = std::stoul(body.substr(at, lineEnd - at), nullptr, 16);
+                data += body.substr(lineEnd + 2, size);
+                at = lineEnd + 2 + size + 2;
+            }
+            body = data;
+        }
+        EXPECT_EQ(body.size(), c.bodyBytes);
+    }
+}
+
 }  // namespace
 }  // namespace tessel::service

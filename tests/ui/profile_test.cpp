@@ -101,8 +101,10 @@ TEST_F(ProfileTest, NonNumericValueRaisesTheConversionErrorAndStopsThere) {
              {"<p><window top=\"0\"/></p>", "''"},  // a missing value is an empty one
              {"<p><window left=\"1\" top=\"2\" height=\"99999999999\"/></p>", "'99999999999'"}}) {
         WriteProfile(text);
+        // A first load: a reload keeps what the store held where the file has nothing.
+        TProfile fresh{folder.Folder()};
         try {
-            profile.Load();
+            fresh.Load();
             ADD_FAILURE() << text;
         } catch (const EConvertError& e) {
             EXPECT_EQ(std::string(e.what()), quoted + " is not a valid integer value");

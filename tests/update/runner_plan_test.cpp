@@ -77,5 +77,26 @@ TEST(RunnerInstall, AFailedReplacementPutsBackWhatWasReplaced) {
     }
 }
 
+// method=1 with the setup as the first address: the setup is installed (and run) first whatever
+// its name sorts as.
+TEST(RunnerInstall, TheNamedSetupComesFirstTheRestByName) {
+    const struct {
+        std::vector<std::u16string> downloads;
+        std::u16string setup;
+        std::vector<std::u16string> order;
+    } cases[] = {
+        {{u"setup.exe.uTMP", u"a.dll.uTMP", u"readme.txt.uTMP"}, u"setup.exe",
+         {u"setup.exe.uTMP", u"a.dll.uTMP", u"readme.txt.uTMP"}},
+        {{u"b.uTMP", u"Setup.EXE.uTMP", u"a.uTMP"}, u"setup.exe", {u"Setup.EXE.uTMP", u"a.uTMP", u"b.uTMP"}},
+        {{u"b.uTMP", u"a.uTMP"}, u"", {u"a.uTMP", u"b.uTMP"}},
+        {{u"b.uTMP", u"a.uTMP"}, u"setup.exe", {u"a.uTMP", u"b.uTMP"}},  // the setup did not come
+        {{}, u"setup.exe", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.setup.begin(), c.setup.end()));
+        EXPECT_EQ(InstallOrder(c.downloads, c.setup), c.order);
+    }
+}
+
 }  // namespace
 }  // namespace tessel::update

@@ -73,13 +73,32 @@ TEST(UpdateInfoDownloadList, DigestsFollowTheirAddressKey) {
     EXPECT_EQ(list[1].Sha256, std::string(64, 'a'));
 }
 
-TEST(UpdateInfoDownloadList, HostileFilesEndQuickly) {
-    std::string many;
-    for (int i = 1; i <= 500; ++i) many += "#url" + std::to_string(i) + "=http://h/" + std::to_string(i) + "\n";
-    EXPECT_EQ(ParseUpdateInfo(many).Files.size(), kMaxDownloads);
-    // past the size limit nothing is read
-    const std::string huge = std::string(kMaxInfoFileSize, ' ') + "#url=http://h/late\n";
-    EXPECT_TRUE(ParseUpdateInfo(huge).Files.empty());
+TEST(UpdateInfoDownloadList, AFileOverItsLimitsIsRefusedWholeNotCut) {
+    auto addresses = [](int count) {
+        std::string text = "#date=11/20/2009\n";
+        for (int i = 1; i <= count; ++i) text += "#url" + std::to_string(i) + "=http://h/" + std::to_string(i) + "\n";
+        return text;
+    };
+    const std::string atLimit = "#url=http://h/a\n" + std::string(kMaxInfoFileSize - 16, ' ');
+    const struct {
+        const char* what;
+        std::string file;
+        size_t files;
+        const char* problem;
+    } cases[] = {
+        {"100 addresses", addresses(100), 100, ""},
+        {"101 addresses", addresses(101), 0, "the file lists more than 100 addresses"},
+        {"500 addresses", addresses(500), 0, "the file lists more than 100 addresses"},
+        {"256 KB", atLimit, 1, ""},
+        {"one byte more", atLimit + " ", 0, "the file is larger than 262144 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const UpdateInfo info = ParseUpdateInfo(c.file);
+        EXPECT_EQ(info.Files.size(), c.files);
+        EXPECT_EQ(info.Problem, c.problem);
+        EXPECT_EQ(IsNewerRelease(info, kVersionDate, 40000), c.files > 0 && info.Date == "11/20/2009");
+    }
 }
 
 TEST(UpdateInfoDates, TextsThatDoNotConvertCountAsToday) {

@@ -38,6 +38,7 @@ std::string ReasonPhrase(int status) {
     case 200: return "OK";
     case 201: return "Created";
     case 204: return "No Content";
+    case 206: return "Partial Content";
     case 301: return "Moved Permanently";
     case 302: return "Moved Temporarily";
     case 304: return "Not Modified";

@@ -45,11 +45,15 @@ struct BodyDelivery {
     uint64_t cutAfter = UINT64_MAX;     // the connection ends after this many bytes of the body
     bool resetAtCut = false;            // with a reset rather than a close
     bool chunked = false;               // in chunks (Transfer-Encoding) rather than after a length
+    bool closeDelimited = false;        // as HTTP/1.0 without a length: the close ends the body
+    // A Content-Length line sent before the true one (a server that sends two); 0: none.
+    uint64_t firstLength = 0;
     int stallMilliseconds = 0;          // a pause between the head and the body
     int byteIntervalMilliseconds = 0;   // one byte at a time, this far apart
 
     bool Whole() const {
-        return cutAfter == UINT64_MAX && !chunked && stallMilliseconds == 0 && byteIntervalMilliseconds == 0;
+        return cutAfter == UINT64_MAX && !chunked && !closeDelimited && firstLength == 0 && stallMilliseconds == 0 &&
+               byteIntervalMilliseconds == 0;
     }
 };
 

@@ -176,6 +176,9 @@ uint64_t WriteDeliveredBody(Channel& channel, const std::string& body, const Bod
         ok = false;
     } else if (ok && delivery.chunked) {
         ok = channel.WriteAll("0\r\n\r\n", 5);
+    } else if (ok && delivery.closeDelimited) {
+        channel.Close();  // the close is the body's end
+        ok = false;
     }
     return sent;
 }
@@ -183,7 +186,10 @@ uint64_t WriteDeliveredBody(Channel& channel, const std::string& body, const Bod
 // Writes the status line, the headers and the body; answers the body bytes sent.
 uint64_t WriteResponse(Channel& channel, const HttpRequest& request, const HttpResponse& response, bool keepAlive,
                        bool& ok) {
-    std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n";
+    const BodyDelivery& delivery = response.delivery;
+    if (delivery.closeDelimited) keepAlive = false;
+    std::string head = std::string(delivery.closeDelimited ? "HTTP/1.0 " : "HTTP/1.1 ") +
+                       std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n";
     bool hasContentType = false;
     for (const auto& [name, value] : response.headers) {
         if (SameTextAscii(name, "Content-Length") || SameTextAscii(name, "Connection")) continue;
@@ -192,11 +198,12 @@ uint64_t WriteResponse(Channel& channel, const HttpRequest& request, const HttpR
     }
     if (!hasContentType) head += "Content-Type: text/plain; charset=UTF-8\r\n";
     const uint64_t length = response.BodyLength();
-    if (response.delivery.chunked)
+    if (delivery.firstLength > 0) head += "Content-Length: " + std::to_string(delivery.firstLength) + "\r\n";
+    if (delivery.chunked)
         head += "Transfer-Encoding: chunked\r\n";
-    else
+    else if (!delivery.closeDelimited)
         head += "Content-Length: " + std::to_string(length) + "\r\n";
-    if (!keepAlive)
+    if (!keepAlive && !delivery.closeDelimited)
         head += "Connection: close\r\n";
     else if (request.version == "HTTP/1.0")
         head += "Connection: keep-alive\r\n";

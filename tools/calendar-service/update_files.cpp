@@ -25,6 +25,40 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
         text.replace(at, from.size(), to);
 }
 
+// The faults that answer with the file as a text body delivered badly; false when none is asked.
+bool AnswerBadly(const QueryParams& params, const std::string& bytes, HttpResponse& response) {
+    const std::string* chunkedCut = params.Find("chunked-cut");
+    const std::string* lengthlessCut = params.Find("lengthless-cut");
+    const std::string* twoLengths = params.Find("two-lengths");
+    const bool partial = params.Find("partial") != nullptr;
+    if (!chunkedCut && !lengthlessCut && !twoLengths && !partial) return false;
+    long long bytesAt = 0;
+    const std::string* number = chunkedCut ? chunkedCut : lengthlessCut ? lengthlessCut : twoLengths;
+    if (number && !ParseBoundedInt(*number, 1, 1LL << 40, bytesAt)) {
+        response.SetText(400, "the cut must be a number of bytes\n");
+        return true;
+    }
+    response.SetText(200, bytes, "application/octet-stream");
+    BodyDelivery& delivery = response.delivery;
+    if (chunkedCut) {
+        delivery.chunked = true;
+        delivery.cutAfter = static_cast<uint64_t>(bytesAt);
+    } else if (lengthlessCut) {
+        delivery.closeDelimited = true;
+        delivery.cutAfter = static_cast<uint64_t>(bytesAt);
+    } else if (twoLengths) {
+        delivery.firstLength = static_cast<uint64_t>(bytesAt);
+    } else {
+        // The first half as a range of the whole, with a length that matches what is sent.
+        const size_t half = bytes.size() / 2;
+        response.status = 206;
+        response.body = bytes.substr(0, half);
+        response.SetHeader("Content-Range", "bytes 0-" + std::to_string(half ? half - 1 : 0) + "/" +
+                                                std::to_string(bytes.size()));
+    }
+    return true;
+}
+
 }  // namespace
 
 bool HandleUpdateRoute(const HttpRequest& request, HttpResponse& response, const std::string& folder,
@@ -47,6 +81,14 @@ bool HandleUpdateRoute(const HttpRequest& request, HttpResponse& response, const
         ReplaceAll(bytes, "{host}", request.HostForLinks());
 
     const QueryParams params(request.query);
+    if (params.Find("loop")) {
+        // Sent back to the same address, without end.
+        response.SetText(302, "moved\n");
+        const std::string scheme = request.secure ? "https://" : "http://";
+        response.SetHeader("Location", scheme + request.HostForLinks() + request.target);
+        return true;
+    }
+    if (AnswerBadly(params, bytes, response)) return true;
     long long slow = 0, drop = -1;
     if (const std::string* value = params.Find("slow"); value && !ParseBoundedInt(*value, 0, kMaxDelayMilliseconds, slow))
         return response.SetText(400, "slow must be 0 to 30000\n"), true;

@@ -7,6 +7,11 @@
 // For the tests of the transfer, the query may ask for trouble:
 //   slow=MS   waits MS milliseconds (at most 30000) before each piece of the body
 //   drop=N    announces the whole length, sends N bytes and closes the connection
+//   chunked-cut=N     sends the file in chunks and closes after N bytes, before the last chunk
+//   lengthless-cut=N  answers as HTTP/1.0 without a length, sends N bytes and closes
+//   two-lengths=N     sends "Content-Length: N" before the true length, then the whole file
+//   partial           answers 206 with the first half of the file as a range
+//   loop              answers 302 back to the same address
 #include <string>
 
 #include "http_message.h"

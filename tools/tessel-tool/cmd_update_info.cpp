@@ -3,8 +3,10 @@
 // name, a TAB and the value:
 //   date, version, method (0, 1 or 2), message, one url per address in download order, newer
 // newer is "yes" when the check would offer the release to a build of the given version date
-// (default: this build's) on the given day (default: today). CR, LF and backslash in a value
-// print as \r, \n and \\.
+// (default: this build's) on the given day (default: today). A file the check refuses whole (too
+// large, too many addresses) prints a "refused" line with the reason instead of its values, then
+// "newer no", and the tool ends with status 1. CR, LF and backslash in a value print as \r, \n
+// and \\.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -47,6 +49,12 @@ int RunUpdateInfo(const std::vector<std::string>& args) {
     const tessel::update::UpdateInfo info = tessel::update::ParseUpdateInfo(tessel::tool::ReadInputFile(file));
     std::string out;
     auto line = [&](const char* name, const std::string& value) { out += std::string(name) + '\t' + Escaped(value) + '\n'; };
+    if (!info.Problem.empty()) {
+        line("refused", info.Problem);
+        line("newer", "no");
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        return 1;
+    }
     line("date", info.Date);
     line("version", info.Version);
     line("method", std::to_string(static_cast<int>(info.Method)));

@@ -2,16 +2,16 @@
 // and started from the temporary folder by the update check, so that it can replace tessel.exe
 // itself. Its command line is its own path, the program's path and "+" + the restart parameters
 // + the method digit. It waits (bounded) for the program to end, puts every completely received
-// download (NAME.uTMP) in its place with roll-back, runs the downloaded setup for the external-
-// setup method, and starts the program again with the restart parameters. It shows nothing: the
-// program that comes back is its report.
+// download (NAME.uTMP) in its place with roll-back, runs the downloaded setup (the file the
+// checker names in TESSEL_UPGRADE_SETUP) for the external-setup method, and starts the program
+// again with the restart parameters. It shows nothing: the program that comes back is its report.
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "base/file_io.h"
+#include "base/text.h"
 #include "update/download_names.h"
 #include "update/runner_plan.h"
 #include "win32/win32_text.h"
@@ -53,8 +53,16 @@ std::vector<std::u16string> Downloads(const std::u16string& folder) {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(FromW(found.cFileName));
     } while (FindNextFileW(search, &found));
     FindClose(search);
-    std::sort(names.begin(), names.end());
     return names;
+}
+
+// The setup the checker named, removed from the environment so that what the runner starts does
+// not inherit it.
+std::u16string TakeSetupName() {
+    wchar_t name[MAX_PATH + 1] = {};
+    const DWORD length = GetEnvironmentVariableW(W(std::u16string(tessel::update::kSetupVariable)), name, MAX_PATH + 1);
+    SetEnvironmentVariableW(W(std::u16string(tessel::update::kSetupVariable)), nullptr);
+    return length > 0 && length <= MAX_PATH ? FromW(name) : std::u16string();
 }
 
 class Win32InstallFiles final : public tessel::update::IInstallFiles {
@@ -99,9 +107,13 @@ int Run() {
     if (folder.empty()) return 2;
     WaitForProgramExit(command.ProgramPath);
 
+    const std::u16string setup = TakeSetupName();
     Win32InstallFiles files;
-    const tessel::update::InstallResult result = tessel::update::InstallDownloads(files, folder, Downloads(folder));
-    if (command.Method == tessel::update::TUpgradeMethod::umUseExternalSetup && result.Ok && !result.Installed.empty())
+    const tessel::update::InstallResult result =
+        tessel::update::InstallDownloads(files, folder, tessel::update::InstallOrder(Downloads(folder), setup));
+    // The setup is installed first when it came; without it there is nothing to run.
+    if (command.Method == tessel::update::TUpgradeMethod::umUseExternalSetup && result.Ok && !setup.empty() &&
+        !result.Installed.empty() && tessel::SameTextAscii(result.Installed.front(), folder + setup))
         Start(result.Installed.front(), u"", folder, kSetupWaitMs);
     return Start(command.ProgramPath, command.RestartParams, folder, 0) && result.Ok ? 0 : 1;
 }
