@@ -77,29 +77,6 @@ HWND ChildWithText(HWND parent, const wchar_t* className, const std::u16string& 
 }
 
 // The program's visible top window of the class.
-HWND VisibleTopWindow(DWORD processId, const wchar_t* className) {
-    struct Search {
-        DWORD id;
-        const wchar_t* cls;
-        HWND found = nullptr;
-    } search{processId, className};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            wchar_t cls[64]{};
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            GetClassNameW(hwnd, cls, 64);
-            if (pid == s->id && IsWindowVisible(hwnd) && wcscmp(cls, s->cls) == 0) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);

@@ -252,23 +252,9 @@ TEST_F(EventWindowEndToEnd, CloseHidesItTheTrayLeavesItHiddenAndShowCanlendarBri
 
 // The visible tooltip window of the program, with its text; null when none shows.
 HWND ShownHint(DWORD processId, std::u16string& text) {
-    struct Search {
-        DWORD id;
-        HWND found = nullptr;
-    } search{processId};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            wchar_t cls[64]{};
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            GetClassNameW(hwnd, cls, 64);
-            if (pid == s->id && IsWindowVisible(hwnd) && _wcsicmp(cls, TOOLTIPS_CLASSW) == 0) s->found = hwnd;
-            return s->found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    text = search.found ? TextOf(search.found) : std::u16string();
-    return search.found;
+    const HWND hint = VisibleTopWindow(processId, TOOLTIPS_CLASSW);
+    text = hint ? TextOf(hint) : std::u16string();
+    return hint;
 }
 
 // The pointer resting on each image of both title bars brings the image's hint, next to it.

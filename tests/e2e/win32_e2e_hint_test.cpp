@@ -38,28 +38,6 @@ constexpr int kHintLeft = 560, kHintTop = 120;
 // Where the pointer is parked afterwards: no test's window reaches there.
 constexpr POINT kParking{1279, 799};
 
-HWND FindBalloon(DWORD processId) {
-    struct Search {
-        DWORD id;
-        HWND found = nullptr;
-    } search{processId};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            wchar_t cls[64]{};
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            GetClassNameW(hwnd, cls, 64);
-            if (pid == s->id && IsWindowVisible(hwnd) && std::wstring(cls) == L"TALHintBalloon") {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 std::string WindowText(HWND hwnd) {
     wchar_t buffer[4096]{};
     DWORD_PTR copied = 0;
@@ -149,12 +127,12 @@ TEST_F(DayHintEndToEnd, RestingOnADayShowsItsEventsSweepingShowsNoneAndTheBalloo
         SetCursorPos(weekNumber.x, weekNumber.y);
     }
     EXPECT_TRUE(WaitUntil([&] { return PointerAt(weekNumber); }, kPointerTimeout));
-    EXPECT_FALSE(WaitUntil([&] { return FindBalloon(id) != nullptr; }, kQuietPeriod)) << "a sweep showed a balloon";
+    EXPECT_FALSE(WaitUntil([&] { return VisibleTopWindow(id, L"TALHintBalloon") != nullptr; }, kQuietPeriod)) << "a sweep showed a balloon";
 
     // Friday, January 15: the yoga class and the dentist.
     ASSERT_TRUE(MovePointer(DayPoint(15)));
     HWND balloon = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (balloon = FindBalloon(id)) != nullptr; }, kBalloonTimeout))
+    ASSERT_TRUE(WaitUntil([&] { return (balloon = VisibleTopWindow(id, L"TALHintBalloon")) != nullptr; }, kBalloonTimeout))
         << "no balloon for a day the pointer rests on";
     const std::string text = WindowText(balloon);
     EXPECT_NE(text.find("Friday 01-15"), std::string::npos) << text;
@@ -177,7 +155,7 @@ TEST_F(DayHintEndToEnd, RestingOnADayShowsItsEventsSweepingShowsNoneAndTheBalloo
     InflateRect(&both, 10, 10);
     SaveBitmap(CaptureScreen(both), (setup_.FixtureDir / u"hover-balloon.bmp").u16string());
 
-    EXPECT_TRUE(WaitUntil([&] { return FindBalloon(id) == nullptr; }, kGoneTimeout)) << "the balloon stayed";
+    EXPECT_TRUE(WaitUntil([&] { return VisibleTopWindow(id, L"TALHintBalloon") == nullptr; }, kGoneTimeout)) << "the balloon stayed";
 }
 
 }  // namespace

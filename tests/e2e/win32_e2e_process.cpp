@@ -44,6 +44,7 @@ struct WindowSearch {
     DWORD process;
     const wchar_t* className;
     HWND found;
+    bool visibleOnly = false;
 };
 
 BOOL CALLBACK MatchTopWindow(HWND window, LPARAM lp) {
@@ -51,7 +52,8 @@ BOOL CALLBACK MatchTopWindow(HWND window, LPARAM lp) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     wchar_t cls[128];
-    if (owner == search->process && GetClassNameW(window, cls, 128) > 0 && wcscmp(cls, search->className) == 0) {
+    if (owner == search->process && (!search->visibleOnly || IsWindowVisible(window)) &&
+        GetClassNameW(window, cls, 128) > 0 && wcscmp(cls, search->className) == 0) {
         search->found = window;
         return FALSE;
     }
@@ -125,6 +127,12 @@ void ProgramProcess::Kill() {
     if (!Running()) return;
     TerminateProcess(process_.get(), 99);
     WaitForExit(Millis(10000));
+}
+
+HWND VisibleTopWindow(DWORD processId, const wchar_t* className) {
+    WindowSearch search{processId, className, nullptr, true};
+    EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 HWND ProgramProcess::TopWindow(const wchar_t* className) const {

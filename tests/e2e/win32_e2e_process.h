@@ -33,6 +33,9 @@ std::optional<LRESULT> SendWithin(HWND window, UINT msg, WPARAM wp, LPARAM lp, M
 // The first child window of parent with this class; null when there is none.
 HWND FindChildOfClass(HWND parent, const wchar_t* className);
 
+// A visible top-level window of the process with the class, or null.
+HWND VisibleTopWindow(DWORD processId, const wchar_t* className);
+
 // The text of the main window's status panel while it is shown; nothing while it is hidden.
 std::optional<std::u16string> ShownStatus(HWND mainWindow);
 
