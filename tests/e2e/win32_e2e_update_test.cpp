@@ -151,6 +151,38 @@ std::u16string CommandLineOf(DWORD processId) {
     return line;
 }
 
+// The process of a main window started from this file (its command line names the file and its
+// folder), with that command line; 0 when there is none.
+DWORD StartedFrom(const fs::path& file, std::u16string& line) {
+    for (HWND window = FindWindowW(kMainClass, nullptr); window;
+         window = FindWindowExW(nullptr, window, kMainClass, nullptr)) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        line = CommandLineOf(id);
+        if (line.find(file.filename().u16string()) != std::u16string::npos &&
+            line.find(file.parent_path().filename().u16string()) != std::u16string::npos)
+            return id;
+    }
+    return 0;
+}
+
+bool EndsWithAfterUpgrade(const std::u16string& line) {
+    return line.size() > 14 && line.substr(line.size() - 14) == u" /afterupgrade";
+}
+
+// Ends a run the upgrade started, the way a user would ("&Exit"), or kills it after the timeout.
+void EndProgram(DWORD id) {
+    KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+    for (HWND window = FindWindowW(kMainClass, nullptr); window;
+         window = FindWindowExW(nullptr, window, kMainClass, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == id) PostMessageW(window, WM_COMMAND, kExitCommand, 0);
+    }
+    if (process && WaitForSingleObject(process.get(), DWORD(kExitTimeout.count())) != WAIT_OBJECT_0)
+        TerminateProcess(process.get(), 1);
+}
+
 // A program folder with tessel.exe started in it; the calendar service is the fixture's, the
 // maker's host the service too unless another is given.
 class UpdateRun {
@@ -296,40 +328,50 @@ TEST_F(UpdateCheck, TwoFilesAreInstalledAndTheProgramStartsAgain) {
 
     // The runner starts the new program with "/afterupgrade"; its window is found by its file.
     DWORD restarted = 0;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            HWND window = FindWindowW(kMainClass, nullptr);
-            for (; window; window = FindWindowExW(nullptr, window, kMainClass, nullptr)) {
-                DWORD id = 0;
-                GetWindowThreadProcessId(window, &id);
-                const std::u16string line = CommandLineOf(id);
-                if (line.find(program.filename().u16string()) != std::u16string::npos &&
-                    line.find(run.Folder().Path().filename().u16string()) != std::u16string::npos) {
-                    restarted = id;
-                    return line.size() > 14 && line.substr(line.size() - 14) == u" /afterupgrade";
-                }
-            }
-            return false;
-        },
-        kRestartTimeout))
+    std::u16string line;
+    EXPECT_TRUE(WaitUntil([&] { return (restarted = StartedFrom(program, line)) != 0 && EndsWithAfterUpgrade(line); },
+                          kRestartTimeout))
         << "no restarted program";
     // The runner starts the program once both files are in place; they are read only then, as a
     // reader holding a file while the runner replaces it would make the replacement wait.
     EXPECT_EQ(ReadFile(run.Folder().Path() / "notes.dat"), "new notes\r\n");
     EXPECT_EQ(ReadFile(program), newProgram);
     EXPECT_FALSE(run.HasDownloads());
-    if (restarted) {
-        // End the new run the way a user would.
-        KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, restarted));
-        for (HWND window = FindWindowW(kMainClass, nullptr); window;
-             window = FindWindowExW(nullptr, window, kMainClass, nullptr)) {
-            DWORD id = 0;
-            GetWindowThreadProcessId(window, &id);
-            if (id == restarted) PostMessageW(window, WM_COMMAND, kExitCommand, 0);
-        }
-        if (process && WaitForSingleObject(process.get(), DWORD(kExitTimeout.count())) != WAIT_OBJECT_0)
-            TerminateProcess(process.get(), 1);
-    }
+    if (restarted) EndProgram(restarted);
+}
+
+// With the external-setup method the runner runs the file of the first address, whatever the
+// other files are called, waits for it, and then starts the program again. The "setup" here is a
+// copy of the program, so its window shows that it ran.
+TEST_F(UpdateCheck, TheSetupMethodRunsTheFileOfTheFirstAddress) {
+    WriteUpdateFile("zsetup.exe", ReadFile(TheSetup().Program) + kNewProgramMark);
+    WriteUpdateFile("aaa.dat", "sorts before the setup\r\n");
+    WriteUpdateFile("tessel.inf", "#date=11/20/2009\r\n#method=1\r\n"
+                                  "#url=http://{host}/download/webupdate/zsetup.exe\r\n"
+                                  "#url2=http://{host}/download/webupdate/aaa.dat\r\n");
+    UpdateRun run;
+    ASSERT_TRUE(run.CheckUpdate());
+    const HWND question = run.WaitForWindow(kQuestionClass);
+    ASSERT_TRUE(question) << "no question";
+    ASSERT_TRUE(run.Press(question, IDYES));
+    ASSERT_TRUE(run.Process().WaitForExit(kRestartTimeout))
+        << "the program did not hand over; on screen: " << VisibleWindows(run.Process().Id());
+
+    std::u16string line;
+    DWORD setup = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (setup = StartedFrom(run.Folder().Path() / "zsetup.exe", line)) != 0; },
+                          kRestartTimeout))
+        << "the setup did not run";
+    EXPECT_EQ(ReadFile(run.Folder().Path() / "aaa.dat"), "sorts before the setup\r\n");
+    // The program comes back once the setup has ended.
+    DWORD restarted = 0;
+    EXPECT_EQ(StartedFrom(run.Folder().Path() / "tessel.exe", line), 0u) << "the program came back during the setup";
+    EndProgram(setup);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return (restarted = StartedFrom(run.Folder().Path() / "tessel.exe", line)) != 0 && EndsWithAfterUpgrade(line); },
+        kRestartTimeout))
+        << "the program did not come back after the setup";
+    if (restarted) EndProgram(restarted);
 }
 
 TEST_F(UpdateCheck, AMissingFileOffersToSkipAndNoAborts) {
