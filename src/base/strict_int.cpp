@@ -49,4 +49,14 @@ int32_t StrToInt(std::u16string_view text) {
     return value;
 }
 
+bool TryParseLength(std::string_view text, uint64_t& value) {
+    if (text.empty() || text.size() > 18) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
+
 }  // namespace tessel

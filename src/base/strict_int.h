@@ -13,4 +13,8 @@ int32_t StrToInt(std::u16string_view text);
 // The same rules without raising: false when the text is not a valid integer.
 bool TryStrToInt(std::string_view text, int32_t& value);
 
+// A length as protocols write it (Content-Length): decimal digits only, at most 18 of them, so
+// that it fits in 64 bits; false for anything else.
+bool TryParseLength(std::string_view text, uint64_t& value);
+
 }  // namespace tessel

@@ -1,24 +1,10 @@
 #include "update/transfer_rule.h"
 
+#include "base/strict_int.h"
 #include "base/text.h"
 #include "update/download_names.h"
 
 namespace tessel::update {
-
-namespace {
-
-// A plain decimal Content-Length; false for anything else.
-bool ParseLength(const std::string& text, uint64_t& value) {
-    if (text.empty() || text.size() > 18) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return true;
-}
-
-}  // namespace
 
 void ReadResponseHeaders(std::string_view rawHead, ResponseHead& head) {
     bool statusLine = true;
@@ -43,10 +29,10 @@ void ReadResponseHeaders(std::string_view rawHead, ResponseHead& head) {
 int64_t AnnouncedLength(const ResponseHead& head) {
     if (head.Lengths.empty() || head.Chunked) return -1;
     uint64_t length = 0;
-    if (!ParseLength(head.Lengths.front(), length)) return -1;
+    if (!TryParseLength(head.Lengths.front(), length)) return -1;
     for (const std::string& other : head.Lengths) {
         uint64_t value = 0;
-        if (!ParseLength(other, value) || value != length) return -1;
+        if (!TryParseLength(other, value) || value != length) return -1;
     }
     return static_cast<int64_t>(length);
 }

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "base/errors.h"
+#include "base/strict_int.h"
 #include "base/text.h"
 #include "tls_context.h"
 
@@ -137,17 +138,6 @@ bool WantsKeepAlive(const HttpRequest& request) {
     const std::string value = connection ? LowerAscii(*connection) : std::string();
     if (request.version == "HTTP/1.0") return value.find("keep-alive") != std::string::npos;
     return value.find("close") == std::string::npos;
-}
-
-// Content-Length as a plain decimal number; false for anything else.
-bool ParseContentLength(const std::string& text, uint64_t& length) {
-    if (text.empty() || text.size() > 18) return false;
-    length = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        length = length * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return true;
 }
 
 // A text body sent the way a fault asks: after a pause, byte by byte, in chunks, or cut off.
@@ -367,7 +357,7 @@ void HttpServer::Serve(SocketHandle socket, ListenerKind kind, int localPort) {
         if (request.Header("Transfer-Encoding")) return refuse(request, 501, "chunked request bodies are not taken");
         uint64_t bodyLength = 0;
         if (const std::string* length = request.Header("Content-Length")) {
-            if (!ParseContentLength(*length, bodyLength)) return refuse(request, 400, "bad Content-Length");
+            if (!TryParseLength(*length, bodyLength)) return refuse(request, 400, "bad Content-Length");
             if (bodyLength > limits_.maxBodyBytes) return refuse(request, 413, "request body too large");
         }
         while (buffer.size() < bodyLength) {
