@@ -135,6 +135,14 @@ std::u16string UpperAscii(std::u16string_view text) { return MapImpl<char16_t, U
 bool SameTextAscii(std::string_view a, std::string_view b) { return SameTextImpl(a, b); }
 bool SameTextAscii(std::u16string_view a, std::u16string_view b) { return SameTextImpl(a, b); }
 
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
+}
+
+bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
+    return text.size() >= suffix.size() && SameTextAscii(text.substr(text.size() - suffix.size()), suffix);
+}
+
 std::u16string WithCrLf(const std::u16string& text) {
     std::u16string out;
     for (size_t i = 0; i < text.size(); ++i) {

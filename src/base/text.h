@@ -36,5 +36,8 @@ std::u16string WithCrLf(const std::u16string& text);
 
 bool SameTextAscii(std::string_view a, std::string_view b);
 bool SameTextAscii(std::u16string_view a, std::u16string_view b);
+// Whether text begins or ends with the affix, comparing as SameTextAscii does.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix);
 
 }  // namespace tessel

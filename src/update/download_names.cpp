@@ -5,17 +5,6 @@
 #include "base/text.h"
 
 namespace tessel::update {
-namespace {
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
-}
-
-bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
-    return text.size() >= suffix.size() && SameTextAscii(text.substr(text.size() - suffix.size()), suffix);
-}
-
-}  // namespace
 
 bool IsWebAddress(std::string_view url) {
     size_t hostStart = 0;

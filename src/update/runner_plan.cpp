@@ -8,10 +8,6 @@
 namespace tessel::update {
 namespace {
 
-bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
-    return text.size() >= suffix.size() && SameTextAscii(text.substr(text.size() - suffix.size()), suffix);
-}
-
 struct Replaced {
     std::u16string Target;
     bool HadOld;
