@@ -19,6 +19,7 @@
 #include "calendar/dates.h"
 #include "calendar/http.h"
 #include "calendar/service_hosts.h"
+#include "calendar/subscriptions.h"
 #include "ui/profile.h"
 #include "ui/dpi_scale.h"
 #include "ui/skin.h"
@@ -148,6 +149,14 @@ void TMainFm::LoadSettings() {
         // A damaged account file: the store is empty now; the start asks for the account.
         problems.push_back(e.what());
     }
+    if (services_.Subscriptions) {
+        try {
+            services_.Subscriptions->Load();
+        } catch (const std::exception& e) {
+            // A damaged subscriptions file: none are listed; the message names the file.
+            problems.push_back(e.what());
+        }
+    }
 
     RECT window;
     GetWindowRect(Handle(), &window);
@@ -204,7 +213,7 @@ void TMainFm::DeferredStart() {
     logic_.Start();
     CreateEventForm();
 
-    if (services_.Account.UserName.empty()) {
+    if (NeedsAccountDialog()) {
         // The event list window waits off the screen while the account is asked for.
         const auto shift = [this](int dy) {
             RECT r{};

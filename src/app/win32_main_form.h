@@ -27,10 +27,12 @@ namespace update {
 class TauAutoUpgrader;
 }
 class TAccount;
+class TAccountFm;
 class TCalendar;
 class TDialog;
 class TProfile;
 class TSkin;
+class TSubscriptions;
 class TTheme;
 class TTrayIcon;
 class THintWin;
@@ -52,6 +54,9 @@ struct MainFormServices {
     THintWin* DayHint = nullptr;  // attached to the grid at the deferred start
     // The client's transport: while it waits for the service, the form's messages are processed.
     THttp* Http = nullptr;
+    // The iCalendar subscriptions, which the account dialog lists and saves. The program always
+    // gives both of these.
+    TSubscriptions* Subscriptions = nullptr;
 };
 
 class TMainFm final : public win32::Window, public ITrayOwner, private ICalendarClient, private IMainView {
@@ -129,6 +134,9 @@ private:
     class OpenDialogScope;
     // Asks the dialog open over this window, if any, to close as its Cancel would.
     void CloseOpenDialog();
+    // No account name and no subscription: the start asks for one or the other.
+    bool NeedsAccountDialog() const;
+    std::unique_ptr<TAccountFm> MakeAccountDialog();
     void ShowAccountDialog();
     void GmailAccount1Click();
     void Options1Click();

@@ -1,5 +1,6 @@
 #include "dialogs/account_dialog_logic.h"
 
+#include "base/errors.h"
 #include "base/text.h"
 #include "calendar/account.h"
 #include "xml/xdata_list.h"
@@ -7,8 +8,10 @@
 
 namespace tessel {
 
-TAccountDialogLogic::NextResult TAccountDialogLogic::NextClick(std::u16string_view userName) {
-    if (Trim(userName).empty()) {
+bool TAccountDialogLogic::SignsIn(std::u16string_view userName) { return !Trim(userName).empty(); }
+
+TAccountDialogLogic::NextResult TAccountDialogLogic::NextClick(std::u16string_view userName, bool hasSubscriptions) {
+    if (!SignsIn(userName) && !hasSubscriptions) {
         // The user is kept in the dialog until a Save: the account must not be left without a name.
         canClose_ = false;
         return NextResult::UsernameEmpty;
@@ -49,7 +52,17 @@ std::vector<TCalendarRow> CalendarRows(const TxdataList* calendarEntries) {
         const TxdataNode* entry = calendarEntries->Node(i);
         std::u16string caption = Utf8ToUtf16(Narrow(entry->ReadValue(u"title")));
         if (Trim(caption).empty()) caption = Utf8ToUtf16(Narrow(entry->ReadValue(u"id")));
-        rows.push_back(TCalendarRow{std::move(caption), true});
+        TCalendarRow row{std::move(caption), true};
+        const std::string color = Trim(Narrow(entry->ReadValue(u"gCal:color/value")));
+        if (color.size() == 7) {
+            try {
+                row.Color = ParseColor(color);
+                row.HasColor = true;
+            } catch (const EConvertError&) {
+                // Not a colour: the row goes without its swatch.
+            }
+        }
+        rows.push_back(std::move(row));
     }
     return rows;
 }

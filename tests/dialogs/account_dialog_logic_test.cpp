@@ -38,6 +38,22 @@ TEST(AccountDialogPages, NextWithABlankNameStaysAndBlocksClosingUntilSave) {
     }
 }
 
+TEST(AccountDialogPages, WithSubscriptionsABlankNameGoesOnWithoutSigningIn) {
+    struct Case {
+        const char16_t* name;
+        bool signsIn;
+    };
+    const Case cases[] = {{u"", false}, {u" \t ", false}, {u"jane", true}, {u" j ", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(c.name));
+        EXPECT_EQ(Logic::SignsIn(c.name), c.signsIn);
+        Logic logic;
+        EXPECT_EQ(logic.NextClick(c.name, true), Logic::NextResult::SignIn);
+        EXPECT_EQ(logic.CurrentPage(), Logic::kCalendarPage);
+        EXPECT_TRUE(logic.CanClose()) << "nothing was refused";
+    }
+}
+
 TEST(AccountDialogPages, NextAndTheCalendarsButtonShowSaveAndTheAccountButtonShowsNextWithoutThePanel) {
     Logic logic;
     EXPECT_EQ(logic.NextClick(u" jane "), Logic::NextResult::SignIn);

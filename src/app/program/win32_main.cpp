@@ -21,6 +21,7 @@
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "calendar/subscriptions.h"
 #include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
@@ -83,7 +84,7 @@ std::u16string LocalAppDataFolder() {
 struct ProcessObjects {
     explicit ProcessObjects(const std::u16string& dataFolder)
         : Clock(MakeClock()), Locale(CreateSystemLocaleFormat()), Profile(LoadedProfile(dataFolder)),
-          Account(dataFolder), Hosts(ReadServiceHosts(Profile->Doc)),
+          Account(dataFolder), Subscriptions(dataFolder), Hosts(ReadServiceHosts(Profile->Doc)),
           Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts, dataFolder), HintWin(Calendar, BalloonControl) {
         InitWideDrawing();
         Account.SetClient(&Calendar);
@@ -105,6 +106,7 @@ struct ProcessObjects {
     DeferredBalloons Balloons;
     std::unique_ptr<TProfile> Profile;  // 1
     TAccount Account;                   // 2
+    TSubscriptions Subscriptions;
     ServiceHosts Hosts;
     THttp Http;                         // 3
     TCalendar Calendar;                 // 4
@@ -122,7 +124,8 @@ int Run() {
     ProcessObjects objects(ChooseDataFolder(ExecutableFolder(), LocalAppDataFolder()));
     TMainFm form(MainFormServices{*objects.Profile, objects.Account, objects.Calendar, objects.Theme,
                                   objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts,
-                                  objects.EventSkin, &objects.HintWin, &objects.Http});
+                                  objects.EventSkin, &objects.HintWin, &objects.Http,
+                                  &objects.Subscriptions});
     objects.Tray.SetOwner(&form);
     form.FormCreate();
 
