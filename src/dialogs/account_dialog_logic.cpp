@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "base/text.h"
 #include "calendar/account.h"
+#include "calendar/event.h"
 #include "xml/xdata_list.h"
 #include "xml/xdata_node.h"
 
@@ -53,7 +54,8 @@ std::vector<TCalendarRow> CalendarRows(const TxdataList* calendarEntries) {
         std::u16string caption = Utf8ToUtf16(Narrow(entry->ReadValue(u"title")));
         if (Trim(caption).empty()) caption = Utf8ToUtf16(Narrow(entry->ReadValue(u"id")));
         TCalendarRow row{std::move(caption), true};
-        const std::string color = Trim(Narrow(entry->ReadValue(u"gCal:color/value")));
+        // Read as the feeds' colours are (CleanText takes off the quotes an attribute may keep).
+        const std::string color = CleanText(Narrow(entry->ReadValue(u"gCal:color/value")));
         if (color.size() == 7) {
             try {
                 row.Color = ParseColor(color);

@@ -84,9 +84,9 @@ void TAccountFm::FormCreate() {
     // The other way in: a calendar published at an address, with or without an account.
     AddPageControl(L"STATIC",
                    u"No account with the service? A calendar published at an address (https, webcal) or kept in "
-                   u"a file can be shown alone:",
-                   SS_LEFT | SS_NOPREFIX, kPagesLeft, 200, 330, 30);
-    AddPageControl(L"BUTTON", u"Add address\u2026", WS_TABSTOP | BS_PUSHBUTTON, kPagesLeft, 236, 100, kButtonHeight,
+                   u"a file can be shown on its own:",
+                   SS_LEFT | SS_NOPREFIX, kPagesLeft, 196, 330, 44);
+    AddPageControl(L"BUTTON", u"Add address\u2026", WS_TABSTOP | BS_PUSHBUTTON, kPagesLeft, 242, 100, kButtonHeight,
                    kAddressOnlyBtn);
 
     BeginPage(1);

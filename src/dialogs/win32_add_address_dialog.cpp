@@ -33,7 +33,7 @@ void TAddAddressFm::FormCreate() {
     HWND address = AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, kFieldLeft, 14, 240, 22,
                               kAddressEd, WS_EX_CLIENTEDGE);
     AddControl(L"BUTTON", u"Browse\u2026", WS_TABSTOP | BS_PUSHBUTTON, 330, 13, 78, 24, kBrowseBtn);
-    AddControl(L"STATIC", u"https://, webcal:// or a calendar file (.ics) on this computer", SS_LEFT | SS_NOPREFIX,
+    AddControl(L"STATIC", u"https://, webcal:// or a file (.ics) on this computer", SS_LEFT | SS_NOPREFIX,
                kFieldLeft, 40, kFieldWidth, 16);
     AddControl(L"STATIC", u"Title :", SS_LEFT, kLabelLeft, 70, 70, 16);
     AddControl(L"EDIT", u"", WS_TABSTOP | ES_AUTOHSCROLL, kFieldLeft, 66, kFieldWidth, 22, kTitleEd, WS_EX_CLIENTEDGE);

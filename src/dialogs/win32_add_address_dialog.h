@@ -30,7 +30,7 @@ public:
         kOkBtn = IDOK,
         kCancelBtn = IDCANCEL,
     };
-    static constexpr SIZE kClientSize{420, 214};
+    static constexpr SIZE kClientSize{420, 250};
     // The colour list's item data of its last item, which opens the colour picker.
     static constexpr LPARAM kMoreColors = -1;
 
