@@ -10,6 +10,7 @@
 #include "base/file_io.h"
 #include "base/text.h"
 #include "calendar/account.h"
+#include "calendar_list.h"
 #include "support/temp_folder.h"
 #include "support/write_blocker.h"
 #include "xml/xdata_list.h"
@@ -110,15 +111,7 @@ TEST(AccountDialogStatus, PanelShowsTheTextOrTheFailureLinesAndHidesOnlyOnExactl
               "check username and pass !");
 }
 
-// A calendar list feed as the client keeps it: its "entry" elements.
-struct CalendarList {
-    explicit CalendarList(std::string_view feed) {
-        doc.LoadFromBytes(feed);
-        entries = doc.SelectNodes(u"entry");
-    }
-    TxdataNode doc;
-    std::unique_ptr<TxdataList> entries;
-};
+using testing::CalendarList;
 
 constexpr char kFeed[] =
     "<feed>"

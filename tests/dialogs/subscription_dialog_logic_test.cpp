@@ -10,6 +10,7 @@
 #include "base/file_io.h"
 #include "base/text.h"
 #include "calendar/account.h"
+#include "calendar_list.h"
 #include "support/temp_folder.h"
 #include "support/write_blocker.h"
 #include "xml/xdata_list.h"
@@ -116,15 +117,7 @@ TEST(AddAddressColors, TheFirstPresetNoShownCalendarUsesIsOffered) {
         for (size_t j = i + 1; j < all.size(); ++j) EXPECT_NE(all[i], all[j]) << Utf16ToUtf8(presets[i].Name);
 }
 
-// The service's calendar list as the client keeps it.
-struct CalendarList {
-    explicit CalendarList(std::string_view feed) {
-        doc.LoadFromBytes(feed);
-        entries = doc.SelectNodes(u"entry");
-    }
-    TxdataNode doc;
-    std::unique_ptr<TxdataList> entries;
-};
+using testing::CalendarList;
 
 constexpr char kFeed[] =
     "<feed>"
