@@ -56,6 +56,8 @@ constexpr char kDemoName[] = "Team";
 constexpr int kEventDay = 15;
 constexpr char kEventTitle[] = "Event";
 constexpr char kTodayTitle[] = "Event";
+// A day of the shown month without any of its events.
+constexpr int kQuietDay = 21;
 
 std::u16string TextOf(HWND window) {
     wchar_t text[4096] = {};
@@ -84,15 +86,17 @@ HWND DialogNamed(const ProgramProcess& program, const wchar_t* caption) {
     return found && owner == program.Id() && IsWindowVisible(found) ? found : nullptr;
 }
 
-// The grid shows the days given framed (today is filled instead).
+// The grid frames the days given (today is filled instead) and not the quiet day.
 bool Frames(HWND grid, const ExpectedMonth& month, const GridColors& colors, const std::set<int>& days) {
     const GridView view(grid, month);
     if (!view.Valid()) return false;
-    for (const int day : days) {
+    const auto framed = [&](int day) {
         const int at = DayNumber(kTodayYear, kTodayMonth, day) - month.FirstCell;
-        if (day != kTodayDay && !view.Framed(at % 7, at / 7, colors.Day)) return false;
-    }
-    return true;
+        return view.Framed(at % 7, at / 7, colors.Day);
+    };
+    for (const int day : days)
+        if (day != kTodayDay && !framed(day)) return false;
+    return !framed(kQuietDay);
 }
 
 HWND EventList(HWND events) {
