@@ -39,7 +39,6 @@ constexpr Millis kReadyTimeout{180000};
 constexpr Millis kBalloonTimeout{15000};
 constexpr Millis kExitTimeout{60000};
 constexpr WPARAM kExitCommand = 109;
-constexpr char16_t kMorning[] = u"2010-01-13 11:30:00";
 // A place on the 1280 x 800 screen with room for the day hint below the grid and the event list
 // window beside it.
 constexpr int kMainLeft = 40, kMainTop = 60, kEventLeft = 300;
@@ -49,15 +48,21 @@ constexpr POINT kParking{1279, 799};
 constexpr int kListView1 = 1020, kSaveBtn = IDOK, kAddressOnlyBtn = 1052;
 constexpr int kAddressEd = 1201, kColorCb = 1204;
 
-// The service's demo calendar published at an address: its path, the name it gives itself, a day
-// of the shown month with one of its events and that event's title, and today's event of it.
-constexpr char kDemoPath[] = "/ical/demo/team.ics";
-constexpr char kDemoName[] = "Team";
-constexpr int kEventDay = 15;
-constexpr char kEventTitle[] = "Event";
-constexpr char kTodayTitle[] = "Event";
-// A day of the shown month without any of its events.
-constexpr int kQuietDay = 21;
+// The service's demo calendar published at an address, around the service's day (January 13):
+// its path and the name it gives itself; the program's "now", two days later, whose list shows
+// the calendar's floating-time event of that day; the days of January with its events, whatever
+// the machine's zone (all-day, floating, and Tokyo evenings that stay on their day from UTC-9 to
+// UTC+5); a day whose hint lists one of them; and days it has none: one no event falls on, the
+// one its weekly rule leaves out (EXDATE) and the one whose instance it cancels.
+constexpr char kDemoPath[] = "/ics/demo.ics";
+constexpr char kDemoName[] = "Team D\xC3\xA9mo";
+constexpr char16_t kNow[] = u"2010-01-15 08:00:00";
+constexpr int kNowDay = 15;
+constexpr char kNowTitle[] = "R\xC3\xA9union d";
+const std::set<int> kEventDays = {15, 17, 20, 23, 24, 25};
+constexpr int kHintDay = 17;
+constexpr char kHintTitle[] = "Company holiday";
+const std::set<int> kQuietDays = {21, 6, 27};
 
 std::u16string TextOf(HWND window) {
     wchar_t text[4096] = {};
@@ -86,17 +91,19 @@ HWND DialogNamed(const ProgramProcess& program, const wchar_t* caption) {
     return found && owner == program.Id() && IsWindowVisible(found) ? found : nullptr;
 }
 
-// The grid frames the days given (today is filled instead) and not the quiet day.
-bool Frames(HWND grid, const ExpectedMonth& month, const GridColors& colors, const std::set<int>& days) {
+// The grid frames the calendar's days (today is filled instead) and none of the quiet ones.
+bool FramesTheEventDays(HWND grid, const ExpectedMonth& month, const GridColors& colors) {
     const GridView view(grid, month);
     if (!view.Valid()) return false;
     const auto framed = [&](int day) {
         const int at = DayNumber(kTodayYear, kTodayMonth, day) - month.FirstCell;
         return view.Framed(at % 7, at / 7, colors.Day);
     };
-    for (const int day : days)
-        if (day != kTodayDay && !framed(day)) return false;
-    return !framed(kQuietDay);
+    for (const int day : kEventDays)
+        if (day != kNowDay && !framed(day)) return false;
+    for (const int day : kQuietDays)
+        if (framed(day)) return false;
+    return true;
 }
 
 HWND EventList(HWND events) {
@@ -145,10 +152,9 @@ TEST_F(SubscriptionEndToEnd, AddedAtTheFirstStartItShowsWithoutAnAccountAndComes
     const GridColors colors = GridColors::FromTheme(setup_.Theme);
     const int signIns = setup_.SignInCount();
     const TColor chosen = SubscriptionPresetColors()[1].Color;  // one step down the list from the first
-    const std::set<int> eventDays = {kTodayDay, kEventDay};
 
     {
-        ProgramProcess program(folder_->ProgramFile(), {{u"TESSEL_NOW", kMorning}});
+        ProgramProcess program(folder_->ProgramFile(), {{u"TESSEL_NOW", kNow}});
         ASSERT_TRUE(program.Started());
         HWND account = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (account = DialogNamed(program, L"Gmail Account")) || !program.Running(); },
@@ -205,7 +211,7 @@ TEST_F(SubscriptionEndToEnd, AddedAtTheFirstStartItShowsWithoutAnAccountAndComes
         ASSERT_TRUE(WaitUntil(
             [&] {
                 grid = FindWindowExW(window, nullptr, L"TesselCalGrid", nullptr);
-                return grid && IsWindowVisible(window) && Frames(grid, month_, colors, eventDays);
+                return grid && IsWindowVisible(window) && FramesTheEventDays(grid, month_, colors);
             },
             kReadyTimeout))
             << "the grid never framed the calendar's days";
@@ -213,7 +219,7 @@ TEST_F(SubscriptionEndToEnd, AddedAtTheFirstStartItShowsWithoutAnAccountAndComes
         ASSERT_TRUE(WaitUntil(
             [&] {
                 rows = EventList(events);
-                return rows && Utf16ToUtf8(TextOf(rows)).find(kTodayTitle) != std::string::npos &&
+                return rows && Utf16ToUtf8(TextOf(rows)).find(kNowTitle) != std::string::npos &&
                        PaintedIn(rows, COLORREF(chosen));
             },
             kReadyTimeout))
@@ -221,14 +227,14 @@ TEST_F(SubscriptionEndToEnd, AddedAtTheFirstStartItShowsWithoutAnAccountAndComes
         ASSERT_TRUE(SendWithin(window, WM_NULL, 0, 0, kStepTimeout));
 
         const GridView view(grid, month_);
-        const int cell = DayNumber(kTodayYear, kTodayMonth, kEventDay) - month_.FirstCell;
+        const int cell = DayNumber(kTodayYear, kTodayMonth, kHintDay) - month_.FirstCell;
         ASSERT_TRUE(MovePointer(Middle(view.ScreenBox(cell % 7, cell / 7))));
         HWND balloon = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (balloon = VisibleTopWindow(program.Id(), L"TALHintBalloon")) != nullptr; },
                               kBalloonTimeout))
             << "no day hint";
         const std::string hint = Utf16ToUtf8(TextOf(balloon));
-        EXPECT_NE(hint.find(kEventTitle), std::string::npos) << hint;
+        EXPECT_NE(hint.find(kHintTitle), std::string::npos) << hint;
         RECT shot{};
         GetWindowRect(window, &shot);
         RECT r{};
@@ -246,7 +252,7 @@ TEST_F(SubscriptionEndToEnd, AddedAtTheFirstStartItShowsWithoutAnAccountAndComes
 
     // Again, with the service out of reach: no dialog, the same events from the cache.
     relay_->Stop();
-    ProgramProcess again(folder_->ProgramFile(), {{u"TESSEL_NOW", kMorning}});
+    ProgramProcess again(folder_->ProgramFile(), {{u"TESSEL_NOW", kNow}});
     ASSERT_TRUE(again.Started());
     HWND window = again.WaitForTopWindow(L"TMainFm", kWindowTimeout);
     HWND events = again.WaitForTopWindow(L"TEventFm", kWindowTimeout);
@@ -257,8 +263,8 @@ TEST_F(SubscriptionEndToEnd, AddedAtTheFirstStartItShowsWithoutAnAccountAndComes
         [&] {
             grid = FindWindowExW(window, nullptr, L"TesselCalGrid", nullptr);
             rows = EventList(events);
-            return grid && rows && IsWindowVisible(window) && Frames(grid, month_, colors, eventDays) &&
-                   Utf16ToUtf8(TextOf(rows)).find(kTodayTitle) != std::string::npos &&
+            return grid && rows && IsWindowVisible(window) && FramesTheEventDays(grid, month_, colors) &&
+                   Utf16ToUtf8(TextOf(rows)).find(kNowTitle) != std::string::npos &&
                    PaintedIn(rows, COLORREF(chosen));
         },
         kReadyTimeout))
