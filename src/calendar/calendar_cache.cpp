@@ -211,7 +211,7 @@ TCalendar::PreviousEvents TCalendar::ReadPreviousEvents() const {
 
 void TCalendar::SaveCache(const std::string& name) { WriteCacheFiles(name, *EventDoc, *CalendarDoc); }
 
-void TCalendar::LoadCache(bool keepEventDoc) {
+void TCalendar::LoadCache(bool keepEventDoc, bool syncWhenMissing) {
     // Both files are read and parsed before anything is replaced. A damaged one is left alone,
     // as a missing one is: the sync below replaces it when the service answers.
     bool damaged = false;
@@ -240,7 +240,7 @@ void TCalendar::LoadCache(bool keepEventDoc) {
         NextIndex = -1;
     }
     if (damaged) CacheDamaged = true;
-    if (!calendars || !feeds) Sync(clock_.Now());
+    if (syncWhenMissing && (!calendars || !feeds)) Sync(clock_.Now());
 }
 
 }  // namespace tessel

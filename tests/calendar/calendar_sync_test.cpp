@@ -134,15 +134,6 @@ TEST_F(CalendarSync, MissingCalendarListOnFirstRunWritesNoCache) {
     EXPECT_EQ(calendar.CalendarEntries, nullptr);
 }
 
-// The entry of the cache text that holds marker, as its lines were written.
-std::string EntryText(const std::string& cache, const std::string& marker) {
-    const size_t at = cache.find(marker);
-    if (at == std::string::npos) return "(none)";
-    const size_t begin = cache.rfind("<entry>", at);
-    const size_t end = cache.find("</entry>", at);
-    return cache.substr(begin, end + 8 - begin);
-}
-
 // A calendar whose feed fails keeps its entry in the cache, byte for byte, and its event; the
 // other calendar updates; the status and FeedFailures name the calendar that failed.
 TEST_F(CalendarSync, FailedFeedKeepsThatCalendarWhileTheOthersUpdate) {
