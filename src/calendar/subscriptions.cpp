@@ -117,18 +117,10 @@ private:
     int64_t sizeLimit_;
 };
 
-TSubscriptionFetch FetchFile(const std::u16string& path, const std::string& stamp) {
+// A file is read whole each time: its stamp (size and time) could miss a rewrite within the
+// same second, and reading costs little; the caller tells the same bytes by their digest.
+TSubscriptionFetch FetchFile(const std::u16string& path) {
     TSubscriptionFetch fetch;
-    const std::string now = FileStamp(path);
-    if (now.empty()) {
-        fetch.Problem = "the file is gone";
-        return fetch;
-    }
-    if (!stamp.empty() && now == stamp) {
-        fetch.Outcome = TSubscriptionFetch::kNotModified;
-        fetch.ETag = now;
-        return fetch;
-    }
     std::error_code sizeError;
     const uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), sizeError);
     if (!sizeError && size > kSubscriptionMaxBytes) {
@@ -143,7 +135,6 @@ TSubscriptionFetch FetchFile(const std::u16string& path, const std::string& stam
         return fetch;
     }
     fetch.Outcome = TSubscriptionFetch::kFetched;
-    fetch.ETag = now;
     return fetch;
 }
 
@@ -294,7 +285,7 @@ TSubscriptionFetch FetchSubscription(THttp& http, std::string_view address, cons
     const TSubscriptionAddress parsed = ParseSubscriptionAddress(address);
     switch (parsed.Kind) {
     case TSubscriptionAddress::kHttp: return FetchHttp(http, parsed.Url, etag, lastModified);
-    case TSubscriptionAddress::kFile: return FetchFile(parsed.FilePath, etag);
+    case TSubscriptionAddress::kFile: return FetchFile(parsed.FilePath);
     case TSubscriptionAddress::kInvalid: break;
     }
     TSubscriptionFetch fetch;

@@ -84,13 +84,13 @@ constexpr uint64_t kSubscriptionMaxBytes = uint64_t(16) << 20;
 constexpr size_t kSubscriptionMaxEvents = 50000;
 
 // One fetch of a subscription's address. With the validators of the copy at hand (an ETag or a
-// Last-Modified text from an earlier answer; a file's stamp), the request is conditional: an
-// unchanged calendar comes back NotModified with no body. Problem is in the user's words and
-// never holds the address.
+// Last-Modified text from an earlier answer), an http request is conditional: an unchanged
+// calendar comes back NotModified with no body. A file is read whole. Problem is in the user's
+// words and never holds the address.
 struct TSubscriptionFetch {
     enum Outcome { kFailed, kNotModified, kFetched } Outcome = kFailed;
     std::string Body;
-    std::string ETag;          // of the answer (a file: its stamp)
+    std::string ETag;          // of the answer
     std::string LastModified;  // of the answer
     std::string Problem;
 };

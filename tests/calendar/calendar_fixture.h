@@ -75,6 +75,15 @@ inline std::string EventFeed(const std::string& title, const std::vector<std::st
     return feed + "</feed>\n";
 }
 
+// The entry of a cache text that holds marker, as its lines were written; "(none)" without one.
+inline std::string EntryText(const std::string& cache, const std::string& marker) {
+    const size_t at = cache.find(marker);
+    if (at == std::string::npos) return "(none)";
+    const size_t begin = cache.rfind("<entry>", at);
+    const size_t end = cache.find("</entry>", at);
+    return cache.substr(begin, end + 8 - begin);
+}
+
 // The ids of every calendar the client's last calendar list named, to select them all.
 inline std::vector<std::string> ListedIds(const TCalendar& calendar) {
     std::vector<std::string> ids;
