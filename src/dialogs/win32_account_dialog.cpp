@@ -142,7 +142,15 @@ void TAccountFm::Command(int id, int code, HWND) {
     }
 }
 
-bool TAccountFm::FormCloseQuery() { return logic_.CanClose() && !connecting_; }
+bool TAccountFm::FormCloseQuery() {
+    if (adding_) {
+        // Asked to close from outside (the program is ending) while "Add address" is open: that
+        // one goes first, as its Cancel would (not while it fetches), and this one when asked again.
+        if (adding_->Handle()) PostMessageW(adding_->Handle(), WM_CLOSE, 0, 0);
+        return false;
+    }
+    return logic_.CanClose() && !connecting_;
+}
 
 void TAccountFm::NextBtnClick() {
     const std::u16string user = WindowText(Item(kUserEd));
@@ -270,7 +278,16 @@ void TAccountFm::AddAddressClick() {
         if (row.HasColor) used.push_back(row.Color);
     for (const TSubscription& item : subscriptions_) used.push_back(item.Color);
     TAddAddressFm add(http_, subscriptions_, FirstFreePresetColor(used));
-    if (add.ShowModal(Handle()) != IDOK) return;
+    INT_PTR result = IDCANCEL;
+    adding_ = &add;
+    try {
+        result = add.ShowModal(Handle());
+    } catch (...) {
+        adding_ = nullptr;
+        throw;
+    }
+    adding_ = nullptr;
+    if (result != IDOK) return;
     if (listed)
         for (size_t i = 0; i < subscriptions_.size() && i < shown.size(); ++i) subscriptions_[i].Shown = shown[i];
     subscriptions_.push_back(add.Added());

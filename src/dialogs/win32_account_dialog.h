@@ -21,6 +21,7 @@
 namespace tessel {
 
 class TAccount;
+class TAddAddressFm;
 class TCalendar;
 class THttp;
 class TMessagePanel;
@@ -109,6 +110,8 @@ private:
     std::string keptUser_;
     std::string keptPassword_;
     bool connecting_ = false;
+    // "Add address" while it is open over this dialog.
+    TAddAddressFm* adding_ = nullptr;
 };
 
 }  // namespace tessel

@@ -512,5 +512,34 @@ TEST_F(AccountDialog, SubscriptionsAloneNeedNoAccountAndRemoveTakesThemOut) {
     EXPECT_TRUE(SavedIds(*savedAccount).empty());
 }
 
+// The program ending asks the open dialog to close, again and again until it goes: "Add address"
+// goes first, then the account dialog, with nothing saved.
+TEST_F(AccountDialog, AClosingRequestFromOutsideEndsAddAddressFirst) {
+    Fm dialog(account, subscriptions, *calendar, http, hosts, nullptr);
+    DialogScript script;
+    bool accountStayed = false;
+    script
+        .Then("add",
+              [](HWND d) {
+                  Click(d, Fm::kAddressOnlyBtn);
+                  return true;
+              })
+        .Then("asked to close", [](HWND d) {
+            if (!AddDialogOver(d)) return false;
+            PostMessageW(d, WM_CLOSE, 0, 0);
+            return true;
+        })
+        .Then("add address gone", [&](HWND d) {
+            if (AddDialogOver(d)) return false;
+            accountStayed = IsWindowVisible(d) != FALSE;
+            PostMessageW(d, WM_CLOSE, 0, 0);
+            return true;
+        });
+    EXPECT_EQ(script.Run(dialog), IDCANCEL) << script.Unfinished();
+    EXPECT_TRUE(accountStayed);
+    EXPECT_FALSE(FileExists(subscriptions.FilePath()));
+    EXPECT_FALSE(FileExists(account.FilePath()));
+}
+
 }  // namespace
 }  // namespace tessel::testing
