@@ -37,6 +37,11 @@ void TMainFm::ShowAccountDialog() {
     } catch (...) {
         win32::ShowCurrentException(Handle());
     }
+    try {
+        ReloadSources();
+    } catch (...) {
+        win32::ShowCurrentException(Handle());
+    }
 }
 
 void TMainFm::GmailAccount1Click() {
@@ -57,6 +62,11 @@ void TMainFm::GmailAccount1Click() {
     if (result == IDOK && !exitDeferred_) {
         try {
             services_.Account.Load();
+        } catch (...) {
+            win32::ShowCurrentException(Handle());
+        }
+        try {
+            ReloadSources();
         } catch (...) {
             win32::ShowCurrentException(Handle());
         }
