@@ -30,14 +30,9 @@ void TMainFm::CloseOpenDialog() {
     if (openDialog_ && openDialog_->Handle()) PostMessageW(openDialog_->Handle(), WM_CLOSE, 0, 0);
 }
 
-bool TMainFm::NeedsAccountDialog() const {
-    // Neither an account nor a subscription: the program has nothing to show yet.
-    return services_.Account.UserName.empty() && (!services_.Subscriptions || services_.Subscriptions->Items.empty());
-}
-
 std::unique_ptr<TAccountFm> TMainFm::MakeAccountDialog() {
-    // The program hands over both the subscriptions and the transport (MainFormServices).
-    return std::make_unique<TAccountFm>(services_.Account, *services_.Subscriptions, services_.Calendar,
+    // The program always hands over its transport (MainFormServices).
+    return std::make_unique<TAccountFm>(services_.Account, services_.Subscriptions, services_.Calendar,
                                         *services_.Http, services_.Hosts, Handle());
 }
 
@@ -48,6 +43,11 @@ void TMainFm::ShowAccountDialog() {
     if (dialog.ShowModal(Handle()) != IDOK) return;
     try {
         services_.Account.Load();
+    } catch (...) {
+        win32::ShowCurrentException(Handle());
+    }
+    try {
+        ReloadSources();
     } catch (...) {
         win32::ShowCurrentException(Handle());
     }
@@ -72,6 +72,11 @@ void TMainFm::GmailAccount1Click() {
     if (result == IDOK && !exitDeferred_) {
         try {
             services_.Account.Load();
+        } catch (...) {
+            win32::ShowCurrentException(Handle());
+        }
+        try {
+            ReloadSources();
         } catch (...) {
             win32::ShowCurrentException(Handle());
         }

@@ -29,10 +29,11 @@ class TauAutoUpgrader;
 class TAccount;
 class TAccountFm;
 class TCalendar;
+class TEventSources;
+class TSubscriptions;
 class TDialog;
 class TProfile;
 class TSkin;
-class TSubscriptions;
 class TTheme;
 class TTrayIcon;
 class THintWin;
@@ -45,6 +46,10 @@ struct MainFormServices {
     TProfile& Profile;
     TAccount& Account;
     TCalendar& Calendar;
+    // The subscriptions and the sources the windows read their events from (the service's
+    // calendars through Calendar, and each subscription).
+    TSubscriptions& Subscriptions;
+    TEventSources& Sources;
     TTheme& Theme;
     TSkin& MainSkin;
     TTrayIcon& Tray;
@@ -54,9 +59,6 @@ struct MainFormServices {
     THintWin* DayHint = nullptr;  // attached to the grid at the deferred start
     // The client's transport: while it waits for the service, the form's messages are processed.
     THttp* Http = nullptr;
-    // The iCalendar subscriptions, which the account dialog lists and saves. The program always
-    // gives both of these.
-    TSubscriptions* Subscriptions = nullptr;
 };
 
 class TMainFm final : public win32::Window, public ITrayOwner, private ICalendarClient, private IMainView {
@@ -90,6 +92,9 @@ protected:
 private:
     // ICalendarClient: the client as the logic sees it.
     bool HasAccount() const override;
+    // The subscriptions as the account dialog left them; their sources follow (a damaged file
+    // raises after the sources have been brought in line with the empty list).
+    void ReloadSources();
     void Sync(TDateTime date) override;
     std::u16string DayText(TDateTime day) override;
     TDateTime FindNextEvent() override;
@@ -134,8 +139,6 @@ private:
     class OpenDialogScope;
     // Asks the dialog open over this window, if any, to close as its Cancel would.
     void CloseOpenDialog();
-    // No account name and no subscription: the start asks for one or the other.
-    bool NeedsAccountDialog() const;
     std::unique_ptr<TAccountFm> MakeAccountDialog();
     void ShowAccountDialog();
     void GmailAccount1Click();

@@ -20,6 +20,7 @@
 #include "base/date_time.h"
 #include "calendar/event.h"
 #include "calendar/subscriptions.h"
+#include "ical/ical.h"
 
 namespace tessel {
 
@@ -29,10 +30,6 @@ class ILocaleFormat;
 class TAccount;
 class TCalendar;
 class THttp;
-
-namespace ical {
-class Zone;
-}
 
 // The days a sync covers for the date shown: from the first day of the month before to the
 // first day of the month after the next, exclusive (the feeds' window).

@@ -148,7 +148,7 @@ TSubscriptionFetch FetchHttp(THttp& http, const std::string& url, const std::str
             ok = http.Get(url);
         } catch (const EConvertError&) {
             fetch.Problem = http.ErrorText.empty() ? "the address did not answer"
-                                                   : "the address did not answer (" + http.ErrorText + ")";
+                                                   : "the address could not be fetched (" + http.ErrorText + ")";
             return fetch;
         }
     }

@@ -137,7 +137,7 @@ TEST_F(EventSourcesTest, OneFailingSourceKeepsWhatItHadWhileTheOthersUpdate) {
          [this] { http.AnswerOnce("team.ics", "<html><form>Sign in</form></html>"); },
          "Team: the address gave a web page, not a calendar"},
         {"team unreachable", kTeam, [this] { http.Unreachable("team.ics"); },
-         "Team: the address did not answer"},
+         "Team: the address could not be fetched"},
         {"team damaged", kTeam,
          [this] { http.AnswerOnce("team.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n"); },
          "Team: the calendar is damaged"},

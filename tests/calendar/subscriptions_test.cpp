@@ -222,7 +222,7 @@ TEST(SubscriptionFetchTest, CheckTellsWhatWentWrongWithoutTheAddress) {
         {"https://cal.example.com/gone.ics?token=s3cr3t", false, "the address answered 404"},
         {"https://cal.example.com/many.ics?token=s3cr3t", false, "50,001 events"},
         {"https://cal.example.com/broken.ics?token=s3cr3t", false, "the calendar is damaged (line 3"},
-        {"https://cal.example.com/down.ics?token=s3cr3t", false, "the address did not answer"},
+        {"https://cal.example.com/down.ics?token=s3cr3t", false, "the address could not be fetched"},
         {"gopher://cal.example.com/x?token=s3cr3t", false, "not an http, https or webcal address"},
         {Utf16ToUtf8(damaged), false, "the calendar is damaged"},
         {Utf16ToUtf8(big), false, "the file is larger than 16 MB"},
