@@ -268,14 +268,18 @@ void TAccountFm::RefillKeepingTicks(const std::vector<bool>& serviceTicks) {
         ListView_SetCheckState(list, int(i), serviceTicks[i] ? TRUE : FALSE);
 }
 
-void TAccountFm::AddAddressClick() {
-    // The rows' ticks so far, so that the list made again keeps them.
+std::vector<bool> TAccountFm::TakeTicks() {
     const std::vector<bool> ticks = RowTicks();
+    if (page_.Rows().size() != ticks.size()) return {};
     const std::vector<bool> shown = page_.SubscriptionTicks(ticks);
-    const bool listed = page_.Rows().size() == ticks.size();
+    for (size_t i = 0; i < subscriptions_.size() && i < shown.size(); ++i) subscriptions_[i].Shown = shown[i];
+    return page_.ServiceTicks(ticks);
+}
+
+void TAccountFm::AddAddressClick() {
     std::vector<TColor> used;
-    for (const TCalendarRow& row : page_.Rows())
-        if (row.HasColor) used.push_back(row.Color);
+    for (size_t i = 0; i < page_.ServiceRowCount(); ++i)
+        if (page_.Rows()[i].HasColor) used.push_back(page_.Rows()[i].Color);
     for (const TSubscription& item : subscriptions_) used.push_back(item.Color);
     TAddAddressFm add(http_, subscriptions_, FirstFreePresetColor(used));
     INT_PTR result = IDCANCEL;
@@ -288,15 +292,14 @@ void TAccountFm::AddAddressClick() {
     }
     adding_ = nullptr;
     if (result != IDOK) return;
-    if (listed)
-        for (size_t i = 0; i < subscriptions_.size() && i < shown.size(); ++i) subscriptions_[i].Shown = shown[i];
+    const std::vector<bool> serviceTicks = TakeTicks();
     subscriptions_.push_back(add.Added());
     if (logic_.CurrentPage() == TAccountDialogLogic::kAccountPage) {
         // From the account page: on to the calendars, where the new row shows (signing in first
         // when a name was typed).
         CalendarBtnClick();
     } else {
-        RefillKeepingTicks(listed ? page_.ServiceTicks(ticks) : std::vector<bool>());
+        RefillKeepingTicks(serviceTicks);
     }
     const int row = page_.RowOfSubscription(subscriptions_.size() - 1);
     HWND list = Item(kListView1);
@@ -310,11 +313,9 @@ void TAccountFm::RemoveClick() {
     const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     const int index = page_.SubscriptionAt(selected);
     if (index < 0) return;
-    const std::vector<bool> ticks = RowTicks();
-    const std::vector<bool> shown = page_.SubscriptionTicks(ticks);
-    for (size_t i = 0; i < subscriptions_.size() && i < shown.size(); ++i) subscriptions_[i].Shown = shown[i];
+    const std::vector<bool> serviceTicks = TakeTicks();
     subscriptions_.erase(subscriptions_.begin() + index);
-    RefillKeepingTicks(page_.ServiceTicks(ticks));
+    RefillKeepingTicks(serviceTicks);
     // The selection moves to the row that took the removed one's place (or the one before).
     const int rows = ListView_GetItemCount(list);
     if (rows > 0) {

@@ -89,6 +89,9 @@ private:
     // The list again after a subscription came or went, each row keeping its tick.
     void RefillKeepingTicks(const std::vector<bool>& ticks);
     std::vector<bool> RowTicks() const;
+    // The rows' ticks so far taken into the subscriptions (shown or not); the service rows'
+    // ticks are given back, for the list made again to keep them.
+    std::vector<bool> TakeTicks();
     void AddAddressClick();
     void RemoveClick();
     void UpdateRemoveButton();
