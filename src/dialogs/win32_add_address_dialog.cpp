@@ -6,8 +6,8 @@
 #include <iterator>
 
 #include "base/text.h"
-#include "dialogs/subscription_dialog_logic.h"
 #include "calendar/http.h"
+#include "dialogs/subscription_dialog_logic.h"
 #include "win32/win32_handles.h"
 #include "win32/win32_text.h"
 
