@@ -1,7 +1,7 @@
 #include "app/win32_hint_win.h"
 
 #include "app/win32_month_grid.h"
-#include "calendar/calendar.h"
+#include "calendar/event_sources.h"
 #include "ui/win32_balloon.h"
 
 namespace tessel {
@@ -14,7 +14,7 @@ const GridGeometry kNoGeometry{};
 
 }  // namespace
 
-THintWin::THintWin(const TCalendar& calendar, TALHintBalloonControl& balloons)
+THintWin::THintWin(const TEventSources& calendar, TALHintBalloonControl& balloons)
     : calendar_(calendar), balloons_(balloons), timer_(*this), hint_(*this, *this) {
     timer_.Make();
 }

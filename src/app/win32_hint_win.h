@@ -12,7 +12,7 @@
 
 namespace tessel {
 
-class TCalendar;
+class TEventSources;
 class TMonthGrid;
 class TALHintBalloonControl;
 
@@ -21,7 +21,7 @@ public:
     // The balloon's placement: below and to the left of the pointer.
     static constexpr uint8_t kPlacement = 2;
 
-    THintWin(const TCalendar& calendar, TALHintBalloonControl& balloons);
+    THintWin(const TEventSources& calendar, TALHintBalloonControl& balloons);
     THintWin(const THintWin&) = delete;
     THintWin& operator=(const THintWin&) = delete;
 
@@ -54,7 +54,7 @@ private:
     void Stop() override;
     bool Running() const override { return running_; }
 
-    const TCalendar& calendar_;
+    const TEventSources& calendar_;
     TALHintBalloonControl& balloons_;
     TMonthGrid* grid_ = nullptr;
     std::function<void(int x, int y)> previous_;

@@ -4,6 +4,8 @@
 #include "app/win32_main_form.h"
 
 #include "calendar/account.h"
+#include "calendar/http.h"
+#include "calendar/subscriptions.h"
 #include "dialogs/win32_account_dialog.h"
 #include "dialogs/win32_settings_dialog.h"
 #include "ui/profile.h"
@@ -28,12 +30,24 @@ void TMainFm::CloseOpenDialog() {
     if (openDialog_ && openDialog_->Handle()) PostMessageW(openDialog_->Handle(), WM_CLOSE, 0, 0);
 }
 
+std::unique_ptr<TAccountFm> TMainFm::MakeAccountDialog() {
+    // The program always hands over its transport (MainFormServices).
+    return std::make_unique<TAccountFm>(services_.Account, services_.Subscriptions, services_.Calendar,
+                                        *services_.Http, services_.Hosts, Handle());
+}
+
 void TMainFm::ShowAccountDialog() {
-    TAccountFm dialog(services_.Account, services_.Calendar, services_.Hosts, Handle());
+    const std::unique_ptr<TAccountFm> made = MakeAccountDialog();
+    TAccountFm& dialog = *made;
     const OpenDialogScope open(*this, dialog);
     if (dialog.ShowModal(Handle()) != IDOK) return;
     try {
         services_.Account.Load();
+    } catch (...) {
+        win32::ShowCurrentException(Handle());
+    }
+    try {
+        ReloadSources();
     } catch (...) {
         win32::ShowCurrentException(Handle());
     }
@@ -42,7 +56,8 @@ void TMainFm::ShowAccountDialog() {
 void TMainFm::GmailAccount1Click() {
     // No sync may run while the dialog signs in: the rows it lists are the client's list.
     KillTimer(Handle(), kTimer1);
-    TAccountFm dialog(services_.Account, services_.Calendar, services_.Hosts, Handle());
+    const std::unique_ptr<TAccountFm> made = MakeAccountDialog();
+    TAccountFm& dialog = *made;
     INT_PTR result = IDCANCEL;
     {
         const OpenDialogScope open(*this, dialog);
@@ -57,6 +72,11 @@ void TMainFm::GmailAccount1Click() {
     if (result == IDOK && !exitDeferred_) {
         try {
             services_.Account.Load();
+        } catch (...) {
+            win32::ShowCurrentException(Handle());
+        }
+        try {
+            ReloadSources();
         } catch (...) {
             win32::ShowCurrentException(Handle());
         }

@@ -16,9 +16,11 @@
 #include "base/win32_system_error.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
+#include "calendar/event_sources.h"
 #include "calendar/dates.h"
 #include "calendar/http.h"
 #include "calendar/service_hosts.h"
+#include "calendar/subscriptions.h"
 #include "ui/profile.h"
 #include "ui/dpi_scale.h"
 #include "ui/skin.h"
@@ -74,7 +76,7 @@ std::u16string Decimal(long value) { return Widen(std::to_string(value)); }
 TMainFm::TMainFm(const MainFormServices& services)
     : services_(services),
       logic_(*this, *this, services.Tray, services.Clock),
-      grid_(services.Calendar, services.Theme, services.Clock),
+      grid_(services.Sources, services.Theme, services.Clock),
       titleBar_(services.Theme, services.MainSkin) {}
 
 TMainFm::~TMainFm() {
@@ -148,6 +150,13 @@ void TMainFm::LoadSettings() {
         // A damaged account file: the store is empty now; the start asks for the account.
         problems.push_back(e.what());
     }
+    try {
+        services_.Subscriptions.Load();
+    } catch (const std::exception& e) {
+        // A damaged subscriptions file: none are shown until they are added again.
+        problems.push_back(e.what());
+    }
+    services_.Sources.Reload();
 
     RECT window;
     GetWindowRect(Handle(), &window);
@@ -192,6 +201,7 @@ void TMainFm::DeferredStart() {
     if (started_) return;
     started_ = true;
     services_.Calendar.OnStatus = [this](TCalendar&, const std::string& text) { logic_.ShowStatus(text); };
+    services_.Sources.OnStatus = [this](const std::string& text) { logic_.ShowStatus(text); };
     // Requests wait as the status reports do, answering the windows meanwhile.
     if (services_.Http) services_.Http->ProcessMessages = [this] { ProcessMessages(); };
 
@@ -204,7 +214,7 @@ void TMainFm::DeferredStart() {
     logic_.Start();
     CreateEventForm();
 
-    if (services_.Account.UserName.empty()) {
+    if (!HasAccount()) {
         // The event list window waits off the screen while the account is asked for.
         const auto shift = [this](int dy) {
             RECT r{};
@@ -223,8 +233,8 @@ void TMainFm::DeferredStart() {
     if (exitDeferred_) return;
 
     try {
-        // Without an account there is no cache to read, and the load's own sync could not sign in.
-        if (HasAccount()) services_.Calendar.LoadCache(false);
+        // Every source's cache; the sync below brings what is missing.
+        services_.Sources.LoadCache(services_.Clock.Now());
     } catch (const std::exception& e) {
         // A cache name that cannot name a file: the events come with the sync below. (A damaged
         // file does not raise: the load syncs and says so when the sync cannot replace it.)
@@ -243,7 +253,7 @@ void TMainFm::DeferredStart() {
 
 void TMainFm::CreateEventForm() {
     eventFm_ = std::make_unique<TEventFm>(
-        EventFormServices{services_.Profile, services_.Account, services_.Calendar, services_.Theme,
+        EventFormServices{services_.Profile, services_.Account, services_.Sources, services_.Theme,
                           services_.EventSkin, services_.Clock, services_.Hosts, browser_},
         Handle());
     eventFm_->OnMainMenu = [this] { ShowPopupMenu(); };
@@ -392,13 +402,13 @@ void TMainFm::FormDestroy() {
 
 // --- ITrayOwner -------------------------------------------------------------------------------
 
-bool TMainFm::Syncing() const { return services_.Calendar.Syncing; }
+bool TMainFm::Syncing() const { return services_.Sources.Syncing; }
 
-std::u16string TMainFm::TodayText() const { return services_.Calendar.DayText(services_.Clock.Now()); }
+std::u16string TMainFm::TodayText() const { return services_.Sources.DayText(services_.Clock.Now()); }
 
 std::u16string TMainFm::TodayTitle() const {
     const TDateTime now = services_.Clock.Now();
-    return tessel::TodayTitle(now, services_.Calendar.DayText(now));
+    return tessel::TodayTitle(now, services_.Sources.DayText(now));
 }
 
 void TMainFm::RestoreWindows() {
@@ -445,7 +455,7 @@ void TMainFm::RefreshCountdown() {
 }
 
 void TMainFm::ShowDay(TDateTime day) {
-    if (eventFm_) eventFm_->ShowDay(services_.Calendar.Events, day);
+    if (eventFm_) eventFm_->ShowDay(services_.Sources.Events, day);
 }
 
 void TMainFm::Repaint() {

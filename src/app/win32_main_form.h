@@ -27,7 +27,10 @@ namespace update {
 class TauAutoUpgrader;
 }
 class TAccount;
+class TAccountFm;
 class TCalendar;
+class TEventSources;
+class TSubscriptions;
 class TDialog;
 class TProfile;
 class TSkin;
@@ -43,6 +46,10 @@ struct MainFormServices {
     TProfile& Profile;
     TAccount& Account;
     TCalendar& Calendar;
+    // The subscriptions and the sources the windows read their events from (the service's
+    // calendars through Calendar, and each subscription).
+    TSubscriptions& Subscriptions;
+    TEventSources& Sources;
     TTheme& Theme;
     TSkin& MainSkin;
     TTrayIcon& Tray;
@@ -85,6 +92,9 @@ protected:
 private:
     // ICalendarClient: the client as the logic sees it.
     bool HasAccount() const override;
+    // The subscriptions as the account dialog left them; their sources follow (a damaged file
+    // raises after the sources have been brought in line with the empty list).
+    void ReloadSources();
     void Sync(TDateTime date) override;
     std::u16string DayText(TDateTime day) override;
     TDateTime FindNextEvent() override;
@@ -129,6 +139,7 @@ private:
     class OpenDialogScope;
     // Asks the dialog open over this window, if any, to close as its Cancel would.
     void CloseOpenDialog();
+    std::unique_ptr<TAccountFm> MakeAccountDialog();
     void ShowAccountDialog();
     void GmailAccount1Click();
     void Options1Click();

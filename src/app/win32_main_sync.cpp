@@ -6,11 +6,15 @@
 
 #include "calendar/account.h"
 #include "calendar/calendar.h"
+#include "calendar/event_sources.h"
+#include "calendar/subscriptions.h"
 #include "calendar/http.h"
 
 namespace tessel {
 
-bool TMainFm::Busy() const { return services_.Calendar.Syncing || (services_.Http && services_.Http->Waiting()); }
+bool TMainFm::Busy() const {
+    return services_.Sources.Syncing || services_.Calendar.Syncing || (services_.Http && services_.Http->Waiting());
+}
 
 void TMainFm::ProcessMessages() {
     MSG m;
@@ -24,14 +28,25 @@ void TMainFm::ProcessMessages() {
     }
 }
 
-bool TMainFm::HasAccount() const { return !services_.Account.UserName.empty(); }
+// Something to sync: an account to sign in with, or a subscription.
+bool TMainFm::HasAccount() const { return services_.Sources.HasAccount() || !services_.Subscriptions.Items.empty(); }
 
 void TMainFm::Sync(TDateTime date) {
-    services_.Calendar.Sync(date);
+    services_.Sources.Sync(date);
     services_.Calendar.ReleaseEventDoc();
 }
-std::u16string TMainFm::DayText(TDateTime day) { return services_.Calendar.DayText(day); }
-TDateTime TMainFm::FindNextEvent() { return services_.Calendar.FindNextEvent(); }
-void TMainFm::NotifyNextEvent() { services_.Calendar.NotifyNextEvent(); }
+std::u16string TMainFm::DayText(TDateTime day) { return services_.Sources.DayText(day); }
+TDateTime TMainFm::FindNextEvent() { return services_.Sources.FindNextEvent(); }
+void TMainFm::NotifyNextEvent() { services_.Sources.NotifyNextEvent(); }
+
+void TMainFm::ReloadSources() {
+    try {
+        services_.Subscriptions.Load();
+    } catch (...) {
+        services_.Sources.Reload();
+        throw;
+    }
+    services_.Sources.Reload();
+}
 
 }  // namespace tessel

@@ -7,7 +7,7 @@
 
 #include "base/clock.h"
 #include "base/text.h"
-#include "calendar/calendar.h"
+#include "calendar/event_sources.h"
 #include "calendar/dates.h"
 #include "ui/dpi_scale.h"
 #include "ui/theme.h"
@@ -35,7 +35,7 @@ TCanvasFont CanvasFont(const TCalFont& font, bool plain = false) {
 
 }  // namespace
 
-TMonthGrid::TMonthGrid(const TCalendar& calendar, const TTheme& theme, const IClock& clock)
+TMonthGrid::TMonthGrid(const TEventSources& calendar, const TTheme& theme, const IClock& clock)
     : calendar_(calendar), theme_(theme), clock_(clock) {}
 
 bool TMonthGrid::CreateIn(HWND parent, int x, int y) {

@@ -11,13 +11,13 @@
 
 namespace tessel {
 
-class TCalendar;
+class TEventSources;
 class TTheme;
 class IClock;
 
 class TMonthGrid final : public win32::Window {
 public:
-    TMonthGrid(const TCalendar& calendar, const TTheme& theme, const IClock& clock);
+    TMonthGrid(const TEventSources& calendar, const TTheme& theme, const IClock& clock);
 
     bool CreateIn(HWND parent, int x, int y);
 
@@ -46,7 +46,7 @@ private:
     void MouseUp(int x, int y);
     void DoubleClick(int x, int y);
 
-    const TCalendar& calendar_;
+    const TEventSources& calendar_;
     const TTheme& theme_;
     const IClock& clock_;
     MonthMatrix matrix_;

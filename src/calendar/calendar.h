@@ -3,13 +3,15 @@
 // feeds of the selected calendars, keeps them as XML trees and in two cache files, and holds the
 // sorted event list every window reads.
 //
-// A sync fetches into fresh trees and builds the new event list aside; only a run that gets all
-// the way through writes the cache and swaps the new trees and events in. A run that fails at
-// any step leaves the event list, both trees and the cache files as they were. A cache that
-// cannot be written does not fail the run: the events that arrived are swapped in, the files
-// stay as they were, and the status says the cache was not saved. The calendar list
-// and the feed of every selected calendar must each arrive whole and be a feed of the service:
-// one missing calendar fails the run rather than dropping that calendar's events.
+// A sync fetches into fresh trees and builds the new event list aside; only a run that gets past
+// the sign-in and the calendar list writes the cache and swaps the new trees and events in. A
+// refused sign-in, or a calendar list that does not come whole and the service's, fails the run:
+// the event list, both trees and the cache files stay as they were. A calendar whose feed fails
+// (no answer, another status, not the service's feed, a malformed entry) does not fail the run:
+// it keeps the entries it had in the cache, byte for byte, and its events, while every other
+// calendar updates; FeedFailures names it and the status says so. A cache that cannot be written
+// does not fail the run either: the events that arrived are swapped in, the files stay as they
+// were, and the status says the cache was not saved.
 //
 // The status handler lets window messages run while the network blocks, so a timer tick or a
 // menu command may call Sync again in the middle of one: that nested call returns at once.
@@ -17,6 +19,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/date_time.h"
 #include "calendar/account.h"
@@ -42,6 +46,8 @@ inline constexpr char kStatusSyncException[] = "Exception in sync!";
 inline constexpr char kStatusCacheDamaged[] = "The cache is damaged and could not be refreshed!";
 // The events arrived and are shown, but the cache files could not be written.
 inline constexpr char kStatusCacheNotSaved[] = "The events are shown, but the cache was not saved!";
+// Before the names of the calendars whose feeds failed, one a line ("home: ...").
+inline constexpr char kStatusFeedsFailed[] = "Some calendars could not be updated:";
 inline constexpr char kStatusSyncAuthFailed[] =
     "Gmail Authenticate failed!\rUsername or Pass not correctly,\rCheck username and pass !";
 inline constexpr char kStatusConnectAuthFailed[] =
@@ -90,11 +96,19 @@ public:
     // Why the last Sync failed, for developers and scripts (the status text stays the user's
     // message); empty after a successful run.
     std::string SyncFailure;
+    // The calendars whose feed failed in the last Sync (they kept their previous entries): the
+    // calendar's title and what went wrong. Empty after a run where every feed came.
+    struct FeedFailure {
+        std::string Calendar;
+        std::string Problem;
+    };
+    std::vector<FeedFailure> FeedFailures;
     // Why the last Sync could not write the cache files although its events came (the status
     // says only that the cache was not saved); empty when they were written or not reached.
     std::string CacheFailure;
-    // Fetches the selected calendars' feeds into a new EventDoc. Raises EError when there is no
-    // calendar list; EventDoc and EventEntries then stay as they were.
+    // Fetches the selected calendars' feeds into a new EventDoc (a calendar whose feed fails keeps
+    // its cached entries; FeedFailures names it). Raises EError when there is no calendar list;
+    // EventDoc and EventEntries then stay as they were.
     void FetchEvents(TDateTime date);
     // Rebuilds Events from EventEntries; a malformed entry raises and leaves Events as it was.
     void ParseEvents();
@@ -109,7 +123,8 @@ public:
     // the events file's tree is never held whole: each entry is made into its records as the
     // parse meets it and let go, and EventDoc and EventEntries end as ReleaseEventDoc leaves
     // them (the start-up's way: a large cache's tree takes several times its events' memory).
-    void LoadCache(bool keepEventDoc = true);
+    // With syncWhenMissing false a missing or damaged file is left for the caller's own sync.
+    void LoadCache(bool keepEventDoc = true, bool syncWhenMissing = true);
     // A cache file was found damaged and no sync has replaced it yet; a failed sync then says so.
     bool CacheDamaged = false;
 
@@ -142,11 +157,31 @@ private:
         std::unique_ptr<TxdataList> Entries;
     };
 
+    // The feeds of a run, their records (unsorted) and the calendars that kept their old entries:
+    // those entries are in the tree too, and their text as the cache held it in KeptText.
+    struct FeedRun {
+        FeedTree Tree;
+        EventList Events;
+        std::vector<FeedFailure> Failures;
+        std::string KeptText;
+        std::vector<std::unique_ptr<TxdataNode>> KeptTrees;
+    };
+    // The events cache as last written: its tree, and the text of each entry as the file holds it.
+    struct PreviousEvents {
+        std::unique_ptr<TxdataNode> Doc;
+        std::vector<std::string> EntryTexts;
+    };
+
     FeedTree FetchCalendarListAside();
-    FeedTree FetchEventsAside(TDateTime date, const TxdataList* calendars);
+    FeedRun FetchEventsAside(TDateTime date, const TxdataList* calendars);
+    // The events cache as last written, for the entries of calendars whose feed failed; no Doc
+    // when there is none or it is damaged.
+    PreviousEvents ReadPreviousEvents() const;
     // False when the service refused the sign-in (the run then stops there).
     bool RunSync(TDateTime date);
-    void WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars);
+    // keptEntries: entries' text as an earlier cache held it, written after the tree's own.
+    void WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars,
+                         std::string_view keptEntries = {});
     bool MentionsServiceDomain(const std::string& answer) const;
     // What is wrong with the answer of the last request for a feed: it failed, came cut short
     // or too late, or is not the service's. Empty when it may be loaded.

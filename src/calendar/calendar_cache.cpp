@@ -123,10 +123,60 @@ std::optional<LoadedTree> ReadCacheFile(const std::u16string& path, bool& damage
 
 }  // namespace
 
-void TCalendar::WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars) {
+namespace {
+
+// The root's own lines' indent in the files the program writes, and so an entry's first line.
+constexpr std::string_view kEntryIndent = "        ";
+
+// The text of each entry directly under the root, as the program's writer laid it out: from a
+// line "<indent><entry" to its own "/>" or the line "<indent></entry>", line ends included.
+std::vector<std::string> EntryTexts(std::string_view text) {
+    std::vector<std::string> entries;
+    size_t pos = 0;
+    size_t begin = std::string_view::npos;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        end = end == std::string_view::npos ? text.size() : end + 1;
+        std::string_view line = text.substr(pos, end - pos);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+        if (begin == std::string_view::npos) {
+            if (line.starts_with(kEntryIndent) && line.substr(kEntryIndent.size()).starts_with("<entry") &&
+                line.size() > kEntryIndent.size() + 6 && std::string_view(">/ ").find(line[kEntryIndent.size() + 6]) !=
+                                                             std::string_view::npos) {
+                if (line.ends_with("/>")) entries.emplace_back(text.substr(pos, end - pos));
+                else begin = pos;
+            }
+        } else if (line.size() == kEntryIndent.size() + 8 && line.starts_with(kEntryIndent) &&
+                   line.ends_with("</entry>")) {
+            entries.emplace_back(text.substr(begin, end - begin));
+            begin = std::string_view::npos;
+        }
+        pos = end;
+    }
+    return entries;
+}
+
+// The tree's text with kept entries' text put in before the root's closing line.
+std::string WithKeptEntries(std::string text, std::string_view kept, const TxdataNode& tree) {
+    if (kept.empty()) return text;
+    const std::string root = Utf16ToUtf8(tree.Name());
+    const std::string selfClosed = "<" + root + "/>\r\n";
+    if (text.ends_with(selfClosed))
+        return text.substr(0, text.size() - selfClosed.size()) + "<" + root + ">\r\n" + std::string(kept) + "</" +
+               root + ">\r\n";
+    const std::string close = "</" + root + ">\r\n";
+    if (!text.ends_with(close)) return text;
+    text.insert(text.size() - close.size(), kept);
+    return text;
+}
+
+}  // namespace
+
+void TCalendar::WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars,
+                                std::string_view keptEntries) {
     const std::u16string eventsPath = CachePath(cacheFolder_, name, kEventsSuffix);
     const std::u16string calendarsPath = CachePath(cacheFolder_, name, kCalendarsSuffix);
-    const std::string eventsText = TreeText(events);
+    const std::string eventsText = WithKeptEntries(TreeText(events), keptEntries, events);
     const std::string calendarsText = TreeText(calendars);
     std::optional<std::string> previousEvents;
     if (FileExists(eventsPath)) previousEvents = ReadFileBytes(eventsPath);
@@ -145,9 +195,23 @@ void TCalendar::WriteCacheFiles(const std::string& name, const TxdataNode& event
     }
 }
 
+TCalendar::PreviousEvents TCalendar::ReadPreviousEvents() const {
+    PreviousEvents previous;
+    const std::u16string path = CachePath(cacheFolder_, CacheName, kEventsSuffix);
+    bool damaged = false;
+    std::optional<LoadedTree> tree = ReadCacheFile(path, damaged);
+    if (!tree) return previous;
+    previous.EntryTexts = EntryTexts(ReadCrLfBlock(path).View());
+    // A layout this reader does not know: the entries are written anew from the tree instead.
+    if (previous.EntryTexts.size() != (tree->Entries ? tree->Entries->Count() : 0)) previous.EntryTexts.clear();
+    tree->Entries.reset();
+    previous.Doc = std::move(tree->Doc);
+    return previous;
+}
+
 void TCalendar::SaveCache(const std::string& name) { WriteCacheFiles(name, *EventDoc, *CalendarDoc); }
 
-void TCalendar::LoadCache(bool keepEventDoc) {
+void TCalendar::LoadCache(bool keepEventDoc, bool syncWhenMissing) {
     // Both files are read and parsed before anything is replaced. A damaged one is left alone,
     // as a missing one is: the sync below replaces it when the service answers.
     bool damaged = false;
@@ -176,7 +240,7 @@ void TCalendar::LoadCache(bool keepEventDoc) {
         NextIndex = -1;
     }
     if (damaged) CacheDamaged = true;
-    if (!calendars || !feeds) Sync(clock_.Now());
+    if (syncWhenMissing && (!calendars || !feeds)) Sync(clock_.Now());
 }
 
 }  // namespace tessel

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -117,7 +118,10 @@ public:
             char* target = nullptr;
             if (curl_easy_getinfo(easy_.get(), CURLINFO_REDIRECT_URL, &target) != CURLE_OK || !target)
                 return SendResult::Sent;
-            if (redirects == kMaxRedirects) return SendResult::Failed;
+            if (redirects == kMaxRedirects) {
+                redirectLoop_ = true;
+                return SendResult::Failed;
+            }
             url_ = target;
             // The new address is taken as the server wrote it, and WinINet leaves the
             // Content-Type line behind when it follows.
@@ -144,6 +148,12 @@ public:
 
     std::string StatusText() override { return status_; }
 
+    std::string HeaderText(const char* name) override {
+        for (const auto& [headerName, value] : answerHeaders_)
+            if (SameTextAscii(headerName, name)) return value;
+        return std::string();
+    }
+
     // libcurl has delivered the whole body already; it is handed over in one piece.
     bool ReadPiece(std::string& body) override {
         if (bodyTaken_ || body_.empty() || result_ != CURLE_OK) return false;
@@ -152,7 +162,10 @@ public:
         return true;
     }
 
-    std::string Failure() const override { return TransferFailure(result_, limits_, tooLarge_); }
+    std::string Failure() const override {
+        if (redirectLoop_) return "the address redirects more than " + std::to_string(kMaxRedirects) + " times";
+        return TransferFailure(result_, limits_, tooLarge_);
+    }
 
 private:
     CURLcode SetTimeLimit(int64_t milliseconds) {
@@ -180,6 +193,10 @@ private:
         if (line.substr(0, 5) == "HTTP/") {
             exchange->status_ = StatusOfLine(line);
             exchange->body_.clear();
+            exchange->answerHeaders_.clear();
+        } else if (const size_t colon = line.find(':'); colon != std::string_view::npos) {
+            exchange->answerHeaders_.emplace_back(std::string(Trim(line.substr(0, colon))),
+                                                  Trim(line.substr(colon + 1)));
         }
         return size * count;
     }
@@ -208,6 +225,8 @@ private:
     HttpLimits limits_;
     CURLcode result_ = CURLE_OK;
     bool tooLarge_ = false;
+    bool redirectLoop_ = false;
+    std::vector<std::pair<std::string, std::string>> answerHeaders_;
 };
 
 }  // namespace

@@ -19,6 +19,8 @@ bool THttp::Get(const std::string& url) {
     }
     Response.clear();
     ErrorText.clear();
+    ETag.clear();
+    LastModified.clear();
     StatusCode = 0;
     bool ok = false;
     const auto exchangeWhole = [this, &url, &ok] {

@@ -56,6 +56,13 @@ public:
     std::string ExtraHeader;
     // The body of the last Get as text, byte for byte; empty after a failure.
     std::string Response;
+    // Validators of a copy the caller holds, sent as If-None-Match and If-Modified-Since while
+    // set: the server then answers 304 (Get false, StatusCode 304, no body) when it is unchanged.
+    std::string IfNoneMatch;
+    std::string IfModifiedSince;
+    // The ETag and Last-Modified headers of the last answer (200, 302 or 304); empty when absent.
+    std::string ETag;
+    std::string LastModified;
     // Why the last Get failed when the transfer itself failed (a handle that could not be
     // opened, no answer, cut short, too slow, too large), with the library's own words where it
     // gave any; empty after a success and after an answer with another status.

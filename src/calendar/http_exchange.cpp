@@ -59,7 +59,8 @@ bool RunExchange(HttpExchange& exchange, THttp& http) {
     int certificateRetries = 0;
     int credentialRetries = 0;
     for (;;) {
-        const HttpExchange::SendResult sent = exchange.Send(RequestHeaderBlock(http.ExtraHeader));
+        const HttpExchange::SendResult sent =
+            exchange.Send(RequestHeaderBlock(http.ExtraHeader, http.IfNoneMatch, http.IfModifiedSince));
         if (sent == HttpExchange::SendResult::UntrustedCertificate) {
             if (certificateRetries++ == kCertificateRetries) return false;
             exchange.RelaxCertificateChecks();
@@ -74,6 +75,10 @@ bool RunExchange(HttpExchange& exchange, THttp& http) {
         if (http.StatusCode != 401) break;
         if (credentialRetries++ == kCredentialRetries) return false;
         exchange.SetCredentials(http.DefaultUser, http.DefaultPassword);
+    }
+    if (http.StatusCode == 200 || http.StatusCode == 302 || http.StatusCode == 304) {
+        http.ETag = exchange.HeaderText("ETag");
+        http.LastModified = exchange.HeaderText("Last-Modified");
     }
     if (http.StatusCode != 200 && http.StatusCode != 302) return false;
 

@@ -47,6 +47,8 @@ public:
     virtual void SetCredentials(const std::string& user, const std::string& password) = 0;
     // The status code of the last answer as the library reports it, as text.
     virtual std::string StatusText() = 0;
+    // The value of one header of the last answer ("ETag"); empty when it has none.
+    virtual std::string HeaderText(const char* name) { (void)name; return std::string(); }
     // Appends the next piece of the body, at most kBodyPieceSize bytes. False at the end of the
     // body or when reading failed; what was appended before stays.
     virtual bool ReadPiece(std::string& body) = 0;

@@ -5,9 +5,20 @@
 
 namespace tessel {
 
-std::string RequestHeaderBlock(const std::string& extraHeader) {
-    if (extraHeader.empty()) return std::string(kFormContentTypeBlock);
-    return extraHeader + "\r\n\r\n";
+std::string RequestHeaderBlock(const std::string& extraHeader, const std::string& ifNoneMatch,
+                               const std::string& ifModifiedSince) {
+    if (ifNoneMatch.empty() && ifModifiedSince.empty()) {
+        if (extraHeader.empty()) return std::string(kFormContentTypeBlock);
+        return extraHeader + "\r\n\r\n";
+    }
+    // A validator is the server's own text sent back; one with a line break would add lines.
+    const auto oneLine = [](const std::string& value) { return value.find_first_of("\r\n") == std::string::npos; };
+    std::string block;
+    if (!extraHeader.empty()) block += extraHeader + "\r\n";
+    if (!ifNoneMatch.empty() && oneLine(ifNoneMatch)) block += "If-None-Match: " + ifNoneMatch + "\r\n";
+    if (!ifModifiedSince.empty() && oneLine(ifModifiedSince))
+        block += "If-Modified-Since: " + ifModifiedSince + "\r\n";
+    return block + "\r\n";
 }
 
 std::vector<std::string> HeaderLines(std::string_view block) {

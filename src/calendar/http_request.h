@@ -17,8 +17,11 @@ inline constexpr std::string_view kHttpAgent =
 inline constexpr std::string_view kFormContentTypeBlock =
     "Content-Type: application/x-www-form-urlencoded\n\r";
 
-// The header block a request carries, byte for byte.
-std::string RequestHeaderBlock(const std::string& extraHeader);
+// The header block a request carries, byte for byte. With validators (conditional request) the
+// block holds the caller's line, if any, then If-None-Match and If-Modified-Since, and no
+// Content-Type line.
+std::string RequestHeaderBlock(const std::string& extraHeader, const std::string& ifNoneMatch = {},
+                               const std::string& ifModifiedSince = {});
 
 // The lines of a header block as WinINet takes them: cut at CR or LF, empty pieces dropped. For
 // libraries that take one header line at a time.

@@ -16,6 +16,10 @@
 
 namespace tessel {
 
+namespace ical {
+struct Calendar;
+}
+
 class THttp;
 
 // A subscriptions document is small; anything claiming more than this is damaged.
@@ -73,5 +77,28 @@ struct TSubscriptionCheck {
     size_t EventCount = 0;
 };
 TSubscriptionCheck CheckSubscription(THttp& http, std::string_view address);
+
+// The largest subscription taken, and the most events one may hold: a calendar beyond either is
+// refused whole rather than shown in part.
+constexpr uint64_t kSubscriptionMaxBytes = uint64_t(16) << 20;
+constexpr size_t kSubscriptionMaxEvents = 50000;
+
+// One fetch of a subscription's address. With the validators of the copy at hand (an ETag or a
+// Last-Modified text from an earlier answer), an http request is conditional: an unchanged
+// calendar comes back NotModified with no body. A file is read whole. Problem is in the user's
+// words and never holds the address.
+struct TSubscriptionFetch {
+    enum Outcome { kFailed, kNotModified, kFetched } Outcome = kFailed;
+    std::string Body;
+    std::string ETag;          // of the answer
+    std::string LastModified;  // of the answer
+    std::string Problem;
+};
+TSubscriptionFetch FetchSubscription(THttp& http, std::string_view address, const std::string& etag = {},
+                                     const std::string& lastModified = {});
+
+// Reads a fetched body as a calendar. False with problem set (in the user's words) when it is a
+// web page, damaged, or holds more than kSubscriptionMaxEvents events.
+bool ReadSubscriptionBody(std::string_view body, ical::Calendar& calendar, std::string& problem);
 
 }  // namespace tessel

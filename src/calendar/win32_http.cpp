@@ -117,6 +117,15 @@ public:
         return std::string(text, strnlen(text, sizeof(text)));
     }
 
+    std::string HeaderText(const char* name) override {
+        // HTTP_QUERY_CUSTOM reads the header named by the buffer's text and writes its value over it.
+        char text[kStatusBufferSize] = {};
+        std::strncpy(text, name, sizeof(text) - 1);
+        DWORD size = sizeof(text) - 1;
+        if (!HttpQueryInfoA(request_.get(), HTTP_QUERY_CUSTOM, text, &size, nullptr)) return std::string();
+        return std::string(text, strnlen(text, sizeof(text)));
+    }
+
     bool ReadPiece(std::string& body) override {
         if (!BoundNextWait()) return false;
         // Waits for at least one byte (or the end), so a trickling server cannot hold a read

@@ -1,14 +1,18 @@
 #include "dialogs/account_dialog_logic.h"
 
+#include "base/errors.h"
 #include "base/text.h"
 #include "calendar/account.h"
+#include "calendar/event.h"
 #include "xml/xdata_list.h"
 #include "xml/xdata_node.h"
 
 namespace tessel {
 
-TAccountDialogLogic::NextResult TAccountDialogLogic::NextClick(std::u16string_view userName) {
-    if (Trim(userName).empty()) {
+bool TAccountDialogLogic::SignsIn(std::u16string_view userName) { return !Trim(userName).empty(); }
+
+TAccountDialogLogic::NextResult TAccountDialogLogic::NextClick(std::u16string_view userName, bool hasSubscriptions) {
+    if (!SignsIn(userName) && !hasSubscriptions) {
         // The user is kept in the dialog until a Save: the account must not be left without a name.
         canClose_ = false;
         return NextResult::UsernameEmpty;
@@ -49,7 +53,18 @@ std::vector<TCalendarRow> CalendarRows(const TxdataList* calendarEntries) {
         const TxdataNode* entry = calendarEntries->Node(i);
         std::u16string caption = Utf8ToUtf16(Narrow(entry->ReadValue(u"title")));
         if (Trim(caption).empty()) caption = Utf8ToUtf16(Narrow(entry->ReadValue(u"id")));
-        rows.push_back(TCalendarRow{std::move(caption), true});
+        TCalendarRow row{std::move(caption), true};
+        // Read as the feeds' colours are (CleanText takes off the quotes an attribute may keep).
+        const std::string color = CleanText(Narrow(entry->ReadValue(u"gCal:color/value")));
+        if (color.size() == 7) {
+            try {
+                row.Color = ParseColor(color);
+                row.HasColor = true;
+            } catch (const EConvertError&) {
+                // Not a colour: the row goes without its swatch.
+            }
+        }
+        rows.push_back(std::move(row));
     }
     return rows;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/colors.h"
+
 namespace tessel {
 
 class TAccount;
@@ -22,6 +24,9 @@ inline constexpr char kUsernameEmptyText[] = "Username is empty!\r";
 struct TCalendarRow {
     std::u16string Caption;
     bool Checked = true;
+    // The calendar's colour, when it has one that reads as a colour.
+    bool HasColor = false;
+    TColor Color = 0;
 };
 
 class TAccountDialogLogic {
@@ -32,9 +37,13 @@ public:
     // Page 0, the panel hidden, closing allowed.
     TAccountDialogLogic() = default;
 
-    // Next: a name of blanks only is refused (and from then on only Save closes the dialog);
-    // otherwise the same as the "2. Canlendars" button, which the caller then runs.
-    NextResult NextClick(std::u16string_view userName);
+    // Next: a name of blanks only is refused when there is no subscription either (and from then
+    // on only Save closes the dialog); otherwise the same as the "2. Canlendars" button, which
+    // the caller then runs.
+    NextResult NextClick(std::u16string_view userName, bool hasSubscriptions = false);
+    // Whether the calendars page signs in for this name: a user without a service account (the
+    // name left blank) uses subscriptions alone, and no sign-in request is sent for them.
+    static bool SignsIn(std::u16string_view userName);
     // "  1. User Account  ": page 0 with Next, the panel hidden.
     void AccountbtnClick();
     // "2. Canlendars" (also reached from Next): page 1 with Save; the caller signs in next.
@@ -67,7 +76,8 @@ std::string NoAnswerText(const std::string& host, const std::string& reason = st
 std::string UnreadableAnswerText(const std::string& reason);
 
 // One ticked row per entry of the calendar list, in order: the entry's title decoded from UTF-8
-// (an empty title shows the calendar's id, so the row can still be told apart). No list, no rows.
+// (an empty title shows the calendar's id, so the row can still be told apart) and its colour
+// ("gCal:color/value", when it is one). No list, no rows.
 std::vector<TCalendarRow> CalendarRows(const TxdataList* calendarEntries);
 
 // The ids of the entries whose rows are ticked, in list order; rows beyond the list are ignored.

@@ -11,6 +11,8 @@
 #include "calendar/calendar.h"
 #include "calendar/service_hosts.h"
 #include "dialogs/settings_dialog_logic.h"
+#include "dialogs/win32_add_address_dialog.h"
+#include "dialogs/win32_message_panel.h"
 #include "ui/dpi_scale.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"
@@ -24,71 +26,44 @@ namespace tessel {
 
 namespace {
 
-constexpr int kPanelLeft = 144, kPanelTop = 128, kPanelWidth = 265, kPanelHeight = 81;
+constexpr RECT kPanelPlace{144, 128, 265, 81};
 constexpr int kPanelBorder = 8;
 constexpr int kPagesLeft = TBandedDialog::kLeftBandWidth + 12;
+constexpr int kSwatchSize = 12;
+
+// The rows' colour swatches, one image per row in row order (a row without a colour gets a blank).
+ImageListHandle MakeSwatches(const std::vector<TCalendarRow>& rows, int dpi) {
+    const int side = ScaleToDpi(16, dpi), inner = ScaleToDpi(kSwatchSize, dpi);
+    ImageListHandle list(ImageList_Create(side, side, ILC_COLOR24, int(rows.size()), 1));
+    if (!list) return list;
+    win32::WindowDc screen(nullptr);
+    for (const TCalendarRow& row : rows) {
+        win32::BitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), side, side));
+        win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
+        {
+            win32::SelectGuard select(dc.get(), bitmap.get());
+            RECT all{0, 0, side, side};
+            FillRect(dc.get(), &all, GetSysColorBrush(COLOR_WINDOW));
+            if (row.HasColor) {
+                const int at = (side - inner) / 2;
+                RECT swatch{at, at, at + inner, at + inner};
+                win32::BrushHandle brush(CreateSolidBrush(COLORREF(row.Color)));
+                FillRect(dc.get(), &swatch, brush.get());
+                FrameRect(dc.get(), &swatch, GetSysColorBrush(COLOR_WINDOWTEXT));
+            }
+        }
+        ImageList_Add(list.get(), bitmap.get(), nullptr);
+    }
+    return list;
+}
 
 }  // namespace
 
-// msgpanel with msglabel: a bordered panel floating over the pages with a word-wrapped text,
-// 10 pixels from its top, the panel as high as the text and 20 pixels.
-class TAccountFm::MessagePanel final : public win32::Window {
-public:
-    // dpi: the dialog's resolution, which the panel's 96-DPI lengths are scaled to.
-    bool Make(HWND parent, int id, int dpi) {
-        dpi_ = dpi;
-        const wchar_t* cls = RegisterClassOnce(L"TesselDialogMsgPanel", 0);
-        return Create(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER, Scaled(kPanelLeft), Scaled(kPanelTop),
-                      Scaled(kPanelWidth), Scaled(kPanelHeight), parent, reinterpret_cast<HMENU>(INT_PTR(id)));
-    }
-
-    void Show(const std::u16string& text, bool visible) {
-        text_ = WithCrLf(text);
-        // Also the window's text, where tests and screen readers look for it.
-        SetWindowTextW(Handle(), win32::W(text_));
-        int height = Scaled(kPanelHeight);
-        {
-            win32::WindowDc dc(Handle());
-            win32::SelectGuard font(dc.get(), Font());
-            RECT r{0, 0, LabelWidth(), 0};
-            DrawTextW(dc.get(), win32::W(text_), int(text_.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-            height = r.bottom + Scaled(20) + 2;  // the label, its margins and the border
-        }
-        SetWindowPos(Handle(), HWND_TOP, Scaled(kPanelLeft), Scaled(kPanelTop), Scaled(kPanelWidth), height,
-                     (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | SWP_NOACTIVATE);
-        InvalidateRect(Handle(), nullptr, TRUE);
-        if (visible) UpdateWindow(Handle());
-    }
-
-protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg != WM_PAINT) return DefaultProc(msg, wp, lp);
-        win32::PaintDc paint(Handle());
-        RECT r;
-        GetClientRect(Handle(), &r);
-        FillRect(paint.get(), &r, GetSysColorBrush(COLOR_BTNFACE));
-        win32::SelectGuard font(paint.get(), Font());
-        SetBkMode(paint.get(), TRANSPARENT);
-        SetTextColor(paint.get(), GetSysColor(COLOR_BTNTEXT));
-        RECT text{Scaled(kPanelBorder), Scaled(10), Scaled(kPanelBorder) + LabelWidth(), r.bottom};
-        DrawTextW(paint.get(), win32::W(text_), int(text_.size()), &text, DT_WORDBREAK | DT_NOPREFIX);
-        return 0;
-    }
-
-private:
-    int Scaled(int length) const { return ScaleToDpi(length, dpi_); }
-    int LabelWidth() const { return Scaled(kPanelWidth - 2 * kPanelBorder) - 2; }
-    HFONT Font() const {
-        return reinterpret_cast<HFONT>(SendMessageW(GetParent(Handle()), WM_GETFONT, 0, 0));
-    }
-
-    std::u16string text_;
-    int dpi_ = 96;
-};
-
-TAccountFm::TAccountFm(TAccount& account, TCalendar& calendar, const ServiceHosts& hosts, HWND mainWindow)
-    : account_(account), calendar_(calendar), hosts_(hosts), mainWindow_(mainWindow),
-      msgpanel_(std::make_unique<MessagePanel>()), keptUser_(account.UserName), keptPassword_(account.Password) {}
+TAccountFm::TAccountFm(TAccount& account, TSubscriptions& subscriptions, TCalendar& calendar, THttp& http,
+                       const ServiceHosts& hosts, HWND mainWindow)
+    : account_(account), store_(subscriptions), calendar_(calendar), http_(http), hosts_(hosts),
+      mainWindow_(mainWindow), msgpanel_(std::make_unique<TMessagePanel>()), subscriptions_(subscriptions.Items),
+      keptUser_(account.UserName), keptPassword_(account.Password) {}
 
 TAccountFm::~TAccountFm() = default;
 
@@ -106,13 +81,20 @@ void TAccountFm::FormCreate() {
     HWND pass = AddPageControl(L"EDIT", AccountFieldText(account_.Password), WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD,
                                kPagesLeft + 96, 134, 216, 22, kPassEd, WS_EX_CLIENTEDGE);
     SendMessageW(pass, EM_SETPASSWORDCHAR, WPARAM(L'*'), 0);
+    // The other way in: a calendar published at an address, with or without an account.
+    AddPageControl(L"STATIC",
+                   u"No account with the service? A calendar published at an address (https, webcal) or kept in "
+                   u"a file can be shown on its own:",
+                   SS_LEFT | SS_NOPREFIX, kPagesLeft, 196, 330, 44);
+    AddPageControl(L"BUTTON", u"Add address\u2026", WS_TABSTOP | BS_PUSHBUTTON, kPagesLeft, 242, 100, kButtonHeight,
+                   kAddressOnlyBtn);
 
     BeginPage(1);
     AddPageControl(L"STATIC", u"View calendar list :", SS_LEFT, kPagesLeft, 60, 200, 16);
     HWND list = AddPageControl(WC_LISTVIEWW, u"",
                                WS_TABSTOP | WS_GROUP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
-                                   LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                               kPagesLeft, 80, 330, 214, kListView1, WS_EX_CLIENTEDGE);
+                                   LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
+                               kPagesLeft, 80, 330, 184, kListView1, WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     std::u16string column = u"Calendars";
     LVCOLUMNW col{};
@@ -120,9 +102,13 @@ void TAccountFm::FormCreate() {
     col.cx = Scaled(250);
     col.pszText = win32::W(column);
     ListView_InsertColumn(list, 0, &col);
+    AddPageControl(L"BUTTON", u"Add address\u2026", WS_TABSTOP | BS_PUSHBUTTON, kPagesLeft, 270, 100, kButtonHeight,
+                   kAddAddressBtn);
+    AddPageControl(L"BUTTON", u"Remove", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, kPagesLeft + 108, 270, kButtonWidth,
+                   kButtonHeight, kRemoveBtn);
     BeginPage(-1);
 
-    msgpanel_->Make(Handle(), kMsgPanel, Dpi());
+    msgpanel_->Make(Handle(), kMsgPanel, Dpi(), kPanelPlace, kPanelBorder);
 
     const int top = ButtonTop();
     const int right = kClientSize.cx - 12;
@@ -149,15 +135,26 @@ void TAccountFm::Command(int id, int code, HWND) {
     case kCalendarBtn: CalendarBtnClick(); break;
     case kSaveBtn: SaveBtnClick(); break;
     case kCancelbtn: CancelClick(); break;
+    case kAddAddressBtn:
+    case kAddressOnlyBtn: AddAddressClick(); break;
+    case kRemoveBtn: RemoveClick(); break;
     default: (void)code; break;
     }
 }
 
-bool TAccountFm::FormCloseQuery() { return logic_.CanClose() && !connecting_; }
+bool TAccountFm::FormCloseQuery() {
+    if (adding_) {
+        // Asked to close from outside (the program is ending) while "Add address" is open: that
+        // one goes first, as its Cancel would (not while it fetches), and this one when asked again.
+        if (adding_->Handle()) PostMessageW(adding_->Handle(), WM_CLOSE, 0, 0);
+        return false;
+    }
+    return logic_.CanClose() && !connecting_;
+}
 
 void TAccountFm::NextBtnClick() {
     const std::u16string user = WindowText(Item(kUserEd));
-    if (logic_.NextClick(user) == TAccountDialogLogic::NextResult::UsernameEmpty) {
+    if (logic_.NextClick(user, !subscriptions_.empty()) == TAccountDialogLogic::NextResult::UsernameEmpty) {
         const std::u16string text = WithCrLf(Widen(kUsernameEmptyText));
         win32::ShowMessageBox(Handle(), text, u"Gmail Account", MB_OK | MB_ICONERROR);
         return;
@@ -195,11 +192,17 @@ void TAccountFm::ShowPageButtons() {
 }
 
 void TAccountFm::UpdateBtnClick() {
+    if (!TAccountDialogLogic::SignsIn(WindowText(Item(kUserEd)))) {
+        // No account: the subscriptions alone, and nothing is asked of the service.
+        ShowPanel(u"", false);
+        FillCalendarList(nullptr);
+        return;
+    }
     if (calendar_.Syncing) {
         // Opened from the menu while a sync waits on the network: signing in now would change
         // the credentials and the calendar list under it.
         ShowPanel(Widen(kSyncRunningText), true);
-        FillCalendarList();
+        FillCalendarList(calendar_.CalendarEntries.get());
         return;
     }
     account_.SetCredentials(AccountStoredText(WindowText(Item(kUserEd))),
@@ -223,23 +226,125 @@ void TAccountFm::UpdateBtnClick() {
     calendar_.OnStatus = std::move(kept);
     if (!failed && !calendar_.CalendarEntries && !IsWindowVisible(msgpanel_->Handle()))
         ShowPanel(Widen(kNoCalendarListText), true);
-    FillCalendarList();
+    FillCalendarList(calendar_.CalendarEntries.get());
 }
 
-void TAccountFm::FillCalendarList() {
+void TAccountFm::FillCalendarList(const TxdataList* entries) {
+    page_.Fill(entries, subscriptions_);
     HWND list = Item(kListView1);
     ListView_DeleteAllItems(list);
+    // The list shares the images (LVS_SHAREIMAGELISTS): the old ones go once the new are in.
+    ImageListHandle swatches = MakeSwatches(page_.Rows(), Dpi());
+    ListView_SetImageList(list, swatches.get(), LVSIL_SMALL);
+    swatches_ = std::move(swatches);
     int index = 0;
-    for (TCalendarRow& row : CalendarRows(calendar_.CalendarEntries.get())) {
+    for (const TCalendarRow& row : page_.Rows()) {
+        std::u16string caption = row.Caption;
         LVITEMW item{};
-        item.mask = LVIF_TEXT;
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = index;
-        item.pszText = win32::W(row.Caption);
+        item.iImage = index;
+        item.pszText = win32::W(caption);
         const int at = ListView_InsertItem(list, &item);
         if (at >= 0) ListView_SetCheckState(list, at, row.Checked);
         ++index;
     }
     if (index > 0) ListView_SetItemState(list, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    UpdateRemoveButton();
+}
+
+std::vector<bool> TAccountFm::RowTicks() const {
+    HWND list = Item(kListView1);
+    std::vector<bool> ticked;
+    const int rows = ListView_GetItemCount(list);
+    for (int i = 0; i < rows; ++i) ticked.push_back(ListView_GetCheckState(list, i) != FALSE);
+    return ticked;
+}
+
+void TAccountFm::RefillKeepingTicks(const std::vector<bool>& serviceTicks) {
+    FillCalendarList(page_.CalendarEntries());
+    HWND list = Item(kListView1);
+    for (size_t i = 0; i < serviceTicks.size() && i < page_.ServiceRowCount(); ++i)
+        ListView_SetCheckState(list, int(i), serviceTicks[i] ? TRUE : FALSE);
+}
+
+std::vector<bool> TAccountFm::TakeTicks() {
+    const std::vector<bool> ticks = RowTicks();
+    if (page_.Rows().size() != ticks.size()) return {};
+    const std::vector<bool> shown = page_.SubscriptionTicks(ticks);
+    for (size_t i = 0; i < subscriptions_.size() && i < shown.size(); ++i) subscriptions_[i].Shown = shown[i];
+    return page_.ServiceTicks(ticks);
+}
+
+void TAccountFm::AddAddressClick() {
+    std::vector<TColor> used;
+    for (size_t i = 0; i < page_.ServiceRowCount(); ++i)
+        if (page_.Rows()[i].HasColor) used.push_back(page_.Rows()[i].Color);
+    for (const TSubscription& item : subscriptions_) used.push_back(item.Color);
+    TAddAddressFm add(http_, subscriptions_, FirstFreePresetColor(used));
+    INT_PTR result = IDCANCEL;
+    adding_ = &add;
+    try {
+        result = add.ShowModal(Handle());
+    } catch (...) {
+        adding_ = nullptr;
+        throw;
+    }
+    adding_ = nullptr;
+    if (result != IDOK) return;
+    const std::vector<bool> serviceTicks = TakeTicks();
+    subscriptions_.push_back(add.Added());
+    if (logic_.CurrentPage() == TAccountDialogLogic::kAccountPage) {
+        // From the account page: on to the calendars, where the new row shows (signing in first
+        // when a name was typed).
+        CalendarBtnClick();
+    } else {
+        RefillKeepingTicks(serviceTicks);
+    }
+    const int row = page_.RowOfSubscription(subscriptions_.size() - 1);
+    HWND list = Item(kListView1);
+    ListView_SetItemState(list, row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    ListView_EnsureVisible(list, row, FALSE);
+    UpdateRemoveButton();
+}
+
+void TAccountFm::RemoveClick() {
+    HWND list = Item(kListView1);
+    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    const int index = page_.SubscriptionAt(selected);
+    if (index < 0) return;
+    const std::vector<bool> serviceTicks = TakeTicks();
+    subscriptions_.erase(subscriptions_.begin() + index);
+    RefillKeepingTicks(serviceTicks);
+    // The selection moves to the row that took the removed one's place (or the one before).
+    const int rows = ListView_GetItemCount(list);
+    if (rows > 0) {
+        const int next = selected < rows ? selected : rows - 1;
+        ListView_SetItemState(list, next, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    }
+    UpdateRemoveButton();
+    SetFocus(list);
+}
+
+void TAccountFm::UpdateRemoveButton() {
+    const int selected = ListView_GetNextItem(Item(kListView1), -1, LVNI_SELECTED);
+    HWND remove = Item(kRemoveBtn);
+    const bool enable = page_.SubscriptionAt(selected) >= 0;
+    // The focus must not stay on a button that goes grey.
+    if (!enable && GetFocus() == remove) SetFocus(Item(kListView1));
+    EnableWindow(remove, enable ? TRUE : FALSE);
+}
+
+LRESULT TAccountFm::Notify(const NMHDR& header) {
+    if (header.idFrom != UINT_PTR(kListView1)) return 0;
+    if (header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if (change.uChanged & LVIF_STATE) UpdateRemoveButton();
+    } else if (header.code == LVN_KEYDOWN && !connecting_) {
+        // Del removes the selected subscription, as Remove does.
+        if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) RemoveClick();
+    }
+    return 0;
 }
 
 void TAccountFm::ShowStatus(const std::string& text) {
@@ -266,13 +371,9 @@ void TAccountFm::ProcessMessages() {
 
 void TAccountFm::SaveBtnClick() {
     logic_.SaveClick();
-    HWND list = Item(kListView1);
-    std::vector<bool> ticked;
-    const int rows = ListView_GetItemCount(list);
-    for (int i = 0; i < rows; ++i) ticked.push_back(ListView_GetCheckState(list, i) != FALSE);
     // A failed write raises: the thunk shows why, and the dialog stays open with what was typed.
-    SaveAccountChoice(account_, WindowText(Item(kUserEd)), WindowText(Item(kPassEd)),
-                      calendar_.CalendarEntries.get(), ticked);
+    SaveCalendarChoice(account_, store_, WindowText(Item(kUserEd)), WindowText(Item(kPassEd)), page_, subscriptions_,
+                       RowTicks());
     Close(IDOK);
 }
 

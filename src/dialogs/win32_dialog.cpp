@@ -148,6 +148,14 @@ INT_PTR TDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         return FALSE;
+    case WM_MEASUREITEM:
+        if (!MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return FALSE;
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_DRAWITEM:
+        if (!DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return FALSE;
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     default:
         return FALSE;
     }

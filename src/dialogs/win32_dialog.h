@@ -42,6 +42,9 @@ protected:
     // WM_CTLCOLORSTATIC: a brush for a static control on a band of another colour, else null.
     virtual HBRUSH StaticBrush(HWND, HDC) { return nullptr; }
     virtual bool SetCursorFor(HWND) { return false; }
+    // WM_MEASUREITEM and WM_DRAWITEM of an owner-drawn control; true when handled.
+    virtual bool MeasureItem(MEASUREITEMSTRUCT&) { return false; }
+    virtual bool DrawItem(const DRAWITEMSTRUCT&) { return false; }
 
     // A child control at 96-DPI pixel coordinates (scaled to the dialog's resolution) with the
     // dialog's font; visible unless said otherwise.

@@ -106,6 +106,7 @@ struct Calendar {
     std::vector<RecurDate> RDates;
     std::vector<Time> ExDates;
     std::vector<std::unique_ptr<Zone>> Zones;
+    TextRef Name;                       // the calendar's X-WR-CALNAME, unescaped; empty when none
     std::string Texts;                  // every kept text, UTF-8, one after another
     std::vector<std::string> Warnings;  // what was read other than written ("unknown zone ...")
 

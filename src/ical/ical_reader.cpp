@@ -635,6 +635,8 @@ Calendar Reader::Read() {
             if (SameUpper(line.Value, "VEVENT")) ReadEvent(calendar);
             else if (SameUpper(line.Value, "VTIMEZONE")) ReadTimeZone(zones);
             else SkipComponent(line.Value);
+        } else if (n == "X-WR-CALNAME") {
+            calendar.Name = KeepText(line.Value, true);
         } else if (n == "END") {
             if (!SameUpper(line.Value, "VCALENDAR")) Fail("END:" + std::string(line.Value) + " inside VCALENDAR");
             ended = true;

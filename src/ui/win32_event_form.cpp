@@ -9,7 +9,7 @@
 #include "base/text.h"
 #include "base/win32_system_error.h"
 #include "calendar/account.h"
-#include "calendar/calendar.h"
+#include "calendar/event_sources.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
 #include "ui/dpi_scale.h"
@@ -467,7 +467,7 @@ void TEventFm::DescribeRows() {
 
 void TEventFm::EventGridDrawCell(HDC dc, int row, const RECT& rect) {
     // A sync is rebuilding the list: the rows wait for the paint after it.
-    if (services_.Calendar.Syncing || shownRows_.empty()) return;
+    if (services_.Sources.Syncing || shownRows_.empty()) return;
     DrawEventRow(dc, row, rect);
 }
 
@@ -519,7 +519,7 @@ void TEventFm::DragWindow() {
 void TEventFm::UpdateNextEvent() {
     if (!Handle()) return;
     nextTime_ = NextAlertTime ? NextAlertTime() : 0;
-    const TCalendar& calendar = services_.Calendar;
+    const TEventSources& calendar = services_.Sources;
     if (calendar.NextIndex < 0 || size_t(calendar.NextIndex) >= calendar.Events.size()) {
         RefreshCountdown();
         return;

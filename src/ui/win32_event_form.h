@@ -27,7 +27,7 @@ class IClock;
 class ILocaleFormat;
 class IUrlOpener;
 class TAccount;
-class TCalendar;
+class TEventSources;
 class TProfile;
 class TSkin;
 class TTheme;
@@ -37,7 +37,7 @@ struct ServiceHosts;
 struct EventFormServices {
     TProfile& Profile;
     TAccount& Account;
-    TCalendar& Calendar;
+    TEventSources& Sources;
     TTheme& Theme;
     TSkin& EventSkin;
     const IClock& Clock;

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,25 @@ inline std::string EventFeed(const std::string& title, const std::vector<std::st
                        "<title type='text'>" + title + "</title>\n";
     for (const auto& e : entries) feed += e;
     return feed + "</feed>\n";
+}
+
+// The entry of a cache text that holds marker, as its lines were written; "(none)" without one.
+inline std::string EntryText(const std::string& cache, const std::string& marker) {
+    const size_t at = cache.find(marker);
+    if (at == std::string::npos) return "(none)";
+    const size_t begin = cache.rfind("<entry>", at);
+    const size_t end = cache.find("</entry>", at);
+    return cache.substr(begin, end + 8 - begin);
+}
+
+// The entries of a cache text as written, in order of their text: a calendar that kept its
+// entries through a failed feed has them after the others'.
+inline std::vector<std::string> SortedEntries(const std::string& cache) {
+    std::vector<std::string> entries;
+    for (size_t at = cache.find("<entry>"); at != std::string::npos; at = cache.find("<entry>", at + 1))
+        entries.push_back(cache.substr(at, cache.find("</entry>", at) + 8 - at));
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }
 
 // The ids of every calendar the client's last calendar list named, to select them all.

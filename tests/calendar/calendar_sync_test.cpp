@@ -3,6 +3,7 @@
 #include "calendar_fixture.h"
 
 #include <filesystem>
+#include <tuple>
 
 #include "base/text.h"
 
@@ -113,37 +114,6 @@ TEST_F(CalendarSync, NoNetworkEndsWithTheExceptionMessage) {
     ExpectUnchanged(before);
 }
 
-TEST_F(CalendarSync, NetworkLostAfterTheFirstFeedKeepsThePreviousRun) {
-    const Snapshot before = SyncedOnce();
-    ScriptSignInAndList();
-    http.Answer(FeedAddress("work"), EventFeed("work", {EventEntry("work", "w9", "New", {{"2008-03-20", "2008-03-21"}})}));
-    http.Unreachable(FeedAddress("home"));
-    calendar.Sync(march15);
-    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
-    EXPECT_EQ(calendar.SyncFailure, std::string("The feed of calendar \"home\": ") + ScriptedHttp::kUnreachableText);
-    ExpectUnchanged(before);
-}
-
-TEST_F(CalendarSync, MalformedFeedKeepsThePreviousRun) {
-    const Snapshot before = SyncedOnce();
-    ScriptSignInAndList();
-    http.Answer(FeedAddress("work"), "<feed xmlns:gd='http://schemas.calendar.test/g/2005'><entry><title>cut");
-    http.Answer(FeedAddress("home"), EventFeed("home", {}));
-    calendar.Sync(march15);
-    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
-    ExpectUnchanged(before);
-}
-
-TEST_F(CalendarSync, MalformedTimeKeepsThePreviousRun) {
-    const Snapshot before = SyncedOnce();
-    ScriptSignInAndList();
-    http.Answer(FeedAddress("work"), EventFeed("work", {EventEntry("work", "w1", "Bad", {{"2008-0X-20", "2008-03-21"}})}));
-    http.Answer(FeedAddress("home"), EventFeed("home", {}));
-    calendar.Sync(march15);
-    EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
-    ExpectUnchanged(before);
-}
-
 TEST_F(CalendarSync, MissingCalendarListEndsWithoutCacheAndKeepsThePreviousRun) {
     const Snapshot before = SyncedOnce();
     http.Answer(kSignInPath, "Auth=t2\n");
@@ -164,62 +134,105 @@ TEST_F(CalendarSync, MissingCalendarListOnFirstRunWritesNoCache) {
     EXPECT_EQ(calendar.CalendarEntries, nullptr);
 }
 
-// One calendar left out would be written to the cache as a calendar without events: a feed
-// that does not come, or is not the service's feed, fails the whole run.
-TEST_F(CalendarSync, FailedOrForeignFeedFailsTheRunAndKeepsThePreviousOne) {
+// A calendar whose feed fails keeps its entry in the cache, byte for byte, and its event; the
+// other calendar updates; the status and FeedFailures name the calendar that failed.
+TEST_F(CalendarSync, FailedFeedKeepsThatCalendarWhileTheOthersUpdate) {
     const Snapshot before = SyncedOnce();
-    const std::string home = EventFeed("home", {EventEntry("home", "h", "New", {{"2008-03-20", "2008-03-21"}})});
-    struct Case {
-        const char* name;
-        std::string listBody;
-        int listStatus;
-        std::string homeBody;
-        int homeStatus;
-        const char* cause;
-    };
-    const std::string list = CalendarListFeed({{"work", "#2952A3"}, {"home", "#FF0000"}});
+    const std::string homeEntry = EntryText(before.eventCache, "home/private/full/h1");
+    const std::string workFeed =
+        EventFeed("work", {EventEntry("work", "w9", "New", {{"2008-03-20", "2008-03-21"}})});
     const std::string portal = "<html><body><a href='http://www.calendar.test/'>sign in</a></body></html>";
     std::string deep = "<feed xmlns='http://www.calendar.test/Atom'><entry>";
     for (int i = 0; i < 40; ++i) deep += "<a>";
+    struct Case {
+        const char* name;
+        std::string homeBody;
+        int homeStatus;  // 0: no answer at all
+        const char* problem;
+    };
     const Case cases[] = {
-        {"feed 404", list, 200, "", 404, "The feed of calendar \"home\": the service answered with status 404"},
-        {"feed 503", list, 200, "busy", 503, "The feed of calendar \"home\": the service answered with status 503"},
-        {"feed empty", list, 200, "", 200, "The feed of calendar \"home\": the answer does not mention calendar.test"},
-        {"feed foreign", list, 200, "<feed><entry><title>Not ours</title></entry></feed>", 200,
-         "The feed of calendar \"home\": the answer does not mention calendar.test"},
-        {"feed html", list, 200, portal, 200, "The feed of calendar \"home\": the answer is not a feed (its top element is <html>)"},
-        {"feed 302 page", list, 200, portal, 302, "The feed of calendar \"home\": the answer is not a feed"},
-        {"feed comment only", list, 200, "<!-- www.calendar.test -->", 200, "The feed of calendar \"home\": the answer is not a feed"},
-        {"feed nested deeper than any feed", list, 200, deep, 200,
-         "The feed of calendar \"home\": Elements nested too deeply"},
-        {"list html", portal, 200, home, 200, "The calendar list: the answer is not a feed (its top element is <html>)"},
-        {"list 500", "", 500, home, 200, "The calendar list: the service answered with status 500"},
+        {"feed 404", "", 404, "the service answered with status 404"},
+        {"feed 503", "busy", 503, "the service answered with status 503"},
+        {"no answer", "", 0, ScriptedHttp::kUnreachableText},
+        {"feed empty", "", 200, "the answer does not mention calendar.test"},
+        {"feed foreign", "<feed><entry><title>Not ours</title></entry></feed>", 200,
+         "the answer does not mention calendar.test"},
+        {"feed html", portal, 200, "the answer is not a feed (its top element is <html>)"},
+        {"feed 302 page", portal, 302, "the answer is not a feed"},
+        {"feed comment only", "<!-- www.calendar.test -->", 200, "the answer is not a feed"},
+        {"feed cut short", "<feed xmlns:gd='http://schemas.calendar.test/g/2005'><entry><title>cut", 200, ""},
+        {"feed nested deeper than any feed", deep, 200, "Elements nested too deeply"},
+        {"malformed time",
+         EventFeed("home", {EventEntry("home", "h2", "Bad", {{"2008-0X-20", "2008-03-21"}})}), 200, "'0X'"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         statuses.clear();
         http.ClearScript();
-        http.Answer(kSignInPath, "Auth=t2\n");
-        http.Answer(kListUrl, c.listBody, c.listStatus);
-        http.Answer(FeedAddress("work"), EventFeed("work", {}));
-        http.Answer(FeedAddress("home"), c.homeBody, c.homeStatus);
+        ScriptSignInAndList();
+        http.Answer(FeedAddress("work"), workFeed);
+        if (c.homeStatus == 0) http.Unreachable(FeedAddress("home"));
+        else http.Answer(FeedAddress("home"), c.homeBody, c.homeStatus);
         calendar.Sync(march15);
-        EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
-        EXPECT_EQ(calendar.SyncFailure.rfind(c.cause, 0), 0u) << calendar.SyncFailure;
-        ExpectUnchanged(before);
+
+        ASSERT_EQ(calendar.FeedFailures.size(), 1u);
+        EXPECT_EQ(calendar.FeedFailures[0].Calendar, "home");
+        EXPECT_NE(calendar.FeedFailures[0].Problem.find(c.problem), std::string::npos)
+            << calendar.FeedFailures[0].Problem;
+        ASSERT_EQ(statuses.size(), 2u);
+        EXPECT_EQ(statuses[1].rfind(std::string(kStatusFeedsFailed) + "\rhome: ", 0), 0u) << statuses[1];
+        EXPECT_EQ(calendar.SyncFailure, "");
+        // Work's new event and home's old one; home's entry as it was written before.
+        EXPECT_THAT(Titles(), ElementsAre(u"Dentist", u"New"));
+        EXPECT_EQ(calendar.Events[0].Event.Color, 0x0000FFu);
+        const std::string cache = CacheBytes(".xml");
+        EXPECT_EQ(EntryText(cache, "home/private/full/h1"), homeEntry);
+        EXPECT_EQ(cache.find("Review"), std::string::npos);
+        EXPECT_EQ(CacheBytes("-cat.xml"), before.calendarCache);
     }
 
-    // An empty list and an empty feed are answers all the same.
+    // Every feed failing keeps every calendar; the next good run replaces them all.
     statuses.clear();
     http.ClearScript();
-    http.Answer(kSignInPath, "Auth=t2\n");
-    http.Answer(kListUrl, list);
+    ScriptSignInAndList();
+    http.Answer(FeedAddress("work"), "", 500);
+    http.Answer(FeedAddress("home"), "", 500);
+    calendar.Sync(march15);
+    EXPECT_EQ(calendar.FeedFailures.size(), 2u);
+    EXPECT_THAT(Titles(), ElementsAre(u"Dentist", u"New"));
+    http.ClearScript();
+    ScriptSignInAndList();
     http.Answer(FeedAddress("work"), EventFeed("work", {}));
-    http.Answer(FeedAddress("home"), home);
+    http.Answer(FeedAddress("home"), EventFeed("home", {}));
+    statuses.clear();
     calendar.Sync(march15);
     EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusClose));
-    EXPECT_EQ(calendar.SyncFailure, "");
-    EXPECT_THAT(Titles(), ElementsAre(u"New"));
+    EXPECT_TRUE(calendar.FeedFailures.empty());
+    EXPECT_TRUE(Titles().empty());
+}
+
+// Without a whole calendar list there is nothing to fetch feeds for: the run fails whole.
+TEST_F(CalendarSync, FailedCalendarListFailsTheRunAndKeepsThePreviousOne) {
+    const Snapshot before = SyncedOnce();
+    const std::string portal = "<html><body><a href='http://www.calendar.test/'>sign in</a></body></html>";
+    const std::string home = EventFeed("home", {EventEntry("home", "h", "New", {{"2008-03-20", "2008-03-21"}})});
+    const std::vector<std::tuple<const char*, std::string, int, const char*>> cases = {
+        {"list html", portal, 200, "The calendar list: the answer is not a feed (its top element is <html>)"},
+        {"list 500", "", 500, "The calendar list: the service answered with status 500"},
+    };
+    for (const auto& [name, body, status, cause] : cases) {
+        SCOPED_TRACE(name);
+        statuses.clear();
+        http.ClearScript();
+        http.Answer(kSignInPath, "Auth=t2\n");
+        http.Answer(kListUrl, body, status);
+        http.Answer(FeedAddress("work"), EventFeed("work", {}));
+        http.Answer(FeedAddress("home"), home);
+        calendar.Sync(march15);
+        EXPECT_THAT(statuses, ElementsAre(kStatusSyncing, kStatusSyncException));
+        EXPECT_EQ(calendar.SyncFailure.rfind(cause, 0), 0u) << calendar.SyncFailure;
+        ExpectUnchanged(before);
+    }
 }
 
 TEST_F(CalendarSync, NoCalendarSelectedWritesAnEmptyCacheThatReadsBack) {

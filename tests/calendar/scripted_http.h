@@ -18,6 +18,7 @@ public:
     struct Request {
         std::string Url;
         std::string ExtraHeader;
+        std::string IfNoneMatch;
     };
 
     // Answers every matching request (until a later Clear).
@@ -28,16 +29,21 @@ public:
     void AnswerOnce(std::string urlPart, std::string body, int status = 200) {
         rules_.insert(rules_.begin(), {std::move(urlPart), std::move(body), status, false, 1});
     }
+    // Answers every matching request with this ETag; one that sends it back gets a 304.
+    void AnswerWithETag(std::string urlPart, std::string body, std::string etag) {
+        rules_.push_back({std::move(urlPart), std::move(body), 200, false, -1, std::move(etag)});
+    }
     // Every matching request fails as if the host could not be reached, with this ErrorText.
     void Unreachable(std::string urlPart) { rules_.insert(rules_.begin(), {std::move(urlPart), {}, 0, true, -1}); }
     static constexpr char kUnreachableText[] = "The server could not be reached";
     void ClearScript() { rules_.clear(); }
 
     bool Get(const std::string& url) override {
-        Requests.push_back({url, ExtraHeader});
+        Requests.push_back({url, ExtraHeader, IfNoneMatch});
         Response.clear();
         Body.clear();
         ErrorText.clear();
+        ETag.clear();
         StatusCode = 0;
         for (Rule& rule : rules_) {
             if (rule.remaining == 0 || url.find(rule.urlPart) == std::string::npos) continue;
@@ -47,7 +53,9 @@ public:
                 RaiseNotAnInteger("");
             }
             StatusCode = rule.status;
-            if (rule.status != 200 && rule.status != 302) return false;
+            ETag = rule.etag;
+            if (!rule.etag.empty() && IfNoneMatch == rule.etag) StatusCode = 304;
+            if (StatusCode != 200 && StatusCode != 302) return false;
             Body = rule.body;
             Response = rule.body;
             return true;
@@ -71,6 +79,7 @@ private:
         int status;
         bool unreachable;
         int remaining;  // -1: for ever
+        std::string etag = {};
     };
     std::vector<Rule> rules_;
 };

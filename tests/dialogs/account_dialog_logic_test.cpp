@@ -10,6 +10,7 @@
 #include "base/file_io.h"
 #include "base/text.h"
 #include "calendar/account.h"
+#include "calendar_list.h"
 #include "support/temp_folder.h"
 #include "support/write_blocker.h"
 #include "xml/xdata_list.h"
@@ -35,6 +36,22 @@ TEST(AccountDialogPages, NextWithABlankNameStaysAndBlocksClosingUntilSave) {
         EXPECT_FALSE(logic.CanClose());
         logic.SaveClick();
         EXPECT_TRUE(logic.CanClose());
+    }
+}
+
+TEST(AccountDialogPages, WithSubscriptionsABlankNameGoesOnWithoutSigningIn) {
+    struct Case {
+        const char16_t* name;
+        bool signsIn;
+    };
+    const Case cases[] = {{u"", false}, {u" \t ", false}, {u"jane", true}, {u" j ", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(c.name));
+        EXPECT_EQ(Logic::SignsIn(c.name), c.signsIn);
+        Logic logic;
+        EXPECT_EQ(logic.NextClick(c.name, true), Logic::NextResult::SignIn);
+        EXPECT_EQ(logic.CurrentPage(), Logic::kCalendarPage);
+        EXPECT_TRUE(logic.CanClose()) << "nothing was refused";
     }
 }
 
@@ -94,15 +111,7 @@ TEST(AccountDialogStatus, PanelShowsTheTextOrTheFailureLinesAndHidesOnlyOnExactl
               "check username and pass !");
 }
 
-// A calendar list feed as the client keeps it: its "entry" elements.
-struct CalendarList {
-    explicit CalendarList(std::string_view feed) {
-        doc.LoadFromBytes(feed);
-        entries = doc.SelectNodes(u"entry");
-    }
-    TxdataNode doc;
-    std::unique_ptr<TxdataList> entries;
-};
+using testing::CalendarList;
 
 constexpr char kFeed[] =
     "<feed>"

@@ -13,6 +13,8 @@
 #include "calendar/account.h"
 #include "calendar/balloon_sink.h"
 #include "calendar/calendar.h"
+#include "calendar/event_sources.h"
+#include "calendar/subscriptions.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "support/temp_folder.h"
@@ -104,7 +106,7 @@ protected:
 
     void Create() {
         form = std::make_unique<TEventFm>(
-            EventFormServices{profile, account, calendar, theme, skin, clock, hosts, browser}, nullptr);
+            EventFormServices{profile, account, sources, theme, skin, clock, hosts, browser}, nullptr);
         form->ReportError = [this](const std::string& message) { errors.push_back(message); };
         form->FormCreate();
     }
@@ -118,7 +120,7 @@ protected:
         e.Link = "http://127.0.0.1:8443/event?eid=" + Narrow(e.Title);
         return e;
     }
-    void AddEvent(const Tevent& e) { calendar.Events.push_back(EventItem{FormatIsoDateTime(e.StartTime), e}); }
+    void AddEvent(const Tevent& e) { sources.Events.push_back(EventItem{FormatIsoDateTime(e.StartTime), e}); }
 
     // The list drawn as its window would be, twice, so grown rows are drawn at their height.
     Pixels& PaintList() {
@@ -142,6 +144,8 @@ protected:
     testing::TempFolder folder;
     TAccount account{folder.Folder()};
     TCalendar calendar{http, &account, clock, locale, balloons, hosts, folder.Folder(), 0};
+    TSubscriptions subscriptions{folder.Folder()};
+    TEventSources sources{calendar, account, subscriptions, http, clock, locale, balloons, folder.Folder()};
     TProfile profile{folder.Folder()};
     TTheme theme;
     TSkin skin;
@@ -158,7 +162,7 @@ TEST_F(Win32EventForm, RowsAreDrawnInTheirColoursLongTitlesGrowAndASyncLeavesThe
     for (int i = 0; i < 1000; ++i) longTitle += u"gypsy ";  // six thousand characters
     AddEvent(Event(day + 10.0 / 24, 1, longTitle, kGreen));
     Create();
-    form->ShowDay(calendar.Events, day + 0.5);
+    form->ShowDay(sources.Events, day + 0.5);
     ASSERT_EQ(form->ShownRows().size(), 3u);
 
     const Pixels& pixels = PaintList();
@@ -185,21 +189,21 @@ TEST_F(Win32EventForm, RowsAreDrawnInTheirColoursLongTitlesGrowAndASyncLeavesThe
     EXPECT_EQ(pixels.Share(second, kRed), 0.0);
     EXPECT_EQ(pixels.At(1, first.top + 8), TColor(TEventGrid::kBackground));
 
-    calendar.Syncing = true;
+    sources.Syncing = true;
     EXPECT_EQ(PaintList().Share(first, kRed), 0.0);
 }
 
 TEST_F(Win32EventForm, ScrollBarComesWhenTheDaysRowsOverflow) {
     Create();
     for (int i = 0; i < 500; ++i) AddEvent(Event(day + (8 + i / 60.0) / 24, 0.5, u"Busy", kRed));
-    form->ShowDay(calendar.Events, day);
+    form->ShowDay(sources.Events, day);
     PaintList();
     EXPECT_EQ(form->Grid().RowCount(), 500);
     EXPECT_TRUE(form->Grid().ScrollBarShown());
     SendMessageW(form->Grid().Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
     EXPECT_GT(form->Grid().TopRow(), 0);
 
-    form->ShowDay(calendar.Events, day + 1);
+    form->ShowDay(sources.Events, day + 1);
     PaintList();
     EXPECT_EQ(form->Grid().RowCount(), 1) << "an empty day keeps one blank row";
     EXPECT_FALSE(form->Grid().ScrollBarShown());
@@ -207,7 +211,7 @@ TEST_F(Win32EventForm, ScrollBarComesWhenTheDaysRowsOverflow) {
 
 TEST_F(Win32EventForm, CountdownShowsFiguresUnder48HoursAndNoEventBeyond) {
     AddEvent(Event(clock.Now() + (2 * 60 + 5) * kOneMinute, 1, u"Dentist", kRed));
-    calendar.NextIndex = 0;
+    sources.NextIndex = 0;
     Create();
     HWND countdown = form->CountdownHandle();
     EXPECT_FALSE(IsWindowVisible(countdown)) << "the foot shows only \"Next Event :\" at first";
@@ -328,7 +332,7 @@ TEST_F(Win32EventForm, ValuesThatAreNoNumbersAreReportedAndTheWindowStillComesUp
 TEST_F(Win32EventForm, DoubleClickOpensTheSelectedEventSignedIn) {
     AddEvent(Event(day + 9.0 / 24, 1, u"Review", kRed));
     Create();
-    form->ShowDay(calendar.Events, day);
+    form->ShowDay(sources.Events, day);
     PaintList();
     const HWND grid = form->Grid().Handle();
     const RECT row = form->Grid().CellRect(0);
@@ -340,7 +344,7 @@ TEST_F(Win32EventForm, DoubleClickOpensTheSelectedEventSignedIn) {
                                                     "ana@example.org", "a&b #c"));
     EXPECT_NE(browser.opened[0].find("Passwd=a%26b%20%23c&"), std::string::npos);
 
-    form->ShowDay(calendar.Events, day + 1);
+    form->ShowDay(sources.Events, day + 1);
     SendMessageW(grid, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     EXPECT_EQ(browser.opened.size(), 1u) << "an empty day opened something";
 }

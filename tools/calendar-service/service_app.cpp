@@ -13,6 +13,7 @@
 #include "calendar_routes.h"
 #include "data_file.h"
 #include "demo_data.h"
+#include "ics_routes.h"
 #include "test_routes.h"
 #include "update_files.h"
 
@@ -123,6 +124,7 @@ void CalendarServiceApp::Dispatch(const HttpRequest& request, HttpResponse& resp
         return response.SetText(405, "only GET, HEAD and POST are served\n");
     if (HandleTestRoute(request, response, faults_, server_->Stopping())) return;
     if (HandleUpdateRoute(request, response, options_.updatesFolder, server_->Stopping())) return;
+    if (HandleIcsRoute(request, response, data_->updated)) return;
     if (routes_->Handle(request, response)) return;
     response.SetText(404, "Not Found\n");
 }

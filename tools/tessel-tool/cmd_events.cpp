@@ -4,18 +4,25 @@
 //   START<TAB>END<TAB>ALLDAY<TAB>COLOR<TAB>TITLE<TAB>LINK
 // with times as yyyy-mm-dd hh:nn, ALLDAY 1 or 0, COLOR the 0x00BBGGRR value as six upper-case
 // hex digits, the title in UTF-8 and the link as stored.
+// tessel-tool events --folder DIR [--date YYYY-MM-DD]: the same lines for the one list the
+// windows show from the program folder DIR's caches (the service's and every shown
+// subscription's), for the sync window around the date (today without one); no network.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "base/clock.h"
+#include "base/file_io.h"
 #include "base/text.h"
 #include "calendar/balloon_sink.h"
+#include "calendar/account.h"
 #include "calendar/calendar.h"
+#include "calendar/event_sources.h"
 #include "calendar/event_feed.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "calendar/subscriptions.h"
 #include "command.h"
 
 namespace {
@@ -33,7 +40,56 @@ std::string MinuteText(tessel::TDateTime value) {
     return text;
 }
 
+std::string EventLines(const tessel::EventList& events) {
+    std::string out;
+    for (const auto& item : events) {
+        const tessel::Tevent& e = item.Event;
+        char color[16];
+        std::snprintf(color, sizeof color, "%06X", static_cast<unsigned>(e.Color));
+        out += MinuteText(e.StartTime) + '\t' + MinuteText(e.EndTime) + '\t' + (e.AllDay ? "1" : "0") + '\t' + color +
+               '\t' + tessel::Utf16ToUtf8(e.Title) + '\t' + e.Link + '\n';
+    }
+    return out;
+}
+
+int RunFolderEvents(const std::vector<std::string>& args) {
+    std::u16string folder = tessel::Utf8ToUtf16(args[1]);
+    if (folder.empty() || folder.back() != u'/' && folder.back() != tessel::kPathSeparator) folder += tessel::kPathSeparator;
+    tessel::SystemClock system;
+    tessel::TDateTime date = system.Now();
+    if (args.size() == 4) {
+        int year = 0, month = 0, day = 0;
+        char tail = 0;
+        if (args[2] != "--date" || args[3].size() != 10 ||
+            std::sscanf(args[3].c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3 ||
+            !tessel::TryEncodeDate(year, month, day, date))
+            throw tessel::tool::UsageError();
+    } else if (args.size() != 2) {
+        throw tessel::tool::UsageError();
+    }
+    tessel::TAccount account(folder);
+    account.Load();
+    tessel::TSubscriptions subscriptions(folder);
+    subscriptions.Load();
+    tessel::THttp http;
+    tessel::FixedClock clock(date);
+    tessel::DefaultLocaleFormat locale;
+    NoBalloons balloons;
+    tessel::TCalendar calendar(http, &account, clock, locale, balloons, tessel::ServiceHosts{}, folder);
+    calendar.SetCredentials(account.UserName, account.Password);
+    tessel::TEventSources sources(calendar, account, subscriptions, http, clock, locale, balloons, folder);
+    sources.Reload();
+    sources.LoadCache(date);
+    const std::string out = EventLines(sources.Events);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
+
 int RunEvents(const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "--folder") {
+        if (args.size() < 2) throw tessel::tool::UsageError();
+        return RunFolderEvents(args);
+    }
     std::string listFeed;
     std::vector<std::string> feeds;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -65,18 +121,11 @@ int RunEvents(const std::vector<std::string>& args) {
     calendar.EventEntries = calendar.EventDoc->SelectNodes(u"entry");
     calendar.ParseEvents();
 
-    std::string out;
-    for (const auto& item : calendar.Events) {
-        const tessel::Tevent& e = item.Event;
-        char color[16];
-        std::snprintf(color, sizeof color, "%06X", static_cast<unsigned>(e.Color));
-        out += MinuteText(e.StartTime) + '\t' + MinuteText(e.EndTime) + '\t' + (e.AllDay ? "1" : "0") + '\t' + color +
-               '\t' + tessel::Utf16ToUtf8(e.Title) + '\t' + e.Link + '\n';
-    }
+    const std::string out = EventLines(calendar.Events);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return 0;
 }
 
-const tessel::tool::Registration kEvents{"events", "events [--calendars LISTFEED] FEED...", RunEvents};
+const tessel::tool::Registration kEvents{"events", "events [--calendars LISTFEED] FEED... | events --folder DIR [--date YYYY-MM-DD]", RunEvents};
 
 }  // namespace

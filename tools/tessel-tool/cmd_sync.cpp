@@ -1,8 +1,9 @@
 // tessel-tool sync DIR [--time-limit MS]: one real sync, as the program runs it at start-up, with DIR as the
-// program's folder. DIR holds profile.xml (its hosts element names the service) and
-// account.xml; the cache files are written there. Prints today's events, one line each, or the
-// status text of a failed run (exit 1) with the cause of the failure on standard error (also
-// when only the cache could not be written).
+// program's folder: the service's calendars when DIR holds an account (account.xml with a name;
+// its profile.xml's hosts element then names the service) and every shown subscription of its
+// subscriptions.xml. The caches are read first and written there. Prints today's events, one
+// line each; when a source failed, the status text (exit 1), with each failure on standard
+// error ("failed: Work: the address answered 404") and the service's own cause, if any.
 // --time-limit sets each request's time limit (the program's own is ten minutes), so that a
 // script can try a slow server without waiting that long.
 #include <cstdio>
@@ -17,9 +18,11 @@
 #include "calendar/account.h"
 #include "calendar/balloon_sink.h"
 #include "calendar/calendar.h"
+#include "calendar/event_sources.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "calendar/subscriptions.h"
 #include "command.h"
 #include "xml/xdata_document.h"
 #include "xml/xml_parser.h"
@@ -45,16 +48,24 @@ int RunSync(const std::vector<std::string>& args) {
     if (folder.empty() || (folder.back() != u'/' && folder.back() != tessel::kPathSeparator))
         folder += tessel::kPathSeparator;
 
+    tessel::TAccount account(folder);
+    account.Load();
+    tessel::TSubscriptions subscriptions(folder);
+    subscriptions.Load();
+    if (account.UserName.empty() && subscriptions.Items.empty())
+        throw tessel::EError("Neither an account nor a subscription in " + args[0]);
+
     // Without its hosts element the profile would send the account to the shipped default
     // service; the tool insists on being told where to go.
-    const std::u16string profilePath = folder + u"profile.xml";
-    if (!tessel::FileExists(profilePath)) throw tessel::EFileError("No profile.xml in " + args[0]);
-    const auto profile = tessel::LoadXmlDocument(profilePath);
-    if (!profile->FindNode(u"hosts")) throw tessel::EError(args[0] + "/profile.xml has no hosts element");
-    const tessel::ServiceHosts hosts = tessel::ReadServiceHosts(*profile);
-    if (!tessel::FileExists(folder + u"account.xml")) throw tessel::EFileError("No account.xml in " + args[0]);
+    tessel::ServiceHosts hosts;
+    if (!account.UserName.empty()) {
+        const std::u16string profilePath = folder + u"profile.xml";
+        if (!tessel::FileExists(profilePath)) throw tessel::EFileError("No profile.xml in " + args[0]);
+        const auto profile = tessel::LoadXmlDocument(profilePath);
+        if (!profile->FindNode(u"hosts")) throw tessel::EError(args[0] + "/profile.xml has no hosts element");
+        hosts = tessel::ReadServiceHosts(*profile);
+    }
 
-    tessel::TAccount account(folder);
     tessel::THttp http;
     if (args.size() == 3) http.RequestTimeLimitMs = tessel::StrToInt(args[2]);
     tessel::SystemClock clock;
@@ -62,20 +73,29 @@ int RunSync(const std::vector<std::string>& args) {
     NoBalloons balloons;
     tessel::TCalendar calendar(http, &account, clock, *locale, balloons, hosts, folder);
     account.SetClient(&calendar);
-    account.Load();
+    calendar.SetCredentials(account.UserName, account.Password);
+    tessel::TEventSources sources(calendar, account, subscriptions, http, clock, *locale, balloons, folder);
+    sources.Reload();
 
     std::string lastStatus;
-    calendar.OnStatus = [&](tessel::TCalendar&, const std::string& message) { lastStatus = message; };
+    sources.OnStatus = [&](const std::string& message) { lastStatus = message; };
     const tessel::TDateTime now = clock.Now();
-    calendar.Sync(now);
+    sources.LoadCache(now);
+    sources.Sync(now);
     if (lastStatus != tessel::kStatusClose) {
         PrintLines(lastStatus);
         std::fflush(stdout);
+        for (const std::string& failure : sources.Failures) {
+            std::string line = failure;
+            for (char& c : line)
+                if (c == '\r') c = ' ';
+            std::fprintf(stderr, "failed: %s\n", line.c_str());
+        }
         if (!calendar.SyncFailure.empty()) std::fprintf(stderr, "cause: %s\n", calendar.SyncFailure.c_str());
         if (!calendar.CacheFailure.empty()) std::fprintf(stderr, "cause: %s\n", calendar.CacheFailure.c_str());
         return 1;
     }
-    PrintLines(tessel::Utf16ToUtf8(calendar.DayText(now)));
+    PrintLines(tessel::Utf16ToUtf8(sources.DayText(now)));
     return 0;
 }
 

@@ -18,9 +18,11 @@
 #include "calendar/account.h"
 #include "calendar/balloon_sink.h"
 #include "calendar/calendar.h"
+#include "calendar/event_sources.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "calendar/subscriptions.h"
 #include "ui/profile.h"
 #include "ui/skin.h"
 #include "ui/theme.h"
@@ -84,7 +86,9 @@ struct ProcessObjects {
     explicit ProcessObjects(const std::u16string& dataFolder)
         : Clock(MakeClock()), Locale(CreateSystemLocaleFormat()), Profile(LoadedProfile(dataFolder)),
           Account(dataFolder), Hosts(ReadServiceHosts(Profile->Doc)),
-          Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts, dataFolder), HintWin(Calendar, BalloonControl) {
+          Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts, dataFolder), Subscriptions(dataFolder),
+          Sources(Calendar, Account, Subscriptions, Http, *Clock, *Locale, Balloons, dataFolder),
+          HintWin(Sources, BalloonControl) {
         InitWideDrawing();
         Account.SetClient(&Calendar);
         Balloons.target = &Tray;
@@ -108,6 +112,8 @@ struct ProcessObjects {
     ServiceHosts Hosts;
     THttp Http;                         // 3
     TCalendar Calendar;                 // 4
+    TSubscriptions Subscriptions;
+    TEventSources Sources;
     TTheme Theme;                       // 5
     TALHintBalloonControl BalloonControl;  // 6
     TSkin MainSkin;                     // 7
@@ -120,7 +126,8 @@ int Run() {
     // profile.xml, account.xml and the cache live beside the program unless its folder cannot be
     // written.
     ProcessObjects objects(ChooseDataFolder(ExecutableFolder(), LocalAppDataFolder()));
-    TMainFm form(MainFormServices{*objects.Profile, objects.Account, objects.Calendar, objects.Theme,
+    TMainFm form(MainFormServices{*objects.Profile, objects.Account, objects.Calendar, objects.Subscriptions,
+                                  objects.Sources, objects.Theme,
                                   objects.MainSkin, objects.Tray, *objects.Clock, objects.Hosts,
                                   objects.EventSkin, &objects.HintWin, &objects.Http});
     objects.Tray.SetOwner(&form);

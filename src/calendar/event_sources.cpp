@@ -1,0 +1,323 @@
+#include "calendar/event_sources.h"
+
+#include <algorithm>
+#include <iterator>
+#include <set>
+#include <utility>
+
+#include "base/clock.h"
+#include "base/errors.h"
+#include "base/file_io.h"
+#include "base/sha256.h"
+#include "base/strict_int.h"
+#include "base/text.h"
+#include "calendar/account.h"
+#include "calendar/balloon_sink.h"
+#include "calendar/calendar.h"
+#include "calendar/http.h"
+#include "calendar/ical_events.h"
+#include "calendar/locale_format.h"
+#include "ical/ical.h"
+
+namespace tessel {
+
+namespace {
+
+// The cache file: a first line that says what it is, the validators and the body's length, a
+// blank line, then the body as the address gave it.
+constexpr std::string_view kCacheMagic = "TESSEL-SUBSCRIPTION 1";
+
+std::string CacheText(std::string_view body, const std::string& etag, const std::string& lastModified) {
+    std::string text(kCacheMagic);
+    text += "\r\nETag: " + etag + "\r\nLast-Modified: " + lastModified + "\r\nLength: " +
+            std::to_string(body.size()) + "\r\n\r\n";
+    text += body;
+    return text;
+}
+
+// The body of a cache file and its validators; false when it is not one whole.
+bool ReadCacheText(std::string_view text, std::string_view& body, std::string& etag, std::string& lastModified) {
+    const size_t head = text.find("\r\n\r\n");
+    if (head == std::string_view::npos) return false;
+    const std::vector<std::string> lines = SplitLines(text.substr(0, head));
+    if (lines.size() != 4 || lines[0] != kCacheMagic) return false;
+    const auto value = [&](size_t i, std::string_view name, std::string& out) {
+        if (!lines[i].starts_with(name)) return false;
+        out = Trim(std::string_view(lines[i]).substr(name.size()));
+        return true;
+    };
+    std::string length;
+    if (!value(1, "ETag:", etag) || !value(2, "Last-Modified:", lastModified) || !value(3, "Length:", length))
+        return false;
+    uint64_t size = 0;
+    if (!TryParseLength(length, size)) return false;
+    body = text.substr(head + 4);
+    return size == body.size();
+}
+
+// The reminders already shown stay shown when the list is rebuilt: the same record keeps its flag.
+struct NotifiedKey {
+    std::string Key;
+    std::u16string Title;
+    auto operator<=>(const NotifiedKey&) const = default;
+};
+
+}  // namespace
+
+void SyncWindow(TDateTime date, TDateTime& fromDay, TDateTime& toDay) {
+    const DateParts parts = DecodeDate(date);
+    const TDateTime first = EncodeDate(parts.year, parts.month, 1);
+    fromDay = IncMonth(first, -1);
+    toDay = IncMonth(first, 2);
+}
+
+TSubscriptionSource::TSubscriptionSource(TSubscription subscription, std::u16string cacheFolder,
+                                         const ical::Zone& local)
+    : subscription_(std::move(subscription)), cacheFolder_(std::move(cacheFolder)), local_(local) {}
+
+TSubscriptionSource::~TSubscriptionSource() = default;
+
+std::string TSubscriptionSource::Title() const {
+    if (!Trim(subscription_.Title).empty()) return Trim(subscription_.Title);
+    if (calendar_ && !calendar_->Text(calendar_->Name).empty()) return std::string(calendar_->Text(calendar_->Name));
+    return RedactedAddress(subscription_.Address);
+}
+
+std::u16string TSubscriptionSource::CachePath() const {
+    Sha256 hash;
+    hash.Update(Trim(subscription_.Address));
+    return cacheFolder_ + u"subscription-" + Widen(DigestHex(hash.Finish()).substr(0, 16)) + u".cache";
+}
+
+namespace {
+
+std::string DigestOf(std::string_view body) {
+    Sha256 hash;
+    hash.Update(body);
+    return DigestHex(hash.Finish());
+}
+
+}  // namespace
+
+bool TSubscriptionSource::ReadCopy(std::string_view body) {
+    auto calendar = std::make_unique<ical::Calendar>();
+    ++parses_;
+    if (!ReadSubscriptionBody(body, *calendar, failure_)) return false;
+    calendar_ = std::move(calendar);
+    bodyDigest_ = DigestOf(body);
+    return true;
+}
+
+void TSubscriptionSource::Expand(TDateTime date) {
+    TDateTime from = 0, to = 0;
+    SyncWindow(date, from, to);
+    if (!calendar_) {
+        events_.clear();
+        return;
+    }
+    if (from == fromDay_ && to == toDay_) return;
+    events_ = IcalEvents(*calendar_, from, to, local_, subscription_.Color);
+    fromDay_ = from;
+    toDay_ = to;
+}
+
+void TSubscriptionSource::LoadCache(TDateTime date) {
+    const std::u16string path = CachePath();
+    if (!FileExists(path)) return;
+    std::string text;
+    try {
+        text = ReadFileBytes(path, kSubscriptionMaxBytes + 4096);
+    } catch (const EFileError&) {
+        return;
+    }
+    std::string_view body;
+    std::string etag, lastModified;
+    // A damaged copy is as good as none: the sync fetches the address whole.
+    if (!ReadCacheText(text, body, etag, lastModified) || !ReadCopy(body)) {
+        failure_.clear();
+        return;
+    }
+    etag_ = std::move(etag);
+    lastModified_ = std::move(lastModified);
+    fromDay_ = toDay_ = 0;
+    Expand(date);
+}
+
+void TSubscriptionSource::Sync(THttp& http, TDateTime date) {
+    failure_.clear();
+    // Without a calendar at hand a 304 would leave nothing to show: ask for the whole.
+    const bool haveCopy = calendar_ != nullptr;
+    TSubscriptionFetch fetch = FetchSubscription(http, subscription_.Address, haveCopy ? etag_ : std::string(),
+                                                 haveCopy ? lastModified_ : std::string());
+    switch (fetch.Outcome) {
+    case TSubscriptionFetch::kFailed: failure_ = fetch.Problem; return;
+    case TSubscriptionFetch::kNotModified: Expand(date); return;
+    case TSubscriptionFetch::kFetched: break;
+    }
+    if (haveCopy && DigestOf(fetch.Body) == bodyDigest_) {
+        Expand(date);
+        return;
+    }
+    std::unique_ptr<ical::Calendar> previous = std::move(calendar_);
+    if (!ReadCopy(fetch.Body)) {
+        calendar_ = std::move(previous);
+        return;
+    }
+    try {
+        WriteFileAtomic(CachePath(), CacheText(fetch.Body, fetch.ETag, fetch.LastModified));
+        etag_ = fetch.ETag;
+        lastModified_ = fetch.LastModified;
+    } catch (const EFileError&) {
+        // Shown all the same; the next sync asks for the whole again, as nothing was kept.
+        etag_.clear();
+        lastModified_.clear();
+        failure_ = "its copy could not be saved";
+    }
+    fromDay_ = toDay_ = 0;
+    Expand(date);
+}
+
+TEventSources::TEventSources(TCalendar& calendar, TAccount& account, TSubscriptions& subscriptions, THttp& http,
+                             const IClock& clock, const ILocaleFormat& locale, IBalloonSink& balloons,
+                             std::u16string cacheFolder, std::unique_ptr<ical::Zone> local)
+    : calendar_(calendar),
+      account_(account),
+      subscriptions_(subscriptions),
+      http_(http),
+      clock_(clock),
+      locale_(locale),
+      balloons_(balloons),
+      cacheFolder_(std::move(cacheFolder)),
+      local_(local ? std::move(local) : ical::MachineZone()) {}
+
+TEventSources::~TEventSources() = default;
+
+bool TEventSources::HasAccount() const { return !account_.UserName.empty(); }
+
+void TEventSources::ReportStatus(const std::string& message) {
+    if (OnStatus) OnStatus(message);
+}
+
+void TEventSources::Reload() {
+    std::vector<std::unique_ptr<TSubscriptionSource>> sources;
+    for (const TSubscription& item : subscriptions_.Items) {
+        auto same = std::find_if(sources_.begin(), sources_.end(), [&](const auto& source) {
+            const TSubscription& old = source ? source->Subscription() : TSubscription{};
+            return source && old.Address == item.Address && old.Color == item.Color && old.Shown == item.Shown &&
+                   old.Title == item.Title;
+        });
+        if (same != sources_.end()) {
+            sources.push_back(std::move(*same));
+        } else {
+            sources.push_back(std::make_unique<TSubscriptionSource>(item, cacheFolder_, *local_));
+        }
+    }
+    sources_ = std::move(sources);
+    Merge();
+}
+
+void TEventSources::LoadCache(TDateTime date) {
+    if (HasAccount()) calendar_.LoadCache(false, false);
+    for (const auto& source : sources_)
+        if (source->Subscription().Shown) source->LoadCache(date);
+    Merge();
+}
+
+void TEventSources::SyncService(TDateTime date) {
+    if (!HasAccount()) return;
+    // The client's progress goes on to the panel as it comes; its last word is held back and
+    // joins what the subscriptions say.
+    std::string last;
+    TCalendar::StatusHandler kept = std::move(calendar_.OnStatus);
+    calendar_.OnStatus = [this, &last](TCalendar&, const std::string& message) {
+        if (message == kStatusSyncing) ReportStatus(message);
+        else last = message;
+    };
+    try {
+        calendar_.Sync(date);
+    } catch (...) {
+        calendar_.OnStatus = std::move(kept);
+        throw;
+    }
+    calendar_.OnStatus = std::move(kept);
+    if (!calendar_.FeedFailures.empty()) {
+        for (const auto& failure : calendar_.FeedFailures) Failures.push_back(failure.Calendar + ": " + failure.Problem);
+    } else if (!last.empty() && last != kStatusClose) {
+        Failures.push_back(last);
+    }
+}
+
+void TEventSources::Sync(TDateTime date) {
+    if (Syncing) return;
+    struct SyncingScope {
+        explicit SyncingScope(bool& flag) : flag_(flag) { flag_ = true; }
+        ~SyncingScope() { flag_ = false; }
+        SyncingScope(const SyncingScope&) = delete;
+        SyncingScope& operator=(const SyncingScope&) = delete;
+        bool& flag_;
+    } syncing(Syncing);
+    Failures.clear();
+    ReportStatus(kStatusSyncing);
+    SyncService(date);
+    for (const auto& source : sources_) {
+        if (!source->Subscription().Shown) continue;
+        source->Sync(http_, date);
+        if (!source->Failure().empty()) Failures.push_back(source->Title() + ": " + source->Failure());
+    }
+    Merge();
+    if (Failures.empty()) {
+        ReportStatus(kStatusClose);
+    } else if (Failures.size() == 1 && HasAccount() && calendar_.FeedFailures.empty() && !calendar_.SyncFailure.empty()) {
+        // The service's own message (a refused sign-in, a failed run) says it all.
+        ReportStatus(Failures.front());
+    } else {
+        std::string text = kStatusFeedsFailed;
+        for (const std::string& line : Failures) text += "\r" + line;
+        ReportStatus(text);
+    }
+}
+
+void TEventSources::Merge() {
+    std::set<NotifiedKey> notified;
+    for (const EventItem& item : Events)
+        if (item.Event.Notified) notified.insert({item.Key, item.Event.Title});
+    EventList merged;
+    size_t total = calendar_.Events.size();
+    for (const auto& source : sources_)
+        if (source->Subscription().Shown) total += source->Events().size();
+    merged.reserve(total);
+    if (HasAccount()) merged.insert(merged.end(), calendar_.Events.begin(), calendar_.Events.end());
+    for (const auto& source : sources_)
+        if (source->Subscription().Shown) merged.insert(merged.end(), source->Events().begin(), source->Events().end());
+    SortEvents(merged);
+    if (!notified.empty()) {
+        for (EventItem& item : merged)
+            if (notified.count({item.Key, item.Event.Title})) item.Event.Notified = true;
+    }
+    Events = std::move(merged);
+    NextIndex = -1;
+}
+
+bool TEventSources::HasEventsOn(TDateTime day) const { return tessel::HasEventsOn(Events, day); }
+
+std::u16string TEventSources::DayText(TDateTime day) const {
+    return tessel::DayText(Events, day, locale_.TimeSeparator());
+}
+
+TDateTime TEventSources::FindNextEvent() {
+    const TDateTime now = clock_.Now();
+    NextIndex = FindNextEventIndex(Events, now);
+    if (NextIndex < 0) return now + 3;
+    return Events[size_t(NextIndex)].Event.StartTime;
+}
+
+void TEventSources::NotifyNextEvent() {
+    if (NextIndex < 0 || size_t(NextIndex) >= Events.size()) return;
+    Tevent& event = Events[size_t(NextIndex)].Event;
+    if (event.Notified) return;
+    const std::u16string text = ReminderText(locale_, event);
+    event.Notified = true;
+    balloons_.ShowBalloon(text, event.Title, 50);
+}
+
+}  // namespace tessel

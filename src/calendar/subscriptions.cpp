@@ -1,0 +1,343 @@
+#include "calendar/subscriptions.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "base/colors.h"
+#include "base/errors.h"
+#include "base/file_io.h"
+#include "base/text.h"
+#include "calendar/http.h"
+#include "calendar/lzh.h"
+#include "ical/ical.h"
+#include "xml/xdata_node.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr char16_t kRootName[] = u"Subscriptions";
+constexpr char16_t kItemName[] = u"subscription";
+constexpr char kRootClose[] = "</Subscriptions>";
+// The name the reader's messages give a fetched body; taken off again before they are shown.
+constexpr char kBodyName[] = "~";
+
+// LZHUF never needs much more than two bytes per input byte: a bigger file is not ours.
+constexpr uintmax_t kSubscriptionsMaxFileSize = 4u * kSubscriptionsMaxTextLength;
+
+[[noreturn]] void RaiseDamaged(const std::u16string& path, const std::string& reason) {
+    throw EError("The subscriptions file \"" + Utf16ToUtf8(path) + "\" is damaged and was not loaded (" + reason +
+                 "). Add the subscriptions again.");
+}
+
+std::string ColorText(uint32_t color) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", unsigned(color & 0xFF), unsigned((color >> 8) & 0xFF),
+                  unsigned((color >> 16) & 0xFF));
+    return text;
+}
+
+// The document's items; raises EError with the reason when it is not a whole subscriptions
+// document (the caller names the file).
+std::vector<TSubscription> ItemsOf(const std::string& text) {
+    // Save writes the root's closing tag last; a text that stops before it was cut short.
+    std::string_view trimmed(text);
+    while (!trimmed.empty() && (trimmed.back() == '\r' || trimmed.back() == '\n' || trimmed.back() == ' '))
+        trimmed.remove_suffix(1);
+    const bool closed = trimmed.ends_with(kRootClose) || trimmed.ends_with("<Subscriptions/>");
+    TxdataNode doc;
+    doc.LoadFromBytes(text);
+    if (doc.Name() != kRootName) throw EError("it is not a subscriptions document");
+    if (!closed) throw EError("the document is cut short");
+    std::vector<TSubscription> items;
+    for (size_t i = 0; i < doc.ChildCount(); ++i) {
+        const auto* node = dynamic_cast<const TxdataNode*>(doc.Child(i));
+        if (!node || node->Name() != kItemName) continue;
+        TSubscription item;
+        item.Address = Narrow(node->GetAttribute(u"address"));
+        item.Title = Narrow(node->GetAttribute(u"title"));
+        if (item.Address.empty()) throw EError("subscription " + std::to_string(items.size() + 1) + " has no address");
+        const std::string color = Narrow(node->GetAttribute(u"color"));
+        if (color.size() != 7 || color[0] != '#') throw EError("'" + color + "' is not a colour");
+        item.Color = ParseColor(color);
+        const std::u16string shown = node->GetAttribute(u"shown");
+        if (shown != u"0" && shown != u"1") throw EError("'" + Narrow(shown) + "' is not 0 or 1");
+        item.Shown = shown == u"1";
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
+}
+
+// The scheme's length including "://" for the schemes a subscription may have; 0 for others.
+size_t SchemeLength(std::string_view address) {
+    for (std::string_view scheme : {"https://", "http://", "webcals://", "webcal://"})
+        if (StartsWithNoCase(address, scheme)) return scheme.size();
+    return 0;
+}
+
+// "user:secret@host:8443" -> "host:8443"
+std::string_view HostOf(std::string_view afterScheme) {
+    std::string_view authority = afterScheme.substr(0, afterScheme.find_first_of("/?#"));
+    if (const size_t at = authority.rfind('@'); at != std::string_view::npos) authority.remove_prefix(at + 1);
+    return authority;
+}
+
+std::string_view FileNameOf(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string Megabytes(uint64_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
+
+// Clears the request's validators and puts the size limit back however the fetch ends.
+class ConditionalScope {
+public:
+    ConditionalScope(THttp& http, const std::string& etag, const std::string& lastModified)
+        : http_(http), sizeLimit_(http.ResponseSizeLimit) {
+        http_.IfNoneMatch = etag;
+        http_.IfModifiedSince = lastModified;
+        http_.ResponseSizeLimit = std::min<int64_t>(sizeLimit_, int64_t(kSubscriptionMaxBytes));
+    }
+    ~ConditionalScope() {
+        http_.IfNoneMatch.clear();
+        http_.IfModifiedSince.clear();
+        http_.ResponseSizeLimit = sizeLimit_;
+    }
+    ConditionalScope(const ConditionalScope&) = delete;
+    ConditionalScope& operator=(const ConditionalScope&) = delete;
+
+private:
+    THttp& http_;
+    int64_t sizeLimit_;
+};
+
+// A file is read whole each time: its stamp (size and time) could miss a rewrite within the
+// same second, and reading costs little; the caller tells the same bytes by their digest.
+TSubscriptionFetch FetchFile(const std::u16string& path) {
+    TSubscriptionFetch fetch;
+    std::error_code sizeError;
+    const uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), sizeError);
+    if (!sizeError && size > kSubscriptionMaxBytes) {
+        fetch.Problem = "the file is larger than " + Megabytes(kSubscriptionMaxBytes);
+        return fetch;
+    }
+    try {
+        fetch.Body = ReadFileBytes(path, kSubscriptionMaxBytes);
+    } catch (const EFileError&) {
+        // The error's text names the file, which is the address.
+        fetch.Problem = "the file could not be read";
+        return fetch;
+    }
+    fetch.Outcome = TSubscriptionFetch::kFetched;
+    return fetch;
+}
+
+TSubscriptionFetch FetchHttp(THttp& http, const std::string& url, const std::string& etag,
+                             const std::string& lastModified) {
+    TSubscriptionFetch fetch;
+    bool ok = false;
+    {
+        ConditionalScope conditional(http, etag, lastModified);
+        try {
+            ok = http.Get(url);
+        } catch (const EConvertError&) {
+            fetch.Problem = http.ErrorText.empty() ? "the address did not answer"
+                                                   : "the address could not be fetched (" + http.ErrorText + ")";
+            return fetch;
+        }
+    }
+    fetch.ETag = http.ETag;
+    fetch.LastModified = http.LastModified;
+    if (http.StatusCode == 304 && (!etag.empty() || !lastModified.empty())) {
+        fetch.Outcome = TSubscriptionFetch::kNotModified;
+        return fetch;
+    }
+    if (!ok) {
+        fetch.Problem = !http.ErrorText.empty() ? "the answer failed (" + http.ErrorText + ")"
+                                                : "the address answered " + std::to_string(http.StatusCode);
+        return fetch;
+    }
+    fetch.Outcome = TSubscriptionFetch::kFetched;
+    fetch.Body = std::move(http.Body);
+    http.Body.clear();
+    http.Response.clear();
+    return fetch;
+}
+
+size_t CountEvents(std::string_view body) {
+    size_t count = 0;
+    for (size_t at = body.find("BEGIN:VEVENT"); at != std::string_view::npos; at = body.find("BEGIN:VEVENT", at + 12))
+        ++count;
+    return count;
+}
+
+std::string Thousands(size_t value) {
+    const std::string digits = std::to_string(value);
+    std::string text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
+}  // namespace
+
+TSubscriptions::TSubscriptions(std::u16string folder) : folder_(std::move(folder)) {}
+
+std::u16string TSubscriptions::FilePath() const { return folder_ + u"subscriptions.xml"; }
+
+void TSubscriptions::Load() {
+    const std::u16string path = FilePath();
+    Items.clear();
+    if (!FileExists(path)) return;
+    std::error_code sizeError;
+    const uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), sizeError);
+    if (!sizeError && size > kSubscriptionsMaxFileSize)
+        RaiseDamaged(path, "the file holds " + std::to_string(size) + " bytes");
+    // A file that cannot be read at all is a file error, not damage.
+    const std::string coded = ReadFileBytes(path, kSubscriptionsMaxFileSize);
+    try {
+        Items = ItemsOf(CrLfLines(ExpandStream(coded, kSubscriptionsMaxTextLength)));
+    } catch (const EError& e) {
+        RaiseDamaged(path, e.what());
+    }
+}
+
+void TSubscriptions::Save() const {
+    TxdataNode doc(kRootName);
+    for (const TSubscription& item : Items) {
+        TxdataNode* node = doc.AddChild(TxdataNode::CreateNamed(kItemName));
+        node->AddAttribute(u"address", Widen(item.Address));
+        node->AddAttribute(u"title", Widen(item.Title));
+        node->AddAttribute(u"color", Widen(ColorText(item.Color & 0xFFFFFF)));
+        node->AddAttribute(u"shown", item.Shown ? u"1" : u"0");
+    }
+    std::vector<std::string> lines;
+    doc.SaveToLines(lines);
+    const std::string text = JoinLines(lines);
+    if (text.size() > kSubscriptionsMaxTextLength) {
+        throw EError("The subscriptions are too many to save to \"" + Utf16ToUtf8(FilePath()) + "\" (" +
+                     std::to_string(text.size()) + " bytes; at most " + std::to_string(kSubscriptionsMaxTextLength) +
+                     "). The file was left as it was.");
+    }
+    WriteFileAtomic(FilePath(), CompressStream(text));
+}
+
+TSubscriptionAddress ParseSubscriptionAddress(std::string_view address) {
+    TSubscriptionAddress parsed;
+    const std::string text = Trim(address);
+    if (text.empty()) {
+        parsed.Problem = "the address is empty";
+        return parsed;
+    }
+    if (const size_t scheme = SchemeLength(text)) {
+        const std::string_view rest = std::string_view(text).substr(scheme);
+        if (HostOf(rest).empty()) {
+            parsed.Problem = "the address names no host";
+            return parsed;
+        }
+        if (text.find_first_of(" \t\r\n") != std::string::npos) {
+            parsed.Problem = "the address holds a blank";
+            return parsed;
+        }
+        parsed.Kind = TSubscriptionAddress::kHttp;
+        // webcal is the same calendar over https.
+        parsed.Url = (StartsWithNoCase(text, "webcal") ? "https://" : text.substr(0, scheme)) + std::string(rest);
+        return parsed;
+    }
+    if (text.find("://") == std::string::npos) {
+        const std::u16string path = Utf8ToUtf16(text);
+        std::error_code error;
+        if (std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
+            parsed.Kind = TSubscriptionAddress::kFile;
+            parsed.FilePath = path;
+            return parsed;
+        }
+        parsed.Problem = "there is no such file";
+        return parsed;
+    }
+    parsed.Problem = "the address is not an http, https or webcal address";
+    return parsed;
+}
+
+std::string RedactedAddress(std::string_view address) {
+    const std::string text = Trim(address);
+    if (const size_t scheme = SchemeLength(text)) {
+        const std::string_view rest = std::string_view(text).substr(scheme);
+        const std::string_view host = HostOf(rest);
+        const bool more = rest.find_first_of("/?#") != std::string_view::npos &&
+                          rest.substr(rest.find_first_of("/?#")).size() > 1;
+        return LowerAscii(text.substr(0, scheme)) + std::string(host) + (more ? "/\u2026" : "");
+    }
+    if (text.find("://") != std::string::npos) return LowerAscii(text.substr(0, text.find("://") + 3)) + "\u2026";
+    return std::string(FileNameOf(text));
+}
+
+TSubscriptionFetch FetchSubscription(THttp& http, std::string_view address, const std::string& etag,
+                                     const std::string& lastModified) {
+    const TSubscriptionAddress parsed = ParseSubscriptionAddress(address);
+    switch (parsed.Kind) {
+    case TSubscriptionAddress::kHttp: return FetchHttp(http, parsed.Url, etag, lastModified);
+    case TSubscriptionAddress::kFile: return FetchFile(parsed.FilePath);
+    case TSubscriptionAddress::kInvalid: break;
+    }
+    TSubscriptionFetch fetch;
+    fetch.Problem = parsed.Problem;
+    return fetch;
+}
+
+bool ReadSubscriptionBody(std::string_view body, ical::Calendar& calendar, std::string& problem) {
+    std::string_view start = body;
+    if (start.starts_with("\xEF\xBB\xBF")) start.remove_prefix(3);
+    while (!start.empty() && (start.front() == ' ' || start.front() == '\r' || start.front() == '\n' ||
+                              start.front() == '\t'))
+        start.remove_prefix(1);
+    if (start.starts_with("<")) {
+        problem = "the address gave a web page, not a calendar";
+        return false;
+    }
+    if (body.size() > kSubscriptionMaxBytes) {
+        problem = "the calendar is larger than " + Megabytes(kSubscriptionMaxBytes);
+        return false;
+    }
+    if (const size_t events = CountEvents(body); events > kSubscriptionMaxEvents) {
+        problem = "the calendar holds " + Thousands(events) + " events, more than the " +
+                  Thousands(kSubscriptionMaxEvents) + " taken";
+        return false;
+    }
+    try {
+        calendar = ical::ReadCalendar(body, kBodyName);
+    } catch (const EError& e) {
+        // "~, line 12: ..." -> "line 12: ..."
+        std::string_view what = e.what();
+        if (what.starts_with(kBodyName)) what.remove_prefix(std::string_view(kBodyName).size());
+        while (what.starts_with(",") || what.starts_with(" ") || what.starts_with(":")) what.remove_prefix(1);
+        problem = "the calendar is damaged (" + std::string(what) + ")";
+        return false;
+    }
+    return true;
+}
+
+TSubscriptionCheck CheckSubscription(THttp& http, std::string_view address) {
+    TSubscriptionCheck check;
+    const TSubscriptionFetch fetch = FetchSubscription(http, address);
+    if (fetch.Outcome != TSubscriptionFetch::kFetched) {
+        check.Problem = fetch.Problem;
+        return check;
+    }
+    ical::Calendar calendar;
+    if (!ReadSubscriptionBody(fetch.Body, calendar, check.Problem)) return check;
+    check.Ok = true;
+    check.CalendarName = std::string(calendar.Text(calendar.Name));
+    check.EventCount = calendar.Events.size();
+    return check;
+}
+
+}  // namespace tessel

@@ -1,0 +1,300 @@
+// The sources of events on the scripted transport: the merge of the service's calendars and the
+// subscriptions into one list, the rule that one failing source keeps what it had while the
+// others update, the conditional fetch that parses nothing when a calendar is unchanged, and
+// the start-up from the caches.
+#include "calendar/event_sources.h"
+
+#include <filesystem>
+#include <map>
+
+#include "calendar_fixture.h"
+#include "ical/ical.h"
+
+namespace tessel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+class UtcZone final : public ical::Zone {
+public:
+    int32_t OffsetAt(int64_t) const override { return 0; }
+};
+
+constexpr char kTeamAddress[] = "https://ics.test/team.ics?token=S3CRET";
+constexpr uint32_t kTeamColor = 0x00AA00;
+constexpr uint32_t kHolidayColor = 0x0000AA;
+constexpr uint32_t kWorkColor = 0xA35229;
+constexpr uint32_t kHomeColor = 0x0000FF;
+
+// A calendar with one event per title, on consecutive days of March 2008 from day, 12:00 UTC.
+std::string Ics(const std::vector<std::string>& titles, int day = 10) {
+    std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+    for (const std::string& title : titles) {
+        text += "BEGIN:VEVENT\r\nUID:" + title + "\r\nDTSTART:200803" + std::to_string(day++) +
+                "T120000Z\r\nDURATION:PT1H\r\nSUMMARY:" + title + "\r\nEND:VEVENT\r\n";
+    }
+    return text + "END:VCALENDAR\r\n";
+}
+
+class EventSourcesTest : public CalendarClientTest {
+protected:
+    const TDateTime march15 = EncodeDate(2008, 3, 15);
+
+    void SetUp() override {
+        CalendarClientTest::SetUp();
+        account.SetCredentials("Jane@calendar.test", "secret");
+        holidayPath = folder.File(u"holidays.ics");
+        store.Items = {{kTeamAddress, "Team", kTeamColor, true},
+                       {Utf16ToUtf8(holidayPath), "Holidays", kHolidayColor, true}};
+        sources.OnStatus = [this](const std::string& message) { sourceStatuses.push_back(message); };
+        sources.Reload();
+    }
+
+    // Every source with content of generation g: the service's two calendars, the team's
+    // subscription (with an ETag per generation) and the holiday file.
+    void ScriptGeneration(int g) {
+        http.ClearScript();
+        const std::string n = std::to_string(g);
+        http.Answer(kSignInPath, "Auth=t\n");
+        http.Answer(kListUrl, CalendarListFeed({{"work", "#2952A3"}, {"home", "#FF0000"}}));
+        http.Answer(FeedAddress("work"),
+                    EventFeed("work", {EventEntry("work", "w" + n, "Work " + n, {{"2008-03-17", "2008-03-18"}})}));
+        http.Answer(FeedAddress("home"),
+                    EventFeed("home", {EventEntry("home", "h" + n, "Home " + n, {{"2008-03-16", "2008-03-17"}})}));
+        http.AnswerWithETag("ics.test/team.ics", Ics({"Team " + n}), "\"team-" + n + "\"");
+        WriteFileAtomic(holidayPath, Ics({"Holiday " + n}, 12));
+        account.SetCalendars({CalendarId("work"), CalendarId("home")});
+    }
+
+    // The titles shown in each colour.
+    std::map<uint32_t, std::vector<std::u16string>> ByColor() const {
+        std::map<uint32_t, std::vector<std::u16string>> titles;
+        for (const auto& item : sources.Events) titles[item.Event.Color].push_back(item.Event.Title);
+        return titles;
+    }
+    std::string SubscriptionCache(size_t i) const {
+        const std::u16string path = sources.Subscriptions()[i]->CachePath();
+        return FileExists(path) ? ReadFileBytes(path) : std::string("(missing)");
+    }
+
+    std::u16string holidayPath;
+    std::vector<std::string> sourceStatuses;
+    TSubscriptions store{folder.Folder()};
+    TEventSources sources{calendar, account, store, http, clock, locale, balloons, folder.Folder(),
+                          std::make_unique<UtcZone>()};
+};
+
+TEST_F(EventSourcesTest, MergesEverySourceIntoOneSortedListInItsColours) {
+    ScriptGeneration(1);
+    store.Items.push_back({"https://ics.test/hidden.ics", "Hidden", 0x123456, false});
+    http.Answer("hidden.ics", Ics({"Hidden 1"}));
+    sources.Reload();
+    sources.Sync(march15);
+    EXPECT_THAT(sourceStatuses, ElementsAre(kStatusSyncing, kStatusSyncing, kStatusClose));
+    EXPECT_TRUE(sources.Failures.empty());
+    std::vector<std::u16string> titles;
+    for (const auto& item : sources.Events) titles.push_back(item.Event.Title);
+    EXPECT_THAT(titles, ElementsAre(u"Team 1", u"Holiday 1", u"Home 1", u"Work 1"));
+    const std::map<uint32_t, std::vector<std::u16string>> colours = {
+        {kHomeColor, {u"Home 1"}}, {kHolidayColor, {u"Holiday 1"}}, {kTeamColor, {u"Team 1"}}, {kWorkColor, {u"Work 1"}}};
+    EXPECT_EQ(ByColor(), colours);
+    EXPECT_EQ(sources.DayText(EncodeDate(2008, 3, 10)), u"12:00 PM-1:00 PM - Team 1");
+    for (const auto& request : http.Requests) EXPECT_EQ(request.Url.find("hidden"), std::string::npos);
+    // Each subscription's cache is named after a digest: the address is nowhere in the folder.
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        EXPECT_EQ(entry.path().filename().string().find("team"), std::string::npos) << entry.path();
+
+    // A reminder shown stays shown when the next sync rebuilds the list.
+    clock.Set(EncodeDateTime(2008, 3, 10, 11, 55));
+    EXPECT_EQ(sources.FindNextEvent(), EncodeDateTime(2008, 3, 10, 12, 0));
+    sources.NotifyNextEvent();
+    ASSERT_EQ(balloons.Shown.size(), 1u);
+    EXPECT_EQ(balloons.Shown[0].title, u"Team 1");
+    sources.Sync(march15);
+    EXPECT_EQ(sources.FindNextEvent(), EncodeDateTime(2008, 3, 12, 12, 0)) << "Team 1 is not reminded of again";
+}
+
+// Each source fails in turn while every source has new content: the failing one keeps its events
+// and its cache byte for byte, every other one updates, and the status names only it.
+TEST_F(EventSourcesTest, OneFailingSourceKeepsWhatItHadWhileTheOthersUpdate) {
+    enum Source { kService, kHome, kTeam, kHoliday };
+    struct Row {
+        const char* name;
+        Source failing;
+        std::function<void()> breakIt;
+        const char* line;  // the status line that names it
+    };
+    const std::vector<Row> rows = {
+        {"sign-in refused", kService, [this] { http.AnswerOnce(kSignInPath, "Error=Bad\n", 403); },
+         kStatusSyncAuthFailed},
+        {"calendar list gone", kService, [this] { http.AnswerOnce(kListUrl, "", 500); },
+         kStatusSyncException},
+        {"home's feed 404", kHome, [this] { http.AnswerOnce(FeedAddress("home"), "", 404); },
+         "home: the service answered with status 404"},
+        {"team answers 404", kTeam, [this] { http.AnswerOnce("team.ics", "", 404); },
+         "Team: the address answered 404"},
+        {"team gives a sign-in page", kTeam,
+         [this] { http.AnswerOnce("team.ics", "<html><form>Sign in</form></html>"); },
+         "Team: the address gave a web page, not a calendar"},
+        {"team unreachable", kTeam, [this] { http.Unreachable("team.ics"); },
+         "Team: the address could not be fetched"},
+        {"team damaged", kTeam,
+         [this] { http.AnswerOnce("team.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n"); },
+         "Team: the calendar is damaged"},
+        {"holiday file damaged", kHoliday,
+         [this] { WriteFileAtomic(holidayPath, "BEGIN:VCALENDAR\r\nSUMMARY:x"); },
+         "Holidays: the calendar is damaged"},
+        {"holiday file gone", kHoliday,
+         [this] { std::filesystem::remove(std::filesystem::path(holidayPath)); },
+         "Holidays: there is no such file"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // A fresh program folder for each row: caches and all.
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            std::filesystem::remove_all(entry.path());
+        ScriptGeneration(1);
+        sources.Reload();
+        sources.Sync(march15);
+        ASSERT_TRUE(sources.Failures.empty()) << sources.Failures.front();
+        const auto before = ByColor();
+        const std::string serviceCache = CacheBytes(".xml"), listCache = CacheBytes("-cat.xml");
+        const std::string homeEntry = EntryText(serviceCache, "home/private/full/h1");
+        const std::string teamCache = SubscriptionCache(0), holidayCache = SubscriptionCache(1);
+
+        ScriptGeneration(2);
+        http.Requests.clear();
+        sourceStatuses.clear();
+        row.breakIt();
+        sources.Sync(march15);
+
+        ASSERT_EQ(sources.Failures.size(), 1u);
+        EXPECT_EQ(sources.Failures[0].rfind(row.line, 0), 0u) << sources.Failures[0];
+        EXPECT_NE(sourceStatuses.back().find(row.line), std::string::npos) << sourceStatuses.back();
+        EXPECT_EQ(sourceStatuses.back().find("S3CRET"), std::string::npos);
+        EXPECT_EQ(sourceStatuses.back().find(Utf16ToUtf8(holidayPath)), std::string::npos);
+        const auto after = ByColor();
+        const auto expect = [&](uint32_t color, Source source, bool partOfService, const std::u16string& fresh) {
+            const bool kept = row.failing == source || (partOfService && row.failing == kService);
+            EXPECT_EQ(after.at(color), kept ? before.at(color) : std::vector<std::u16string>{fresh}) << color;
+        };
+        expect(kWorkColor, kService, true, u"Work 2");
+        expect(kHomeColor, kHome, true, u"Home 2");
+        expect(kTeamColor, kTeam, false, u"Team 2");
+        expect(kHolidayColor, kHoliday, false, u"Holiday 2");
+        if (row.failing == kService) {
+            EXPECT_EQ(CacheBytes(".xml"), serviceCache);
+            EXPECT_EQ(CacheBytes("-cat.xml"), listCache);
+        }
+        if (row.failing == kHome) EXPECT_EQ(EntryText(CacheBytes(".xml"), "home/private/full/h1"), homeEntry);
+        if (row.failing != kService && row.failing != kHome) EXPECT_NE(CacheBytes(".xml"), serviceCache);
+        EXPECT_EQ(SubscriptionCache(0) == teamCache, row.failing == kTeam);
+        EXPECT_EQ(SubscriptionCache(1) == holidayCache, row.failing == kHoliday);
+    }
+}
+
+TEST_F(EventSourcesTest, WithoutAnAccountOnlyTheSubscriptionsAreAsked) {
+    account.SetCredentials("", "");
+    ScriptGeneration(1);
+    sources.LoadCache(march15);
+    sources.Sync(march15);
+    for (const auto& request : http.Requests) EXPECT_EQ(request.Url.find(kHost), std::string::npos) << request.Url;
+    EXPECT_THAT(sourceStatuses, ElementsAre(kStatusSyncing, kStatusClose));
+    EXPECT_TRUE(sources.Failures.empty());
+    const std::map<uint32_t, std::vector<std::u16string>> colours = {{kHolidayColor, {u"Holiday 1"}},
+                                                                     {kTeamColor, {u"Team 1"}}};
+    EXPECT_EQ(ByColor(), colours);
+}
+
+// An unchanged calendar (304, or the file's stamp unchanged) is not read again: neither for the
+// same window nor for another month, which is expanded from the calendar read before.
+TEST_F(EventSourcesTest, UnchangedSubscriptionCostsNoParsing) {
+    ScriptGeneration(1);
+    sources.Sync(march15);
+    const TSubscriptionSource& team = *sources.Subscriptions()[0];
+    const TSubscriptionSource& holidays = *sources.Subscriptions()[1];
+    ASSERT_EQ(team.ParseCount(), 1);
+    ASSERT_EQ(holidays.ParseCount(), 1);
+    const std::string cache = SubscriptionCache(0);
+    http.Requests.clear();
+
+    sources.Sync(march15);
+    EXPECT_EQ(http.Requests.back().IfNoneMatch, "\"team-1\"");
+    EXPECT_EQ(team.ParseCount(), 1);
+    EXPECT_EQ(holidays.ParseCount(), 1);
+    EXPECT_THAT(ByColor()[kTeamColor], ElementsAre(u"Team 1"));
+    EXPECT_EQ(SubscriptionCache(0), cache);
+
+    // June's window leaves March out, May's does not; still nothing read again.
+    sources.Sync(EncodeDate(2008, 6, 15));
+    EXPECT_EQ(ByColor().count(kTeamColor), 0u);
+    sources.Sync(EncodeDate(2008, 4, 1));
+    EXPECT_THAT(ByColor()[kTeamColor], ElementsAre(u"Team 1"));
+    EXPECT_EQ(team.ParseCount(), 1);
+
+    // A server that sends no validators: new bytes are read, the same bytes again are not.
+    http.ClearScript();
+    http.Answer("team.ics", Ics({"Team 3"}));
+    sources.Sync(march15);
+    sources.Sync(march15);
+    EXPECT_EQ(team.ParseCount(), 2);
+    EXPECT_THAT(ByColor()[kTeamColor], ElementsAre(u"Team 3"));
+}
+
+TEST_F(EventSourcesTest, StartUpShowsTheCachedCopiesBeforeTheNetworkAnswers) {
+    ScriptGeneration(1);
+    sources.Sync(march15);
+    const auto synced = ByColor();
+    http.Requests.clear();
+    http.ClearScript();
+
+    TCalendar client{http, &account, clock, locale, balloons, hosts, folder.Folder(), 7};
+    client.SetCredentials("Jane@calendar.test", "secret");
+    TEventSources started{client, account, store, http, clock, locale, balloons, folder.Folder(),
+                          std::make_unique<UtcZone>()};
+    started.Reload();
+    std::filesystem::remove(std::filesystem::path(holidayPath));  // the file's copy is what shows
+    started.LoadCache(march15);
+    EXPECT_TRUE(http.Requests.empty());
+    std::map<uint32_t, std::vector<std::u16string>> loaded;
+    for (const auto& item : started.Events) loaded[item.Event.Color].push_back(item.Event.Title);
+    EXPECT_EQ(loaded, synced);
+
+    // A damaged copy shows nothing and is fetched whole, not conditionally.
+    const std::u16string teamCache = started.Subscriptions()[0]->CachePath();
+    for (const std::string& damaged : {std::string(), ReadFileBytes(teamCache).substr(0, 120),
+                                       ReadFileBytes(teamCache) + "extra"}) {
+        TEventSources again{client, account, store, http, clock, locale, balloons, folder.Folder(),
+                            std::make_unique<UtcZone>()};
+        again.Reload();
+        const std::string good = ReadFileBytes(teamCache);
+        WriteFileAtomic(teamCache, damaged);
+        again.LoadCache(march15);
+        EXPECT_EQ(again.Subscriptions()[0]->Events().size(), 0u);
+        http.ClearScript();
+        http.AnswerWithETag("team.ics", Ics({"Team 1"}), "\"team-1\"");
+        http.Requests.clear();
+        again.Subscriptions()[0]->Sync(http, march15);
+        EXPECT_EQ(http.Requests.at(0).IfNoneMatch, "");
+        EXPECT_EQ(again.Subscriptions()[0]->Events().size(), 1u);
+        EXPECT_EQ(ReadFileBytes(teamCache), good);
+    }
+}
+
+TEST_F(EventSourcesTest, NestedSyncFromTheStatusHandlerReturnsAtOnce) {
+    ScriptGeneration(1);
+    int nested = 0;
+    sources.OnStatus = [&](const std::string& message) {
+        sourceStatuses.push_back(message);
+        ++nested;
+        sources.Sync(march15);
+        EXPECT_TRUE(sources.Syncing);
+    };
+    sources.Sync(march15);
+    EXPECT_EQ(nested, 3);
+    EXPECT_EQ(http.Requests.size(), 5u) << "one sign-in, one list, two feeds, one subscription";
+    EXPECT_FALSE(sources.Syncing);
+}
+
+}  // namespace
+}  // namespace tessel::testing

@@ -1,0 +1,87 @@
+// tessel-tool subscribe DIR ADDRESS [--title T] [--color #RRGGBB]: adds a subscription to the
+// program folder DIR (its subscriptions.xml), as the account dialog's "Add address..." does: the
+// address is fetched once and must be an iCalendar file; without --title the file's own name
+// (X-WR-CALNAME) is taken. An address already subscribed to gets the new title and colour.
+// tessel-tool subscriptions DIR: the subscriptions of DIR, one a line:
+//   TITLE<TAB>#RRGGBB<TAB>SHOWN<TAB>ADDRESS-WITHOUT-ITS-SECRET
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/colors.h"
+#include "base/errors.h"
+#include "base/file_io.h"
+#include "base/text.h"
+#include "calendar/http.h"
+#include "calendar/subscriptions.h"
+#include "command.h"
+
+namespace {
+
+// Colours for subscriptions given none, in turn.
+constexpr const char* kPalette[] = {"#2E8B57", "#D2691E", "#6A5ACD", "#B22222", "#008B8B", "#8B008B"};
+
+std::u16string FolderArgument(const std::string& text) {
+    std::u16string folder = tessel::Utf8ToUtf16(text);
+    if (folder.empty() || (folder.back() != u'/' && folder.back() != tessel::kPathSeparator))
+        folder += tessel::kPathSeparator;
+    return folder;
+}
+
+int RunSubscribe(const std::vector<std::string>& args) {
+    if (args.size() < 2) throw tessel::tool::UsageError();
+    std::string title, color;
+    for (size_t i = 2; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) throw tessel::tool::UsageError();
+        if (args[i] == "--title") title = args[i + 1];
+        else if (args[i] == "--color") color = args[i + 1];
+        else throw tessel::tool::UsageError();
+    }
+    if (!color.empty() && (color.size() != 7 || color[0] != '#'))
+        throw tessel::EConvertError("'" + color + "' is not a colour (#RRGGBB)");
+    const uint32_t parsedColor = color.empty() ? 0 : tessel::ParseColor(color);
+
+    tessel::TSubscriptions store(FolderArgument(args[0]));
+    store.Load();
+    const std::string& address = args[1];
+    tessel::THttp http;
+    const tessel::TSubscriptionCheck check = tessel::CheckSubscription(http, address);
+    if (!check.Ok)
+        throw tessel::EError((title.empty() ? tessel::RedactedAddress(address) : title) + ": " + check.Problem);
+
+    tessel::TSubscription item;
+    item.Address = tessel::Trim(address);
+    item.Title = title.empty() ? check.CalendarName : title;
+    if (item.Title.empty()) item.Title = tessel::RedactedAddress(address);
+    item.Color = color.empty() ? tessel::ParseColor(kPalette[store.Items.size() % std::size(kPalette)]) : parsedColor;
+    bool replaced = false;
+    for (tessel::TSubscription& old : store.Items) {
+        if (old.Address == item.Address) {
+            item.Shown = old.Shown;
+            old = item;
+            replaced = true;
+        }
+    }
+    if (!replaced) store.Items.push_back(item);
+    store.Save();
+    std::printf("%s\t%zu events\n", item.Title.c_str(), check.EventCount);
+    return 0;
+}
+
+int RunSubscriptions(const std::vector<std::string>& args) {
+    if (args.size() != 1) throw tessel::tool::UsageError();
+    tessel::TSubscriptions store(FolderArgument(args[0]));
+    store.Load();
+    for (const tessel::TSubscription& item : store.Items) {
+        std::printf("%s\t#%02X%02X%02X\t%d\t%s\n", item.Title.c_str(), unsigned(item.Color & 0xFF),
+                    unsigned((item.Color >> 8) & 0xFF), unsigned((item.Color >> 16) & 0xFF), item.Shown ? 1 : 0,
+                    tessel::RedactedAddress(item.Address).c_str());
+    }
+    return 0;
+}
+
+const tessel::tool::Registration kSubscribe{"subscribe", "subscribe DIR ADDRESS [--title T] [--color #RRGGBB]",
+                                            RunSubscribe};
+const tessel::tool::Registration kSubscriptions{"subscriptions", "subscriptions DIR", RunSubscriptions};
+
+}  // namespace
