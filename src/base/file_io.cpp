@@ -4,9 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "base/crlf_pieces.h"
 
 namespace tessel {
 
@@ -42,22 +40,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 namespace {
 
-// The first CR or LF at or after p, or end. Sixteen bytes at a time where the processor allows:
-// the stores' files are megabytes of short lines.
-const char* NextBreak(const char* p, const char* end) {
-#ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; end - p >= 16; p += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
-        if (mask != 0) return p + __builtin_ctz(unsigned(mask));
-    }
-#endif
-    while (p != end && *p != '\r' && *p != '\n') ++p;
-    return p;
-}
-
 // Where the text first leaves the CR LF form (every line break CR LF, a non-empty text ending
 // with one): the offset of the first line break that is not CR LF, or of the last line when only
 // its break is missing. npos when the text is in that form.
@@ -66,7 +48,7 @@ size_t FirstNonCrLfBreak(std::string_view text) {
     const char* const end = begin + text.size();
     const char* p = begin;
     for (;;) {
-        const char* const br = NextBreak(p, end);
+        const char* const br = NextLineBreak(p, end);
         if (br == end) return p == end ? std::string_view::npos : size_t(p - begin);
         if (*br != '\r' || br + 1 == end || br[1] != '\n') return size_t(br - begin);
         p = br + 2;
@@ -80,7 +62,7 @@ char* WriteCrLfFrom(std::string_view text, size_t from, char* out) {
     const char* p = text.data() + from;
     const char* const end = text.data() + text.size();
     while (p != end) {
-        const char* const br = NextBreak(p, end);
+        const char* const br = NextLineBreak(p, end);
         std::memcpy(out, p, size_t(br - p));
         out += br - p;
         if (br == end) {

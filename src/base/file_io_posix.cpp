@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstring>
 
+#include "base/crlf_pieces.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
@@ -26,6 +27,7 @@ std::string SystemPath(const std::u16string& path) { return Utf16ToUtf8(path); }
 class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(other.release()) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     ~Fd() { if (fd_ >= 0) ::close(fd_); }
@@ -63,22 +65,30 @@ std::string FileStamp(const std::u16string& path) {
 
 namespace {
 
-// Reads the whole file into a buffer of std::string's resize() and data().
-template <class Buffer>
-Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
+[[noreturn]] void RaiseTooLarge(const std::u16string& path, uint64_t maxBytes) {
+    throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
+                     std::to_string(maxBytes) + " bytes a file of its kind may hold");
+}
+
+// Opens a file for reading, refusing what is not a regular file or is larger than maxBytes.
+Fd OpenForReading(const std::u16string& path, uint64_t maxBytes, struct stat& info) {
     // Opened without waiting, so that a pipe with no writer is refused rather than waited for.
     Fd fd(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) RaiseFileError("Cannot open file", path, errno);
-    struct stat info {};
     if (::fstat(fd.get(), &info) != 0) RaiseFileError("Cannot read file", path, errno);
     if (!S_ISREG(info.st_mode))
         throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It is not a regular file");
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    const auto tooLarge = [&] {
-        throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
-                         std::to_string(maxBytes) + " bytes a file of its kind may hold");
-    };
-    if (uint64_t(info.st_size) > maxBytes) tooLarge();
+    if (uint64_t(info.st_size) > maxBytes) RaiseTooLarge(path, maxBytes);
+    return fd;
+}
+
+// Reads the whole file into a buffer of std::string's resize() and data().
+template <class Buffer>
+Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
+    struct stat info {};
+    Fd fd = OpenForReading(path, maxBytes, info);
+    const auto tooLarge = [&] { RaiseTooLarge(path, maxBytes); };
     // Read straight into a buffer of the file's size, and on until the end in case it grew.
     Buffer bytes;
     bytes.resize(info.st_size > 0 ? size_t(info.st_size) : 0);
@@ -113,6 +123,53 @@ Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file read from its start to its end, as the whole-file readers read it, in steps.
+class FileReader final : public ByteReader {
+public:
+    FileReader(const std::u16string& path, uint64_t maxBytes, Fd fd)
+        : path_(path), maxBytes_(maxBytes), fd_(std::move(fd)) {}
+
+    size_t Read(char* into, size_t size) override {
+        for (;;) {
+            const ssize_t n = ::read(fd_.get(), into, size);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                RaiseFileError("Cannot read file", path_, errno);
+            }
+            read_ += uint64_t(n);
+            if (read_ > maxBytes_) RaiseTooLarge(path_, maxBytes_);
+            return size_t(n);
+        }
+    }
+
+    size_t ReadAt(uint64_t offset, char* into, size_t size) override {
+        for (;;) {
+            const ssize_t n = ::pread(fd_.get(), into, size, off_t(offset));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                RaiseFileError("Cannot read file", path_, errno);
+            }
+            return size_t(n);
+        }
+    }
+
+private:
+    std::u16string path_;
+    uint64_t maxBytes_;
+    Fd fd_;
+    uint64_t read_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteReader> OpenFileReader(const std::u16string& path, uint64_t maxBytes) {
+    struct stat info {};
+    Fd fd = OpenForReading(path, maxBytes, info);
+    return std::make_unique<FileReader>(path, maxBytes, std::move(fd));
+}
 
 std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
     return ReadWholeFile<std::string>(path, maxBytes);
