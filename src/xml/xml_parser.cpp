@@ -1,6 +1,7 @@
 #include "xml/xml_parser.h"
 
 #include "base/text.h"
+#include "xml/node_pool.h"
 #include "xml/xdata_node.h"
 #include "xml/xml_builder.h"
 #include "xml/xml_tokenizer.h"
@@ -139,6 +140,10 @@ void TxdataNode::LoadFromBytes(std::string_view bytes, const std::function<bool(
 }
 
 void TxdataNode::LoadFromPieces(CrLfPieces& pieces, const std::function<bool(const TxdataNode&)>& takeChild) {
+    // The children let go leave the pool's spare blocks behind: they go back to the system too.
+    struct ReleaseSpares {
+        ~ReleaseSpares() { xml_detail::ReleaseSpareNodeMemory(); }
+    } releaseSpares;
     xml_detail::Tokenizer<char> tokenizer(pieces);
     BuildText(tokenizer, *this, takeChild);
 }
