@@ -3,10 +3,8 @@
 // cache's lean load does, and so again over the text read in small pieces), then the writer and
 // a second load of what it wrote. A tree that loaded whole under a named top element must load
 // again from its written lines.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,31 +14,16 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "support/text_reader.h"
 #include "xml/xdata_list.h"
 #include "xml/xdata_node.h"
 #include "xml/xml_parser.h"
 
 namespace {
 
-class BytesReader final : public tessel::ByteReader {
-public:
-    explicit BytesReader(std::string_view bytes) : bytes_(bytes) {}
-    size_t Read(char* into, size_t size) override {
-        const size_t n = std::min(size, bytes_.size() - at_);
-        std::memcpy(into, bytes_.data() + at_, n);
-        at_ += n;
-        return n;
-    }
-    size_t ReadAt(uint64_t, char*, size_t) override { return 0; }
-
-private:
-    std::string_view bytes_;
-    size_t at_ = 0;
-};
-
-// A lean load's outcome: the children let go, the tree that stays, the error and where.
 using Taker = std::function<bool(const tessel::TxdataNode&)>;
 
+// A lean load's outcome: the children let go, the tree that stays, the error and where.
 std::u16string LeanLoad(tessel::TxdataNode& root, const std::function<void(const Taker&)>& load) {
     std::u16string seen;
     try {
@@ -106,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             LeanLoad(whole, [&](const auto& take) { whole.LoadFromBytes(crlf, take); });
         tessel::TxdataNode pieced;
         const size_t piece = 1 + (size > 0 ? data[size - 1] % 16 : 0);
-        tessel::CrLfPieces pieces(std::make_unique<BytesReader>(bytes), piece);
+        tessel::CrLfPieces pieces(std::make_unique<tessel::testing::TextReader>(std::string(bytes)), piece);
         if (LeanLoad(pieced, [&](const auto& take) { pieced.LoadFromPieces(pieces, take); }) != expected)
             __builtin_trap();
     }

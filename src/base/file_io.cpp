@@ -5,6 +5,9 @@
 #include <utility>
 
 #include "base/crlf_pieces.h"
+#include "base/errors.h"
+#include "base/file_io_platform.h"
+#include "base/text.h"
 
 namespace tessel {
 
@@ -101,6 +104,40 @@ std::string ReadTextAsCrLf(const std::u16string& path, uint64_t maxBytes) {
 
 FileBlock ReadCrLfBlock(const std::u16string& path, uint64_t maxBytes) {
     return InCrLfForm(ReadFileBlock(path, maxBytes));
+}
+
+void RaiseFileTooLarge(const std::u16string& path, uint64_t maxBytes) {
+    throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
+                     std::to_string(maxBytes) + " bytes a file of its kind may hold");
+}
+
+namespace {
+
+// A file read in steps, refused once the reads pass its limit (it may grow after it was opened).
+class LimitedFileReader final : public ByteReader {
+public:
+    LimitedFileReader(const std::u16string& path, uint64_t maxBytes)
+        : file_(OpenPlatformFileReader(path, maxBytes)), path_(path), maxBytes_(maxBytes) {}
+
+    size_t Read(char* into, size_t size) override {
+        const size_t n = file_->Read(into, size);
+        read_ += n;
+        if (read_ > maxBytes_) RaiseFileTooLarge(path_, maxBytes_);
+        return n;
+    }
+    size_t ReadAt(uint64_t offset, char* into, size_t size) override { return file_->ReadAt(offset, into, size); }
+
+private:
+    std::unique_ptr<ByteReader> file_;
+    std::u16string path_;
+    uint64_t maxBytes_;
+    uint64_t read_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteReader> OpenFileReader(const std::u16string& path, uint64_t maxBytes) {
+    return std::make_unique<LimitedFileReader>(path, maxBytes);
 }
 
 std::u16string TemporaryPathFor(const std::u16string& path) { return path + u".tmp"; }

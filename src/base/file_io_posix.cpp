@@ -8,9 +8,9 @@
 #include <climits>
 #include <cstring>
 
-#include "base/crlf_pieces.h"
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/file_io_platform.h"
 #include "base/text.h"
 
 namespace tessel {
@@ -65,11 +65,6 @@ std::string FileStamp(const std::u16string& path) {
 
 namespace {
 
-[[noreturn]] void RaiseTooLarge(const std::u16string& path, uint64_t maxBytes) {
-    throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
-                     std::to_string(maxBytes) + " bytes a file of its kind may hold");
-}
-
 // Opens a file for reading, refusing what is not a regular file or is larger than maxBytes.
 Fd OpenForReading(const std::u16string& path, uint64_t maxBytes, struct stat& info) {
     // Opened without waiting, so that a pipe with no writer is refused rather than waited for.
@@ -79,7 +74,7 @@ Fd OpenForReading(const std::u16string& path, uint64_t maxBytes, struct stat& in
     if (!S_ISREG(info.st_mode))
         throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It is not a regular file");
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    if (uint64_t(info.st_size) > maxBytes) RaiseTooLarge(path, maxBytes);
+    if (uint64_t(info.st_size) > maxBytes) RaiseFileTooLarge(path, maxBytes);
     return fd;
 }
 
@@ -88,7 +83,7 @@ template <class Buffer>
 Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
     struct stat info {};
     Fd fd = OpenForReading(path, maxBytes, info);
-    const auto tooLarge = [&] { RaiseTooLarge(path, maxBytes); };
+    const auto tooLarge = [&] { RaiseFileTooLarge(path, maxBytes); };
     // Read straight into a buffer of the file's size, and on until the end in case it grew.
     Buffer bytes;
     bytes.resize(info.st_size > 0 ? size_t(info.st_size) : 0);
@@ -126,49 +121,37 @@ Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
 
 namespace {
 
-// A file read from its start to its end, as the whole-file readers read it, in steps.
+// A file read in steps: from its start on, or at an offset.
 class FileReader final : public ByteReader {
 public:
-    FileReader(const std::u16string& path, uint64_t maxBytes, Fd fd)
-        : path_(path), maxBytes_(maxBytes), fd_(std::move(fd)) {}
-
+    FileReader(const std::u16string& path, Fd fd) : path_(path), fd_(std::move(fd)) {}
     size_t Read(char* into, size_t size) override {
-        for (;;) {
-            const ssize_t n = ::read(fd_.get(), into, size);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                RaiseFileError("Cannot read file", path_, errno);
-            }
-            read_ += uint64_t(n);
-            if (read_ > maxBytes_) RaiseTooLarge(path_, maxBytes_);
-            return size_t(n);
-        }
+        return Checked([&] { return ::read(fd_.get(), into, size); });
     }
-
     size_t ReadAt(uint64_t offset, char* into, size_t size) override {
-        for (;;) {
-            const ssize_t n = ::pread(fd_.get(), into, size, off_t(offset));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                RaiseFileError("Cannot read file", path_, errno);
-            }
-            return size_t(n);
-        }
+        return Checked([&] { return ::pread(fd_.get(), into, size, off_t(offset)); });
     }
 
 private:
+    // The read, again when a signal cut it short.
+    template <class Call>
+    size_t Checked(Call read) const {
+        for (;;) {
+            const ssize_t n = read();
+            if (n >= 0) return size_t(n);
+            if (errno != EINTR) RaiseFileError("Cannot read file", path_, errno);
+        }
+    }
+
     std::u16string path_;
-    uint64_t maxBytes_;
     Fd fd_;
-    uint64_t read_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<ByteReader> OpenFileReader(const std::u16string& path, uint64_t maxBytes) {
+std::unique_ptr<ByteReader> OpenPlatformFileReader(const std::u16string& path, uint64_t maxBytes) {
     struct stat info {};
-    Fd fd = OpenForReading(path, maxBytes, info);
-    return std::make_unique<FileReader>(path, maxBytes, std::move(fd));
+    return std::make_unique<FileReader>(path, OpenForReading(path, maxBytes, info));
 }
 
 std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {

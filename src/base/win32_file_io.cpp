@@ -5,9 +5,9 @@
 #include <cstring>
 #include <memory>
 
-#include "base/crlf_pieces.h"
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/file_io_platform.h"
 #include "base/text.h"
 #include "base/win32_system_error.h"
 
@@ -46,11 +46,6 @@ std::string FileStamp(const std::u16string& path) {
 
 namespace {
 
-[[noreturn]] void RaiseTooLarge(const std::u16string& path, uint64_t maxBytes) {
-    throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
-                     std::to_string(maxBytes) + " bytes a file of its kind may hold");
-}
-
 // Opens a file for reading, refusing what is not a file on a disk or is larger than maxBytes;
 // size is its size when the system tells it.
 FileHandle OpenForReading(const std::u16string& path, uint64_t maxBytes, LARGE_INTEGER& size) {
@@ -61,7 +56,7 @@ FileHandle OpenForReading(const std::u16string& path, uint64_t maxBytes, LARGE_I
     if (GetFileType(file.get()) != FILE_TYPE_DISK)
         throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It is not a regular file");
     size.QuadPart = 0;
-    if (GetFileSizeEx(file.get(), &size) && uint64_t(size.QuadPart) > maxBytes) RaiseTooLarge(path, maxBytes);
+    if (GetFileSizeEx(file.get(), &size) && uint64_t(size.QuadPart) > maxBytes) RaiseFileTooLarge(path, maxBytes);
     return file;
 }
 
@@ -72,7 +67,7 @@ Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
     // until the end in case the file grew meanwhile.
     LARGE_INTEGER size{};
     FileHandle file = OpenForReading(path, maxBytes, size);
-    const auto tooLarge = [&] { RaiseTooLarge(path, maxBytes); };
+    const auto tooLarge = [&] { RaiseFileTooLarge(path, maxBytes); };
     Buffer bytes;
     bytes.resize(size.QuadPart > 0 ? size_t(size.QuadPart) : 0);
     size_t filled = 0;
@@ -106,18 +101,15 @@ Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
 
 namespace {
 
-// A file read from its start to its end, as the whole-file readers read it, in steps.
+// A file read in steps: from its start on, or at an offset.
 class FileReader final : public ByteReader {
 public:
-    FileReader(const std::u16string& path, uint64_t maxBytes, FileHandle file)
-        : path_(path), maxBytes_(maxBytes), file_(std::move(file)) {}
+    FileReader(const std::u16string& path, FileHandle file) : path_(path), file_(std::move(file)) {}
 
     size_t Read(char* into, size_t size) override {
         DWORD read = 0;
         if (!ReadFile(file_.get(), into, DWORD(std::min<size_t>(size, 1u << 30)), &read, nullptr))
             RaiseFileError("Cannot read file", path_, GetLastError());
-        read_ += read;
-        if (read_ > maxBytes_) RaiseTooLarge(path_, maxBytes_);
         return read;
     }
 
@@ -140,17 +132,14 @@ public:
 
 private:
     std::u16string path_;
-    uint64_t maxBytes_;
     FileHandle file_;
-    uint64_t read_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<ByteReader> OpenFileReader(const std::u16string& path, uint64_t maxBytes) {
+std::unique_ptr<ByteReader> OpenPlatformFileReader(const std::u16string& path, uint64_t maxBytes) {
     LARGE_INTEGER size{};
-    FileHandle file = OpenForReading(path, maxBytes, size);
-    return std::make_unique<FileReader>(path, maxBytes, std::move(file));
+    return std::make_unique<FileReader>(path, OpenForReading(path, maxBytes, size));
 }
 
 std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {

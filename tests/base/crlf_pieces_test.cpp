@@ -5,39 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "support/temp_folder.h"
+#include "support/text_reader.h"
 
 namespace tessel {
 namespace {
-
-// A text read at most `step` bytes at a time.
-class TextReader final : public ByteReader {
-public:
-    TextReader(std::string text, size_t step) : text_(std::move(text)), step_(step) {}
-    size_t Read(char* into, size_t size) override {
-        const size_t n = std::min({size, step_, text_.size() - at_});
-        std::memcpy(into, text_.data() + at_, n);
-        at_ += n;
-        return n;
-    }
-    size_t ReadAt(uint64_t offset, char* into, size_t size) override {
-        if (offset >= text_.size()) return 0;
-        const size_t n = std::min({size, step_, text_.size() - size_t(offset)});
-        std::memcpy(into, text_.data() + offset, n);
-        return n;
-    }
-
-private:
-    std::string text_;
-    size_t step_;
-    size_t at_ = 0;
-};
 
 // The whole text, put together from the pieces as a parser would take them: each step lets go
 // of all but the last `held` bytes.
@@ -68,7 +45,7 @@ TEST(CrLfPiecesTest, PiecesMakeTheWholeTextAtEverySplit) {
                 for (size_t held : {size_t(0), size_t(1), size_t(5)}) {
                     SCOPED_TRACE(::testing::PrintToString(text) + " piece " + std::to_string(piece) + " step " +
                                  std::to_string(step) + " held " + std::to_string(held));
-                    CrLfPieces pieces(std::make_unique<TextReader>(text, step), piece);
+                    CrLfPieces pieces(std::make_unique<testing::TextReader>(text, step), piece);
                     EXPECT_EQ(Assembled(pieces, held), expected);
                     EXPECT_EQ(pieces.CrCount(), crs);
                 }
@@ -96,7 +73,7 @@ TEST(CrLfPiecesTest, TailBeforeBlanksIsTheWholeTextsTail) {
     for (const Case& c : cases) {
         for (size_t step : {size_t(1), size_t(7), size_t(1) << 20}) {
             SCOPED_TRACE(::testing::PrintToString(c.text.substr(0, 40)) + " step " + std::to_string(step));
-            CrLfPieces pieces(std::make_unique<TextReader>(c.text, step), 64);
+            CrLfPieces pieces(std::make_unique<testing::TextReader>(c.text, step), 64);
             Assembled(pieces, 0);
             EXPECT_EQ(pieces.TailBeforeBlanks(c.count), c.tail);
         }

@@ -3,8 +3,6 @@
 // pieces split the text (inside a name, an attribute, a text, a comment, a break, a reference).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,28 +10,13 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "support/text_reader.h"
 #include "xml/xdata_node.h"
 #include "xml/xml_parser.h"
 
 using namespace tessel;
 
 namespace {
-
-class TextReader final : public ByteReader {
-public:
-    explicit TextReader(std::string text) : text_(std::move(text)) {}
-    size_t Read(char* into, size_t size) override {
-        const size_t n = std::min(size, text_.size() - at_);
-        std::memcpy(into, text_.data() + at_, n);
-        at_ += n;
-        return n;
-    }
-    size_t ReadAt(uint64_t, char*, size_t) override { return 0; }
-
-private:
-    std::string text_;
-    size_t at_ = 0;
-};
 
 struct Outcome {
     std::string tree;
@@ -56,7 +39,7 @@ Outcome Load(const std::string& text, size_t piece) {
         if (piece == 0) {
             root.LoadFromBytes(CrLfLines(text), take);
         } else {
-            CrLfPieces pieces(std::make_unique<TextReader>(text), piece);
+            CrLfPieces pieces(std::make_unique<tessel::testing::TextReader>(text), piece);
             root.LoadFromPieces(pieces, take);
         }
     } catch (const TxmlParserException& e) {
