@@ -140,7 +140,12 @@ private:
         if (!AtEnd()) ++pos_;
     }
     void SkipBlanks() {
-        while (!AtEnd() && Is(text_[pos_], xml_chars::kBlank)) ++pos_;
+        if (AtEnd() || !Is(text_[pos_], xml_chars::kBlank)) return;
+        if constexpr (sizeof(CharT) == 1) {
+            pos_ = xml_chars::SkipByteBlanks(text_.data(), pos_ + 1, text_.size());
+        } else {
+            while (!AtEnd() && Is(text_[pos_], xml_chars::kBlank)) ++pos_;
+        }
     }
     View ReadNameChars() {
         const size_t start = pos_;
