@@ -1,6 +1,7 @@
 // Parsing one generated merged event feed side by side: this library (LoadFromBytes into a fresh
 // root), pugixml (load_buffer) and expat (counting elements), over a 10 MB feed and a 200-entry
-// feed; and SaveToLines of the large tree. Throughput is reported as bytes per second.
+// feed; the free of each library's large tree alone; and SaveToLines of the large tree.
+// Throughput is reported as bytes per second.
 #include <benchmark/benchmark.h>
 #include <expat.h>
 
@@ -47,6 +48,27 @@ void TesselParseOnly(benchmark::State& state, const std::string& feed) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(feed.size()));
 }
 
+// Freeing alone: each library's tree of the large feed built outside the timing, then freed.
+void TesselFree(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto root = std::make_unique<tessel::TxdataNode>();
+        root->LoadFromBytes(LargeFeed());
+        state.ResumeTiming();
+        root.reset();
+    }
+}
+
+void PugixmlFree(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = std::make_unique<pugi::xml_document>();
+        document->load_buffer(LargeFeed().data(), LargeFeed().size());
+        state.ResumeTiming();
+        document.reset();
+    }
+}
+
 void Pugixml(benchmark::State& state, const std::string& feed) {
     for (auto _ : state) {
         pugi::xml_document document;
@@ -78,6 +100,8 @@ void BM_Tessel_Large(benchmark::State& state) { Tessel(state, LargeFeed()); }
 void BM_Tessel_Large_FreedUntimed(benchmark::State& state) { TesselParseOnly(state, LargeFeed()); }
 void BM_Pugixml_Large(benchmark::State& state) { Pugixml(state, LargeFeed()); }
 void BM_Expat_Large(benchmark::State& state) { Expat(state, LargeFeed()); }
+void BM_Tessel_Free_Large(benchmark::State& state) { TesselFree(state); }
+void BM_Pugixml_Free_Large(benchmark::State& state) { PugixmlFree(state); }
 void BM_Tessel_200Entries(benchmark::State& state) { Tessel(state, SmallFeed()); }
 void BM_Pugixml_200Entries(benchmark::State& state) { Pugixml(state, SmallFeed()); }
 void BM_Expat_200Entries(benchmark::State& state) { Expat(state, SmallFeed()); }
@@ -101,6 +125,8 @@ BENCHMARK(BM_Tessel_Large)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Tessel_Large_FreedUntimed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pugixml_Large)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Expat_Large)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Tessel_Free_Large)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pugixml_Free_Large)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Tessel_200Entries)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Pugixml_200Entries)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Expat_200Entries)->Unit(benchmark::kMicrosecond);

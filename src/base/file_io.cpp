@@ -4,9 +4,10 @@
 #include <cstring>
 #include <utility>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "base/crlf_pieces.h"
+#include "base/errors.h"
+#include "base/file_io_platform.h"
+#include "base/text.h"
 
 namespace tessel {
 
@@ -42,22 +43,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 namespace {
 
-// The first CR or LF at or after p, or end. Sixteen bytes at a time where the processor allows:
-// the stores' files are megabytes of short lines.
-const char* NextBreak(const char* p, const char* end) {
-#ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; end - p >= 16; p += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
-        if (mask != 0) return p + __builtin_ctz(unsigned(mask));
-    }
-#endif
-    while (p != end && *p != '\r' && *p != '\n') ++p;
-    return p;
-}
-
 // Where the text first leaves the CR LF form (every line break CR LF, a non-empty text ending
 // with one): the offset of the first line break that is not CR LF, or of the last line when only
 // its break is missing. npos when the text is in that form.
@@ -66,7 +51,7 @@ size_t FirstNonCrLfBreak(std::string_view text) {
     const char* const end = begin + text.size();
     const char* p = begin;
     for (;;) {
-        const char* const br = NextBreak(p, end);
+        const char* const br = NextLineBreak(p, end);
         if (br == end) return p == end ? std::string_view::npos : size_t(p - begin);
         if (*br != '\r' || br + 1 == end || br[1] != '\n') return size_t(br - begin);
         p = br + 2;
@@ -80,7 +65,7 @@ char* WriteCrLfFrom(std::string_view text, size_t from, char* out) {
     const char* p = text.data() + from;
     const char* const end = text.data() + text.size();
     while (p != end) {
-        const char* const br = NextBreak(p, end);
+        const char* const br = NextLineBreak(p, end);
         std::memcpy(out, p, size_t(br - p));
         out += br - p;
         if (br == end) {
@@ -119,6 +104,40 @@ std::string ReadTextAsCrLf(const std::u16string& path, uint64_t maxBytes) {
 
 FileBlock ReadCrLfBlock(const std::u16string& path, uint64_t maxBytes) {
     return InCrLfForm(ReadFileBlock(path, maxBytes));
+}
+
+void RaiseFileTooLarge(const std::u16string& path, uint64_t maxBytes) {
+    throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
+                     std::to_string(maxBytes) + " bytes a file of its kind may hold");
+}
+
+namespace {
+
+// A file read in steps, refused once the reads pass its limit (it may grow after it was opened).
+class LimitedFileReader final : public ByteReader {
+public:
+    LimitedFileReader(const std::u16string& path, uint64_t maxBytes)
+        : file_(OpenPlatformFileReader(path, maxBytes)), path_(path), maxBytes_(maxBytes) {}
+
+    size_t Read(char* into, size_t size) override {
+        const size_t n = file_->Read(into, size);
+        read_ += n;
+        if (read_ > maxBytes_) RaiseFileTooLarge(path_, maxBytes_);
+        return n;
+    }
+    size_t ReadAt(uint64_t offset, char* into, size_t size) override { return file_->ReadAt(offset, into, size); }
+
+private:
+    std::unique_ptr<ByteReader> file_;
+    std::u16string path_;
+    uint64_t maxBytes_;
+    uint64_t read_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteReader> OpenFileReader(const std::u16string& path, uint64_t maxBytes) {
+    return std::make_unique<LimitedFileReader>(path, maxBytes);
 }
 
 std::u16string TemporaryPathFor(const std::u16string& path) { return path + u".tmp"; }

@@ -10,6 +10,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/file_io_platform.h"
 #include "base/text.h"
 
 namespace tessel {
@@ -26,6 +27,7 @@ std::string SystemPath(const std::u16string& path) { return Utf16ToUtf8(path); }
 class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(other.release()) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     ~Fd() { if (fd_ >= 0) ::close(fd_); }
@@ -63,22 +65,25 @@ std::string FileStamp(const std::u16string& path) {
 
 namespace {
 
-// Reads the whole file into a buffer of std::string's resize() and data().
-template <class Buffer>
-Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
+// Opens a file for reading, refusing what is not a regular file or is larger than maxBytes.
+Fd OpenForReading(const std::u16string& path, uint64_t maxBytes, struct stat& info) {
     // Opened without waiting, so that a pipe with no writer is refused rather than waited for.
     Fd fd(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) RaiseFileError("Cannot open file", path, errno);
-    struct stat info {};
     if (::fstat(fd.get(), &info) != 0) RaiseFileError("Cannot read file", path, errno);
     if (!S_ISREG(info.st_mode))
         throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It is not a regular file");
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    const auto tooLarge = [&] {
-        throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
-                         std::to_string(maxBytes) + " bytes a file of its kind may hold");
-    };
-    if (uint64_t(info.st_size) > maxBytes) tooLarge();
+    if (uint64_t(info.st_size) > maxBytes) RaiseFileTooLarge(path, maxBytes);
+    return fd;
+}
+
+// Reads the whole file into a buffer of std::string's resize() and data().
+template <class Buffer>
+Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
+    struct stat info {};
+    Fd fd = OpenForReading(path, maxBytes, info);
+    const auto tooLarge = [&] { RaiseFileTooLarge(path, maxBytes); };
     // Read straight into a buffer of the file's size, and on until the end in case it grew.
     Buffer bytes;
     bytes.resize(info.st_size > 0 ? size_t(info.st_size) : 0);
@@ -113,6 +118,41 @@ Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file read in steps: from its start on, or at an offset.
+class FileReader final : public ByteReader {
+public:
+    FileReader(const std::u16string& path, Fd fd) : path_(path), fd_(std::move(fd)) {}
+    size_t Read(char* into, size_t size) override {
+        return Checked([&] { return ::read(fd_.get(), into, size); });
+    }
+    size_t ReadAt(uint64_t offset, char* into, size_t size) override {
+        return Checked([&] { return ::pread(fd_.get(), into, size, off_t(offset)); });
+    }
+
+private:
+    // The read, again when a signal cut it short.
+    template <class Call>
+    size_t Checked(Call read) const {
+        for (;;) {
+            const ssize_t n = read();
+            if (n >= 0) return size_t(n);
+            if (errno != EINTR) RaiseFileError("Cannot read file", path_, errno);
+        }
+    }
+
+    std::u16string path_;
+    Fd fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteReader> OpenPlatformFileReader(const std::u16string& path, uint64_t maxBytes) {
+    struct stat info {};
+    return std::make_unique<FileReader>(path, OpenForReading(path, maxBytes, info));
+}
 
 std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
     return ReadWholeFile<std::string>(path, maxBytes);

@@ -7,6 +7,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/file_io_platform.h"
 #include "base/text.h"
 #include "base/win32_system_error.h"
 
@@ -45,23 +46,28 @@ std::string FileStamp(const std::u16string& path) {
 
 namespace {
 
-// Reads the whole file into a buffer of std::string's resize() and data().
-template <class Buffer>
-Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
+// Opens a file for reading, refusing what is not a file on a disk or is larger than maxBytes;
+// size is its size when the system tells it.
+FileHandle OpenForReading(const std::u16string& path, uint64_t maxBytes, LARGE_INTEGER& size) {
     FileHandle file = OpenHandle(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) RaiseFileError("Cannot open file", path, GetLastError());
     // A device or a pipe would read without end.
     if (GetFileType(file.get()) != FILE_TYPE_DISK)
         throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It is not a regular file");
-    const auto tooLarge = [&] {
-        throw EFileError("Cannot read file \"" + Utf16ToUtf8(path) + "\". It holds more than the " +
-                         std::to_string(maxBytes) + " bytes a file of its kind may hold");
-    };
+    size.QuadPart = 0;
+    if (GetFileSizeEx(file.get(), &size) && uint64_t(size.QuadPart) > maxBytes) RaiseFileTooLarge(path, maxBytes);
+    return file;
+}
+
+// Reads the whole file into a buffer of std::string's resize() and data().
+template <class Buffer>
+Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
     // Read straight into a buffer of the file's size (a cache file holds megabytes), and on
     // until the end in case the file grew meanwhile.
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file.get(), &size) && uint64_t(size.QuadPart) > maxBytes) tooLarge();
+    FileHandle file = OpenForReading(path, maxBytes, size);
+    const auto tooLarge = [&] { RaiseFileTooLarge(path, maxBytes); };
     Buffer bytes;
     bytes.resize(size.QuadPart > 0 ? size_t(size.QuadPart) : 0);
     size_t filled = 0;
@@ -92,6 +98,49 @@ Buffer ReadWholeFile(const std::u16string& path, uint64_t maxBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file read in steps: from its start on, or at an offset.
+class FileReader final : public ByteReader {
+public:
+    FileReader(const std::u16string& path, FileHandle file) : path_(path), file_(std::move(file)) {}
+
+    size_t Read(char* into, size_t size) override {
+        DWORD read = 0;
+        if (!ReadFile(file_.get(), into, DWORD(std::min<size_t>(size, 1u << 30)), &read, nullptr))
+            RaiseFileError("Cannot read file", path_, GetLastError());
+        return read;
+    }
+
+    size_t ReadAt(uint64_t offset, char* into, size_t size) override {
+        // A read at an offset moves the file pointer of a handle like this one: it is put back.
+        LARGE_INTEGER here{};
+        const LARGE_INTEGER none{};
+        if (!SetFilePointerEx(file_.get(), none, &here, FILE_CURRENT))
+            RaiseFileError("Cannot read file", path_, GetLastError());
+        OVERLAPPED at{};
+        at.Offset = DWORD(offset);
+        at.OffsetHigh = DWORD(offset >> 32);
+        DWORD read = 0;
+        const bool ok = ReadFile(file_.get(), into, DWORD(std::min<size_t>(size, 1u << 30)), &read, &at);
+        const DWORD error = GetLastError();
+        SetFilePointerEx(file_.get(), here, nullptr, FILE_BEGIN);
+        if (!ok && error != ERROR_HANDLE_EOF) RaiseFileError("Cannot read file", path_, error);
+        return ok ? read : 0;
+    }
+
+private:
+    std::u16string path_;
+    FileHandle file_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteReader> OpenPlatformFileReader(const std::u16string& path, uint64_t maxBytes) {
+    LARGE_INTEGER size{};
+    return std::make_unique<FileReader>(path, OpenForReading(path, maxBytes, size));
+}
 
 std::string ReadFileBytes(const std::u16string& path, uint64_t maxBytes) {
     return ReadWholeFile<std::string>(path, maxBytes);

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "base/clock.h"
+#include "base/crlf_pieces.h"
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
@@ -106,9 +107,19 @@ std::optional<LoadedTree> ReadCacheFile(const std::u16string& path, bool& damage
         return true;
     };
     try {
-        const FileBlock text = ReadCrLfBlock(path);
-        tree.Doc->LoadFromBytes(text.View(), events ? take : nullptr);
-        if (!EndsWithRootClose(text.View(), *tree.Doc, taken)) {
+        bool closed;
+        if (events) {
+            // Read in pieces: the file's text is never held whole beside the events.
+            CrLfPieces pieces(OpenFileReader(path, kMaxReadFileBytes));
+            tree.Doc->LoadFromPieces(pieces, take);
+            const std::string tail = pieces.TailBeforeBlanks(Utf16ToUtf8(tree.Doc->Name()).size() + 3);
+            closed = EndsWithRootClose(tail, *tree.Doc, taken);
+        } else {
+            const FileBlock text = ReadCrLfBlock(path);
+            tree.Doc->LoadFromBytes(text.View());
+            closed = EndsWithRootClose(text.View(), *tree.Doc, taken);
+        }
+        if (!closed) {
             damaged = true;
             return std::nullopt;
         }

@@ -198,6 +198,20 @@ NodeMemoryBatch::~NodeMemoryBatch() {
     ReleaseFreedPageBlocks();
 }
 
+void ReleaseSpareNodeMemory() {
+    if (!TESSEL_XML_POOL) return;
+    {
+        PoolLock lock;
+        for (SizeClass& owner : pool.classes) {
+            if (!owner.spare) continue;
+            FreePageBlock(owner.spare);
+            owner.spare = nullptr;
+            --pool.blocks;
+        }
+    }
+    if (!InBatch()) ReleaseFreedPageBlocks();
+}
+
 std::size_t NodeMemoryBlocks() {
     PoolLock lock;
     return pool.blocks;

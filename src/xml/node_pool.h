@@ -18,6 +18,9 @@ void FreeNodeMemory(void* block, std::size_t size) noexcept;
 bool PoolsSize(std::size_t size) noexcept;
 // The page blocks the pool holds, spares included; 0 in sanitizer builds, which do not pool.
 std::size_t NodeMemoryBlocks();
+// Gives the empty blocks the pool keeps for the next tree back to the system: after a large
+// load that leaves little behind, they would stay in the process for nothing.
+void ReleaseSpareNodeMemory();
 
 // Holds the pool for the calling thread while a tree is built or freed, so that the many blocks
 // taken and given back meanwhile skip the pool's lock one by one. Other threads that need the

@@ -21,6 +21,7 @@
 
 namespace tessel {
 
+class CrLfPieces;
 class TxdataDocument;
 class TxdataList;
 
@@ -99,6 +100,11 @@ public:
     // comments); one it answers true for is freed at once and does not stay in the tree. The
     // parse, its errors and what stays are otherwise as above.
     void LoadFromBytes(std::string_view bytes, const std::function<bool(const TxdataNode& child)>& takeChild);
+    // The same over a text read in pieces: only what the parse has not finished with and the
+    // next piece are held at once. Items, errors (their lines and columns counted in the whole
+    // text) and what stays are those of LoadFromBytes over the whole text. The empty blocks the
+    // node pool keeps for the next tree are given back afterwards.
+    void LoadFromPieces(CrLfPieces& pieces, const std::function<bool(const TxdataNode& child)>& takeChild);
     // The node and its subtree as indented 8-bit lines; the list's contents are replaced.
     void SaveToLines(std::vector<std::string>& lines) const;
 

@@ -66,11 +66,16 @@ void AddDecodedText(TxdataNode& node, std::basic_string_view<CharT> token) {
 
 // The element names met in one document with their shared copies: the process-wide table takes
 // a lock, and a feed repeats a few dozen names over and over. A small table indexed by the
-// name's length and its first and last units; the views point into the text being parsed.
+// name's length and its first and last units; the views point into the text being parsed, so
+// the table starts again when the text moves (a text read in pieces: the generation changes).
 template <class CharT>
 class NameCache {
 public:
-    void Name(TxdataNode& node, std::basic_string_view<CharT> name) {
+    void Name(TxdataNode& node, std::basic_string_view<CharT> name, unsigned generation) {
+        if (generation != generation_) {
+            for (Slot& slot : slots_) slot = Slot{};
+            generation_ = generation;
+        }
         // Open addressing: the name's slot, or the next ones; the first free slot takes it.
         Slot* free = nullptr;
         for (size_t probe = 0, at = SlotOf(name); probe < kSlots; ++probe, at = (at + 1) % kSlots) {
@@ -109,6 +114,7 @@ private:
     }
 
     Slot slots_[kSlots];
+    unsigned generation_ = 0;
 };
 
 // What one start tag's attributes are gathered in before the node takes them, kept from tag to
@@ -121,7 +127,7 @@ struct EntryScratch {
 template <class CharT>
 void TakeStartTag(const Tokenizer<CharT>& tokenizer, TxdataNode& node, NameCache<CharT>& names,
                   EntryScratch& scratch) {
-    names.Name(node, tokenizer.Name());
+    names.Name(node, tokenizer.Name(), tokenizer.Generation());
     const auto& attributes = tokenizer.Attributes();
     if (attributes.empty()) return;
     node.ClearAttributes();

@@ -4,6 +4,10 @@
 #include <array>
 #include <iterator>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace tessel::xml_chars {
 
 namespace {
@@ -120,5 +124,20 @@ bool IsIdeographic(char16_t unit) { return InRanges(kIdeographic, unit); }
 bool IsDigit(char16_t unit) { return InRanges(kDigit, unit); }
 bool IsCombiningChar(char16_t unit) { return InRanges(kCombiningChar, unit); }
 bool IsExtender(char16_t unit) { return InRanges(kExtender, unit); }
+
+size_t SkipByteBlanks(const char* text, size_t pos, size_t size) {
+#ifdef __SSE2__
+    const __m128i blankLimit = _mm_set1_epi8(32);
+    for (; size - pos >= 16; pos += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos));
+        // A byte is blank when taking 32 from it, stopping at 0, leaves 0.
+        const auto blanks = unsigned(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(chunk, blankLimit), _mm_setzero_si128())));
+        if (blanks != 0xFFFF) return pos + size_t(__builtin_ctz(~blanks));
+    }
+#endif
+    while (pos < size && static_cast<unsigned char>(text[pos]) <= 32) ++pos;
+    return pos;
+}
 
 }  // namespace tessel::xml_chars

@@ -5,6 +5,7 @@
 // "_" and the Latin-1 letters 0xC0..0xFF start names). The UTF-16 tokenizer classifies each code
 // unit by the letter, digit, combining and extender classes of XML 1.0, Appendix B.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace tessel::xml_chars {
@@ -32,6 +33,10 @@ constexpr std::array<uint8_t, 256> MakeByteClasses() {
 
 // Flags of each byte for the 8-bit tokenizer.
 inline constexpr std::array<uint8_t, 256> kByteClass = MakeByteClasses();
+
+// The first position at or after pos whose byte is not blank (above 32), or size. The lines of a
+// stored file start with a run of indentation: sixteen bytes a step where the processor allows.
+size_t SkipByteBlanks(const char* text, size_t pos, size_t size);
 
 // Flags of each UTF-16 code unit for the UTF-16 tokenizer.
 uint8_t WideClass(char16_t unit);

@@ -1,6 +1,7 @@
 #include "xml/xml_parser.h"
 
 #include "base/text.h"
+#include "xml/node_pool.h"
 #include "xml/xdata_node.h"
 #include "xml/xml_builder.h"
 #include "xml/xml_tokenizer.h"
@@ -120,12 +121,31 @@ TxmlUnicodeParser::TxmlUnicodeParser(std::u16string text)
 
 void TxdataNode::LoadFromBytes(std::string_view bytes) { LoadFromBytes(bytes, nullptr); }
 
-void TxdataNode::LoadFromBytes(std::string_view bytes, const std::function<bool(const TxdataNode&)>& takeChild) {
-    xml_detail::Tokenizer<char> tokenizer(bytes);
+namespace {
+
+// A text parse: no includes, the text parse's depth, and the taker when there is one.
+void BuildText(xml_detail::Tokenizer<char>& tokenizer, TxdataNode& node,
+               const std::function<bool(const TxdataNode&)>& takeChild) {
     xml_detail::BuildContext context;
     context.maxElementDepth = xml_detail::kMaxTextElementDepth;
     if (takeChild) context.takeTopChild = &takeChild;
-    xml_detail::BuildTopLevel(tokenizer, *this, context);
+    xml_detail::BuildTopLevel(tokenizer, node, context);
+}
+
+}  // namespace
+
+void TxdataNode::LoadFromBytes(std::string_view bytes, const std::function<bool(const TxdataNode&)>& takeChild) {
+    xml_detail::Tokenizer<char> tokenizer(bytes);
+    BuildText(tokenizer, *this, takeChild);
+}
+
+void TxdataNode::LoadFromPieces(CrLfPieces& pieces, const std::function<bool(const TxdataNode&)>& takeChild) {
+    // The children let go leave the pool's spare blocks behind: they go back to the system too.
+    struct ReleaseSpares {
+        ~ReleaseSpares() { xml_detail::ReleaseSpareNodeMemory(); }
+    } releaseSpares;
+    xml_detail::Tokenizer<char> tokenizer(pieces);
+    BuildText(tokenizer, *this, takeChild);
 }
 
 void TxdataNode::LoadFromText(std::u16string_view text) { LoadFromBytes(Narrow(text)); }

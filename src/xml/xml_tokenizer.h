@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/crlf_pieces.h"
 #include "base/errors.h"
 #include "xml/xml_chars.h"
 #include "xml/xml_entities.h"
@@ -62,8 +63,18 @@ public:
     using View = std::basic_string_view<CharT>;
 
     explicit Tokenizer(View text) : text_(text) {}
+    // Over a text read in pieces (8-bit only): the items, their texts and errors are those of
+    // the whole text. An item that runs past the end of what is held is read again from its
+    // start once the next piece is in; what comes before the item is let go.
+    explicit Tokenizer(CrLfPieces& pieces) : pieces_(&pieces) {}
 
-    bool NextItem();
+    bool NextItem() {
+        if constexpr (std::is_same_v<CharT, char>)
+            if (pieces_) return NextItemOfPieces();
+        return ReadItem();
+    }
+    // Changes whenever the text moves (a new piece): views of earlier items are then gone.
+    unsigned Generation() const { return generation_; }
 
     TxmlItem Type() const { return type_; }
     View Name() const { return name_; }
@@ -72,26 +83,38 @@ public:
     // The attributes of the current start tag or declaration.
     const std::vector<AttributeSpan<CharT>>& Attributes() const { return attributes_; }
 
-    [[noreturn]] void Error(const std::string& message) const { RaiseParserError(message, Line(), Column()); }
+    [[noreturn]] void Error(const std::string& message) const {
+        // Within an item that has reached the end of a piece, an error may be only that end.
+        if (partial_ && pos_ >= text_.size()) throw PieceEnd{};
+        RaiseParserError(message, Line(), Column());
+    }
 
-    // Counted when asked for, so the scanning loops need not watch for line breaks.
+    // Counted when asked for, so the scanning loops need not watch for line breaks; the text let
+    // go of (read in pieces) has its count kept.
     int Line() const {
-        int line = 0;
+        uint64_t line = crsBefore_;
         const size_t end = std::min(pos_, text_.size());
         for (size_t i = 0; i < end; ++i)
             if (text_[i] == CharT('\r')) ++line;
-        return line;
+        return static_cast<int>(line);
     }
 
     int Column() const {
-        size_t lastCr = 0;  // 1-based position of the last CR before the error, 0 for none
+        uint64_t lastCr = lastCrBefore_;  // 1-based position of the last CR before the error, 0 for none
         const size_t end = std::min(pos_, text_.size());
         for (size_t i = 0; i < end; ++i)
-            if (text_[i] == CharT('\r')) lastCr = i + 1;
-        return static_cast<int>(pos_ + 1 - lastCr);
+            if (text_[i] == CharT('\r')) lastCr = offset_ + i + 1;
+        return static_cast<int>(offset_ + pos_ + 1 - lastCr);
     }
 
 private:
+    // Raised by Error where the end of a piece may be all that is wrong.
+    struct PieceEnd {};
+
+    bool ReadItem();
+    bool NextItemOfPieces();
+    void NextPiece(size_t keep);
+
     enum class Lexeme {
         None,
         Name,
@@ -117,7 +140,12 @@ private:
         if (!AtEnd()) ++pos_;
     }
     void SkipBlanks() {
-        while (!AtEnd() && Is(text_[pos_], xml_chars::kBlank)) ++pos_;
+        if (AtEnd() || !Is(text_[pos_], xml_chars::kBlank)) return;
+        if constexpr (sizeof(CharT) == 1) {
+            pos_ = xml_chars::SkipByteBlanks(text_.data(), pos_ + 1, text_.size());
+        } else {
+            while (!AtEnd() && Is(text_[pos_], xml_chars::kBlank)) ++pos_;
+        }
     }
     View ReadNameChars() {
         const size_t start = pos_;
@@ -169,7 +197,53 @@ private:
     bool empty_ = false;
     std::vector<AttributeSpan<CharT>> attributes_;
     AttributeSpan<CharT> attribute_;  // the one ReadAttribute read last
+
+    CrLfPieces* pieces_ = nullptr;
+    bool partial_ = false;  // reading an item in a piece that is not the text's last
+    unsigned generation_ = 0;
+    uint64_t offset_ = 0;        // the text let go of before text_
+    uint64_t crsBefore_ = 0;     // the CRs in it
+    uint64_t lastCrBefore_ = 0;  // 1-based position of its last CR, 0 for none
 };
+
+template <class CharT>
+bool Tokenizer<CharT>::NextItemOfPieces() {
+    for (;;) {
+        const size_t start = pos_;
+        if (pieces_->Whole()) return ReadItem();
+        partial_ = true;
+        try {
+            const bool read = ReadItem();
+            partial_ = false;
+            if (read) return true;
+        } catch (const PieceEnd&) {
+            partial_ = false;
+        }
+        // Between items nothing is inside a tag; the item is read again from its start.
+        state_ = 0;
+        NextPiece(start);
+    }
+}
+
+template <class CharT>
+void Tokenizer<CharT>::NextPiece(size_t keep) {
+    // What is let go of is counted from what stays: the pieces count the CRs read, and what
+    // stays is at most one item.
+    uint64_t crsKept = 0;
+    for (size_t i = keep; i < text_.size(); ++i)
+        if (text_[i] == CharT('\r')) ++crsKept;
+    for (size_t i = keep; i > 0; --i)
+        if (text_[i - 1] == CharT('\r')) {
+            lastCrBefore_ = offset_ + i;
+            break;
+        }
+    crsBefore_ = pieces_->CrCount() - crsKept;
+    pieces_->Next(keep);
+    offset_ = pieces_->Offset();
+    text_ = pieces_->Text();
+    pos_ = 0;
+    ++generation_;
+}
 
 template <class CharT>
 bool Tokenizer<CharT>::ReadAttribute() {
@@ -330,7 +404,7 @@ void Tokenizer<CharT>::ReadTagAttributes(Lexeme closing) {
 }
 
 template <class CharT>
-bool Tokenizer<CharT>::NextItem() {
+bool Tokenizer<CharT>::ReadItem() {
     static constexpr CharT kCommentEnd[] = {'-', '-', '>', 0};
     static constexpr CharT kDoctypeEnd[] = {']', '>', 0};
     static constexpr CharT kCDataEnd[] = {']', ']', '>', 0};

@@ -88,6 +88,24 @@ TEST_F(XmlParse, TextKeepsTrailingBlanksButNotLeadingOnes) {
     EXPECT_EQ(root.Text(), u"x y  ");
 }
 
+// Every byte up to 32 is blank, every other one is not, whatever the length of the run before
+// the text and wherever it ends in the sixteen-byte steps of the scan.
+TEST(XmlParser, LeadingBlankRunsOfEveryLengthAreSkipped) {
+    const std::string blanks("\x00\x01\t\n\r\x1F ", 7);
+    for (size_t run = 0; run <= 40; ++run) {
+        for (const char first : {'t', '!', '\x21', '\x80', '\xFF'}) {
+            std::string text;
+            for (size_t i = 0; i < run; ++i) text += blanks[(i + run) % blanks.size()];
+            text += std::string(1, first) + "x";
+            SCOPED_TRACE(std::to_string(run) + " blanks before byte " + std::to_string(uint8_t(first)));
+            TxdataNode node;
+            node.LoadFromBytes("<a>" + text + "</a>");
+            ASSERT_EQ(node.ChildCount(), 1u);
+            EXPECT_EQ(node.Child(0)->Stored().Bytes(), std::string(1, first) + "x");
+        }
+    }
+}
+
 TEST_F(XmlParse, CDataKeepsMarkupAndReferencesLiterally) {
     load(u"<a><![CDATA[<b>&amp;]]></a>");
     EXPECT_EQ(root.Text(), u"<b>&amp;");
