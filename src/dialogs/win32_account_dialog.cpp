@@ -26,6 +26,7 @@ namespace {
 
 constexpr int kPanelLeft = 144, kPanelTop = 128, kPanelWidth = 265, kPanelHeight = 81;
 constexpr int kPanelBorder = 8;
+constexpr int kListColumnWidth = 250;
 constexpr int kPagesLeft = TBandedDialog::kLeftBandWidth + 12;
 
 }  // namespace
@@ -35,11 +36,19 @@ constexpr int kPagesLeft = TBandedDialog::kLeftBandWidth + 12;
 class TAccountFm::MessagePanel final : public win32::Window {
 public:
     // dpi: the dialog's resolution, which the panel's 96-DPI lengths are scaled to.
-    bool Make(HWND parent, int id, int dpi) {
+    bool Make(HWND parent, int id, int dpi, HFONT font) {
         dpi_ = dpi;
+        font_ = font;
         const wchar_t* cls = RegisterClassOnce(L"TesselDialogMsgPanel", 0);
         return Create(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER, Scaled(kPanelLeft), Scaled(kPanelTop),
                       Scaled(kPanelWidth), Scaled(kPanelHeight), parent, reinterpret_cast<HMENU>(INT_PTR(id)));
+    }
+
+    // The dialog moved to another resolution: the panel is laid out again in its new font.
+    void Rescale(int dpi, HFONT font) {
+        dpi_ = dpi;
+        font_ = font;
+        if (Handle()) Show(text_, IsWindowVisible(Handle()) != FALSE);
     }
 
     void Show(const std::u16string& text, bool visible) {
@@ -78,13 +87,18 @@ protected:
 private:
     int Scaled(int length) const { return ScaleToDpi(length, dpi_); }
     int LabelWidth() const { return Scaled(kPanelWidth - 2 * kPanelBorder) - 2; }
-    HFONT Font() const {
-        return reinterpret_cast<HFONT>(SendMessageW(GetParent(Handle()), WM_GETFONT, 0, 0));
-    }
+    HFONT Font() const { return font_; }
 
     std::u16string text_;
     int dpi_ = 96;
+    HFONT font_ = nullptr;  // the dialog's
 };
+
+void TAccountFm::DpiChanged() {
+    TBandedDialog::DpiChanged();
+    ListView_SetColumnWidth(Item(kListView1), 0, Scaled(kListColumnWidth));
+    msgpanel_->Rescale(Dpi(), DialogFont());
+}
 
 TAccountFm::TAccountFm(TAccount& account, TCalendar& calendar, const ServiceHosts& hosts, HWND mainWindow)
     : account_(account), calendar_(calendar), hosts_(hosts), mainWindow_(mainWindow),
@@ -117,12 +131,12 @@ void TAccountFm::FormCreate() {
     std::u16string column = u"Calendars";
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.cx = Scaled(250);
+    col.cx = Scaled(kListColumnWidth);
     col.pszText = win32::W(column);
     ListView_InsertColumn(list, 0, &col);
     BeginPage(-1);
 
-    msgpanel_->Make(Handle(), kMsgPanel, Dpi());
+    msgpanel_->Make(Handle(), kMsgPanel, Dpi(), DialogFont());
 
     const int top = ButtonTop();
     const int right = kClientSize.cx - 12;

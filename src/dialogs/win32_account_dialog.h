@@ -51,6 +51,7 @@ protected:
     void FormCreate() override;
     void Command(int id, int code, HWND control) override;
     bool FormCloseQuery() override;
+    void DpiChanged() override;
 
 private:
     class MessagePanel;
