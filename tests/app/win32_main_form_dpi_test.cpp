@@ -106,15 +106,12 @@ protected:
         hosts.Service = hosts.Accounts = hosts.Maker = "127.0.0.1:9";
     }
 
-    // A start as the program makes it, with the theme shipped in the sources.
+    // A start as the program makes it (the build puts the shipped theme beside the suite).
     void Start() {
         form = std::make_unique<TMainFm>(MainFormServices{*profile, account, calendar, theme, mainSkin, tray, clock,
                                                           hosts, eventSkin, nullptr, &http});
         tray.SetOwner(form.get());
         form->FormCreate();
-        theme.ThemeRoot = Utf8ToUtf16(std::string(TESSEL_SOURCE_DIR) + "/themes/");
-        theme.Load();
-        mainSkin.Load(theme);
         form->DeferredStart();
         RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }

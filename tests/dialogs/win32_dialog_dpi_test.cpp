@@ -69,9 +69,13 @@ Look LookOf(HWND d) {
     return look;
 }
 
-RECT Suggested(const RECT& at, int from, int to) {
-    return RECT{at.left, at.top, at.left + MulDiv(at.right - at.left, to, from),
-                at.top + MulDiv(at.bottom - at.top, to, from)};
+// The system's suggestion: the client scaled, with the frame around it (which Wine draws at one
+// size whatever the resolution).
+RECT Suggested(HWND d, const Look& at, int from, int to) {
+    RECT r{0, 0, MulDiv(at.Client.cx, to, from), MulDiv(at.Client.cy, to, from)};
+    AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(d, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrW(d, GWL_EXSTYLE)));
+    OffsetRect(&r, at.Window.left - r.left, at.Window.top - r.top);
+    return r;
 }
 
 void ChangeDpi(HWND d, int dpi, const RECT& suggested) {
@@ -100,7 +104,7 @@ TEST_P(DialogDpi, ADpiChangeLaysTheDialogOutAgainAtTheSuggestedRectangle) {
         .Then("at 1.5 times the resolution",
               [&](HWND d) {
                   before = LookOf(d);
-                  suggested = Suggested(before.Window, base, scaled);
+                  suggested = Suggested(d, before, base, scaled);
                   ChangeDpi(d, scaled, suggested);
                   after = LookOf(d);
                   SaveScreenshot(d, about ? "about-dpi-changed" : "options-dpi-changed");
@@ -115,20 +119,20 @@ TEST_P(DialogDpi, ADpiChangeLaysTheDialogOutAgainAtTheSuggestedRectangle) {
     EXPECT_EQ(script.Run(dialog), IDCANCEL) << script.Unfinished();
 
     EXPECT_TRUE(EqualRect(&after.Window, &suggested));
-    const auto near = [](int value, int at96, int slack, const char* what) {
+    const auto grown = [](int value, int at96, int slack, const char* what) {
         EXPECT_NEAR(value, at96 * 1.5, slack) << what << ": " << at96 << " before";
     };
-    near(after.Client.cx, before.Client.cx, 3, "client width");
-    near(after.Client.cy, before.Client.cy, 3, "client height");
-    near(after.Save.left, before.Save.left, 2, "Save's left");
-    near(after.Save.top, before.Save.top, 2, "Save's top");
-    near(after.Save.right - after.Save.left, before.Save.right - before.Save.left, 2, "Save's width");
-    near(after.FontHeight, before.FontHeight, 1, "dialog font");
-    near(after.ProductFontHeight, before.ProductFontHeight, 1, "product font");
-    near(after.WhiteBand, before.WhiteBand, 2, "white top band");
-    near(after.Picture.cx, before.Picture.cx, 1, "About picture's width");
-    near(after.Picture.cy, before.Picture.cy, 1, "About picture's height");
-    near(after.ToolImage, before.ToolImage, 1, "tool bar images");
+    grown(after.Client.cx, before.Client.cx, 3, "client width");
+    grown(after.Client.cy, before.Client.cy, 3, "client height");
+    grown(after.Save.left, before.Save.left, 2, "Save's left");
+    grown(after.Save.top, before.Save.top, 2, "Save's top");
+    grown(after.Save.right - after.Save.left, before.Save.right - before.Save.left, 2, "Save's width");
+    grown(after.FontHeight, before.FontHeight, 1, "dialog font");
+    grown(after.ProductFontHeight, before.ProductFontHeight, 1, "product font");
+    grown(after.WhiteBand, before.WhiteBand, 2, "white top band");
+    grown(after.Picture.cx, before.Picture.cx, 1, "About picture's width");
+    grown(after.Picture.cy, before.Picture.cy, 1, "About picture's height");
+    grown(after.ToolImage, before.ToolImage, 1, "tool bar images");
 
     EXPECT_TRUE(EqualRect(&back.Window, &before.Window));
     EXPECT_TRUE(EqualRect(&back.Save, &before.Save));
