@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -168,23 +169,19 @@ TEST(DpiEndToEnd, WindowsScaleWithTheResolution) {
     record("balloon", balloon, true);
     MovePointer(kParking);
 
-    PostMessageW(main, WM_COMMAND, kAccountCommand, 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = VisibleTopWindow(process.Id(), L"#32770")) != nullptr; },
-                          kWindowTimeout))
-        << "the account dialog did not open";
-    Sleep(500);
-    record("account-dialog", dialog, true);
-    PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kMessageTimeout));
-    PostMessageW(main, WM_COMMAND, kOptionsCommand, 0);
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = VisibleTopWindow(process.Id(), L"#32770")) != nullptr; },
-                          kWindowTimeout))
-        << "the options dialog did not open";
-    Sleep(500);
-    record("options-dialog", dialog, true);
-    PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kMessageTimeout));
+    // The account and options dialogs, each opened from the menu and cancelled.
+    for (const auto& [command, name] :
+         {std::pair{kAccountCommand, "account-dialog"}, std::pair{kOptionsCommand, "options-dialog"}}) {
+        PostMessageW(main, WM_COMMAND, command, 0);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (dialog = VisibleTopWindow(process.Id(), L"#32770")) != nullptr; },
+                              kWindowTimeout))
+            << name << " did not open";
+        Sleep(500);
+        record(name, dialog, true);
+        PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kMessageTimeout)) << name;
+    }
 
     // The tray icon: the program hands the shell its icon at the system's small-icon size.
     const std::vector<HWND> trayIcons = TrayIcons();

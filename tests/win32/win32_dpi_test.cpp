@@ -8,31 +8,26 @@
 namespace tessel::win32 {
 namespace {
 
-template <typename F>
-F User32(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
-// What the system says it granted, asked without the code under test.
-DpiAwareness Granted() {
-    using GetContext = HANDLE(WINAPI*)();
-    using AwarenessOf = int(WINAPI*)(HANDLE);
-    using AreEqual = BOOL(WINAPI*)(HANDLE, HANDLE);
-    const auto getContext = User32<GetContext>("GetThreadDpiAwarenessContext");
-    const auto awarenessOf = User32<AwarenessOf>("GetAwarenessFromDpiAwarenessContext");
-    const auto equal = User32<AreEqual>("AreDpiAwarenessContextsEqual");
-    if (!getContext || !awarenessOf) return IsProcessDPIAware() ? DpiAwareness::kSystem : DpiAwareness::kUnaware;
-    const HANDLE context = getContext();
-    if (equal && equal(context, reinterpret_cast<HANDLE>(intptr_t(-4)))) return DpiAwareness::kPerMonitorV2;
-    const int awareness = awarenessOf(context);
-    return awareness == 2 ? DpiAwareness::kPerMonitor : awareness == 1 ? DpiAwareness::kSystem : DpiAwareness::kUnaware;
+// The process's awareness as the shell's core library reports it (0 unaware, 1 system, 2 per
+// monitor, either version), another way in than the thread's context the code reads; -1 when
+// the library does not answer.
+int ProcessAwareness() {
+    HMODULE shcore = LoadLibraryW(L"shcore.dll");
+    using Get = HRESULT(WINAPI*)(HANDLE, int*);
+    const auto get = shcore ? reinterpret_cast<Get>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetProcessDpiAwareness")))
+                            : nullptr;
+    int value = -1;
+    if (!get || FAILED(get(nullptr, &value))) value = -1;
+    if (shcore) FreeLibrary(shcore);
+    return value;
 }
 
 TEST(Win32Dpi, TheAwarenessReadIsTheOneTheSystemGranted) {
     const DpiAwareness enabled = EnableDpiAwareness();
-    EXPECT_EQ(enabled, Granted());
-    EXPECT_EQ(CurrentDpiAwareness(), Granted());
     EXPECT_NE(enabled, DpiAwareness::kUnaware) << "no level of awareness was granted";
+    const int expected = enabled == DpiAwareness::kSystem ? 1 : enabled == DpiAwareness::kUnaware ? 0 : 2;
+    EXPECT_EQ(ProcessAwareness(), expected);
+    EXPECT_EQ(CurrentDpiAwareness(), enabled);
     EXPECT_TRUE(IsProcessDPIAware());
     // Asking again changes nothing.
     EXPECT_EQ(EnableDpiAwareness(), enabled);
