@@ -9,7 +9,14 @@
 #include <map>
 #include <string>
 
+#include "base/clock.h"
+#include "calendar/account.h"
+#include "calendar/balloon_sink.h"
+#include "calendar/calendar.h"
+#include "calendar/http.h"
+#include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "dialogs/win32_account_dialog.h"
 #include "dialogs/win32_settings_dialog.h"
 #include "support/temp_folder.h"
 #include "ui/profile.h"
@@ -71,10 +78,13 @@ Look LookOf(HWND d) {
 
 // The system's suggestion: the client scaled, with the frame around it (which Wine draws at one
 // size whatever the resolution).
-RECT Suggested(HWND d, const Look& at, int from, int to) {
-    RECT r{0, 0, MulDiv(at.Client.cx, to, from), MulDiv(at.Client.cy, to, from)};
+RECT Suggested(HWND d, int from, int to) {
+    RECT window{}, client{};
+    GetWindowRect(d, &window);
+    GetClientRect(d, &client);
+    RECT r{0, 0, MulDiv(client.right, to, from), MulDiv(client.bottom, to, from)};
     AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(d, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrW(d, GWL_EXSTYLE)));
-    OffsetRect(&r, at.Window.left - r.left, at.Window.top - r.top);
+    OffsetRect(&r, window.left - r.left, window.top - r.top);
     return r;
 }
 
@@ -104,7 +114,7 @@ TEST_P(DialogDpi, ADpiChangeLaysTheDialogOutAgainAtTheSuggestedRectangle) {
         .Then("at 1.5 times the resolution",
               [&](HWND d) {
                   before = LookOf(d);
-                  suggested = Suggested(d, before, base, scaled);
+                  suggested = Suggested(d, base, scaled);
                   ChangeDpi(d, scaled, suggested);
                   after = LookOf(d);
                   SaveScreenshot(d, about ? "about-dpi-changed" : "options-dpi-changed");
@@ -139,6 +149,60 @@ TEST_P(DialogDpi, ADpiChangeLaysTheDialogOutAgainAtTheSuggestedRectangle) {
     EXPECT_EQ(back.FontHeight, before.FontHeight);
     EXPECT_EQ(back.WhiteBand, before.WhiteBand);
     EXPECT_EQ(back.Picture.cx, before.Picture.cx);
+}
+
+class NoBalloons final : public IBalloonSink {
+public:
+    void ShowBalloon(const std::u16string&, const std::u16string&, int) override {}
+};
+
+// The account dialog with its message panel up (a sync of the main window is running, so the
+// second page is refused with a text): the panel and the calendar list's column follow the
+// resolution.
+TEST(AccountDialogDpi, TheMessagePanelAndTheListColumnFollowTheResolution) {
+    TempFolder folder;
+    THttp http;
+    FixedClock clock{0};
+    DefaultLocaleFormat locale;
+    NoBalloons balloons;
+    ServiceHosts hosts;
+    TAccount account{folder.Folder()};
+    TCalendar calendar(http, &account, clock, locale, balloons, hosts, folder.Folder(), 0);
+    calendar.Syncing = true;
+    TAccountFm dialog(account, calendar, hosts, nullptr);
+    const int base = win32::WindowDpi(nullptr);
+    RECT panelBefore{}, panelAfter{}, nextBefore{}, nextAfter{};
+    int columnBefore = 0, columnAfter = 0, fontBefore = 0, fontAfter = 0;
+    const auto read = [](HWND d, RECT& panel, RECT& next, int& column, int& font) {
+        GetWindowRect(GetDlgItem(d, TAccountFm::kMsgPanel), &panel);
+        GetWindowRect(GetDlgItem(d, TAccountFm::kNextBtn), &next);
+        column = ListView_GetColumnWidth(GetDlgItem(d, TAccountFm::kListView1), 0);
+        font = FontHeightOf(GetDlgItem(d, TAccountFm::kUserEd));
+    };
+    DialogScript script;
+    script.Then("painted", Pause(std::chrono::milliseconds(200)))
+        .Then("calendars asked for", [](HWND d) {
+            ClickTool(d, TAccountFm::kCalendarBtn);
+            return true;
+        })
+        .Then("refused with a text", [](HWND d) { return IsWindowVisible(GetDlgItem(d, TAccountFm::kMsgPanel)) != FALSE; })
+        .Then("at 1.5 times the resolution", [&](HWND d) {
+            read(d, panelBefore, nextBefore, columnBefore, fontBefore);
+            ChangeDpi(d, base * 3 / 2, Suggested(d, base, base * 3 / 2));
+            read(d, panelAfter, nextAfter, columnAfter, fontAfter);
+            SaveScreenshot(d, "account-dpi-changed");
+            Press(d, VK_ESCAPE);
+            return true;
+        });
+    script.Run(dialog);
+    EXPECT_EQ(script.Unfinished(), "");
+    EXPECT_TRUE(IsRectEmpty(&panelAfter) == FALSE);
+    EXPECT_NEAR(panelAfter.right - panelAfter.left, (panelBefore.right - panelBefore.left) * 1.5, 2);
+    EXPECT_NEAR(panelAfter.bottom - panelAfter.top, (panelBefore.bottom - panelBefore.top) * 1.5, 4)
+        << "the panel is as high as its text in the new font";
+    EXPECT_NEAR(nextAfter.right - nextAfter.left, (nextBefore.right - nextBefore.left) * 1.5, 2);
+    EXPECT_NEAR(columnAfter, columnBefore * 1.5, 1);
+    EXPECT_NEAR(fontAfter, fontBefore * 1.5, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(OptionsAndAbout, DialogDpi, ::testing::Bool(),
