@@ -67,19 +67,30 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text = nullptr) {
 }
 
 // The height of the text drawn in the colour inside the window, as the screen shows it: from the
-// first to the last row holding a pixel of that colour.
+// first to the last row holding a pixel of that colour. The screen may show a moved layered window
+// a moment later: the window's messages run and the screen is read again, for up to three seconds.
 int InkHeight(HWND window, COLORREF color) {
     RedrawWindow(GetAncestor(window, GA_ROOT), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    const e2e::Image shot = e2e::CaptureWindow(window);
-    int first = -1, last = -1;
-    for (int y = 0; y < shot.Height; ++y)
-        for (int x = 0; x < shot.Width; ++x)
-            if (e2e::Near(shot.At(x, y), color, 24)) {
-                if (first < 0) first = y;
-                last = y;
-                break;
-            }
-    return first < 0 ? 0 : last - first + 1;
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        const e2e::Image shot = e2e::CaptureWindow(window);
+        int first = -1, last = -1;
+        for (int y = 0; y < shot.Height; ++y)
+            for (int x = 0; x < shot.Width; ++x)
+                if (e2e::Near(shot.At(x, y), color, 24)) {
+                    if (first < 0) first = y;
+                    last = y;
+                    break;
+                }
+        if (first >= 0) return last - first + 1;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(100);
+    }
+    return 0;
 }
 
 void SendDpiChanged(HWND window, int dpi, const RECT& suggested) {
