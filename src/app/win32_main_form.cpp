@@ -93,6 +93,7 @@ void TMainFm::FormCreate() {
     if (!Create(WS_EX_LAYERED | WS_EX_TOOLWINDOW, cls, L"Tessel Desktop", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                 kDesignWidth, kDesignHeight, desktopListView))
         RaiseLastSystemError("The calendar window could not be created");
+    win32::SetWindowDpi(Handle(), UsableDpi(win32::WindowDpi(Handle())));
     services_.MainSkin.SetDpi(win32::WindowDpi(Handle()));
     // The size it is placed by until the month is laid out, at the window's resolution.
     SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kDesignWidth, services_.MainSkin.Dpi()),
@@ -184,17 +185,23 @@ void TMainFm::ApplyPlacement(int left, int top) {
 }
 
 void TMainFm::DpiChanged(int dpi, const RECT& suggested) {
+    dpi = UsableDpi(dpi);
+    win32::SetWindowDpi(Handle(), dpi);
     services_.MainSkin.SetDpi(dpi);
     SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (started_) {
-        win32::WindowDc dc(grid_.Handle());
-        TDcCanvas canvas(dc.get());
-        services_.Theme.Measure(canvas);
-    }
+    if (started_) MeasureFonts();
     titleBar_.Refont();
-    MonthRebuilt();
+    if (IsWindowVisible(msgpanel_.Handle())) ShowStatusPanel();
+    if (started_) MonthRebuilt();
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TMainFm::MeasureFonts() {
+    const int dpi = services_.MainSkin.Dpi();
+    win32::WindowDc dc(grid_.Handle());
+    TDcCanvas canvas(dc.get(), dpi);
+    fonts_ = services_.Theme.FontsAt(dpi, canvas);
 }
 
 void TMainFm::DeferredStart() {
@@ -205,11 +212,7 @@ void TMainFm::DeferredStart() {
     // Requests wait as the status reports do, answering the windows meanwhile.
     if (services_.Http) services_.Http->ProcessMessages = [this] { ProcessMessages(); };
 
-    {
-        win32::WindowDc dc(grid_.Handle());
-        TDcCanvas canvas(dc.get());
-        services_.Theme.Measure(canvas);
-    }
+    MeasureFonts();
     if (services_.DayHint) services_.DayHint->Attach(grid_);
     logic_.Start();
     CreateEventForm();
@@ -433,7 +436,7 @@ void TMainFm::MonthRebuilt() {
     const TSkin& skin = services_.MainSkin;
     const MonthMatrix& matrix = logic_.Matrix();
     const GridGeometry geometry =
-        GridGeometry::For(services_.Theme.DayFont.CharWidth, services_.Theme.DayFont.TextHeight, matrix.WeekCount, skin.Dpi());
+        GridGeometry::For(fonts_.DayFont.CharWidth, fonts_.DayFont.TextHeight, matrix.WeekCount, skin.Dpi());
     SetWindowPos(grid_.Handle(), nullptr, skin.LeftLength(), skin.TopLength(), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     grid_.SetMonth(matrix, logic_.DisplayedDate(), geometry);

@@ -16,6 +16,7 @@
 #include "app/win32_month_grid.h"
 #include "app/win32_status_panel.h"
 #include "app/win32_title_bar.h"
+#include "ui/theme.h"
 #include "ui/win32_event_form.h"
 #include "ui/win32_url_opener.h"
 #include "win32/win32_handles.h"
@@ -118,6 +119,8 @@ private:
     // The window moved to a monitor of another resolution: the skin, the theme's measurements and
     // the month are made again for it, at the suggested place.
     void DpiChanged(int dpi, const RECT& suggested);
+    // The theme's fonts at the window's resolution, which the month is laid out with.
+    void MeasureFonts();
     void ApplyPlacement(int left, int top);
     void Exit1Click();
     // Writes the windows' visibility, as "&Exit" does, and the main window's place, as its end does.
@@ -154,6 +157,7 @@ private:
     win32::MenuHandle popup_;
     TShellUrlOpener browser_;
     std::unique_ptr<TEventFm> eventFm_;
+    TThemeFonts fonts_;
     bool showCalendar_ = true;
     bool started_ = false;
     bool destroyed_ = false;

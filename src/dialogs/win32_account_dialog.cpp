@@ -28,6 +28,7 @@ namespace {
 
 constexpr RECT kPanelPlace{144, 128, 265, 81};
 constexpr int kPanelBorder = 8;
+constexpr int kListColumnWidth = 250;
 constexpr int kPagesLeft = TBandedDialog::kLeftBandWidth + 12;
 constexpr int kSwatchSize = 12;
 
@@ -58,6 +59,17 @@ ImageListHandle MakeSwatches(const std::vector<TCalendarRow>& rows, int dpi) {
 }
 
 }  // namespace
+
+void TAccountFm::DpiChanged() {
+    TBandedDialog::DpiChanged();
+    ListView_SetColumnWidth(Item(kListView1), 0, Scaled(kListColumnWidth));
+    msgpanel_->Rescale(Dpi(), DialogFont());
+    if (swatches_) {
+        ImageListHandle swatches = MakeSwatches(page_.Rows(), Dpi());
+        ListView_SetImageList(Item(kListView1), swatches.get(), LVSIL_SMALL);
+        swatches_ = std::move(swatches);
+    }
+}
 
 TAccountFm::TAccountFm(TAccount& account, TSubscriptions& subscriptions, TCalendar& calendar, THttp& http,
                        const ServiceHosts& hosts, HWND mainWindow)
@@ -99,7 +111,7 @@ void TAccountFm::FormCreate() {
     std::u16string column = u"Calendars";
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.cx = Scaled(250);
+    col.cx = Scaled(kListColumnWidth);
     col.pszText = win32::W(column);
     ListView_InsertColumn(list, 0, &col);
     AddPageControl(L"BUTTON", u"Add address\u2026", WS_TABSTOP | BS_PUSHBUTTON, kPagesLeft, 270, 100, kButtonHeight,
@@ -108,7 +120,7 @@ void TAccountFm::FormCreate() {
                    kButtonHeight, kRemoveBtn);
     BeginPage(-1);
 
-    msgpanel_->Make(Handle(), kMsgPanel, Dpi(), kPanelPlace, kPanelBorder);
+    msgpanel_->Make(Handle(), kMsgPanel, Dpi(), kPanelPlace, kPanelBorder, DialogFont());
 
     const int top = ButtonTop();
     const int right = kClientSize.cx - 12;

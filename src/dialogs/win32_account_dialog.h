@@ -71,6 +71,7 @@ protected:
     void Command(int id, int code, HWND control) override;
     bool FormCloseQuery() override;
     LRESULT Notify(const NMHDR& header) override;
+    void DpiChanged() override;
 
 private:
 

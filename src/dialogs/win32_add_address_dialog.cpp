@@ -53,7 +53,7 @@ void TAddAddressFm::FormCreate() {
     SendMessageW(colors, CB_SETITEMDATA, WPARAM(last), kMoreColors);
     SelectColor(color_);
 
-    msgpanel_.Make(Handle(), kMsgPanel, Dpi(), kPanelPlace, kPanelBorder);
+    msgpanel_.Make(Handle(), kMsgPanel, Dpi(), kPanelPlace, kPanelBorder, DialogFont());
 
     const int top = kClientSize.cy - 12 - 25;
     AddControl(L"BUTTON", u"OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, kClientSize.cx - 12 - 2 * 75 - 8, top, 75,

@@ -8,9 +8,8 @@ namespace tessel {
 
 void TBandedDialog::MakeTopBand(HWND mainWindow, const std::u16string& product, const std::u16string& hint) {
     white_.reset(CreateSolidBrush(RGB(255, 255, 255)));
-    icon_ = TopBandIcon(mainWindow, Dpi());
+    mainWindow_ = mainWindow;
     HWND image = AddControl(L"STATIC", u"", SS_BITMAP | SS_NOTIFY, 8, 0, kTopIconSize, kTopIconSize, kIconImageId);
-    if (icon_) SendMessageW(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(icon_.get()));
     // The tooltip window belongs to the dialog and goes with it.
     HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
@@ -25,28 +24,37 @@ void TBandedDialog::MakeTopBand(HWND mainWindow, const std::u16string& product, 
         tool.lpszText = win32::W(hint_);
         SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    productFont_.reset(CreateFontW(-Scaled(27), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Arial"));
-    HWND label = AddControl(L"STATIC", product, SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, 64, 0,
-                            ClientSize().cx - 72, kTopBandHeight, kProductLabelId);
-    SendMessageW(label, WM_SETFONT, WPARAM(productFont_.get()), FALSE);
+    AddControl(L"STATIC", product, SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, 64, 0, ClientSize().cx - 72,
+               kTopBandHeight, kProductLabelId);
+    SetTopBandArt();
 }
 
-void TBandedDialog::MakeToolBar(const std::vector<ToolButton>& buttons, std::initializer_list<ToolImage> images) {
+void TBandedDialog::SetTopBandArt() {
+    // The control keeps showing the old picture until it has the new one.
+    win32::BitmapHandle icon = TopBandIcon(mainWindow_, Dpi());
+    if (icon) SendMessageW(Item(kIconImageId), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(icon.get()));
+    if (icon) icon_ = std::move(icon);
+    win32::FontHandle font(CreateFontW(-Scaled(27), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Arial"));
+    SendMessageW(Item(kProductLabelId), WM_SETFONT, WPARAM(font.get()), FALSE);
+    productFont_ = std::move(font);
+}
+
+void TBandedDialog::DpiChanged() {
+    SetTopBandArt();
+    SetToolBarArt();
+}
+
+void TBandedDialog::MakeToolBar(const std::vector<ToolButton>& buttons, const std::vector<ToolImage>& images) {
     toolButtons_ = buttons;
+    images_ = images;
     const int height = ClientSize().cy - kTopBandHeight - kBottomBandHeight - 8;
     HWND bar = AddControl(TOOLBARCLASSNAMEW, u"",
                           TBSTYLE_FLAT | TBSTYLE_WRAPABLE | CCS_VERT | CCS_NORESIZE | CCS_NODIVIDER |
                               CCS_NOPARENTALIGN,
                           3, kTopBandHeight + 6, kLeftBandWidth - 6, height, kToolBarId);
     SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    toolImages_ = MakeToolImages(images, Dpi());
-    SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
-    const int buttonWidth = Scaled(kLeftBandWidth - 6);
-    SendMessageW(bar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(buttonWidth, buttonWidth));
-    // The captions carry blanks of their own: little padding, and a long one is cut at both ends
-    // rather than ending in an ellipsis.
-    SendMessageW(bar, TB_SETPADDING, 0, MAKELPARAM(Scaled(2), Scaled(8)));
+    SetToolBarArt();
     SendMessageW(bar, TB_SETDRAWTEXTFLAGS, DT_END_ELLIPSIS | DT_CENTER, DT_CENTER);
     std::vector<TBBUTTON> tb(buttons.size());
     for (size_t i = 0; i < buttons.size(); ++i) {
@@ -58,6 +66,19 @@ void TBandedDialog::MakeToolBar(const std::vector<ToolButton>& buttons, std::ini
         tb[i].iString = reinterpret_cast<INT_PTR>(win32::W(toolButtons_[i].Caption));
     }
     SendMessageW(bar, TB_ADDBUTTONSW, WPARAM(tb.size()), reinterpret_cast<LPARAM>(tb.data()));
+}
+
+void TBandedDialog::SetToolBarArt() {
+    HWND bar = Item(kToolBarId);
+    ImageListHandle images = MakeToolImages(images_, Dpi());
+    SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    toolImages_ = std::move(images);  // no longer the bar's
+    const int buttonWidth = Scaled(kLeftBandWidth - 6);
+    SendMessageW(bar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(buttonWidth, buttonWidth));
+    // The captions carry blanks of their own: little padding, and a long one is cut at both ends
+    // rather than ending in an ellipsis.
+    SendMessageW(bar, TB_SETPADDING, 0, MAKELPARAM(Scaled(2), Scaled(8)));
+    SendMessageW(bar, TB_AUTOSIZE, 0, 0);
 }
 
 HWND TBandedDialog::AddPageControl(const wchar_t* className, const std::u16string& text, DWORD style, int x, int y,

@@ -33,7 +33,7 @@ protected:
     // The top band: the icon, whose hint (a tooltip) is hint, and the product label.
     void MakeTopBand(HWND mainWindow, const std::u16string& product, const std::u16string& hint);
     // The left band's tool bar, one button per page in page order.
-    void MakeToolBar(const std::vector<ToolButton>& buttons, std::initializer_list<ToolImage> images);
+    void MakeToolBar(const std::vector<ToolButton>& buttons, const std::vector<ToolImage>& images);
     // Controls added after this belong to that page until the next call.
     void BeginPage(int page) { building_ = page; }
     HWND AddPageControl(const wchar_t* className, const std::u16string& text, DWORD style, int x, int y, int width,
@@ -45,10 +45,17 @@ protected:
 
     void Paint(HDC dc) override;
     HBRUSH StaticBrush(HWND control, HDC dc) override;
+    // The icon, the product label's font and the tool bar's images and sizes at the new resolution.
+    void DpiChanged() override;
 
     std::vector<ToolButton> toolButtons_;
 
 private:
+    void SetTopBandArt();
+    void SetToolBarArt();
+
+    HWND mainWindow_ = nullptr;
+    std::vector<ToolImage> images_;
     ImageListHandle toolImages_;
     win32::BitmapHandle icon_;
     win32::FontHandle productFont_;

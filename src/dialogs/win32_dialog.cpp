@@ -70,8 +70,56 @@ HWND TDialog::AddControl(const wchar_t* className, const std::u16string& text, D
     HWND control = CreateWindowExW(exStyle, className, win32::W(text), WS_CHILD | WS_VISIBLE | style, Scaled(x),
                                    Scaled(y), Scaled(width), Scaled(height), hwnd_, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr),
                                    nullptr);
-    if (control) SendMessageW(control, WM_SETFONT, WPARAM(DialogFont()), FALSE);
+    if (control) {
+        SendMessageW(control, WM_SETFONT, WPARAM(DialogFont()), FALSE);
+        placed_.push_back(PlacedControl{control, x, y, width, height});
+    }
     return control;
+}
+
+void TDialog::MoveControl(HWND control, int x, int y) {
+    for (PlacedControl& placed : placed_) {
+        if (placed.Window != control) continue;
+        placed.X = x;
+        placed.Y = y;
+    }
+    SetWindowPos(control, nullptr, Scaled(x), Scaled(y), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT TDialog::DialogFont() const {
+    return font_ ? font_.get() : reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+}
+
+void TDialog::ChangeDpi(int dpi, const RECT& suggested) {
+    dpi = UsableDpi(dpi);
+    if (!font_) {
+        GetObjectW(DialogFont(), sizeof openFont_, &openFont_);
+        openDpi_ = dpi_;
+    }
+    dpi_ = dpi;
+    win32::SetWindowDpi(hwnd_, dpi_);
+    LOGFONTW scaled = openFont_;
+    scaled.lfHeight = MulDiv(openFont_.lfHeight, dpi_, openDpi_);
+    win32::FontHandle font(CreateFontIndirectW(&scaled));
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const PlacedControl& c : placed_) {
+        if (font) SendMessageW(c.Window, WM_SETFONT, WPARAM(font.get()), FALSE);
+        // An up-down control places itself beside its buddy, below.
+        if (c.Width == 0 && c.Height == 0) continue;
+        SetWindowPos(c.Window, nullptr, Scaled(c.X), Scaled(c.Y), Scaled(c.Width), Scaled(c.Height),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The old font goes once no control uses it any more.
+    if (font) font_ = std::move(font);
+    for (const PlacedControl& c : placed_) {
+        wchar_t cls[32] = {};
+        GetClassNameW(c.Window, cls, 32);
+        if (lstrcmpiW(cls, UPDOWN_CLASSW) == 0)
+            SendMessageW(c.Window, UDM_SETBUDDY, SendMessageW(c.Window, UDM_GETBUDDY, 0, 0), 0);
+    }
+    DpiChanged();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 int TDialog::Scaled(int length) const { return ScaleToDpi(length, dpi_); }
@@ -94,13 +142,16 @@ INT_PTR CALLBACK TDialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexce
         self = reinterpret_cast<TDialog*>(lp);
         self->hwnd_ = hwnd;
         self->dpi_ = UsableDpi(win32::WindowDpi(hwnd));
+        win32::SetWindowDpi(hwnd, self->dpi_);
         SetWindowLongPtrW(hwnd, DWLP_USER, lp);
     } else {
         self = reinterpret_cast<TDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (!self) return FALSE;
     if (msg == WM_NCDESTROY) {
+        win32::SetWindowDpi(hwnd, 0);
         self->hwnd_ = nullptr;
+        self->placed_.clear();
         return FALSE;
     }
     try {
@@ -138,6 +189,9 @@ INT_PTR TDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         Paint(paint.get());
         return TRUE;
     }
+    case WM_DPICHANGED:
+        ChangeDpi(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return TRUE;
     case WM_CTLCOLORSTATIC:
         if (HBRUSH brush = StaticBrush(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
             return reinterpret_cast<INT_PTR>(brush);

@@ -5,7 +5,9 @@
 // letter. The template is an empty one made in memory; the controls are created in
 // WM_INITDIALOG at pixel positions, with the dialog's own font, so the layout is the same on
 // every system and no resource ties the dialogs to one program file. The positions and sizes
-// are pixels at 96 DPI, scaled to the resolution the dialog opens at (Scaled).
+// are pixels at 96 DPI, scaled to the resolution the dialog opens at (Scaled). Moved to a
+// monitor of another resolution (WM_DPICHANGED), the dialog takes the rectangle the system
+// suggests and lays its controls out again at the new resolution, in a dialog font made for it.
 #include <windows.h>
 
 #include <string>
@@ -45,26 +47,45 @@ protected:
     // WM_MEASUREITEM and WM_DRAWITEM of an owner-drawn control; true when handled.
     virtual bool MeasureItem(MEASUREITEMSTRUCT&) { return false; }
     virtual bool DrawItem(const DRAWITEMSTRUCT&) { return false; }
+    // After a change of resolution, once the controls are placed again in the new dialog font:
+    // what a dialog made for its resolution (pictures, fonts of its own) is made again.
+    virtual void DpiChanged() {}
 
     // A child control at 96-DPI pixel coordinates (scaled to the dialog's resolution) with the
     // dialog's font; visible unless said otherwise.
     HWND AddControl(const wchar_t* className, const std::u16string& text, DWORD style, int x, int y, int width,
                     int height, int id = 0, DWORD exStyle = 0);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    // Moves a control made by AddControl to 96-DPI pixel coordinates, where a change of
+    // resolution keeps it.
+    void MoveControl(HWND control, int x, int y);
     // The resolution the dialog is laid out for (known from WM_INITDIALOG on), and a 96-DPI
     // length at it, for what is drawn or placed without AddControl.
     int Dpi() const { return dpi_; }
     int Scaled(int length) const;
     void Close(INT_PTR result) { EndDialog(hwnd_, result); }
-    HFONT DialogFont() const { return reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)); }
+    // The dialog manager's font, or the one made when the resolution changed.
+    HFONT DialogFont() const;
 
 private:
+    // A control as AddControl made it, in 96-DPI pixels.
+    struct PlacedControl {
+        HWND Window;
+        int X, Y, Width, Height;
+    };
+
     static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void PlaceOnScreen();
+    void ChangeDpi(int dpi, const RECT& suggested);
 
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
+    std::vector<PlacedControl> placed_;
+    // The dialog manager's font as it was made at openDpi_, and the font made from it for a new resolution.
+    LOGFONTW openFont_{};
+    int openDpi_ = 96;
+    win32::FontHandle font_;
 };
 
 std::u16string WindowText(HWND window);

@@ -130,7 +130,7 @@ void ScaleDrawing(HDC dc, int dpi) {
 
 }  // namespace
 
-ImageListHandle MakeToolImages(std::initializer_list<ToolImage> images, int dpi) {
+ImageListHandle MakeToolImages(const std::vector<ToolImage>& images, int dpi) {
     const int size = ScaleToDpi(kToolImageSize, dpi);
     ImageListHandle list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, int(images.size()), 0));
     if (!list) return list;

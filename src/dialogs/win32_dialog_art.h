@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "win32/win32_handles.h"
 
@@ -27,7 +28,7 @@ inline constexpr int kAboutPictureHeight = 185;
 inline constexpr int kTopIconSize = 48;
 
 // The images in the order given, one per tool-bar button.
-ImageListHandle MakeToolImages(std::initializer_list<ToolImage> images, int dpi = 96);
+ImageListHandle MakeToolImages(const std::vector<ToolImage>& images, int dpi = 96);
 win32::BitmapHandle DrawAboutPicture(int dpi = 96);
 // The main window's icon (small, else big) at 48 x 48 on white; the program's own icon resource
 // when the window has none; empty when neither exists.

@@ -7,13 +7,20 @@
 
 namespace tessel {
 
-bool TMessagePanel::Make(HWND parent, int id, int dpi, RECT place, int border) {
+bool TMessagePanel::Make(HWND parent, int id, int dpi, RECT place, int border, HFONT font) {
     dpi_ = dpi;
+    font_ = font;
     place_ = place;
     border_ = border;
     const wchar_t* cls = RegisterClassOnce(L"TesselDialogMsgPanel", 0);
     return Create(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER, Scaled(place.left), Scaled(place.top),
                   Scaled(place.right), Scaled(place.bottom), parent, reinterpret_cast<HMENU>(INT_PTR(id)));
+}
+
+void TMessagePanel::Rescale(int dpi, HFONT font) {
+    dpi_ = dpi;
+    font_ = font;
+    if (Handle()) Show(text_, IsWindowVisible(Handle()) != FALSE);
 }
 
 void TMessagePanel::Show(const std::u16string& text, bool visible) {
@@ -50,9 +57,5 @@ LRESULT TMessagePanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 int TMessagePanel::Scaled(int length) const { return ScaleToDpi(length, dpi_); }
 
 int TMessagePanel::LabelWidth() const { return Scaled(place_.right - 2 * border_) - 2; }
-
-HFONT TMessagePanel::Font() const {
-    return reinterpret_cast<HFONT>(SendMessageW(GetParent(Handle()), WM_GETFONT, 0, 0));
-}
 
 }  // namespace tessel

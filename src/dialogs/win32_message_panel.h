@@ -24,12 +24,13 @@ protected:
 private:
     int Scaled(int length) const;
     int LabelWidth() const;
-    HFONT Font() const;
+    HFONT Font() const { return font_; }
 
     std::u16string text_;
     RECT place_{};
     int border_ = 8;
     int dpi_ = 96;
+    HFONT font_ = nullptr;  // the dialog's
 };
 
 }  // namespace tessel

@@ -85,18 +85,10 @@ void TSettingFm::FormCreate() {
     BeginPage(1);
     AddPageControl(L"STATIC", ProgramVersionText(), SS_LEFT | SS_NOPREFIX, kPagesLeft, 62, kPagesWidth, 16,
                    kVersionLabel);
-    picture_ = DrawAboutPicture(Dpi());
-    HWND image = AddPageControl(L"STATIC", u"", SS_BITMAP | SS_NOTIFY,
-                                kPagesLeft + (kPagesWidth - kAboutPictureWidth) / 2, 84, kAboutPictureWidth,
-                                kAboutPictureHeight, kImage1);
-    if (picture_) SendMessageW(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
-    HWND link = AddPageControl(L"STATIC", home, SS_LEFT | SS_NOTIFY | SS_NOPREFIX, kPagesLeft, 284, kPagesWidth, 16,
-                               kHomeLabel);
-    LOGFONTW underlined{};
-    GetObjectW(DialogFont(), sizeof underlined, &underlined);
-    underlined.lfUnderline = TRUE;
-    linkFont_.reset(CreateFontIndirectW(&underlined));
-    SendMessageW(link, WM_SETFONT, WPARAM(linkFont_.get()), FALSE);
+    AddPageControl(L"STATIC", u"", SS_BITMAP | SS_NOTIFY, kPagesLeft + (kPagesWidth - kAboutPictureWidth) / 2, 84,
+                   kAboutPictureWidth, kAboutPictureHeight, kImage1);
+    AddPageControl(L"STATIC", home, SS_LEFT | SS_NOTIFY | SS_NOPREFIX, kPagesLeft, 284, kPagesWidth, 16, kHomeLabel);
+    SetAboutArt();
     BeginPage(-1);
 
     const int top = ButtonTop();
@@ -116,12 +108,30 @@ void TSettingFm::FormCreate() {
         SetWindowTextW(save, L"OK");
         ShowWindow(Item(kCancelbtn), SW_HIDE);
         ShowWindow(Item(kToolBarId), SW_HIDE);
-        SetWindowPos(save, nullptr, Scaled(CentredLeft(kClientSize.cx, kButtonWidth)), Scaled(top), 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveControl(save, CentredLeft(kClientSize.cx, kButtonWidth), top);
         SetFocus(save);
     } else {
         SetFocus(Item(kStartupCheck));
     }
+}
+
+// The About picture drawn at the dialog's resolution, and the home page's link underlined in
+// the dialog's font.
+void TSettingFm::SetAboutArt() {
+    win32::BitmapHandle picture = DrawAboutPicture(Dpi());
+    if (picture) SendMessageW(Item(kImage1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get()));
+    if (picture) picture_ = std::move(picture);
+    LOGFONTW underlined{};
+    GetObjectW(DialogFont(), sizeof underlined, &underlined);
+    underlined.lfUnderline = TRUE;
+    win32::FontHandle link(CreateFontIndirectW(&underlined));
+    SendMessageW(Item(kHomeLabel), WM_SETFONT, WPARAM(link.get()), FALSE);
+    linkFont_ = std::move(link);
+}
+
+void TSettingFm::DpiChanged() {
+    TBandedDialog::DpiChanged();
+    SetAboutArt();
 }
 
 HWND TSettingFm::AddSpin(int editId, int spinId, const TSpinRange& range, int32_t value, int x, int y, bool onPage) {

@@ -62,8 +62,10 @@ protected:
     void HScroll(HWND control) override;
     HBRUSH StaticBrush(HWND control, HDC dc) override;
     bool SetCursorFor(HWND control) override;
+    void DpiChanged() override;
 
 private:
+    void SetAboutArt();
     HWND AddSpin(int editId, int spinId, const TSpinRange& range, int32_t value, int x, int y, bool onPage);
     void ReloadProfile();
     void FillControls();

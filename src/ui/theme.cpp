@@ -1,5 +1,6 @@
 #include "ui/theme.h"
 
+#include <initializer_list>
 #include <utility>
 
 #include "base/errors.h"
@@ -32,6 +33,7 @@ void TTheme::Load(std::u16string_view name) {
 }
 
 void TTheme::LoadText(std::u16string_view text, std::u16string_view source) {
+    measured_.clear();
     // A fresh tree each time: loading into the old one would append a second copy of every
     // element, and the path lookups would go on finding the first, stale one. A description
     // that does not parse leaves the previous tree in place.
@@ -116,6 +118,17 @@ void TTheme::Measure(ITextMeasure& canvas) {
     MeasureFont(canvas, DayFont);
     MeasureFont(canvas, WeekNoFont);
     MeasureFont(canvas, Day2Font);
+}
+
+TThemeFonts TTheme::FontsAt(int32_t dpi, ITextMeasure& canvas) {
+    for (const TThemeFonts& fonts : measured_)
+        if (fonts.Dpi == dpi) return fonts;
+    TThemeFonts fonts{dpi, DateFont, EventFont, WeekFont, DayFont, Day2Font, WeekNoFont};
+    for (TCalFont* font : {&fonts.EventFont, &fonts.DateFont, &fonts.WeekFont, &fonts.DayFont, &fonts.WeekNoFont,
+                           &fonts.Day2Font})
+        MeasureFont(canvas, *font);
+    measured_.push_back(fonts);
+    return fonts;
 }
 
 void TTheme::ApplyFont(TCanvasFont& target, const TCalFont& font) {

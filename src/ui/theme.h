@@ -42,6 +42,19 @@ struct TThemeImage {
     uint8_t AlphaAt(int32_t x, int32_t y) const { return Bgra[(size_t(y) * size_t(Width) + size_t(x)) * 4 + 3]; }
 };
 
+// The theme's fonts measured at one resolution: TextHeight and CharWidth in that resolution's
+// pixels. Each window lays out with the set of its own resolution, so a window on a monitor of
+// another scale has text sizes of its own.
+struct TThemeFonts {
+    int32_t Dpi = 0;
+    TCalFont DateFont;
+    TCalFont EventFont;
+    TCalFont WeekFont;
+    TCalFont DayFont;
+    TCalFont Day2Font;
+    TCalFont WeekNoFont;
+};
+
 class TTheme {
 public:
     TTheme();
@@ -60,6 +73,9 @@ public:
     // WeekFont, DayFont, WeekNoFont, Day2Font (the canvas keeps Day2Font's face, size and styles).
     void Measure(ITextMeasure& canvas);
     static void MeasureFont(ITextMeasure& canvas, TCalFont& font);
+    // The fonts measured at dpi on canvas, whose fonts must be made at that resolution. Each
+    // resolution is measured once until the next load, so windows at the same one share the work.
+    TThemeFonts FontsAt(int32_t dpi, ITextMeasure& canvas);
     // Face, size and colour, then the styles reset to bold and italic as the font says.
     static void ApplyFont(TCanvasFont& target, const TCalFont& font);
 
@@ -82,6 +98,8 @@ public:
     TCalFont TitleFont;
 
 private:
+    std::vector<TThemeFonts> measured_;
+
     void ReadFont(std::u16string_view element, TCalFont& font);
     void LoadBackground();
 };

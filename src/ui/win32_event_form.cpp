@@ -240,6 +240,8 @@ void TEventFm::FormCreate() {
                 kDesignHeight, nullptr))
         RaiseLastSystemError("The event list window could not be created");
     dpi_ = UsableDpi(win32::WindowDpi(Handle()));
+    win32::SetWindowDpi(Handle(), dpi_);
+    MeasureFonts();
     SetWindowPos(Handle(), nullptr, 0, 0, Scaled(kDesignWidth), Scaled(kDesignHeight),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
@@ -260,7 +262,7 @@ void TEventFm::FormCreate() {
     AppendMenuW(popupMenu1_.get(), MF_STRING, kViewEditCommand, L"View/Edit Event");
 
     CreateLabels();
-    grid_.SetDefaultRowHeight(services_.Theme.EventFont.TextHeight + Scaled(kRowTextPadding));
+    grid_.SetDefaultRowHeight(fonts_.EventFont.TextHeight + Scaled(kRowTextPadding));
 
     services_.EventSkin.Resizable = true;
     ApplySkin(services_.EventSkin, Handle(), bkPanel_->Handle());
@@ -309,18 +311,28 @@ void TEventFm::CreateLabels() {
 
 int TEventFm::Scaled(int length) const { return ScaleToDpi(length, dpi_); }
 
+void TEventFm::MeasureFonts() {
+    win32::WindowDc screen(Handle());
+    TDcCanvas canvas(screen.get(), dpi_);
+    fonts_ = services_.Theme.FontsAt(dpi_, canvas);
+}
+
 void TEventFm::PlaceTitleLabels() {
-    const int textHeight = services_.Theme.DateFont.TextHeight;
+    const int textHeight = fonts_.DateFont.TextHeight;
     dateLabel_.SetPosition(Scaled(8), (Scaled(kTitlePanelHeight) - textHeight) / 2);
     eventsLabel_.SetPosition(Scaled(30), (services_.EventSkin.TopLength() - textHeight) / 2);
 }
 
 void TEventFm::DpiChanged(int dpi, const RECT& suggested) {
     dpi_ = UsableDpi(dpi);
+    win32::SetWindowDpi(Handle(), dpi_);
+    MeasureFonts();
     services_.EventSkin.SetDpi(dpi_);
-    grid_.SetDefaultRowHeight(services_.Theme.EventFont.TextHeight + Scaled(kRowTextPadding));
+    grid_.SetDefaultRowHeight(fonts_.EventFont.TextHeight + Scaled(kRowTextPadding));
     SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The labels measure their texts again in fonts made at the new resolution.
+    for (TCLabel* label : {&dateLabel_, &eventsLabel_, &nextLabel_, &nextTitleLabel_, &countdownLabel_}) label->Changed();
     PlaceTitleLabels();
     titleBar_->Relayout();
     LayoutContent();

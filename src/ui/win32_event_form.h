@@ -17,6 +17,7 @@
 #include "calendar/event.h"
 #include "ui/event_list.h"
 #include "ui/label.h"
+#include "ui/theme.h"
 #include "ui/win32_event_grid.h"
 #include "win32/win32_handles.h"
 #include "win32/win32_window.h"
@@ -108,6 +109,8 @@ private:
     void PlaceTitleLabels();
     // The window moved to a monitor of another resolution: laid out again at the suggested place.
     void DpiChanged(int dpi, const RECT& suggested);
+    // The theme's fonts at the window's resolution, which the heading and the rows are laid out with.
+    void MeasureFonts();
     void FormResize();
     int GridClientWidth() const;
     void FormDestroy();
@@ -137,6 +140,7 @@ private:
     TDateTime nextTime_ = 0;
     bool destroyed_ = false;
     int dpi_ = 96;
+    TThemeFonts fonts_;
 };
 
 }  // namespace tessel

@@ -19,6 +19,9 @@ F User32(const char* name) {
     return user32 ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
 }
 
+// The window property that holds a top-level window's given resolution.
+const wchar_t kDpiProperty[] = L"TesselDpi";
+
 int DeviceDpi(HDC dc) {
     const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
@@ -67,7 +70,20 @@ DpiAwareness EnableDpiAwareness() {
     return CurrentDpiAwareness();
 }
 
+void SetWindowDpi(HWND window, int dpi) {
+    if (!window) return;
+    if (dpi > 0) {
+        SetPropW(window, kDpiProperty, reinterpret_cast<HANDLE>(intptr_t(dpi)));
+    } else {
+        RemovePropW(window, kDpiProperty);
+    }
+}
+
 int WindowDpi(HWND window) {
+    if (HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr) {
+        const auto given = int(reinterpret_cast<intptr_t>(GetPropW(root, kDpiProperty)));
+        if (given > 0) return given;
+    }
     using GetDpi = UINT(WINAPI*)(HWND);
     static const auto getDpi = User32<GetDpi>("GetDpiForWindow");
     if (getDpi && window) {

@@ -20,7 +20,13 @@ DpiAwareness EnableDpiAwareness();
 // The level in force for this thread's windows.
 DpiAwareness CurrentDpiAwareness();
 
-// The resolution of the monitor the window is on (per-monitor awareness), else the system's.
+// The resolution a top-level window was last given: at its creation, then by each WM_DPICHANGED.
+// WindowDpi answers it for the window and every child of it, ahead of the system: a per-monitor
+// system without GetDpiForWindow tells a window's new resolution only through that message. A
+// dpi of 0 forgets it (the window's end does).
+void SetWindowDpi(HWND window, int dpi);
+// The resolution the window (or its top-level window) was given by SetWindowDpi, else that of the
+// monitor it is on (per-monitor awareness), else the system's.
 int WindowDpi(HWND window);
 // The resolution of a monitor (per-monitor awareness), else the system's.
 int MonitorDpi(HMONITOR monitor);

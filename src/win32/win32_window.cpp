@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "base/text_helpers.h"
+#include "win32/win32_dpi.h"
 #include "win32/win32_text.h"
 
 namespace tessel::win32 {
@@ -70,6 +71,7 @@ LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexce
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        SetWindowDpi(hwnd, 0);
         self->hwnd_ = nullptr;
         return DefWindowProcW(hwnd, msg, wp, lp);
     }

@@ -1,18 +1,21 @@
 // tessel.exe at the display resolution of its Wine prefix (TESSEL_WINE_DPI, set by ctest): the
 // run at 96 DPI writes the sizes of the main window, its month grid, the event list window, a day's
-// balloon and the account dialog, and the heights of two texts (the month's name and the event
+// balloon, the account and options dialogs and the tray icon's picture, and the heights of two texts (the month's name and the event
 // list's date heading, labels as high as their font's text); the run at 144 DPI reads them and
 // expects each 1.5 times as large, within a few pixels. Both runs save a screenshot of each window
 // in TESSEL_DPI_OUT.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/text.h"
 #include "e2e_month.h"
@@ -22,6 +25,7 @@
 #include "win32_e2e_pointer.h"
 #include "win32_e2e_process.h"
 #include "win32_e2e_screen.h"
+#include "win32_e2e_shell.h"
 
 namespace tessel::e2e {
 namespace {
@@ -34,6 +38,7 @@ constexpr char kMorning[] = "2010-01-13 11:30:00";
 constexpr int kSlack = 4;
 
 constexpr WPARAM kAccountCommand = 104;
+constexpr WPARAM kOptionsCommand = 105;
 constexpr WPARAM kExitCommand = 109;
 constexpr POINT kParking{1279, 799};
 
@@ -76,7 +81,19 @@ HWND ChildWithText(HWND parent, const wchar_t* className, const std::u16string& 
     return search.found;
 }
 
-// The program's visible top window of the class.
+// The box of the picture the tray shows in the icon's window: the pixels that differ from the
+// window's corner.
+SIZE PictureInside(const e2e::Image& shot) {
+    int left = shot.Width, top = shot.Height, right = -1, bottom = -1;
+    for (int y = 0; y < shot.Height; ++y)
+        for (int x = 0; x < shot.Width; ++x)
+            if (!Near(shot.At(x, y), shot.At(0, 0), 24)) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    return right < 0 ? SIZE{0, 0} : SIZE{right - left + 1, bottom - top + 1};
+}
+
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -152,15 +169,30 @@ TEST(DpiEndToEnd, WindowsScaleWithTheResolution) {
     record("balloon", balloon, true);
     MovePointer(kParking);
 
-    PostMessageW(main, WM_COMMAND, kAccountCommand, 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = VisibleTopWindow(process.Id(), L"#32770")) != nullptr; },
-                          kWindowTimeout))
-        << "the account dialog did not open";
-    Sleep(500);
-    record("account-dialog", dialog, true);
-    PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kMessageTimeout));
+    // The account and options dialogs, each opened from the menu and cancelled.
+    for (const auto& [command, name] :
+         {std::pair{kAccountCommand, "account-dialog"}, std::pair{kOptionsCommand, "options-dialog"}}) {
+        PostMessageW(main, WM_COMMAND, command, 0);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (dialog = VisibleTopWindow(process.Id(), L"#32770")) != nullptr; },
+                              kWindowTimeout))
+            << name << " did not open";
+        Sleep(500);
+        record(name, dialog, true);
+        PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kMessageTimeout)) << name;
+    }
+
+    // The tray icon: the program hands the shell its icon at the system's small-icon size.
+    const std::vector<HWND> trayIcons = TrayIcons();
+    ASSERT_EQ(trayIcons.size(), 1u) << "the program's tray icon is not in the tray";
+    RECT iconRect{};
+    GetWindowRect(trayIcons[0], &iconRect);
+    const e2e::Image iconShot = CaptureScreen(iconRect);
+    EXPECT_TRUE(SaveBitmap(iconShot, Widen(prefix + "tray-icon.bmp")));
+    sizes["tray-icon-picture"] = PictureInside(iconShot);
+    EXPECT_GT(sizes["tray-icon-picture"].cx, 8) << "no picture in the tray icon";
+
     PostMessageW(main, WM_COMMAND, kExitCommand, 0);
     process.WaitForExit(kMessageTimeout);
 

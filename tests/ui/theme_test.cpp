@@ -291,6 +291,51 @@ TEST_F(ThemeLoad, DamagedImageRaisesTheDecoderErrorAndLeavesAnEmptyBackground) {
     EXPECT_EQ(theme.TitleColor, 0x030201u);  // read before the image
 }
 
+// A canvas whose fonts are made at a resolution: heights and widths grow with it.
+class ScaledMeasure : public ITextMeasure {
+public:
+    TCanvasFont& Font() override { return font; }
+    TTextSize TextExtent(std::u16string_view text) override {
+        ++calls;
+        const int32_t pixels = (font.Size * dpi + 36) / 72;
+        return {int32_t(text.size()) * pixels * 3 / 4, pixels};
+    }
+    TCanvasFont font;
+    int32_t dpi = 96;
+    int calls = 0;
+};
+
+// Each resolution is measured once, on a canvas at that resolution, until the theme is loaded
+// again; the theme's own fonts stay unmeasured, so no window lays out with another's sizes.
+TEST_F(ThemeLoad, FontsAtMeasuresEachResolutionOnceUntilTheNextLoad) {
+    WriteDescription(FullDescription("12"));
+    theme.Load();
+    ScaledMeasure canvas;
+    const struct {
+        int32_t dpi;
+        int32_t dayHeight, eventHeight;
+        int callsAfter;  // two measurements per font, six fonts
+    } cases[] = {{96, 16, 12, 12}, {144, 24, 18, 24}, {96, 16, 12, 24}, {192, 32, 24, 36}, {144, 24, 18, 36}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        canvas.dpi = c.dpi;
+        const TThemeFonts fonts = theme.FontsAt(c.dpi, canvas);
+        EXPECT_EQ(fonts.Dpi, c.dpi);
+        EXPECT_EQ(fonts.DayFont.TextHeight, c.dayHeight);
+        EXPECT_EQ(fonts.EventFont.TextHeight, c.eventHeight);
+        EXPECT_EQ(fonts.DayFont.CharWidth, c.dayHeight * 3 / 4);
+        EXPECT_EQ(fonts.WeekFont.Name, "font-week-face");
+        EXPECT_EQ(canvas.calls, c.callsAfter);
+    }
+    EXPECT_EQ(theme.DayFont.TextHeight, 0);
+
+    WriteDescription(FullDescription("24"));
+    theme.Load();
+    canvas.dpi = 144;
+    EXPECT_EQ(theme.FontsAt(144, canvas).DayFont.TextHeight, 48);
+    EXPECT_EQ(canvas.calls, 48);
+}
+
 TEST(ThemeMeasure, MeasuresSixFontsInOrderWithTheirFacesAndStyles) {
     TTheme theme;
     const auto font = [](const char* name, int32_t size, bool bold, bool italic) {

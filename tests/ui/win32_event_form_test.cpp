@@ -273,15 +273,28 @@ TEST_F(Win32EventForm, StoredPlaceIsAppliedFollowedByAResizeAndWrittenBack) {
 // its title bar grow 1.5 times, the foot and the list are laid out again, and the stored place is
 // the rectangle as the system reports it. Back at 96 DPI everything is as before.
 TEST_F(Win32EventForm, ADpiChangeLaysTheWindowOutAgainAtTheSuggestedRectangle) {
+    AddEvent(Event(day + 9.0 / 24, 1, u"Review", kRed));
     Create();
+    form->ShowDay(calendar.Events, day);
     const auto rectOf = [](HWND window) {
         RECT r{};
         GetWindowRect(window, &r);
         return r;
     };
     HWND title = FindWindowExW(form->Handle(), nullptr, L"TesselEventTitle", nullptr);
-    ASSERT_NE(title, nullptr);
+    HWND panel = FindWindowExW(form->Handle(), nullptr, L"TesselEventPanel", nullptr);
+    HWND heading = FindWindowExW(panel, nullptr, L"TesselCLabel", L"Wednesday, January 13");
+    ASSERT_TRUE(title && heading);
     const RECT titleAt96 = rectOf(title), countdownAt96 = rectOf(form->CountdownHandle());
+    const RECT headingAt96 = rectOf(heading);
+    const int rowAt96 = form->Grid().DefaultRowHeight();
+    // The heading's text as wide as a font made at the resolution draws it.
+    const auto textWidthAt = [&](int dpi) {
+        win32::WindowDc screen(nullptr);
+        TDcCanvas canvas(screen.get(), dpi);
+        TTheme::ApplyFont(canvas.Font(), theme.DateFont);
+        return canvas.TextWidth(u"Wednesday, January 13");
+    };
     struct Case {
         int dpi;
         RECT suggested;
@@ -308,10 +321,19 @@ TEST_F(Win32EventForm, ADpiChangeLaysTheWindowOutAgainAtTheSuggestedRectangle) {
         EXPECT_GT(countdown.top, window.top + c.titleHeight);
         form->StorePlace();
         EXPECT_EQ(profile.Doc.ReadValue(u"eventwindow/width"), Widen(std::to_string(c.suggested.right - c.suggested.left)));
+        // The heading and the rows in fonts made at the resolution: the heading whole, inside the window.
+        const RECT shown = rectOf(heading);
+        const double scale = c.dpi / 96.0;
+        EXPECT_NEAR(shown.bottom - shown.top, (headingAt96.bottom - headingAt96.top) * scale, 1);
+        EXPECT_GE(shown.right - shown.left, textWidthAt(c.dpi));
+        EXPECT_LE(shown.right, window.right);
+        EXPECT_NEAR(form->Grid().DefaultRowHeight(), rowAt96 * scale, 2);
     }
     const RECT titleBack = rectOf(title), countdownBack = rectOf(form->CountdownHandle());
     EXPECT_TRUE(EqualRect(&titleBack, &titleAt96));
     EXPECT_TRUE(EqualRect(&countdownBack, &countdownAt96));
+    const RECT headingBack = rectOf(heading);
+    EXPECT_TRUE(EqualRect(&headingBack, &headingAt96));
 }
 
 TEST_F(Win32EventForm, ValuesThatAreNoNumbersAreReportedAndTheWindowStillComesUp) {
