@@ -70,10 +70,6 @@ std::vector<TSubscription> ItemsOf(const std::string& text) {
     return items;
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
-}
-
 // The scheme's length including "://" for the schemes a subscription may have; 0 for others.
 size_t SchemeLength(std::string_view address) {
     for (std::string_view scheme : {"https://", "http://", "webcals://", "webcal://"})
