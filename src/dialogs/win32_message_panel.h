@@ -13,8 +13,11 @@ namespace tessel {
 class TMessagePanel final : public win32::Window {
 public:
     // place: left, top, width and the height it has before a text is shown, at 96 DPI; border:
-    // the label's margin at the left and right; dpi: the dialog's resolution they are scaled to.
-    bool Make(HWND parent, int id, int dpi, RECT place, int border);
+    // the label's margin at the left and right; dpi: the dialog's resolution they are scaled to;
+    // font: the dialog's.
+    bool Make(HWND parent, int id, int dpi, RECT place, int border, HFONT font);
+    // The dialog moved to another resolution: the panel is laid out again in its new font.
+    void Rescale(int dpi, HFONT font);
     // Sets the text (lines broken by CR or CR LF) and shows or hides the panel.
     void Show(const std::u16string& text, bool visible);
 
