@@ -17,9 +17,11 @@
 #include "calendar/account.h"
 #include "calendar/balloon_sink.h"
 #include "calendar/calendar.h"
+#include "calendar/event_sources.h"
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "calendar/subscriptions.h"
 #include "support/temp_folder.h"
 #include "ui/profile.h"
 #include "ui/skin.h"
@@ -119,7 +121,7 @@ protected:
 
     // A start as the program makes it (the build puts the shipped theme beside the suite).
     void Start() {
-        form = std::make_unique<TMainFm>(MainFormServices{*profile, account, calendar, theme, mainSkin, tray, clock,
+        form = std::make_unique<TMainFm>(MainFormServices{*profile, account, calendar, subscriptions, sources, theme, mainSkin, tray, clock,
                                                           hosts, eventSkin, nullptr, &http});
         tray.SetOwner(form.get());
         form->FormCreate();
@@ -146,6 +148,8 @@ protected:
     THttp http;
     TAccount account{folder.Folder()};
     TCalendar calendar{http, &account, clock, locale, balloons, hosts, folder.Folder()};
+    TSubscriptions subscriptions{folder.Folder()};
+    TEventSources sources{calendar, account, subscriptions, http, clock, locale, balloons, folder.Folder()};
     TTheme theme;
     TSkin mainSkin;
     TTrayIcon tray{nullptr};

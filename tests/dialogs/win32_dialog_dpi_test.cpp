@@ -16,6 +16,7 @@
 #include "calendar/http.h"
 #include "calendar/locale_format.h"
 #include "calendar/service_hosts.h"
+#include "calendar/subscriptions.h"
 #include "dialogs/win32_account_dialog.h"
 #include "dialogs/win32_settings_dialog.h"
 #include "support/temp_folder.h"
@@ -169,7 +170,8 @@ TEST(AccountDialogDpi, TheMessagePanelAndTheListColumnFollowTheResolution) {
     TAccount account{folder.Folder()};
     TCalendar calendar(http, &account, clock, locale, balloons, hosts, folder.Folder(), 0);
     calendar.Syncing = true;
-    TAccountFm dialog(account, calendar, hosts, nullptr);
+    TSubscriptions subscriptions{folder.Folder()};
+    TAccountFm dialog(account, subscriptions, calendar, http, hosts, nullptr);
     const int base = win32::WindowDpi(nullptr);
     RECT panelBefore{}, panelAfter{}, nextBefore{}, nextAfter{};
     int columnBefore = 0, columnAfter = 0, fontBefore = 0, fontAfter = 0;
