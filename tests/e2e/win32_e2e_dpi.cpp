@@ -188,6 +188,9 @@ TEST(DpiEndToEnd, WindowsScaleWithTheResolution) {
     ASSERT_EQ(trayIcons.size(), 1u) << "the program's tray icon is not in the tray";
     RECT iconRect{};
     GetWindowRect(trayIcons[0], &iconRect);
+    // The pointer rests away from the tray, so the screenshot holds the icon alone.
+    MovePointer(POINT{iconRect.left - 200, iconRect.top - 200});
+    Sleep(300);
     const e2e::Image iconShot = CaptureScreen(iconRect);
     EXPECT_TRUE(SaveBitmap(iconShot, Widen(prefix + "tray-icon.bmp")));
     sizes["tray-icon-picture"] = PictureInside(iconShot);
