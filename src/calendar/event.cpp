@@ -46,6 +46,8 @@ void QuickSort(EventList& events, int lo, int hi) {
 int CompareKeys(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t k = 0; k < n; ++k) {
+        // Keys share long prefixes (a date and a time): equal bytes need no folding.
+        if (a[k] == b[k]) continue;
         const unsigned char x = FoldUpper(a[k]), y = FoldUpper(b[k]);
         if (x != y) return x < y ? -1 : 1;
     }
@@ -104,18 +106,27 @@ std::u16string ReminderText(const ILocaleFormat& locale, const Tevent& event) {
 }
 
 std::string CleanText(std::string_view text) {
+    // What lies before the first character that is neither blank nor a quote (or after the last
+    // one) goes either way, quotes and CR LF pairs removed, blanks trimmed: the ends are cut
+    // first, and only the rest is looked through.
+    const auto edge = [](char c) { return static_cast<unsigned>(c) <= ' ' || c == '\'' || c == '"'; };
+    size_t first = 0, last = text.size();
+    while (first < last && edge(text[first])) ++first;
+    while (last > first && edge(text[last - 1])) --last;
+    const std::string_view middle = text.substr(first, last - first);
+    if (middle.find_first_of("\r'\"") == std::string_view::npos) return std::string(middle);
     std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+    out.reserve(middle.size());
+    for (size_t i = 0; i < middle.size(); ++i) {
+        const char c = middle[i];
+        if (c == '\r' && i + 1 < middle.size() && middle[i + 1] == '\n') {
             ++i;
             continue;
         }
         if (c == '\'' || c == '"') continue;
         out.push_back(c);
     }
-    return Trim(out);
+    return out;
 }
 
 }  // namespace tessel

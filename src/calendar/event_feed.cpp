@@ -14,23 +14,23 @@ namespace tessel {
 namespace {
 
 // Feed texts travel through the 8-bit path of the XML library, one byte per unit.
-std::string Read(const TxdataNode& node, std::u16string_view path) { return Narrow(node.ReadValue(path)); }
+std::string Read(const TxdataNode& node, std::u16string_view path) { return node.ReadValueBytes(path); }
 
 std::string CleanRead(const TxdataNode& node, std::u16string_view path) { return CleanText(Read(node, path)); }
 
-// CleanText(Narrow(raw)) == expected, without building the cleaned text (every link of every
+// CleanText(raw) == expected, without building the cleaned text (every link of every
 // entry is asked for its rel). expected holds no character up to the blank.
-bool CleanedEquals(std::u16string_view raw, std::string_view expected) {
+bool CleanedEquals(std::string_view raw, std::string_view expected) {
     size_t k = 0;
     bool ended = false;
     for (size_t i = 0; i < raw.size(); ++i) {
-        const char16_t c = raw[i];
-        if (c == u'\r' && i + 1 < raw.size() && raw[i + 1] == u'\n') {
+        const auto c = static_cast<unsigned char>(raw[i]);
+        if (c == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') {
             ++i;
             continue;
         }
-        if (c == u'\'' || c == u'"') continue;
-        if (c <= u' ') {
+        if (c == '\'' || c == '"') continue;
+        if (c <= ' ') {
             ended = k > 0;
             continue;
         }
@@ -102,7 +102,7 @@ std::string AlternateLinkOf(const TxdataNode& entry) {
         if (!child->IsNode()) continue;
         const auto& link = static_cast<const TxdataNode&>(*child);
         if (!SameTextAscii(link.Name(), u"link")) continue;
-        if (CleanedEquals(link.GetAttribute(u"rel"), "alternate")) return CleanText(Narrow(link.GetAttribute(u"href")));
+        if (CleanedEquals(link.GetAttributeBytes(u"rel"), "alternate")) return CleanText(link.GetAttributeBytes(u"href"));
     }
     return {};
 }
@@ -120,8 +120,8 @@ void EventsMaker::Add(const TxdataNode& entry) {
         if (!child->IsNode()) continue;
         const auto& when = static_cast<const TxdataNode&>(*child);
         if (!SameTextAscii(when.Name(), u"gd:when")) continue;
-        std::string start = CleanText(Narrow(when.GetAttribute(u"startTime")));
-        const std::string end = CleanText(Narrow(when.GetAttribute(u"endTime")));
+        std::string start = CleanText(when.GetAttributeBytes(u"startTime"));
+        const std::string end = CleanText(when.GetAttributeBytes(u"endTime"));
         Tevent event;
         event.AllDay = start.size() <= 10;
         event.StartTime = ParseFeedDateTime(start);

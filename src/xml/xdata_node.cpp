@@ -183,10 +183,26 @@ std::u16string TxdataNode::GetAttribute(std::u16string_view name) const {
             if (attribute.name == name) return attribute.value;
         return {};
     }
+    std::string_view value;
+    return FindEntryValue(name, value) ? Widen(value) : std::u16string();
+}
+
+bool TxdataNode::FindEntryValue(std::u16string_view name, std::string_view& value) const {
     std::string_view entry;
-    for (auto cursor = attributes_->entries.Entries(); cursor.Next(entry);)
-        if (SameNameAscii(name, EntryName(entry))) return Widen(EntryValue(entry));
-    return {};
+    for (auto cursor = attributes_->entries.Entries(); cursor.Next(entry);) {
+        if (SameNameAscii(name, EntryName(entry))) {
+            value = EntryValue(entry);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string TxdataNode::GetAttributeBytes(std::u16string_view name) const {
+    if (!attributes_) return {};
+    if (wide_) return Narrow(GetAttribute(name));
+    std::string_view value;
+    return FindEntryValue(name, value) ? std::string(value) : std::string();
 }
 
 void TxdataNode::SetAttribute(std::u16string_view name, std::u16string_view value) {
@@ -292,6 +308,17 @@ std::u16string TxdataNode::Text() const {
     std::u16string out;
     for (const auto& child : children_)
         if (!child->IsNode() && child->Kind() != kXdataComment) child->Stored().AppendTo(out);
+    return out;
+}
+
+std::string TxdataNode::TextBytes() const {
+    std::string out;
+    for (const auto& child : children_) {
+        if (child->IsNode() || child->Kind() == kXdataComment) continue;
+        const xml_detail::PieceText& text = child->Stored();
+        if (text.IsNarrow()) out += text.Bytes();
+        else out += Narrow(text.Units());
+    }
     return out;
 }
 

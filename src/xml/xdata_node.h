@@ -86,6 +86,11 @@ public:
     const TxdataNode* FindNode(std::u16string_view path) const;
     // The text at the path, else the attribute named by the last segment, else empty.
     std::u16string ReadValue(std::u16string_view path) const;
+    // Narrow(ReadValue(path)) and Narrow(GetAttribute(name)) without the UTF-16 copies between:
+    // what the feed readers take, whose texts are bytes (of a tree read from 8-bit text, the
+    // bytes as read).
+    std::string ReadValueBytes(std::u16string_view path) const;
+    std::string GetAttributeBytes(std::u16string_view name) const;
     // The children of one name under the path's parent; null when the parent is not found.
     std::unique_ptr<TxdataList> SelectNodes(std::u16string_view path);
 
@@ -141,6 +146,10 @@ public:
 
 private:
     void ReplaceContent(std::u16string_view text, uint8_t kind);
+    // The 8-bit entry's value as GetAttribute answers it, unwidened; false when there is none.
+    bool FindEntryValue(std::u16string_view name, std::string_view& value) const;
+    // Narrow(Text()).
+    std::string TextBytes() const;
     void RequireKind(uint8_t kind) const;
     TxdataNode* FindChild(std::u16string_view segment) const;
 

@@ -88,6 +88,13 @@ std::u16string TxdataNode::ReadValue(std::u16string_view path) const {
     return {};
 }
 
+std::string TxdataNode::ReadValueBytes(std::u16string_view path) const {
+    if (const TxdataNode* found = FindNode(path)) return found->TextBytes();
+    const auto [parentPath, last] = SplitLast(path);
+    if (const TxdataNode* parent = FindNode(parentPath)) return parent->GetAttributeBytes(last);
+    return {};
+}
+
 std::unique_ptr<TxdataList> TxdataNode::SelectNodes(std::u16string_view path) {
     const auto [parentPath, last] = SplitLast(path);
     TxdataNode* parent = FindNode(parentPath);

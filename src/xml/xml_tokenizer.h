@@ -201,6 +201,7 @@ private:
     CrLfPieces* pieces_ = nullptr;
     bool partial_ = false;  // reading an item in a piece that is not the text's last
     unsigned generation_ = 0;
+    size_t lastOpen_ = View::npos;  // the last "<" of a piece's text
     uint64_t offset_ = 0;        // the text let go of before text_
     uint64_t crsBefore_ = 0;     // the CRs in it
     uint64_t lastCrBefore_ = 0;  // 1-based position of its last CR, 0 for none
@@ -211,6 +212,14 @@ bool Tokenizer<CharT>::NextItemOfPieces() {
     for (;;) {
         const size_t start = pos_;
         if (pieces_->Whole()) return ReadItem();
+        // An item that starts (after its blanks) at or after the last "<" held runs to the end of
+        // what is held: the next piece is read before it, rather than the item tried, failed and
+        // tried again (a failure is an exception, which costs under Wine).
+        SkipBlanks();
+        if (lastOpen_ == text_.npos || pos_ >= lastOpen_) {
+            NextPiece(start);
+            continue;
+        }
         partial_ = true;
         try {
             const bool read = ReadItem();
@@ -241,6 +250,7 @@ void Tokenizer<CharT>::NextPiece(size_t keep) {
     pieces_->Next(keep);
     offset_ = pieces_->Offset();
     text_ = pieces_->Text();
+    lastOpen_ = text_.rfind(CharT('<'));
     pos_ = 0;
     ++generation_;
 }

@@ -174,6 +174,11 @@ TEST(EventCleanTest, RemovesCrLfPairsQuotesAndOuterBlanks) {
     EXPECT_EQ(CleanText("lone\rcr and\nlf"), "lone\rcr and\nlf");  // only the pair goes
     EXPECT_EQ(CleanText("'alternate'"), "alternate");
     EXPECT_EQ(CleanText("caf\xC3\xA9 "), "caf\xC3\xA9");
+    // Quotes, pairs and blanks mixed at the ends, and what is left when nothing else is.
+    EXPECT_EQ(CleanText("\r\n  '\" x \"'\r\n\t"), "x");
+    EXPECT_EQ(CleanText("\"\r\n a\r\n\"b \r"), "ab");
+    EXPECT_EQ(CleanText(" '\" \r\n"), "");
+    EXPECT_EQ(CleanText("\r\r\nx"), "x");
 }
 
 }  // namespace

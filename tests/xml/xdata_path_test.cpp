@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "xml/xdata_list.h"
 #include "xml/xdata_node.h"
 
@@ -116,6 +117,33 @@ TEST_F(XdataPath, LookupsCreateNothing) {
     EXPECT_EQ(root.SelectNodes(u"a/b"), nullptr);
     EXPECT_EQ(root.ChildCount(), 1u);
     EXPECT_EQ(root.FindNode(u"window")->ChildCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The byte reads answer what the wide ones answer, narrowed: for a tree read from 8-bit text (its
+// bytes as read) and for a wide one (units above 0xFF as the code page narrows them).
+TEST(XdataPathBytes, ByteReadsAreTheWideReadsNarrowed) {
+    TxdataNode read;
+    read.LoadFromBytes("<feed><entry a=\" caf\xC3\xA9 \" q=\"'x'\"><title>T\xC3\xA9<!--c-->two<b>no</b></title>"
+                       "<id>\r\n  i\r\n</id><e/></entry></feed>");
+    TxdataNode wide;
+    wide.SetWideMode(true);
+    TxdataNode* entry = wide.AddChild(TxdataNode::CreateNamed(u"entry"));
+    entry->AddAttribute(u"a", u"\u03A9 x");
+    entry->AddChild(TxdataNode::CreateNamed(u"title"))->SetText(u"caf\u00E9 \u2013");
+    for (const TxdataNode* tree : {static_cast<const TxdataNode*>(&read), static_cast<const TxdataNode*>(&wide)}) {
+        for (const char16_t* path : {u"entry/title", u"entry/id", u"entry/a", u"entry/q", u"entry/A", u"entry/e",
+                                     u"entry/missing", u"missing/a", u"entry", u""}) {
+            SCOPED_TRACE(tessel::Narrow(path));
+            EXPECT_EQ(tree->ReadValueBytes(path), tessel::Narrow(tree->ReadValue(path)));
+        }
+    }
+    EXPECT_EQ(read.ReadValueBytes(u"entry/a"), " caf\xC3\xA9 ");
+    EXPECT_EQ(read.ReadValueBytes(u"entry/title"), "T\xC3\xA9two");
+    EXPECT_EQ(wide.ReadValueBytes(u"entry/a"), "? x");
 }
 
 }  // namespace
