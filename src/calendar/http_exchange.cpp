@@ -33,6 +33,7 @@ HttpLimits HttpLimits::Of(const THttp& http) {
     limits.timeLimitMs = std::max<int32_t>(http.RequestTimeLimitMs, 1);
     limits.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeLimitMs);
     limits.maxBodyBytes = std::max<int64_t>(http.ResponseSizeLimit, 0);
+    limits.libraryFollowsRedirects = http.MaxRedirects < 0;
     return limits;
 }
 
@@ -80,6 +81,9 @@ bool RunExchange(HttpExchange& exchange, THttp& http) {
         http.ETag = exchange.HeaderText("ETag");
         http.LastModified = exchange.HeaderText("Last-Modified");
     }
+    if (http.StatusCode == 301 || http.StatusCode == 302 || http.StatusCode == 303 || http.StatusCode == 307 ||
+        http.StatusCode == 308)
+        http.Location = exchange.HeaderText("Location");
     if (http.StatusCode != 200 && http.StatusCode != 302) return false;
 
     http.Body.clear();

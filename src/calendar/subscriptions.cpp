@@ -21,6 +21,8 @@ namespace {
 constexpr char16_t kRootName[] = u"Subscriptions";
 constexpr char16_t kItemName[] = u"subscription";
 constexpr char kRootClose[] = "</Subscriptions>";
+// A published calendar may move once or twice; a chain longer than this is a loop.
+constexpr int32_t kSubscriptionMaxRedirects = 10;
 // The name the reader's messages give a fetched body; taken off again before they are shown.
 constexpr char kBodyName[] = "~";
 
@@ -99,7 +101,8 @@ std::string Megabytes(uint64_t bytes) { return std::to_string(bytes >> 20) + " M
 class ConditionalScope {
 public:
     ConditionalScope(THttp& http, const std::string& etag, const std::string& lastModified)
-        : http_(http), sizeLimit_(http.ResponseSizeLimit) {
+        : http_(http), sizeLimit_(http.ResponseSizeLimit), maxRedirects_(http.MaxRedirects) {
+        http_.MaxRedirects = kSubscriptionMaxRedirects;
         http_.IfNoneMatch = etag;
         http_.IfModifiedSince = lastModified;
         http_.ResponseSizeLimit = std::min<int64_t>(sizeLimit_, int64_t(kSubscriptionMaxBytes));
@@ -108,6 +111,7 @@ public:
         http_.IfNoneMatch.clear();
         http_.IfModifiedSince.clear();
         http_.ResponseSizeLimit = sizeLimit_;
+        http_.MaxRedirects = maxRedirects_;
     }
     ConditionalScope(const ConditionalScope&) = delete;
     ConditionalScope& operator=(const ConditionalScope&) = delete;
@@ -115,6 +119,7 @@ public:
 private:
     THttp& http_;
     int64_t sizeLimit_;
+    int32_t maxRedirects_;
 };
 
 // A file is read whole each time: its stamp (size and time) could miss a rewrite within the
