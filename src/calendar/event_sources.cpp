@@ -8,6 +8,7 @@
 #include "base/clock.h"
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/flag_scope.h"
 #include "base/sha256.h"
 #include "base/strict_int.h"
 #include "base/text.h"
@@ -249,13 +250,7 @@ void TEventSources::SyncService(TDateTime date) {
 
 void TEventSources::Sync(TDateTime date) {
     if (Syncing) return;
-    struct SyncingScope {
-        explicit SyncingScope(bool& flag) : flag_(flag) { flag_ = true; }
-        ~SyncingScope() { flag_ = false; }
-        SyncingScope(const SyncingScope&) = delete;
-        SyncingScope& operator=(const SyncingScope&) = delete;
-        bool& flag_;
-    } syncing(Syncing);
+    const FlagScope syncing(Syncing);
     Failures.clear();
     ReportStatus(kStatusSyncing);
     SyncService(date);
@@ -304,20 +299,8 @@ std::u16string TEventSources::DayText(TDateTime day) const {
     return tessel::DayText(Events, day, locale_.TimeSeparator());
 }
 
-TDateTime TEventSources::FindNextEvent() {
-    const TDateTime now = clock_.Now();
-    NextIndex = FindNextEventIndex(Events, now);
-    if (NextIndex < 0) return now + 3;
-    return Events[size_t(NextIndex)].Event.StartTime;
-}
+TDateTime TEventSources::FindNextEvent() { return NextEventStart(Events, clock_.Now(), NextIndex); }
 
-void TEventSources::NotifyNextEvent() {
-    if (NextIndex < 0 || size_t(NextIndex) >= Events.size()) return;
-    Tevent& event = Events[size_t(NextIndex)].Event;
-    if (event.Notified) return;
-    const std::u16string text = ReminderText(locale_, event);
-    event.Notified = true;
-    balloons_.ShowBalloon(text, event.Title, 50);
-}
+void TEventSources::NotifyNextEvent() { NotifyEventAt(Events, NextIndex, locale_, balloons_); }
 
 }  // namespace tessel

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/flag_scope.h"
 #include "calendar/http_exchange.h"
 
 namespace tessel {
@@ -66,13 +67,7 @@ bool THttp::GetOnce(const std::string& url) {
         if (exchange) ok = RunExchange(*exchange, *this);
     };
     if (ProcessMessages) {
-        struct WaitingScope {
-            explicit WaitingScope(bool& flag) : flag_(flag) { flag_ = true; }
-            ~WaitingScope() { flag_ = false; }
-            WaitingScope(const WaitingScope&) = delete;
-            WaitingScope& operator=(const WaitingScope&) = delete;
-            bool& flag_;
-        } waiting(waiting_);
+        const FlagScope waiting(waiting_);
         RunWhileProcessingMessages(exchangeWhole);
     } else {
         exchangeWhole();

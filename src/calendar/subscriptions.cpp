@@ -9,6 +9,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "base/text_helpers.h"
 #include "calendar/http.h"
 #include "calendar/lzh.h"
 #include "ical/ical.h"
@@ -182,15 +183,6 @@ size_t CountEvents(std::string_view body) {
     return count;
 }
 
-std::string Thousands(size_t value) {
-    const std::string digits = std::to_string(value);
-    std::string text;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
-        text += digits[i];
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -313,8 +305,8 @@ bool ReadSubscriptionBody(std::string_view body, ical::Calendar& calendar, std::
         return false;
     }
     if (const size_t events = CountEvents(body); events > kSubscriptionMaxEvents) {
-        problem = "the calendar holds " + Thousands(events) + " events, more than the " +
-                  Thousands(kSubscriptionMaxEvents) + " taken";
+        problem = "the calendar holds " + GroupedThousands(events) + " events, more than the " +
+                  GroupedThousands(kSubscriptionMaxEvents) + " taken";
         return false;
     }
     try {
