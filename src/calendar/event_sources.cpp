@@ -224,8 +224,8 @@ void TEventSources::LoadCache(TDateTime date) {
     Merge();
 }
 
-void TEventSources::SyncService(TDateTime date) {
-    if (!HasAccount()) return;
+bool TEventSources::SyncService(TDateTime date) {
+    if (!HasAccount()) return false;
     // The client's progress goes on to the panel as it comes; its last word is held back and
     // joins what the subscriptions say.
     std::string last;
@@ -245,7 +245,9 @@ void TEventSources::SyncService(TDateTime date) {
         for (const auto& failure : calendar_.FeedFailures) Failures.push_back(failure.Calendar + ": " + failure.Problem);
     } else if (!last.empty() && last != kStatusClose) {
         Failures.push_back(last);
+        return true;
     }
+    return false;
 }
 
 void TEventSources::Sync(TDateTime date) {
@@ -253,7 +255,7 @@ void TEventSources::Sync(TDateTime date) {
     const FlagScope syncing(Syncing);
     Failures.clear();
     ReportStatus(kStatusSyncing);
-    SyncService(date);
+    const bool serviceSaidItself = SyncService(date);
     for (const auto& source : sources_) {
         if (!source->Subscription().Shown) continue;
         source->Sync(http_, date);
@@ -262,8 +264,8 @@ void TEventSources::Sync(TDateTime date) {
     Merge();
     if (Failures.empty()) {
         ReportStatus(kStatusClose);
-    } else if (Failures.size() == 1 && HasAccount() && calendar_.FeedFailures.empty() && !calendar_.SyncFailure.empty()) {
-        // The service's own message (a refused sign-in, a failed run) says it all.
+    } else if (Failures.size() == 1 && serviceSaidItself) {
+        // The service's own message (a refused sign-in, a failed run, a cache not saved) says it all.
         ReportStatus(Failures.front());
     } else {
         std::string text = kStatusFeedsFailed;
