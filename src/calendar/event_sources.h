@@ -127,8 +127,9 @@ public:
 
 private:
     void ReportStatus(const std::string& message);
-    // The service's part of a sync; its failures, if any, go to Failures.
-    void SyncService(TDateTime date);
+    // The service's part of a sync; its failures, if any, go to Failures. True when it ended with
+    // a message of its own (a refused sign-in, a failed run, a cache not saved), not feed by feed.
+    bool SyncService(TDateTime date);
     void Merge();
 
     TCalendar& calendar_;
