@@ -217,10 +217,12 @@ void TEventSources::Reload() {
     Merge();
 }
 
-void TEventSources::LoadCache(TDateTime date) {
-    if (HasAccount()) calendar_.LoadCache(false, false);
+void TEventSources::LoadCache(TDateTime date, bool syncServiceWhenMissing) {
     for (const auto& source : sources_)
         if (source->Subscription().Shown) source->LoadCache(date);
+    Merge();
+    if (!HasAccount()) return;
+    calendar_.LoadCache(false, syncServiceWhenMissing);
     Merge();
 }
 

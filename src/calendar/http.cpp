@@ -25,7 +25,8 @@ std::string Resolved(const std::string& from, const std::string& location) {
     const size_t pathStart = authority == std::string::npos ? std::string::npos : from.find('/', authority + 3);
     const std::string origin = from.substr(0, pathStart);
     if (!location.empty() && location.front() == '/') return origin + location;
-    const std::string path = pathStart == std::string::npos ? "/" : from.substr(pathStart, from.find('?', pathStart) - pathStart);
+    const std::string path =
+        pathStart == std::string::npos ? "/" : from.substr(pathStart, from.find('?', pathStart) - pathStart);
     return origin + path.substr(0, path.rfind('/') + 1) + location;
 }
 

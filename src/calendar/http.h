@@ -66,7 +66,8 @@ public:
     // -1: redirects are the library's to follow, as above. 0 or more: the library follows none,
     // and Get follows at most this many itself (301, 302, 303, 307 and 308 with a Location); one
     // more fails the request with ErrorText saying so. A library left to itself may follow a
-    // server that redirects to itself for ever.
+    // server that redirects to itself for ever. Each address Get follows itself is a request of
+    // its own, with the time and size limits anew.
     int32_t MaxRedirects = -1;
     // The Location of the last answer when it was a redirect; empty otherwise.
     std::string Location;

@@ -16,7 +16,6 @@ namespace {
 constexpr int kCertificateRetries = 1;
 constexpr int kCredentialRetries = 1;
 
-
 }  // namespace
 
 HttpLimits HttpLimits::Of(const THttp& http) {
