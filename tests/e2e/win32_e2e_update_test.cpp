@@ -208,9 +208,9 @@ public:
     ::testing::AssertionResult CheckUpdate() {
         const HWND window = process_->WaitForTopWindow(kMainClass, kWindowTimeout);
         if (!window) return ::testing::AssertionFailure() << "no main window";
-        // The start's own sync signs in after the information file's address was set (loading the
-        // cache does not sync, even without one).
-        if (!WaitUntil([&] { return TheSetup().SignInCount() >= signInsBefore_ + 1; }, kReadyTimeout))
+        // Without a cache the start signs in twice: loading the cache, then the start's own sync,
+        // which comes after the information file's address was set.
+        if (!WaitUntil([&] { return TheSetup().SignInCount() >= signInsBefore_ + 2; }, kReadyTimeout))
             return ::testing::AssertionFailure() << "the start did not sync: " << TheSetup().SignInCount() - signInsBefore_
                                                  << " sign-ins; on screen: " << VisibleWindows(process_->Id());
         PostMessageW(window, WM_COMMAND, kCheckUpdateCommand, 0);
