@@ -84,4 +84,14 @@ std::u16string FitMessageText(std::u16string_view text) {
     return out;
 }
 
+std::string GroupedThousands(uint64_t value) {
+    const std::string digits = std::to_string(value);
+    std::string text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
 }  // namespace tessel

@@ -1,5 +1,6 @@
 #pragma once
 // Small text helpers shared by the HTTP transport and the balloon windows.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,9 @@ namespace tessel {
 // The 1-based position of the last ch in text, 0 when there is none.
 int LastCharPos(char ch, std::string_view text);
 int LastCharPos(char16_t ch, std::u16string_view text);
+
+// "1,500": the digits in groups of three, for messages.
+std::string GroupedThousands(uint64_t value);
 
 // The wide text in the system's 8-bit code page (the byte-identity one of this program: units
 // above 0xFF become "?").

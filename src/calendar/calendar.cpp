@@ -60,21 +60,9 @@ std::u16string TCalendar::DayText(TDateTime day) const {
     return tessel::DayText(Events, day, locale_.TimeSeparator());
 }
 
-TDateTime TCalendar::FindNextEvent() {
-    const TDateTime now = clock_.Now();
-    NextIndex = FindNextEventIndex(Events, now);
-    if (NextIndex < 0) return now + 3;
-    return Events[size_t(NextIndex)].Event.StartTime;
-}
+TDateTime TCalendar::FindNextEvent() { return NextEventStart(Events, clock_.Now(), NextIndex); }
 
-void TCalendar::NotifyNextEvent() {
-    if (NextIndex < 0 || size_t(NextIndex) >= Events.size()) return;
-    Tevent& event = Events[size_t(NextIndex)].Event;
-    if (event.Notified) return;
-    const std::u16string text = ReminderText(locale_, event);
-    event.Notified = true;
-    balloons_.ShowBalloon(text, event.Title, 50);
-}
+void TCalendar::NotifyNextEvent() { NotifyEventAt(Events, NextIndex, locale_, balloons_); }
 
 bool TCalendar::MentionsServiceDomain(const std::string& answer) const {
     return answer.find(serviceDomain_) != std::string::npos;

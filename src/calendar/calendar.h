@@ -174,6 +174,7 @@ private:
 
     FeedTree FetchCalendarListAside();
     FeedRun FetchEventsAside(TDateTime date, const TxdataList* calendars);
+    static void JoinKeptEntries(FeedRun& run);
     // The events cache as last written, for the entries of calendars whose feed failed; no Doc
     // when there is none or it is damaged.
     PreviousEvents ReadPreviousEvents() const;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/flag_scope.h"
 #include "base/text.h"
 #include "calendar/event.h"
 #include "calendar/event_feed.h"
@@ -17,17 +18,6 @@ namespace tessel {
 
 namespace {
 
-// Clears the flag however the run ends.
-class SyncingScope {
-public:
-    explicit SyncingScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~SyncingScope() { flag_ = false; }
-    SyncingScope(const SyncingScope&) = delete;
-    SyncingScope& operator=(const SyncingScope&) = delete;
-
-private:
-    bool& flag_;
-};
 
 std::string WithoutQuotes(std::string text) {
     std::erase_if(text, [](char c) { return c == '"' || c == '\''; });
@@ -40,7 +30,7 @@ void TCalendar::Sync(TDateTime date) {
     // A status handler that pumps messages may bring a timer tick or a menu command here while
     // a run is under way; a second run on top of it would work on half-fetched state.
     if (Syncing) return;
-    SyncingScope syncing(Syncing);
+    const FlagScope syncing(Syncing);
     SyncFailure.clear();
     CacheFailure.clear();
     bool signInRefused = false;
@@ -70,6 +60,19 @@ void MoveElements(TxdataNode& from, TxdataNode& to) {
         if (auto* node = dynamic_cast<TxdataNode*>(from.Child(i))) elements.push_back(node);
     for (TxdataNode* node : elements) to.AddChild(node->Detach());
 }
+
+}  // namespace
+
+// The kept entries join the run's tree once its text has been written.
+void TCalendar::JoinKeptEntries(FeedRun& run) {
+    if (run.KeptTrees.empty()) return;
+    run.Tree.Entries.reset();
+    for (const auto& kept : run.KeptTrees) MoveElements(*kept, *run.Tree.Doc);
+    run.KeptTrees.clear();
+    run.Tree.Entries = run.Tree.Doc->SelectNodes(u"entry");
+}
+
+namespace {
 
 // The entries of the calendar whose feed address is src, taken out of previous's tree; their
 // text as the cache holds it goes to keptText when it is known.
@@ -119,11 +122,7 @@ bool TCalendar::RunSync(TDateTime date) {
     }
 
     // Nothing below raises but the status handler: the run is committed whole.
-    if (!run.KeptTrees.empty()) {
-        run.Tree.Entries.reset();
-        for (const auto& kept : run.KeptTrees) MoveElements(*kept, *run.Tree.Doc);
-        run.Tree.Entries = run.Tree.Doc->SelectNodes(u"entry");
-    }
+    JoinKeptEntries(run);
     EventEntries = std::move(run.Tree.Entries);
     EventDoc = std::move(run.Tree.Doc);
     CalendarEntries = std::move(calendars.Entries);
@@ -204,9 +203,7 @@ TCalendar::FeedRun TCalendar::FetchEventsAside(TDateTime date, const TxdataList*
 
 void TCalendar::FetchEvents(TDateTime date) {
     FeedRun run = FetchEventsAside(date, CalendarEntries.get());
-    run.Tree.Entries.reset();
-    for (const auto& kept : run.KeptTrees) MoveElements(*kept, *run.Tree.Doc);
-    run.Tree.Entries = run.Tree.Doc->SelectNodes(u"entry");
+    JoinKeptEntries(run);
     EventEntries = std::move(run.Tree.Entries);
     EventDoc = std::move(run.Tree.Doc);
     FeedFailures = std::move(run.Failures);

@@ -114,7 +114,8 @@ public:
             if (result_ == CURLE_OK) result_ = curl_easy_perform(easy_.get());
             if (result_ == CURLE_PEER_FAILED_VERIFICATION) return SendResult::UntrustedCertificate;
             if (status_.empty()) return SendResult::Failed;
-            if (result_ != CURLE_OK || !IsFollowedRedirect(status_)) return SendResult::Sent;
+            if (result_ != CURLE_OK || !IsFollowedRedirect(status_) || !limits_.libraryFollowsRedirects)
+                return SendResult::Sent;
             char* target = nullptr;
             if (curl_easy_getinfo(easy_.get(), CURLINFO_REDIRECT_URL, &target) != CURLE_OK || !target)
                 return SendResult::Sent;

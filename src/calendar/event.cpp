@@ -1,5 +1,7 @@
 #include "calendar/event.h"
 
+#include "calendar/balloon_sink.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -127,6 +129,21 @@ std::string CleanText(std::string_view text) {
         out.push_back(c);
     }
     return out;
+}
+
+TDateTime NextEventStart(const EventList& events, TDateTime now, int32_t& nextIndex) {
+    nextIndex = FindNextEventIndex(events, now);
+    if (nextIndex < 0) return now + 3;
+    return events[size_t(nextIndex)].Event.StartTime;
+}
+
+void NotifyEventAt(EventList& events, int32_t index, const ILocaleFormat& locale, IBalloonSink& balloons) {
+    if (index < 0 || size_t(index) >= events.size()) return;
+    Tevent& event = events[size_t(index)].Event;
+    if (event.Notified) return;
+    const std::u16string text = ReminderText(locale, event);
+    event.Notified = true;
+    balloons.ShowBalloon(text, event.Title, 50);
 }
 
 }  // namespace tessel

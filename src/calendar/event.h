@@ -10,6 +10,7 @@
 
 namespace tessel {
 
+class IBalloonSink;
 class ILocaleFormat;
 
 struct Tevent {
@@ -57,6 +58,13 @@ std::u16string DayText(const EventList& events, TDateTime day, char16_t timeSepa
 // The index of the first record that is timed, not yet notified and starts later than now
 // (differences under a millisecond count as equal); -1 when none.
 int FindNextEventIndex(const EventList& events, TDateTime now);
+
+// The start of that record, its index in nextIndex; now + 3 days and -1 when there is none.
+TDateTime NextEventStart(const EventList& events, TDateTime now, int32_t& nextIndex);
+
+// Shows the reminder balloon of the record at index, once per record; nothing for an index out
+// of range.
+void NotifyEventAt(EventList& events, int32_t index, const ILocaleFormat& locale, IBalloonSink& balloons);
 
 // The reminder balloon's text of a record: start and end as locale date-time texts joined by "-".
 std::u16string ReminderText(const ILocaleFormat& locale, const Tevent& event);

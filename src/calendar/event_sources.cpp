@@ -8,6 +8,7 @@
 #include "base/clock.h"
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/flag_scope.h"
 #include "base/sha256.h"
 #include "base/strict_int.h"
 #include "base/text.h"
@@ -216,15 +217,17 @@ void TEventSources::Reload() {
     Merge();
 }
 
-void TEventSources::LoadCache(TDateTime date) {
-    if (HasAccount()) calendar_.LoadCache(false, false);
+void TEventSources::LoadCache(TDateTime date, bool syncServiceWhenMissing) {
     for (const auto& source : sources_)
         if (source->Subscription().Shown) source->LoadCache(date);
     Merge();
+    if (!HasAccount()) return;
+    calendar_.LoadCache(false, syncServiceWhenMissing);
+    Merge();
 }
 
-void TEventSources::SyncService(TDateTime date) {
-    if (!HasAccount()) return;
+bool TEventSources::SyncService(TDateTime date) {
+    if (!HasAccount()) return false;
     // The client's progress goes on to the panel as it comes; its last word is held back and
     // joins what the subscriptions say.
     std::string last;
@@ -244,21 +247,17 @@ void TEventSources::SyncService(TDateTime date) {
         for (const auto& failure : calendar_.FeedFailures) Failures.push_back(failure.Calendar + ": " + failure.Problem);
     } else if (!last.empty() && last != kStatusClose) {
         Failures.push_back(last);
+        return true;
     }
+    return false;
 }
 
 void TEventSources::Sync(TDateTime date) {
     if (Syncing) return;
-    struct SyncingScope {
-        explicit SyncingScope(bool& flag) : flag_(flag) { flag_ = true; }
-        ~SyncingScope() { flag_ = false; }
-        SyncingScope(const SyncingScope&) = delete;
-        SyncingScope& operator=(const SyncingScope&) = delete;
-        bool& flag_;
-    } syncing(Syncing);
+    const FlagScope syncing(Syncing);
     Failures.clear();
     ReportStatus(kStatusSyncing);
-    SyncService(date);
+    const bool serviceSaidItself = SyncService(date);
     for (const auto& source : sources_) {
         if (!source->Subscription().Shown) continue;
         source->Sync(http_, date);
@@ -267,8 +266,8 @@ void TEventSources::Sync(TDateTime date) {
     Merge();
     if (Failures.empty()) {
         ReportStatus(kStatusClose);
-    } else if (Failures.size() == 1 && HasAccount() && calendar_.FeedFailures.empty() && !calendar_.SyncFailure.empty()) {
-        // The service's own message (a refused sign-in, a failed run) says it all.
+    } else if (Failures.size() == 1 && serviceSaidItself) {
+        // The service's own message (a refused sign-in, a failed run, a cache not saved) says it all.
         ReportStatus(Failures.front());
     } else {
         std::string text = kStatusFeedsFailed;
@@ -304,20 +303,8 @@ std::u16string TEventSources::DayText(TDateTime day) const {
     return tessel::DayText(Events, day, locale_.TimeSeparator());
 }
 
-TDateTime TEventSources::FindNextEvent() {
-    const TDateTime now = clock_.Now();
-    NextIndex = FindNextEventIndex(Events, now);
-    if (NextIndex < 0) return now + 3;
-    return Events[size_t(NextIndex)].Event.StartTime;
-}
+TDateTime TEventSources::FindNextEvent() { return NextEventStart(Events, clock_.Now(), NextIndex); }
 
-void TEventSources::NotifyNextEvent() {
-    if (NextIndex < 0 || size_t(NextIndex) >= Events.size()) return;
-    Tevent& event = Events[size_t(NextIndex)].Event;
-    if (event.Notified) return;
-    const std::u16string text = ReminderText(locale_, event);
-    event.Notified = true;
-    balloons_.ShowBalloon(text, event.Title, 50);
-}
+void TEventSources::NotifyNextEvent() { NotifyEventAt(Events, NextIndex, locale_, balloons_); }
 
 }  // namespace tessel

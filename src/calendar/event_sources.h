@@ -100,8 +100,10 @@ public:
     // Takes the subscriptions' list as it stands (after a load, after the dialog): a source whose
     // address, colour and visibility are unchanged keeps its events; the others start afresh.
     void Reload();
-    // Start-up: every source's cache, no network; the merged list is ready at once.
-    void LoadCache(TDateTime date);
+    // Start-up: the subscriptions' caches (no network), merged at once; then the service's, which
+    // syncs the service when one of its files is missing (TCalendar::LoadCache), and the merge
+    // again. Without syncServiceWhenMissing nothing goes to the network at all.
+    void LoadCache(TDateTime date, bool syncServiceWhenMissing = true);
     // A sync of every source for the window around date, then the merged list. Ends with the
     // status "close", or with the lines naming what failed.
     void Sync(TDateTime date);
@@ -127,8 +129,9 @@ public:
 
 private:
     void ReportStatus(const std::string& message);
-    // The service's part of a sync; its failures, if any, go to Failures.
-    void SyncService(TDateTime date);
+    // The service's part of a sync; its failures, if any, go to Failures. True when it ended with
+    // a message of its own (a refused sign-in, a failed run, a cache not saved), not feed by feed.
+    bool SyncService(TDateTime date);
     void Merge();
 
     TCalendar& calendar_;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/flag_scope.h"
 #include "calendar/http_exchange.h"
 
 namespace tessel {
@@ -11,16 +12,53 @@ namespace tessel {
 THttp::THttp() = default;
 THttp::~THttp() = default;
 
+namespace {
+
+bool IsRedirect(int32_t status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The address a Location names, seen from the address that answered with it.
+std::string Resolved(const std::string& from, const std::string& location) {
+    if (location.find("://") != std::string::npos) return location;
+    const size_t authority = from.find("://");
+    const size_t pathStart = authority == std::string::npos ? std::string::npos : from.find('/', authority + 3);
+    const std::string origin = from.substr(0, pathStart);
+    if (!location.empty() && location.front() == '/') return origin + location;
+    const std::string path =
+        pathStart == std::string::npos ? "/" : from.substr(pathStart, from.find('?', pathStart) - pathStart);
+    return origin + path.substr(0, path.rfind('/') + 1) + location;
+}
+
+}  // namespace
+
 bool THttp::Get(const std::string& url) {
     if (waiting_) {
         // Something the waiting request dispatched asks for another: the running one owns the
         // buffers and the answer fields.
         return false;
     }
+    if (MaxRedirects < 0) return GetOnce(url);
+    std::string target = url;
+    for (int32_t redirects = 0;; ++redirects) {
+        const bool ok = GetOnce(target);
+        if (Location.empty() || !IsRedirect(StatusCode)) return ok;
+        if (redirects == MaxRedirects) {
+            Response.clear();
+            Body.clear();
+            ErrorText = "the address redirects more than " + std::to_string(MaxRedirects) + " times";
+            return false;
+        }
+        target = Resolved(target, Location);
+    }
+}
+
+bool THttp::GetOnce(const std::string& url) {
     Response.clear();
     ErrorText.clear();
     ETag.clear();
     LastModified.clear();
+    Location.clear();
     StatusCode = 0;
     bool ok = false;
     const auto exchangeWhole = [this, &url, &ok] {
@@ -30,13 +68,7 @@ bool THttp::Get(const std::string& url) {
         if (exchange) ok = RunExchange(*exchange, *this);
     };
     if (ProcessMessages) {
-        struct WaitingScope {
-            explicit WaitingScope(bool& flag) : flag_(flag) { flag_ = true; }
-            ~WaitingScope() { flag_ = false; }
-            WaitingScope(const WaitingScope&) = delete;
-            WaitingScope& operator=(const WaitingScope&) = delete;
-            bool& flag_;
-        } waiting(waiting_);
+        const FlagScope waiting(waiting_);
         RunWhileProcessingMessages(exchangeWhole);
     } else {
         exchangeWhole();

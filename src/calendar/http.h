@@ -63,6 +63,14 @@ public:
     // The ETag and Last-Modified headers of the last answer (200, 302 or 304); empty when absent.
     std::string ETag;
     std::string LastModified;
+    // -1: redirects are the library's to follow, as above. 0 or more: the library follows none,
+    // and Get follows at most this many itself (301, 302, 303, 307 and 308 with a Location); one
+    // more fails the request with ErrorText saying so. A library left to itself may follow a
+    // server that redirects to itself for ever. Each address Get follows itself is a request of
+    // its own, with the time and size limits anew.
+    int32_t MaxRedirects = -1;
+    // The Location of the last answer when it was a redirect; empty otherwise.
+    std::string Location;
     // Why the last Get failed when the transfer itself failed (a handle that could not be
     // opened, no answer, cut short, too slow, too large), with the library's own words where it
     // gave any; empty after a success and after an answer with another status.
@@ -95,6 +103,8 @@ protected:
     uint32_t AnnouncedComponentSize() const;
 
 private:
+    // One exchange, redirects left to the library or not followed (MaxRedirects).
+    bool GetOnce(const std::string& url);
     // Steps 1 to 4 on the platform: split the URL, open the root, the connection and the
     // request. Null when any of them fails. Defined in the platform file.
     std::unique_ptr<HttpExchange> OpenExchange(const std::string& url);

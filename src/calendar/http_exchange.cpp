@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/strict_int.h"
+#include "base/text_helpers.h"
 #include "calendar/http.h"
 #include "calendar/http_request.h"
 
@@ -15,17 +16,6 @@ namespace {
 constexpr int kCertificateRetries = 1;
 constexpr int kCredentialRetries = 1;
 
-// "1,500"
-std::string Thousands(uint64_t value) {
-    const std::string digits = std::to_string(value);
-    std::string text;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
-        text += digits[i];
-    }
-    return text;
-}
-
 }  // namespace
 
 HttpLimits HttpLimits::Of(const THttp& http) {
@@ -33,6 +23,7 @@ HttpLimits HttpLimits::Of(const THttp& http) {
     limits.timeLimitMs = std::max<int32_t>(http.RequestTimeLimitMs, 1);
     limits.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeLimitMs);
     limits.maxBodyBytes = std::max<int64_t>(http.ResponseSizeLimit, 0);
+    limits.libraryFollowsRedirects = http.MaxRedirects < 0;
     return limits;
 }
 
@@ -42,15 +33,15 @@ int64_t HttpLimits::RemainingMs() const {
 }
 
 std::string HttpLimits::TimeOutText() const {
-    return "the answer did not come whole within " + Thousands(uint64_t(timeLimitMs)) + " ms";
+    return "the answer did not come whole within " + GroupedThousands(uint64_t(timeLimitMs)) + " ms";
 }
 
 std::string HttpLimits::TooLargeText() const {
-    return "the answer is larger than " + Thousands(uint64_t(maxBodyBytes)) + " bytes";
+    return "the answer is larger than " + GroupedThousands(uint64_t(maxBodyBytes)) + " bytes";
 }
 
 std::string CutShortText(uint64_t received, uint64_t announced) {
-    return "the connection ended after " + Thousands(received) + " of " + Thousands(announced) +
+    return "the connection ended after " + GroupedThousands(received) + " of " + GroupedThousands(announced) +
            " bytes of the answer";
 }
 
@@ -80,6 +71,9 @@ bool RunExchange(HttpExchange& exchange, THttp& http) {
         http.ETag = exchange.HeaderText("ETag");
         http.LastModified = exchange.HeaderText("Last-Modified");
     }
+    if (http.StatusCode == 301 || http.StatusCode == 302 || http.StatusCode == 303 || http.StatusCode == 307 ||
+        http.StatusCode == 308)
+        http.Location = exchange.HeaderText("Location");
     if (http.StatusCode != 200 && http.StatusCode != 302) return false;
 
     http.Body.clear();

@@ -17,6 +17,7 @@ struct HttpLimits {
     std::chrono::steady_clock::time_point deadline;
     int32_t timeLimitMs = 0;  // for the message
     int64_t maxBodyBytes = 0;
+    bool libraryFollowsRedirects = true;
 
     static HttpLimits Of(const THttp& http);
     // Milliseconds left until the deadline, at least 0.

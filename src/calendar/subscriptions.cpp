@@ -9,6 +9,7 @@
 #include "base/errors.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "base/text_helpers.h"
 #include "calendar/http.h"
 #include "calendar/lzh.h"
 #include "ical/ical.h"
@@ -21,6 +22,8 @@ namespace {
 constexpr char16_t kRootName[] = u"Subscriptions";
 constexpr char16_t kItemName[] = u"subscription";
 constexpr char kRootClose[] = "</Subscriptions>";
+// A published calendar may move once or twice; a chain longer than this is a loop.
+constexpr int32_t kSubscriptionMaxRedirects = 10;
 // The name the reader's messages give a fetched body; taken off again before they are shown.
 constexpr char kBodyName[] = "~";
 
@@ -95,7 +98,8 @@ std::string Megabytes(uint64_t bytes) { return std::to_string(bytes >> 20) + " M
 class ConditionalScope {
 public:
     ConditionalScope(THttp& http, const std::string& etag, const std::string& lastModified)
-        : http_(http), sizeLimit_(http.ResponseSizeLimit) {
+        : http_(http), sizeLimit_(http.ResponseSizeLimit), maxRedirects_(http.MaxRedirects) {
+        http_.MaxRedirects = kSubscriptionMaxRedirects;
         http_.IfNoneMatch = etag;
         http_.IfModifiedSince = lastModified;
         http_.ResponseSizeLimit = std::min<int64_t>(sizeLimit_, int64_t(kSubscriptionMaxBytes));
@@ -104,6 +108,7 @@ public:
         http_.IfNoneMatch.clear();
         http_.IfModifiedSince.clear();
         http_.ResponseSizeLimit = sizeLimit_;
+        http_.MaxRedirects = maxRedirects_;
     }
     ConditionalScope(const ConditionalScope&) = delete;
     ConditionalScope& operator=(const ConditionalScope&) = delete;
@@ -111,6 +116,7 @@ public:
 private:
     THttp& http_;
     int64_t sizeLimit_;
+    int32_t maxRedirects_;
 };
 
 // A file is read whole each time: its stamp (size and time) could miss a rewrite within the
@@ -173,15 +179,6 @@ size_t CountEvents(std::string_view body) {
     return count;
 }
 
-std::string Thousands(size_t value) {
-    const std::string digits = std::to_string(value);
-    std::string text;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
-        text += digits[i];
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -304,8 +301,8 @@ bool ReadSubscriptionBody(std::string_view body, ical::Calendar& calendar, std::
         return false;
     }
     if (const size_t events = CountEvents(body); events > kSubscriptionMaxEvents) {
-        problem = "the calendar holds " + Thousands(events) + " events, more than the " +
-                  Thousands(kSubscriptionMaxEvents) + " taken";
+        problem = "the calendar holds " + GroupedThousands(events) + " events, more than the " +
+                  GroupedThousands(kSubscriptionMaxEvents) + " taken";
         return false;
     }
     try {

@@ -256,12 +256,13 @@ std::unique_ptr<HttpExchange> THttp::OpenExchange(const std::string& url) {
         InternetConnectA(root.get(), UrlBuffer(kHost), parts.nPort, "", "", INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return noExchange(GetLastError());
     const std::string object = std::string(UrlBuffer(kUrlPath)) + UrlBuffer(kExtraInfo);
-    const DWORD flags = kRequestFlags | (Secure ? INTERNET_FLAG_SECURE : 0);
+    const HttpLimits limits = HttpLimits::Of(*this);
+    const DWORD flags = kRequestFlags | (Secure ? INTERNET_FLAG_SECURE : 0) |
+                        (limits.libraryFollowsRedirects ? 0 : INTERNET_FLAG_NO_AUTO_REDIRECT);
     InetHandle request(
         HttpOpenRequestA(connection.get(), "GET", object.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0));
     if (!request) return noExchange(GetLastError());
-    return std::make_unique<WinInetExchange>(std::move(root), std::move(connection), std::move(request),
-                                             HttpLimits::Of(*this));
+    return std::make_unique<WinInetExchange>(std::move(root), std::move(connection), std::move(request), limits);
 }
 
 }  // namespace tessel

@@ -20,6 +20,12 @@ std::string WebCalendarSignInUrl(const ServiceHosts& hosts, const std::string& u
 std::string EventPageSignInUrl(const ServiceHosts& hosts, const std::string& link, const std::string& user,
                                const std::string& password);
 
+// What a double click on an event opens: its page on the service signed in (EventPageSignInUrl)
+// when the link is the service's or empty; a subscription's http or https link as it is, since
+// the account's name and password are the service's alone; nothing (empty) for any other link.
+std::string EventPageUrl(const ServiceHosts& hosts, const std::string& link, const std::string& user,
+                         const std::string& password);
+
 // http://MAKER/PAGE
 std::string MakerPageUrl(const ServiceHosts& hosts, const std::string& page);
 

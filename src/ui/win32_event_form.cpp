@@ -506,8 +506,9 @@ void TEventFm::EventGridDblClick() {
     const int row = grid_.Row();
     if (row < 0 || size_t(row) >= shownRows_.size()) return;
     const Tevent& ev = shownRows_[size_t(row)].Event;
-    services_.Browser.Open(
-        EventPageSignInUrl(services_.Hosts, ev.Link, services_.Account.UserName, services_.Account.Password));
+    const std::string url =
+        EventPageUrl(services_.Hosts, ev.Link, services_.Account.UserName, services_.Account.Password);
+    if (!url.empty()) services_.Browser.Open(url);
 }
 
 void TEventFm::ShowPopupMenu() {

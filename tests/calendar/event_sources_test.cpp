@@ -193,6 +193,22 @@ TEST_F(EventSourcesTest, OneFailingSourceKeepsWhatItHadWhileTheOthersUpdate) {
     }
 }
 
+// The service's own last word stays the status when nothing else failed, and joins the others'
+// lines when something did.
+TEST_F(EventSourcesTest, ServiceMessageStandsAloneOrJoinsTheOthers) {
+    ScriptGeneration(1);
+    // A folder where the calendar list's cache file goes: the service's cache cannot be written.
+    std::filesystem::create_directories(std::filesystem::path(CachePath("-cat.xml")) / "keep");
+    sources.Sync(march15);
+    EXPECT_EQ(sourceStatuses.back(), kStatusCacheNotSaved);
+    EXPECT_THAT(ByColor()[kWorkColor], ElementsAre(u"Work 1"));
+
+    http.AnswerOnce("team.ics", "", 500);
+    sources.Sync(march15);
+    EXPECT_EQ(sourceStatuses.back(), std::string(kStatusFeedsFailed) + "\r" + kStatusCacheNotSaved +
+                                         "\rTeam: the address answered 500");
+}
+
 TEST_F(EventSourcesTest, WithoutAnAccountOnlyTheSubscriptionsAreAsked) {
     account.SetCredentials("", "");
     ScriptGeneration(1);

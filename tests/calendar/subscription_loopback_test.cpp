@@ -48,6 +48,11 @@ TEST_F(SubscriptionLoopback, EtagSentBackBringsNotModifiedOverHttpAndHttps) {
         EXPECT_EQ(stale.Outcome, TSubscriptionFetch::kFetched);
         EXPECT_EQ(stale.Body, first.Body);
     }
+    // Redirects are followed by the transport's own count, relative ones included.
+    http.MaxRedirects = 3;
+    ASSERT_TRUE(http.Get(service.HttpUrl("/test/redirect")));
+    EXPECT_EQ(http.Response.rfind("GET /test/echo", 0), 0u) << http.Response;
+    http.MaxRedirects = -1;
     // The validators go with that request only.
     EXPECT_TRUE(http.IfNoneMatch.empty());
     EXPECT_TRUE(http.Get(service.HttpUrl("/test/echo")));

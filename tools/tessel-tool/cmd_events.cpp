@@ -79,7 +79,7 @@ int RunFolderEvents(const std::vector<std::string>& args) {
     calendar.SetCredentials(account.UserName, account.Password);
     tessel::TEventSources sources(calendar, account, subscriptions, http, clock, locale, balloons, folder);
     sources.Reload();
-    sources.LoadCache(date);
+    sources.LoadCache(date, false);
     const std::string out = EventLines(sources.Events);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return 0;

@@ -2,6 +2,7 @@
 // program folder DIR (its subscriptions.xml), as the account dialog's "Add address..." does: the
 // address is fetched once and must be an iCalendar file; without --title the file's own name
 // (X-WR-CALNAME) is taken. An address already subscribed to gets the new title and colour.
+// --no-check stores it without the fetch (a script's folder whose address is not reachable yet).
 // tessel-tool subscriptions DIR: the subscriptions of DIR, one a line:
 //   TITLE<TAB>#RRGGBB<TAB>SHOWN<TAB>ADDRESS-WITHOUT-ITS-SECRET
 #include <cstdio>
@@ -31,7 +32,13 @@ std::u16string FolderArgument(const std::string& text) {
 int RunSubscribe(const std::vector<std::string>& args) {
     if (args.size() < 2) throw tessel::tool::UsageError();
     std::string title, color;
+    bool fetch = true;
     for (size_t i = 2; i < args.size(); i += 2) {
+        if (args[i] == "--no-check") {
+            fetch = false;
+            --i;
+            continue;
+        }
         if (i + 1 >= args.size()) throw tessel::tool::UsageError();
         if (args[i] == "--title") title = args[i + 1];
         else if (args[i] == "--color") color = args[i + 1];
@@ -45,7 +52,14 @@ int RunSubscribe(const std::vector<std::string>& args) {
     store.Load();
     const std::string& address = args[1];
     tessel::THttp http;
-    const tessel::TSubscriptionCheck check = tessel::CheckSubscription(http, address);
+    tessel::TSubscriptionCheck check;
+    if (fetch) {
+        check = tessel::CheckSubscription(http, address);
+    } else {
+        const tessel::TSubscriptionAddress parsed = tessel::ParseSubscriptionAddress(address);
+        check.Ok = parsed.Kind != tessel::TSubscriptionAddress::kInvalid;
+        check.Problem = parsed.Problem;
+    }
     if (!check.Ok)
         throw tessel::EError((title.empty() ? tessel::RedactedAddress(address) : title) + ": " + check.Problem);
 
@@ -80,7 +94,7 @@ int RunSubscriptions(const std::vector<std::string>& args) {
     return 0;
 }
 
-const tessel::tool::Registration kSubscribe{"subscribe", "subscribe DIR ADDRESS [--title T] [--color #RRGGBB]",
+const tessel::tool::Registration kSubscribe{"subscribe", "subscribe DIR ADDRESS [--title T] [--color #RRGGBB] [--no-check]",
                                             RunSubscribe};
 const tessel::tool::Registration kSubscriptions{"subscriptions", "subscriptions DIR", RunSubscriptions};
 

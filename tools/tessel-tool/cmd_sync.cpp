@@ -80,7 +80,7 @@ int RunSync(const std::vector<std::string>& args) {
     std::string lastStatus;
     sources.OnStatus = [&](const std::string& message) { lastStatus = message; };
     const tessel::TDateTime now = clock.Now();
-    sources.LoadCache(now);
+    sources.LoadCache(now, false);
     sources.Sync(now);
     if (lastStatus != tessel::kStatusClose) {
         PrintLines(lastStatus);
