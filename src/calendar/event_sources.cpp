@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <set>
 #include <utility>
 
 #include "base/clock.h"
@@ -55,13 +54,6 @@ bool ReadCacheText(std::string_view text, std::string_view& body, std::string& e
     body = text.substr(head + 4);
     return size == body.size();
 }
-
-// The reminders already shown stay shown when the list is rebuilt: the same record keeps its flag.
-struct NotifiedKey {
-    std::string Key;
-    std::u16string Title;
-    auto operator<=>(const NotifiedKey&) const = default;
-};
 
 }  // namespace
 
@@ -276,10 +268,9 @@ void TEventSources::Sync(TDateTime date) {
     }
 }
 
+// The records are made anew, as a sync of the service makes its own: a reminder shown before the
+// sync is due again.
 void TEventSources::Merge() {
-    std::set<NotifiedKey> notified;
-    for (const EventItem& item : Events)
-        if (item.Event.Notified) notified.insert({item.Key, item.Event.Title});
     EventList merged;
     size_t total = calendar_.Events.size();
     for (const auto& source : sources_)
@@ -289,10 +280,6 @@ void TEventSources::Merge() {
     for (const auto& source : sources_)
         if (source->Subscription().Shown) merged.insert(merged.end(), source->Events().begin(), source->Events().end());
     SortEvents(merged);
-    if (!notified.empty()) {
-        for (EventItem& item : merged)
-            if (notified.count({item.Key, item.Event.Title})) item.Event.Notified = true;
-    }
     Events = std::move(merged);
     NextIndex = -1;
 }
