@@ -205,6 +205,14 @@ void TEventSources::Reload() {
             sources.push_back(std::make_unique<TSubscriptionSource>(item, cacheFolder_, *local_));
         }
     }
+    // A subscription the user removed takes its copy with it: the file holds what the private
+    // address gave. A source only changed in colour or title keeps the file (the same address).
+    for (const auto& old : sources_) {
+        if (!old) continue;
+        const bool kept = std::any_of(subscriptions_.Items.begin(), subscriptions_.Items.end(),
+                                      [&](const TSubscription& item) { return item.Address == old->Subscription().Address; });
+        if (!kept) RemoveFile(old->CachePath());
+    }
     sources_ = std::move(sources);
     Merge();
 }

@@ -98,7 +98,8 @@ public:
     TEventSources& operator=(const TEventSources&) = delete;
 
     // Takes the subscriptions' list as it stands (after a load, after the dialog): a source whose
-    // address, colour and visibility are unchanged keeps its events; the others start afresh.
+    // address, colour and visibility are unchanged keeps its events; the others start afresh. The
+    // cache file of a subscription no longer in the list is removed.
     void Reload();
     // Start-up: the subscriptions' caches (no network), merged at once; then the service's, which
     // syncs the service when one of its files is missing (TCalendar::LoadCache), and the merge

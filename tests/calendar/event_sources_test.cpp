@@ -257,6 +257,26 @@ TEST_F(EventSourcesTest, UnchangedSubscriptionCostsNoParsing) {
     EXPECT_THAT(ByColor()[kTeamColor], ElementsAre(u"Team 3"));
 }
 
+// A new colour keeps the copy (the same address); a removed subscription takes its copy with it,
+// the others keep theirs.
+TEST_F(EventSourcesTest, RemovedSubscriptionTakesItsCopyWithIt) {
+    ScriptGeneration(1);
+    sources.Sync(march15);
+    const std::u16string team = sources.Subscriptions()[0]->CachePath();
+    const std::u16string holidays = sources.Subscriptions()[1]->CachePath();
+    ASSERT_TRUE(FileExists(team) && FileExists(holidays));
+
+    store.Items[0].Color = kWorkColor;
+    sources.Reload();
+    EXPECT_TRUE(FileExists(team));
+
+    store.Items.erase(store.Items.begin());
+    sources.Reload();
+    EXPECT_FALSE(FileExists(team));
+    EXPECT_TRUE(FileExists(holidays));
+    for (const auto& item : sources.Events) EXPECT_NE(item.Event.Title, u"Team 1");
+}
+
 TEST_F(EventSourcesTest, StartUpShowsTheCachedCopiesBeforeTheNetworkAnswers) {
     ScriptGeneration(1);
     sources.Sync(march15);
