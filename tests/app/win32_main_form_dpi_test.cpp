@@ -69,10 +69,13 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text = nullptr) {
 }
 
 // The height of the text drawn in the colour inside the window, as the screen shows it: from the
-// first to the last row holding a pixel of that colour. The screen may show a moved layered window
-// a moment later: the window's messages run and the screen is read again, for up to three seconds.
+// first to the last row holding a pixel of that colour. The screen shows a moved layered window
+// a moment after it painted, and a first read may still hold some of the old pixels: the
+// window's messages run and the screen is read again until two reads agree, for up to three
+// seconds.
 int InkHeight(HWND window, COLORREF color) {
     RedrawWindow(GetAncestor(window, GA_ROOT), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    int previous = 0;
     for (int attempt = 0; attempt < 30; ++attempt) {
         const e2e::Image shot = e2e::CaptureWindow(window);
         int first = -1, last = -1;
@@ -83,7 +86,9 @@ int InkHeight(HWND window, COLORREF color) {
                     last = y;
                     break;
                 }
-        if (first >= 0) return last - first + 1;
+        const int height = first >= 0 ? last - first + 1 : 0;
+        if (height > 0 && height == previous) return height;
+        previous = height;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) continue;
@@ -92,7 +97,7 @@ int InkHeight(HWND window, COLORREF color) {
         }
         Sleep(100);
     }
-    return 0;
+    return previous;
 }
 
 void SendDpiChanged(HWND window, int dpi, const RECT& suggested) {
