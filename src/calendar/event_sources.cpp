@@ -92,12 +92,12 @@ std::string DigestOf(std::string_view body) {
 
 }  // namespace
 
-bool TSubscriptionSource::ReadCopy(std::string_view body) {
+bool TSubscriptionSource::ReadCopy(std::string_view body, std::string digest) {
     auto calendar = std::make_unique<ical::Calendar>();
     ++parses_;
     if (!ReadSubscriptionBody(body, *calendar, failure_)) return false;
     calendar_ = std::move(calendar);
-    bodyDigest_ = DigestOf(body);
+    bodyDigest_ = std::move(digest);
     return true;
 }
 
@@ -126,7 +126,7 @@ void TSubscriptionSource::LoadCache(TDateTime date) {
     std::string_view body;
     std::string etag, lastModified;
     // A damaged copy is as good as none: the sync fetches the address whole.
-    if (!ReadCacheText(text, body, etag, lastModified) || !ReadCopy(body)) {
+    if (!ReadCacheText(text, body, etag, lastModified) || !ReadCopy(body, DigestOf(body))) {
         failure_.clear();
         return;
     }
@@ -147,12 +147,13 @@ void TSubscriptionSource::Sync(THttp& http, TDateTime date) {
     case TSubscriptionFetch::kNotModified: Expand(date); return;
     case TSubscriptionFetch::kFetched: break;
     }
-    if (haveCopy && DigestOf(fetch.Body) == bodyDigest_) {
+    std::string digest = DigestOf(fetch.Body);
+    if (haveCopy && digest == bodyDigest_) {
         Expand(date);
         return;
     }
     std::unique_ptr<ical::Calendar> previous = std::move(calendar_);
-    if (!ReadCopy(fetch.Body)) {
+    if (!ReadCopy(fetch.Body, std::move(digest))) {
         calendar_ = std::move(previous);
         return;
     }

@@ -68,7 +68,8 @@ public:
 
 private:
     void Expand(TDateTime date);
-    bool ReadCopy(std::string_view body);
+    // Reads body, whose SHA-256 is digest, as the calendar; false (Failure says why) when it is none.
+    bool ReadCopy(std::string_view body, std::string digest);
 
     TSubscription subscription_;
     std::u16string cacheFolder_;
