@@ -9,6 +9,7 @@
 #include "calendar/http.h"
 #include "dialogs/subscription_dialog_logic.h"
 #include "win32/win32_handles.h"
+#include "win32/win32_late_bound.h"
 #include "win32/win32_text.h"
 
 // The address is fetched on the user-interface thread, as the account dialog signs in: the
@@ -122,7 +123,8 @@ void TAddAddressFm::BrowseClick() {
     ofn.nMaxFile = DWORD(file.size());
     ofn.lpstrTitle = L"Calendar file";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&ofn)) return;
+    static auto* const open = win32::LateBound<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (!open || !open(&ofn)) return;
     file.resize(std::char_traits<char16_t>::length(file.c_str()));
     SetWindowTextW(Item(kAddressEd), win32::W(file));
     SetFocus(Item(kTitleEd));
@@ -144,7 +146,8 @@ void TAddAddressFm::ColorChosen() {
     choose.lpCustColors = customColors_;
     choose.Flags = CC_RGBINIT | CC_FULLOPEN;
     // Cancelled: the colour stays what it was.
-    if (ChooseColorW(&choose)) color_ = TColor(choose.rgbResult) & 0xFFFFFF;
+    static auto* const chooseColor = win32::LateBound<decltype(ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
+    if (chooseColor && chooseColor(&choose)) color_ = TColor(choose.rgbResult) & 0xFFFFFF;
     SelectColor(color_);
 }
 

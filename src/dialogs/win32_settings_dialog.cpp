@@ -11,6 +11,7 @@
 #include "calendar/service_hosts.h"
 #include "dialogs/registry.h"
 #include "ui/profile.h"
+#include "win32/win32_late_bound.h"
 #include "win32/win32_text.h"
 #include "win32/win32_window.h"
 
@@ -27,14 +28,18 @@ constexpr int kPagesWidth = TSettingFm::kClientSize.cx - kPagesLeft - 12;
 // The fixed version record of the running program file: "Version :" and four numbers.
 std::u16string ProgramVersionText() {
     const std::u16string path = ExecutablePath();
+    static auto* const infoSize = win32::LateBound<decltype(GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
+    static auto* const info = win32::LateBound<decltype(GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
+    static auto* const query = win32::LateBound<decltype(VerQueryValueW)>(L"version.dll", "VerQueryValueW");
+    if (!infoSize || !info || !query) return VersionText(false, 0, 0);
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(win32::W(path), &ignored);
+    const DWORD size = infoSize(win32::W(path), &ignored);
     if (size == 0) return VersionText(false, 0, 0);
     std::vector<BYTE> data(size);
-    if (!GetFileVersionInfoW(win32::W(path), 0, size, data.data())) return VersionText(false, 0, 0);
+    if (!info(win32::W(path), 0, size, data.data())) return VersionText(false, 0, 0);
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+    if (!query(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
         length < sizeof(VS_FIXEDFILEINFO))
         return VersionText(false, 0, 0);
     return VersionText(true, fixed->dwFileVersionMS, fixed->dwFileVersionLS);

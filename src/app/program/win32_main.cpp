@@ -27,9 +27,10 @@
 #include "ui/skin.h"
 #include "ui/theme.h"
 #include "ui/win32_balloon.h"
-#include "win32/win32_text.h"
 #include "ui/win32_drawing.h"
 #include "win32/win32_dpi.h"
+#include "win32/win32_late_bound.h"
+#include "win32/win32_text.h"
 #include "win32/win32_window.h"
 
 namespace tessel {
@@ -77,7 +78,10 @@ std::u16string LocalAppDataFolder() {
     PWSTR known = nullptr;
     std::u16string folder;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known))) folder = win32::FromW(known);
-    CoTaskMemFree(known);
+    // The folder's text is the COM allocator's; the library is bound here, on this rare path,
+    // rather than mapped at every start.
+    static auto* const freeTaskMemory = win32::LateBound<decltype(CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    if (freeTaskMemory) freeTaskMemory(known);
     return folder;
 }
 
