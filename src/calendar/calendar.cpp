@@ -39,6 +39,7 @@ void TCalendar::ReportStatus(const std::string& message) {
 
 void TCalendar::ClearEvents() {
     Events.clear();
+    ++EventsGeneration;
     NextIndex = -1;
 }
 

@@ -140,7 +140,10 @@ public:
     std::string CacheName;
     std::string Password;
     int32_t ZoneHours;
+    // The records of the last load or sync. TEventSources takes them into its merged list; the
+    // generation tells it whether there are new ones since.
     EventList Events;
+    uint32_t EventsGeneration = 0;
     std::unique_ptr<TxdataList> EventEntries;
     // Null when there is no calendar list (before the first fetch, after a failed one).
     std::unique_ptr<TxdataList> CalendarEntries;

@@ -248,6 +248,7 @@ void TCalendar::LoadCache(bool keepEventDoc, bool syncWhenMissing) {
         EventEntries = keepEventDoc ? std::move(feeds->Entries) : nullptr;
         EventDoc = keepEventDoc ? std::move(feeds->Doc) : TxdataNode::Create();
         Events = std::move(events);
+        ++EventsGeneration;
         NextIndex = -1;
     }
     if (damaged) CacheDamaged = true;

@@ -128,6 +128,7 @@ bool TCalendar::RunSync(TDateTime date) {
     CalendarEntries = std::move(calendars.Entries);
     CalendarDoc = std::move(calendars.Doc);
     Events = std::move(run.Events);
+    ++EventsGeneration;
     NextIndex = -1;
     FeedFailures = std::move(run.Failures);
     if (!FeedFailures.empty()) {
@@ -213,6 +214,7 @@ void TCalendar::ParseEvents() {
     EventList events = EventsFromEntries(EventEntries.get(), CalendarEntries.get());
     SortEvents(events);
     Events = std::move(events);
+    ++EventsGeneration;
     NextIndex = -1;
 }
 

@@ -21,6 +21,10 @@ struct Tevent {
     std::u16string Title;
     std::string Link;         // the event's page in the web calendar
     uint32_t Color = 0;       // 0x00BBGGRR of its calendar; 0 when no calendar matches
+    // In a merged list: 1 + the record's place in the service's own list, 0 for another
+    // source's. The merged list holds the service's records themselves, not copies, and gives
+    // them back in their order (TEventSources).
+    uint32_t ServiceOrder = 0;
 };
 
 // An entry of the event list: the feed's start text of the occurrence, and the record.

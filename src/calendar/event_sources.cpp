@@ -280,17 +280,42 @@ void TEventSources::Sync(TDateTime date) {
 // The records are made anew, as a sync of the service makes its own: a reminder shown before the
 // sync is due again.
 void TEventSources::Merge() {
-    EventList merged;
-    size_t total = calendar_.Events.size();
+    EventList merged = TakeServiceRecords();
+    for (size_t i = 0; i < merged.size(); ++i) {
+        merged[i].Event.ServiceOrder = uint32_t(i + 1);
+        merged[i].Event.Notified = false;
+    }
+    size_t total = merged.size();
     for (const auto& source : sources_)
         if (source->Subscription().Shown) total += source->Events().size();
     merged.reserve(total);
-    if (HasAccount()) merged.insert(merged.end(), calendar_.Events.begin(), calendar_.Events.end());
     for (const auto& source : sources_)
         if (source->Subscription().Shown) merged.insert(merged.end(), source->Events().begin(), source->Events().end());
     SortEvents(merged);
     Events = std::move(merged);
     NextIndex = -1;
+}
+
+EventList TEventSources::TakeServiceRecords() {
+    EventList records;
+    if (serviceInList_ && serviceGeneration_ == calendar_.EventsGeneration) {
+        size_t count = 0;
+        for (const EventItem& item : Events) count += item.Event.ServiceOrder > 0;
+        records.resize(count);
+        for (EventItem& item : Events)
+            if (const uint32_t order = item.Event.ServiceOrder; order > 0 && order <= count)
+                records[order - 1] = std::move(item);
+    } else {
+        records = std::exchange(calendar_.Events, {});
+        serviceGeneration_ = calendar_.EventsGeneration;
+    }
+    serviceInList_ = HasAccount();
+    if (!serviceInList_) {
+        // Left out without an account name, and given back for when it has one again.
+        calendar_.Events = std::move(records);
+        return {};
+    }
+    return records;
 }
 
 bool TEventSources::HasEventsOn(TDateTime day) const { return tessel::HasEventsOn(Events, day); }

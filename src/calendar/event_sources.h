@@ -135,6 +135,9 @@ private:
     // a message of its own (a refused sign-in, a failed run, a cache not saved), not feed by feed.
     bool SyncService(TDateTime date);
     void Merge();
+    // The service's records for a merge: the client's new ones, else the merged list's own
+    // (taken out of it, in the client's order).
+    EventList TakeServiceRecords();
 
     TCalendar& calendar_;
     TAccount& account_;
@@ -146,6 +149,10 @@ private:
     std::u16string cacheFolder_;
     std::unique_ptr<ical::Zone> local_;
     std::vector<std::unique_ptr<TSubscriptionSource>> sources_;
+    // The merged list holds the client's records of this generation: a copy of a busy
+    // account's list would cost megabytes.
+    bool serviceInList_ = false;
+    uint32_t serviceGeneration_ = 0;
 };
 
 }  // namespace tessel

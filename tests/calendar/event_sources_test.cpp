@@ -277,6 +277,72 @@ TEST_F(EventSourcesTest, RemovedSubscriptionTakesItsCopyWithIt) {
     for (const auto& item : sources.Events) EXPECT_NE(item.Event.Title, u"Team 1");
 }
 
+// The merged list holds the service's own records, not copies: every later merge that has no new
+// ones from the client (the list reloaded, a sync refused, the account name gone and back) takes
+// them back in the client's order, so the list, ties between equal starts included, stays as the
+// first merge made it, and a reminder shown is due again.
+TEST_F(EventSourcesTest, ServiceRecordsOutliveEveryMergeInTheirOrder) {
+    ScriptGeneration(1);
+    std::vector<std::string> work, home;
+    for (int i = 0; i < 6; ++i) {
+        const std::string n = std::to_string(i);
+        const When nine{"2008-03-17T09:00:00.000Z", "2008-03-17T10:00:00.000Z"};
+        work.push_back(EventEntry("work", "w" + n, "Work " + n, {nine}));
+        home.push_back(EventEntry("home", "h" + n, "Home " + n, {nine}));
+    }
+    http.ClearScript();
+    http.Answer(kSignInPath, "Auth=t\n");
+    http.Answer(kListUrl, CalendarListFeed({{"work", "#2952A3"}, {"home", "#FF0000"}}));
+    http.Answer(FeedAddress("work"), EventFeed("work", work));
+    http.Answer(FeedAddress("home"), EventFeed("home", home));
+    http.AnswerWithETag("ics.test/team.ics", Ics({"Team 1"}), "\"team-1\"");
+    sources.Sync(march15);
+    const auto titles = [this] {
+        std::vector<std::u16string> list;
+        for (const auto& item : sources.Events) list.push_back(item.Event.Title);
+        return list;
+    };
+    const std::vector<std::u16string> first = titles();
+    ASSERT_EQ(first.size(), 14u);
+    const auto nextReminder = [this] {
+        clock.Set(EncodeDateTime(2008, 3, 17, 8, 55));
+        sources.FindNextEvent();
+        return sources.NextIndex < 0 ? std::u16string() : sources.Events[size_t(sources.NextIndex)].Event.Title;
+    };
+    const std::u16string reminder = nextReminder();
+    std::vector<std::u16string> subscriptionsOnly;
+    for (const auto& title : first)
+        if (title.rfind(u"Work", 0) != 0 && title.rfind(u"Home", 0) != 0) subscriptionsOnly.push_back(title);
+
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        bool serviceShown;
+    };
+    const std::vector<Step> steps = {
+        {"reminder shown", [this] {
+             sources.NotifyNextEvent();
+             sources.Reload();
+         }, true},
+        {"another subscription added and removed", [this] {
+             store.Items.push_back({"https://ics.test/other.ics", "Other", kTeamColor, true});
+             sources.Reload();
+             store.Items.pop_back();
+             sources.Reload();
+         }, true},
+        {"sign-in refused", [this] { http.AnswerOnce(kSignInPath, "Error=Bad\n", 403); sources.Sync(march15); }, true},
+        {"the team's address answers 404", [this] { http.AnswerOnce("team.ics", "", 404); sources.Sync(march15); }, true},
+        {"account name gone", [this] { account.SetCredentials("", ""); sources.Reload(); }, false},
+        {"account name back", [this] { account.SetCredentials("Jane@calendar.test", "secret"); sources.Reload(); }, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        EXPECT_EQ(titles(), step.serviceShown ? first : subscriptionsOnly);
+        if (step.serviceShown) EXPECT_EQ(nextReminder(), reminder) << "a reminder shown is due again";
+    }
+}
+
 TEST_F(EventSourcesTest, StartUpShowsTheCachedCopiesBeforeTheNetworkAnswers) {
     ScriptGeneration(1);
     sources.Sync(march15);
