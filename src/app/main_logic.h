@@ -81,6 +81,7 @@ public:
     void RebuildMonth();
 
     TDateTime DisplayedDate() const { return displayedDate_; }
+    TDateTime SelectedDate() const { return selectedDate_; }
     int MinuteCounter() const { return minuteCounter_; }
     TDateTime NextAlertTime() const { return nextAlertTime_; }
     const MonthMatrix& Matrix() const { return matrix_; }

@@ -215,9 +215,9 @@ void TMainFm::DeferredStart() {
     MeasureFonts();
     if (services_.DayHint) services_.DayHint->Attach(grid_);
     logic_.Start();
-    CreateEventForm();
 
     if (!HasAccount()) {
+        CreateEventForm();
         // The event list window waits off the screen while the account is asked for.
         const auto shift = [this](int dy) {
             RECT r{};
@@ -229,8 +229,8 @@ void TMainFm::DeferredStart() {
         ShowWindow(Handle(), SW_HIDE);
         ShowAccountDialog();
         shift(-kOffScreenShift);
+        ShowWindow(eventFm_->Handle(), eventFm_->ShowFlag ? SW_SHOWNOACTIVATE : SW_HIDE);
     }
-    ShowWindow(eventFm_->Handle(), eventFm_->ShowFlag ? SW_SHOWNOACTIVATE : SW_HIDE);
     ShowWindow(Handle(), showCalendar_ ? SW_SHOWNOACTIVATE : SW_HIDE);
     // "&Exit" while the account was asked for: the program ends without the start-up sync.
     if (exitDeferred_) return;
@@ -243,9 +243,16 @@ void TMainFm::DeferredStart() {
         // file does not raise: the load syncs and says so when the sync cannot replace it.)
         logic_.ShowStatus(e.what());
     }
-    // The cached events go on screen now, before the start-up sync waits on the network.
+    // The cached events go on screen now, before the start-up sync waits on the network; the
+    // month first, then the event list window, whose making takes about as long as the month's
+    // drawing and would only hold the month back.
     logic_.RebuildMonth();
     RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (!eventFm_) {
+        CreateEventForm();
+        ShowWindow(eventFm_->Handle(), eventFm_->ShowFlag ? SW_SHOWNOACTIVATE : SW_HIDE);
+        ShowDay(logic_.SelectedDate());
+    }
     services_.Calendar.ReleaseEventDoc();
     if (Upgrader1_) Upgrader1_->InfoFileURL = MakerPageUrl(services_.Hosts, "download/webupdate/tessel.inf");
     logic_.UpdateClick();
