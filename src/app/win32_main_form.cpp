@@ -235,16 +235,16 @@ void TMainFm::DeferredStart() {
     // "&Exit" while the account was asked for: the program ends without the start-up sync.
     if (exitDeferred_) return;
 
+    bool cacheWhole = true;
     try {
-        // Every source's cache; the sync below brings what is missing.
-        services_.Sources.LoadCache(services_.Clock.Now());
+        // Every source's cache, without the network.
+        cacheWhole = services_.Sources.LoadCache(services_.Clock.Now(), false);
     } catch (const std::exception& e) {
-        // A cache name that cannot name a file: the events come with the sync below. (A damaged
-        // file does not raise: the load syncs and says so when the sync cannot replace it.)
+        // A cache name that cannot name a file: the events come with the sync below.
         logic_.ShowStatus(e.what());
     }
-    // The cached events go on screen now, before the start-up sync waits on the network; the
-    // month first, then the event list window, whose making takes about as long as the month's
+    // The cached events go on screen now, before any sync waits on the network; the month
+    // first, then the event list window, whose making takes about as long as the month's
     // drawing and would only hold the month back.
     logic_.RebuildMonth();
     RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -252,6 +252,16 @@ void TMainFm::DeferredStart() {
         CreateEventForm();
         ShowWindow(eventFm_->Handle(), eventFm_->ShowFlag ? SW_SHOWNOACTIVATE : SW_HIDE);
         ShowDay(logic_.SelectedDate());
+    }
+    if (!cacheWhole) {
+        // A missing or damaged service cache is synced at once, as the load does for the tool's
+        // callers too; it says so when the sync cannot replace it.
+        try {
+            services_.Sources.SyncServiceCache();
+        } catch (const std::exception& e) {
+            logic_.ShowStatus(e.what());
+        }
+        logic_.RebuildMonth();
     }
     services_.Calendar.ReleaseEventDoc();
     if (Upgrader1_) Upgrader1_->InfoFileURL = MakerPageUrl(services_.Hosts, "download/webupdate/tessel.inf");
@@ -341,6 +351,9 @@ LRESULT TMainFm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONUP:
         titleBar_.MouseUp(true, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
+    case WM_MOUSEMOVE:
+        titleBar_.PointerMoved(wp, lp);
+        return DefaultProc(msg, wp, lp);
     case WM_CLOSE:
         FormClose();
         return 0;

@@ -35,6 +35,8 @@ public:
     void Paint(HDC dc) const;
     void MouseDown(int x, int y);
     void MouseUp(bool rightButton, int x, int y);
+    // The window's WM_MOUSEMOVE, for the buttons' hints.
+    void PointerMoved(WPARAM wp, LPARAM lp) { hints_.PointerMoved(wp, lp); }
     // The window's size or the skin changed: the images' hints follow them.
     void Resized();
     // The window's resolution changed: the month's name is measured again in its font.

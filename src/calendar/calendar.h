@@ -124,7 +124,8 @@ public:
     // parse meets it and let go, and EventDoc and EventEntries end as ReleaseEventDoc leaves
     // them (the start-up's way: a large cache's tree takes several times its events' memory).
     // With syncWhenMissing false a missing or damaged file is left for the caller's own sync.
-    void LoadCache(bool keepEventDoc = true, bool syncWhenMissing = true);
+    // True when both files were read.
+    bool LoadCache(bool keepEventDoc = true, bool syncWhenMissing = true);
     // A cache file was found damaged and no sync has replaced it yet; a failed sync then says so.
     bool CacheDamaged = false;
 

@@ -222,7 +222,7 @@ TCalendar::PreviousEvents TCalendar::ReadPreviousEvents() const {
 
 void TCalendar::SaveCache(const std::string& name) { WriteCacheFiles(name, *EventDoc, *CalendarDoc); }
 
-void TCalendar::LoadCache(bool keepEventDoc, bool syncWhenMissing) {
+bool TCalendar::LoadCache(bool keepEventDoc, bool syncWhenMissing) {
     // Both files are read and parsed before anything is replaced. A damaged one is left alone,
     // as a missing one is: the sync below replaces it when the service answers.
     bool damaged = false;
@@ -253,6 +253,7 @@ void TCalendar::LoadCache(bool keepEventDoc, bool syncWhenMissing) {
     }
     if (damaged) CacheDamaged = true;
     if (syncWhenMissing && (!calendars || !feeds)) Sync(clock_.Now());
+    return calendars && feeds;
 }
 
 }  // namespace tessel

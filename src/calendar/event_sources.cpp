@@ -218,12 +218,18 @@ void TEventSources::Reload() {
     Merge();
 }
 
-void TEventSources::LoadCache(TDateTime date, bool syncServiceWhenMissing) {
+bool TEventSources::LoadCache(TDateTime date, bool syncServiceWhenMissing) {
     for (const auto& source : sources_)
         if (source->Subscription().Shown) source->LoadCache(date);
     Merge();
-    if (!HasAccount()) return;
-    calendar_.LoadCache(false, syncServiceWhenMissing);
+    if (!HasAccount()) return true;
+    const bool whole = calendar_.LoadCache(false, syncServiceWhenMissing);
+    Merge();
+    return whole;
+}
+
+void TEventSources::SyncServiceCache() {
+    calendar_.Sync(clock_.Now());
     Merge();
 }
 

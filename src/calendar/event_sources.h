@@ -104,8 +104,13 @@ public:
     void Reload();
     // Start-up: the subscriptions' caches (no network), merged at once; then the service's, which
     // syncs the service when one of its files is missing (TCalendar::LoadCache), and the merge
-    // again. Without syncServiceWhenMissing nothing goes to the network at all.
-    void LoadCache(TDateTime date, bool syncServiceWhenMissing = true);
+    // again. Without syncServiceWhenMissing nothing goes to the network at all. False when the
+    // service's cache was missing or damaged (then, without syncServiceWhenMissing,
+    // SyncServiceCache does what the load would have done).
+    bool LoadCache(TDateTime date, bool syncServiceWhenMissing = true);
+    // The sync a load makes for a missing service cache (the client's own, with its own status
+    // messages), and the merge.
+    void SyncServiceCache();
     // A sync of every source for the window around date, then the merged list. Ends with the
     // status "close", or with the lines naming what failed.
     void Sync(TDateTime date);

@@ -137,6 +137,9 @@ protected:
         case WM_RBUTTONUP:
             form_.ShowMainMenu();
             return 0;
+        case WM_MOUSEMOVE:
+            hints_.PointerMoved(wp, lp);
+            break;
         }
         return DefaultProc(msg, wp, lp);
     }
