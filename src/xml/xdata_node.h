@@ -47,6 +47,7 @@ public:
     void TakeName(std::u16string&& name);
     // For the tree builder: a name from SharedElementName.
     void ShareName(const std::u16string* shared) {
+        NoteChange();
         if (ownsName_) ReleaseName();
         name_ = shared;
     }
@@ -163,6 +164,12 @@ private:
     Attributes& AttributeStore();
 
     void ReleaseName();
+    // A change to what the node's subtree holds: it breaks the arena the node lies in and the
+    // one it owns, unless the calling thread is building into them.
+    void NoteSubtreeChange();
+    void FreeChildren();
+    // Whether a parse of a long text may build into an arena of this node's own.
+    bool TakesArena();
 
     bool wide_ = false;
     // Points into the shared name table, or at a name of this node's own (then ownsName_).
@@ -171,6 +178,9 @@ private:
     TxdataNode* parent_ = nullptr;
     xml_detail::ChildList children_;
     std::unique_ptr<Attributes> attributes_;
+    // Where the subtree a long text was parsed into lies (node_pool.h): set only on the top
+    // node of that parse, which itself lies outside it.
+    xml_detail::NodeArena* arena_ = nullptr;
 };
 
 }  // namespace tessel
