@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 #include <new>
 #include <thread>
 
@@ -334,15 +333,18 @@ void DropArena(NodeArena* arena) noexcept {
 }
 
 void ReleaseArena(NodeArena* arena) noexcept {
-    PoolLock lock;
-    arena->held = false;
-    for (Chunk* chunk = arena->chunks; chunk;) {
-        Chunk* next = chunk->next;
-        if (chunk->live == 0) UnlinkArenaChunk(*arena, *chunk);
-        chunk = next;
+    {
+        PoolLock lock;
+        arena->held = false;
+        for (Chunk* chunk = arena->chunks; chunk;) {
+            Chunk* next = chunk->next;
+            if (chunk->live == 0) UnlinkArenaChunk(*arena, *chunk);
+            chunk = next;
+        }
+        for (Chunk*& current : arena->current) current = nullptr;
+        FreeArenaIfDone(arena);
     }
-    for (Chunk*& current : arena->current) current = nullptr;
-    FreeArenaIfDone(arena);
+    if (!InBatch()) ReleaseFreedPageBlocks();
 }
 
 bool FromArena(const void* object) noexcept {
