@@ -4,7 +4,9 @@
 // slash-separated paths ("window/left", "Calendars/entry", "link[@rel=alternate]").
 //
 // Children are owned by their parent; freeing a node frees its subtree (without recursion, so
-// a hostile, deeply nested reply cannot exhaust the stack). Attributes are held as 8-bit
+// a hostile, deeply nested reply cannot exhaust the stack). The subtree of a long text parsed
+// into a node of its own lies in an arena (node_pool.h) and, while nothing was taken out of it
+// or put in, is freed by dropping the arena's pages, without visiting a node. Attributes are held as 8-bit
 // entries name="value", matched case-insensitively, except in wide mode (trees read from UTF-16
 // files), where each is a TWideAttribute matched exactly.
 #include <cstddef>
