@@ -47,9 +47,9 @@ public:
     const std::u16string& Name() const { return *name_; }
     void SetName(std::u16string_view name);
     void TakeName(std::u16string&& name);
-    // For the tree builder: a name from SharedElementName.
+    // For the tree builder: a name from SharedElementName. It takes no memory, so a tree's
+    // arena stays whole.
     void ShareName(const std::u16string* shared) {
-        NoteChange();
         if (ownsName_) ReleaseName();
         name_ = shared;
     }
