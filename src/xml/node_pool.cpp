@@ -41,7 +41,33 @@ struct Chunk {
     std::uint32_t live;
     std::uint32_t sizeClass;
     std::uint32_t blockSize;
+    NodeArena* arena;  // null for the shared pool's chunks
 };
+
+// In front of every block too long for the chunks: the arena that lists it, if any.
+struct BigBlock {
+    BigBlock* prev;
+    BigBlock* next;
+    NodeArena* arena;
+    std::size_t reserved;
+};
+static_assert(sizeof(BigBlock) % 16 == 0, "blocks after the header keep new's alignment");
+
+}  // namespace
+
+// Chunks serve one size class each, as the shared pool's do, but are linked in the arena's own
+// list and never lent to another tree. Long blocks are listed with the arena too.
+class NodeArena {
+public:
+    Chunk* current[kClasses] = {};  // the chunk that hands out blocks of each class
+    Chunk* chunks = nullptr;
+    BigBlock* big = nullptr;
+    std::atomic<bool> whole{true};
+    bool held = true;  // by its tree
+};
+
+namespace {
+
 constexpr std::size_t kHeaderSize = (sizeof(Chunk) + kGranule - 1) / kGranule * kGranule;
 
 struct SizeClass {
@@ -71,6 +97,9 @@ void Release() { pool.busy.clear(std::memory_order_release); }
 
 // How deeply this thread's batches nest; above 0 it holds the lock.
 thread_local int batchDepth = 0;
+// The arena this thread builds into, and the last object block it handed out.
+thread_local NodeArena* buildingArena = nullptr;
+thread_local const void* lastArenaBlock = nullptr;
 
 bool InBatch() { return batchDepth > 0; }
 
@@ -111,7 +140,8 @@ void Unlink(SizeClass& owner, Chunk& chunk) {
     chunk.prev = chunk.next = nullptr;
 }
 
-void Reset(Chunk& chunk, std::size_t sizeClass) {
+void Reset(Chunk& chunk, std::size_t sizeClass, NodeArena* arena) {
+    chunk.arena = arena;
     chunk.prev = chunk.next = nullptr;
     chunk.freeBlocks = nullptr;
     chunk.untouched = reinterpret_cast<char*>(&chunk) + kHeaderSize;
@@ -132,19 +162,12 @@ bool HasRoom(const Chunk& chunk) { return chunk.freeBlocks || chunk.untouched <=
         if (!chunk) throw std::bad_alloc();
         ++pool.blocks;
     }
-    Reset(*chunk, sizeClass);
+    Reset(*chunk, sizeClass, nullptr);
     Link(owner, *chunk);
     return chunk;
 }
 
-}  // namespace
-
-void* AllocateNodeMemory(std::size_t size) {
-    if (!Pooled(size)) return ::operator new(size);
-    const std::size_t sizeClass = ClassOf(size);
-    PoolLock lock;
-    SizeClass& owner = pool.classes[sizeClass];
-    Chunk& chunk = owner.withRoom ? *owner.withRoom : *AddChunk(owner, sizeClass);
+void* TakeBlock(Chunk& chunk) {
     void* block;
     if (FreeBlock* freed = chunk.freeBlocks) {
         block = freed;
@@ -154,18 +177,111 @@ void* AllocateNodeMemory(std::size_t size) {
         chunk.untouched += chunk.blockSize;
     }
     ++chunk.live;
+    return block;
+}
+
+void* AllocateBig(std::size_t size, NodeArena* arena) {
+    auto* header = static_cast<BigBlock*>(::operator new(sizeof(BigBlock) + size));
+    header->arena = arena;
+    header->prev = nullptr;
+    header->next = nullptr;
+    if (arena) {
+        PoolLock lock;
+        header->next = arena->big;
+        if (arena->big) arena->big->prev = header;
+        arena->big = header;
+    }
+    return header + 1;
+}
+
+void FreeArenaIfDone(NodeArena* arena) {
+    if (!arena->held && !arena->chunks && !arena->big) delete arena;
+}
+
+void UnlinkArenaChunk(NodeArena& arena, Chunk& chunk) {
+    if (chunk.prev) chunk.prev->next = chunk.next;
+    else arena.chunks = chunk.next;
+    if (chunk.next) chunk.next->prev = chunk.prev;
+    if (arena.current[chunk.sizeClass] == &chunk) arena.current[chunk.sizeClass] = nullptr;
+    FreePageBlock(&chunk);
+    --pool.blocks;
+}
+
+void FreeBig(void* block) {
+    BigBlock* header = static_cast<BigBlock*>(block) - 1;
+    if (NodeArena* arena = header->arena) {
+        PoolLock lock;
+        if (header->prev) header->prev->next = header->next;
+        else arena->big = header->next;
+        if (header->next) header->next->prev = header->prev;
+        FreeArenaIfDone(arena);
+    }
+    ::operator delete(header);
+}
+
+void* ArenaAllocate(NodeArena& arena, std::size_t size) {
+    if (!Pooled(size)) return AllocateBig(size, &arena);
+    const std::size_t sizeClass = ClassOf(size);
+    PoolLock lock;
+    Chunk* chunk = arena.current[sizeClass];
+    if (!chunk || !HasRoom(*chunk)) {
+        chunk = static_cast<Chunk*>(AllocatePageBlock());
+        if (!chunk) throw std::bad_alloc();
+        ++pool.blocks;
+        Reset(*chunk, sizeClass, &arena);
+        chunk->next = arena.chunks;
+        if (arena.chunks) arena.chunks->prev = chunk;
+        arena.chunks = chunk;
+        arena.current[sizeClass] = chunk;
+    }
+    void* block = TakeBlock(*chunk);
+    lastArenaBlock = block;
+    return block;
+}
+
+// Under the lock. A chunk the arena no longer hands blocks out of goes back with its last block.
+void ArenaFree(Chunk& chunk, void* block) {
+    auto* freed = static_cast<FreeBlock*>(block);
+    freed->next = chunk.freeBlocks;
+    chunk.freeBlocks = freed;
+    if (--chunk.live > 0) return;
+    NodeArena& arena = *chunk.arena;
+    if (arena.held && arena.current[chunk.sizeClass] == &chunk) return;
+    UnlinkArenaChunk(arena, chunk);
+    FreeArenaIfDone(&arena);
+}
+
+}  // namespace
+
+void* AllocateNodeMemory(std::size_t size) {
+    if (!TESSEL_XML_POOL) return ::operator new(size);
+    if (NodeArena* arena = buildingArena) return ArenaAllocate(*arena, size);
+    if (!Pooled(size)) return AllocateBig(size, nullptr);
+    const std::size_t sizeClass = ClassOf(size);
+    PoolLock lock;
+    SizeClass& owner = pool.classes[sizeClass];
+    Chunk& chunk = owner.withRoom ? *owner.withRoom : *AddChunk(owner, sizeClass);
+    void* block = TakeBlock(chunk);
     if (!HasRoom(chunk)) Unlink(owner, chunk);
     return block;
 }
 
 void FreeNodeMemory(void* block, std::size_t size) noexcept {
     if (!block) return;
-    if (!Pooled(size)) {
+    if (!TESSEL_XML_POOL) {
         ::operator delete(block);
+        return;
+    }
+    if (!Pooled(size)) {
+        FreeBig(block);
         return;
     }
     Chunk& chunk = *ChunkOf(block);
     PoolLock lock;
+    if (chunk.arena) {
+        ArenaFree(chunk, block);
+        return;
+    }
     SizeClass& owner = pool.classes[chunk.sizeClass];
     // A chunk leaves the list when it fills up, so a full one comes back with this block.
     const bool wasFull = !HasRoom(chunk);
@@ -186,6 +302,75 @@ void FreeNodeMemory(void* block, std::size_t size) noexcept {
 }
 
 bool PoolsSize(std::size_t size) noexcept { return Pooled(size); }
+
+NodeArena* NewNodeArena() { return TESSEL_XML_POOL ? new NodeArena : nullptr; }
+
+bool ArenaWhole(const NodeArena* arena) noexcept { return arena->whole.load(std::memory_order_relaxed); }
+
+void BreakArena(NodeArena* arena) noexcept {
+    // Written only while whole: a broken arena may be read by a thread freeing its tree while a
+    // node taken out of it changes on another.
+    if (arena->whole.load(std::memory_order_relaxed)) arena->whole.store(false, std::memory_order_relaxed);
+}
+
+void DropArena(NodeArena* arena) noexcept {
+    {
+        PoolLock lock;
+        for (Chunk* chunk = arena->chunks; chunk;) {
+            Chunk* next = chunk->next;
+            FreePageBlock(chunk);
+            --pool.blocks;
+            chunk = next;
+        }
+        for (BigBlock* big = arena->big; big;) {
+            BigBlock* next = big->next;
+            ::operator delete(big);
+            big = next;
+        }
+    }
+    delete arena;
+    if (!InBatch()) ReleaseFreedPageBlocks();
+}
+
+void ReleaseArena(NodeArena* arena) noexcept {
+    {
+        PoolLock lock;
+        arena->held = false;
+        for (Chunk* chunk = arena->chunks; chunk;) {
+            Chunk* next = chunk->next;
+            if (chunk->live == 0) UnlinkArenaChunk(*arena, *chunk);
+            chunk = next;
+        }
+        for (Chunk*& current : arena->current) current = nullptr;
+        FreeArenaIfDone(arena);
+    }
+    if (!InBatch()) ReleaseFreedPageBlocks();
+}
+
+bool FromArena(const void* object) noexcept {
+    if (!TESSEL_XML_POOL || object != lastArenaBlock) return false;
+    lastArenaBlock = nullptr;
+    return true;
+}
+
+void NoteArenaChange(const void* object, bool foreign) noexcept {
+    NodeArena* arena = ChunkOf(const_cast<void*>(object))->arena;
+    if (foreign || arena != buildingArena) BreakArena(arena);
+}
+
+bool BuildingInto(const NodeArena* arena) noexcept { return arena == buildingArena; }
+
+// The last block is forgotten on the way in and out: its page may be unmapped and mapped again
+// for the shared pool, and an object made there later must not take itself for the arena's.
+ArenaScope::ArenaScope(NodeArena* arena) : outer_(buildingArena) {
+    buildingArena = arena;
+    lastArenaBlock = nullptr;
+}
+
+ArenaScope::~ArenaScope() {
+    buildingArena = outer_;
+    lastArenaBlock = nullptr;
+}
 
 NodeMemoryBatch::NodeMemoryBatch() {
     if (!TESSEL_XML_POOL) return;

@@ -33,6 +33,49 @@ public:
     NodeMemoryBatch& operator=(const NodeMemoryBatch&) = delete;
 };
 
+// A large parsed tree's own memory. While a tree is built from a long text, every block its
+// nodes, pieces, lists and texts take comes from chunks of the tree's own (and its long blocks
+// are listed with it), so that freeing the whole tree gives the chunks back at once without
+// visiting a node. That is only safe while the arena is whole: nothing in the tree holds memory
+// from elsewhere and nothing of the arena lives outside the tree. Any change that could break
+// that (a node taken out, a node or piece put in, a text or name or attribute set on a node of
+// the tree) makes the arena broken for good, and the tree is then freed node by node as any
+// other, its chunks going back as their last blocks do. Sanitizer builds have no arenas.
+class NodeArena;
+// The arena for a tree read from a text of this many bytes or more; a smaller tree is cheap to
+// free node by node and would leave most of its chunks' room unused.
+inline constexpr std::size_t kArenaTextBytes = 1024 * 1024;
+// Null in sanitizer builds.
+NodeArena* NewNodeArena();
+bool ArenaWhole(const NodeArena* arena) noexcept;
+void BreakArena(NodeArena* arena) noexcept;
+// For a whole arena: its chunks and long blocks go back at once; nothing in them is visited.
+void DropArena(NodeArena* arena) noexcept;
+// The tree lets go of a broken arena: the blocks still live in it (nodes taken out of the tree)
+// keep their chunks until they are freed; the arena goes with the last.
+void ReleaseArena(NodeArena* arena) noexcept;
+// True for an object whose block this thread's arena has just handed out: a node's or piece's
+// constructor asks, so that a change made later to it can break its arena.
+bool FromArena(const void* object) noexcept;
+// A change to an object FromArena said true for. The building thread's own changes keep the
+// arena whole, unless they take memory from elsewhere (`foreign`).
+void NoteArenaChange(const void* object, bool foreign) noexcept;
+// Whether the calling thread is building into the arena.
+bool BuildingInto(const NodeArena* arena) noexcept;
+
+// While it lives, the calling thread's node memory comes from the arena (or, for a null arena,
+// from the shared pool: the builder's own changes to the top node, which the tree does not own).
+class ArenaScope {
+public:
+    explicit ArenaScope(NodeArena* arena);
+    ~ArenaScope();
+    ArenaScope(const ArenaScope&) = delete;
+    ArenaScope& operator=(const ArenaScope&) = delete;
+
+private:
+    NodeArena* outer_;
+};
+
 // The same pool for the containers inside a tree: child lists, attribute buffers, piece texts.
 template <class T>
 struct PoolAllocator {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "base/errors.h"
 #include "base/strict_int.h"
@@ -67,6 +68,7 @@ void TxdataNode::TakeName(std::u16string&& name) {
         ShareName(shared);
         return;
     }
+    NoteChange(true);  // a name of its own comes from the general heap
     auto owned = std::make_unique<std::u16string>(std::move(name));
     ReleaseName();
     name_ = owned.release();
@@ -85,7 +87,34 @@ std::unique_ptr<TxdataNode> TxdataNode::CreateNamed(std::u16string_view name) {
     return std::make_unique<TxdataNode>(std::u16string(name));
 }
 
+void TxdataNode::NoteSubtreeChange() {
+    NoteChange();
+    if (arena_ && !xml_detail::BuildingInto(arena_)) xml_detail::BreakArena(arena_);
+}
+
+bool TxdataNode::TakesArena() {
+    // A node inside another arena keeps to it; a node with children from elsewhere has none.
+    if (parent_ || fromArena()) return false;
+    if (!arena_ && children_.empty()) arena_ = xml_detail::NewNodeArena();
+    return arena_ && xml_detail::ArenaWhole(arena_);
+}
+
 void TxdataNode::Clear() {
+    xml_detail::NodeArena* arena = std::exchange(arena_, nullptr);
+    if (arena && xml_detail::ArenaWhole(arena)) {
+        // Everything below lies in the arena and holds nothing from elsewhere: it goes back with
+        // the arena's pages, unvisited. The list's own block (taken while the tree was built)
+        // is given back first.
+        xml_detail::NodeMemoryBatch batch;
+        children_.ReleaseEach([](TxdataValue*) {});
+        xml_detail::DropArena(arena);
+        return;
+    }
+    FreeChildren();
+    if (arena) xml_detail::ReleaseArena(arena);
+}
+
+void TxdataNode::FreeChildren() {
     // Frees the subtree without recursion: content pieces go at once, child elements move to a
     // work list and each gives up its own children before it is freed, so its destructor finds
     // nothing left to free.
@@ -124,6 +153,7 @@ void TxdataNode::SetWideMode(bool wide) {
     if (wide == wide_) return;
     wide_ = wide;
     if (!attributes_) return;
+    NoteChange(wide);  // wide attributes are held on the general heap
     if (wide) {
         std::string_view entry;
         for (auto cursor = attributes_->entries.Entries(); cursor.Next(entry);)
@@ -137,6 +167,7 @@ void TxdataNode::SetWideMode(bool wide) {
 }
 
 TxdataNode* TxdataNode::AddChild(std::unique_ptr<TxdataNode> node) {
+    NoteSubtreeChange();
     TxdataNode* added = node.get();
     added->parent_ = this;
     if (added->wide_ != wide_) added->SetWideMode(wide_);
@@ -146,6 +177,7 @@ TxdataNode* TxdataNode::AddChild(std::unique_ptr<TxdataNode> node) {
 }
 
 TxdataValue* TxdataNode::AddValue(std::unique_ptr<TxdataValue> piece) {
+    NoteSubtreeChange();
     const uint8_t pieceKind = piece->Kind() == kXdataParsedText ? uint8_t(kXdataText) : piece->Kind();
     if (children_.empty()) kind_ = pieceKind;
     else if (kind_ != pieceKind) kind_ = kXdataElements;
@@ -164,6 +196,7 @@ TxdataValue* TxdataNode::AddValue(std::string_view bytes, uint8_t kind) {
 
 std::unique_ptr<TxdataNode> TxdataNode::Detach() {
     if (!parent_) return nullptr;
+    NoteChange(true);  // the node's memory leaves its tree, even while the tree is built
     std::unique_ptr<TxdataValue> taken = parent_->children_.Remove(this);
     if (!taken) return nullptr;
     std::unique_ptr<TxdataNode> self(static_cast<TxdataNode*>(taken.release()));
@@ -206,6 +239,7 @@ std::string TxdataNode::GetAttributeBytes(std::u16string_view name) const {
 }
 
 void TxdataNode::SetAttribute(std::u16string_view name, std::u16string_view value) {
+    NoteChange(wide_);
     Attributes& store = AttributeStore();
     if (wide_) {
         auto& list = store.wide;
@@ -234,16 +268,19 @@ void TxdataNode::SetAttribute(std::u16string_view name, std::u16string_view valu
 }
 
 void TxdataNode::AddAttribute(std::u16string_view name, std::u16string_view value) {
+    NoteChange(wide_);
     if (wide_) AttributeStore().wide.push_back({std::u16string(name), std::u16string(value)});
     else AttributeStore().entries.AppendEntry(Narrow(name), Narrow(value));
 }
 
 void TxdataNode::AddAttributeBytes(std::string_view name, std::string_view value) {
+    NoteChange(wide_);
     if (wide_) AttributeStore().wide.push_back({Widen(name), Widen(value)});
     else AttributeStore().entries.AppendEntry(name, value);
 }
 
 void TxdataNode::AddAttributeBytes(const xml_detail::PackedEntries::Parts* parts, size_t count) {
+    NoteChange(wide_);
     if (wide_) {
         for (size_t i = 0; i < count; ++i) AddAttributeBytes(parts[i].name, parts[i].value);
         return;
@@ -343,6 +380,7 @@ int32_t TxdataNode::AsInteger() const {
 
 void TxdataNode::ReplaceContent(std::u16string_view text, uint8_t kind) {
     Clear();
+    NoteSubtreeChange();
     children_.push_back(std::make_unique<TxdataValue>(text, kind));
     kind_ = kind;
 }

@@ -4,7 +4,9 @@
 // slash-separated paths ("window/left", "Calendars/entry", "link[@rel=alternate]").
 //
 // Children are owned by their parent; freeing a node frees its subtree (without recursion, so
-// a hostile, deeply nested reply cannot exhaust the stack). Attributes are held as 8-bit
+// a hostile, deeply nested reply cannot exhaust the stack). The subtree of a long text parsed
+// into a node of its own lies in an arena (node_pool.h) and, while nothing was taken out of it
+// or put in, is freed by dropping the arena's pages, without visiting a node. Attributes are held as 8-bit
 // entries name="value", matched case-insensitively, except in wide mode (trees read from UTF-16
 // files), where each is a TWideAttribute matched exactly.
 #include <cstddef>
@@ -45,7 +47,8 @@ public:
     const std::u16string& Name() const { return *name_; }
     void SetName(std::u16string_view name);
     void TakeName(std::u16string&& name);
-    // For the tree builder: a name from SharedElementName.
+    // For the tree builder: a name from SharedElementName. It takes no memory, so a tree's
+    // arena stays whole.
     void ShareName(const std::u16string* shared) {
         if (ownsName_) ReleaseName();
         name_ = shared;
@@ -163,6 +166,12 @@ private:
     Attributes& AttributeStore();
 
     void ReleaseName();
+    // A change to what the node's subtree holds: it breaks the arena the node lies in and the
+    // one it owns, unless the calling thread is building into them.
+    void NoteSubtreeChange();
+    void FreeChildren();
+    // Whether a parse of a long text may build into an arena of this node's own.
+    bool TakesArena();
 
     bool wide_ = false;
     // Points into the shared name table, or at a name of this node's own (then ownsName_).
@@ -171,6 +180,9 @@ private:
     TxdataNode* parent_ = nullptr;
     xml_detail::ChildList children_;
     std::unique_ptr<Attributes> attributes_;
+    // Where the subtree a long text was parsed into lies (node_pool.h): set only on the top
+    // node of that parse, which itself lies outside it.
+    xml_detail::NodeArena* arena_ = nullptr;
 };
 
 }  // namespace tessel

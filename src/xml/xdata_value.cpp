@@ -71,35 +71,42 @@ double TxdataValue::AsFloat() const { return ParseFloatText(text_.Widened()); }
 int32_t TxdataValue::AsInteger() const { return StrToInt(Trim(text_.Widened())); }
 
 void TxdataValue::SetUtf8Text(std::string_view utf8) {
+    NoteChange();
     text_.Assign(Utf8ToUtf16(utf8));
     kind_ = kXdataText;
 }
 
 void TxdataValue::SetCData(std::u16string_view text) {
+    NoteChange();
     text_.Assign(text);
     kind_ = kXdataCData;
 }
 
 void TxdataValue::SetDateTime(TDateTime value) {
+    NoteChange();
     text_.Assign(DateTimeText(value));
     kind_ = kXdataDateTime;
 }
 
 void TxdataValue::AppendXmlText(std::u16string_view xml) {
+    NoteChange();
     text_.Append(xml_entities::DecodeText(xml));
 }
 
 void TxdataValue::SetText(std::u16string_view text) {
+    NoteChange();
     text_.Assign(text);
     kind_ = kXdataText;
 }
 
 void TxdataValue::SetFloat(double value) {
+    NoteChange();
     text_.Assign(FloatText(value));
     kind_ = kXdataFloat;
 }
 
 void TxdataValue::SetInteger(int32_t value) {
+    NoteChange();
     text_.AssignBytes(std::to_string(value));
     kind_ = kXdataInteger;
 }

@@ -77,11 +77,20 @@ protected:
     explicit TxdataValue(NodeTag) : isNode_(true) {}
     explicit TxdataValue(uint8_t kind) : kind_(kind) {}
 
+    // Every change that could put memory from elsewhere into a tree, or take some out of it,
+    // tells the arena the object lies in (node_pool.h); `foreign` when the change holds memory
+    // the arena cannot give back, even while the tree is being built.
+    void NoteChange(bool foreign = false) const {
+        if (fromArena_) xml_detail::NoteArenaChange(this, foreign);
+    }
+    bool fromArena() const { return fromArena_; }
+
     xml_detail::PieceText text_;
     uint8_t kind_ = kXdataParsedText;
 
 private:
     bool isNode_ = false;
+    const bool fromArena_ = xml_detail::FromArena(this);
 };
 
 // The texts numbers and dates are stored as.

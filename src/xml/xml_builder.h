@@ -188,7 +188,12 @@ void ReadElement(Tokenizer<CharT>& tokenizer, TxdataNode& element, const BuildCo
     NodeMemoryBatch batch;
     NameCache<CharT> names;
     EntryScratch scratch;
-    TakeStartTag(tokenizer, element, names, scratch);
+    {
+        // The top node's own name and attributes stay outside the arena its subtree is built
+        // in: they live on when the subtree is dropped.
+        ArenaScope shared(nullptr);
+        TakeStartTag(tokenizer, element, names, scratch);
+    }
     if (tokenizer.EmptyElement()) return;
     std::vector<TxdataNode*> open{&element};
     while (tokenizer.NextItem()) {
@@ -246,9 +251,11 @@ void BuildTopLevel(Tokenizer<CharT>& tokenizer, TxdataNode& node, const BuildCon
                 break;
             case TxmlItem::ElementEnd:
                 return;
-            case TxmlItem::Doctype:
+            case TxmlItem::Doctype: {
+                ArenaScope shared(nullptr);  // what the node keeps of it is its own
                 node.HandleItem(static_cast<int>(TxmlItem::Doctype), WideText(tokenizer.Token()));
                 break;
+            }
             default:
                 break;
         }

@@ -136,6 +136,13 @@ void BuildText(xml_detail::Tokenizer<char>& tokenizer, TxdataNode& node,
 
 void TxdataNode::LoadFromBytes(std::string_view bytes, const std::function<bool(const TxdataNode&)>& takeChild) {
     xml_detail::Tokenizer<char> tokenizer(bytes);
+    // A long text's tree goes to an arena, so that it is freed at once. Not with a taker: the
+    // children it lets go would leave their room in the arena unused until the whole tree goes.
+    if (!takeChild && bytes.size() >= xml_detail::kArenaTextBytes && TakesArena()) {
+        xml_detail::ArenaScope scope(arena_);
+        BuildText(tokenizer, *this, takeChild);
+        return;
+    }
     BuildText(tokenizer, *this, takeChild);
 }
 

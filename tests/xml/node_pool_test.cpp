@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "base/text.h"
 #include "xml/node_pool.h"
 #include "xml/xdata_list.h"
 #include "xml/xdata_node.h"
@@ -109,6 +117,130 @@ TEST(NodePool, ATreeBuiltOnOneThreadIsFreedOnAnother) {
     other->LoadFromBytes(LargeFeed(2000));
     freer.join();
     EXPECT_EQ(other->SelectNodes(u"entry")->Count(), 2000u);
+}
+
+// The general heap's bytes in use, where the C library tells; 0 elsewhere.
+std::size_t HeapInUse() {
+#if defined(__GLIBC__)
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#else
+    return 0;
+#endif
+}
+
+// What is done to a tree parsed from a long text (its memory an arena of its own) before it is
+// freed: whatever leaves the tree must outlive it, and whatever came into it from elsewhere
+// must be freed with it.
+struct ArenaChange {
+    const char* what;
+    // Changes the tree; nodes that must outlive it go to `kept`.
+    std::function<void(TxdataNode& tree, std::vector<std::unique_ptr<TxdataNode>>& kept)> change;
+    // Checks the kept nodes once the tree is gone.
+    std::function<void(const std::vector<std::unique_ptr<TxdataNode>>& kept)> check;
+    bool freedOnAnotherThread = false;
+};
+
+void EachEntry(TxdataNode& tree, const std::function<void(TxdataNode& entry, int index)>& change) {
+    const auto entries = tree.SelectNodes(u"entry");
+    for (size_t i = 0; i < entries->Count(); ++i) change(*entries->Node(i), int(i));
+}
+
+std::u16string Numbered(const char* text, int index) { return Widen(text + std::to_string(index)); }
+
+TEST(NodePool, ALargeTreeIsFreedWholeWhateverWasTakenOutOrPutIn) {
+    const std::string feed = LargeFeed(5000);
+    ASSERT_GE(feed.size(), xml_detail::kArenaTextBytes);
+    const auto keepsTitles = [](const std::vector<std::unique_ptr<TxdataNode>>& kept) {
+        ASSERT_EQ(kept.size(), 2500u);
+        for (size_t i = 0; i < kept.size(); ++i)
+            ASSERT_EQ(kept[i]->ReadValue(u"title"), Numbered("Event ", int(2 * i)));
+    };
+    const ArenaChange changes[] = {
+        {"left as parsed", [](TxdataNode&, auto&) {}, nullptr},
+        {"left as parsed, freed on another thread", [](TxdataNode&, auto&) {}, nullptr, true},
+        {"entries taken out and kept",
+         [](TxdataNode& tree, auto& kept) {
+             EachEntry(tree, [&](TxdataNode& entry, int i) {
+                 if (i % 2 == 0) kept.push_back(entry.Detach());
+             });
+         },
+         keepsTitles, true},
+        {"entries moved into another tree",
+         [](TxdataNode& tree, auto& kept) {
+             auto other = TxdataNode::CreateNamed(u"other");
+             EachEntry(tree, [&](TxdataNode& entry, int i) {
+                 if (i % 2 == 0) other->AddChild(entry.Detach());
+             });
+             kept.push_back(std::move(other));
+         },
+         [](const auto& kept) {
+             EXPECT_EQ(kept[0]->SelectNodes(u"entry")->Count(), 2500u);
+             EXPECT_EQ(kept[0]->SelectNodes(u"entry")->Node(1249)->ReadValue(u"link/href"), u"http://host/event/2498");
+         }},
+        {"a tree from elsewhere put in",
+         [](TxdataNode& tree, auto&) {
+             auto other = TxdataNode::Create();
+             other->LoadFromBytes(LargeFeed(2000));
+             tree.FindNode(u"entry")->AddChild(std::move(other));
+         },
+         nullptr},
+        {"texts replaced",
+         [](TxdataNode& tree, auto&) {
+             EachEntry(tree, [](TxdataNode& entry, int i) { entry.FindNode(u"title")->Child(0)->SetText(Numbered("Changed ", i)); });
+         },
+         nullptr},
+        {"node texts set",
+         [](TxdataNode& tree, auto&) {
+             EachEntry(tree, [](TxdataNode& entry, int i) { entry.FindNode(u"id")->SetText(Numbered("id ", i)); });
+         },
+         nullptr},
+        {"attributes set",
+         [](TxdataNode& tree, auto&) {
+             EachEntry(tree, [](TxdataNode& entry, int i) { entry.FindNode(u"link")->SetAttribute(u"rel", Numbered("changed ", i)); });
+         },
+         nullptr},
+        {"names of their own",
+         [](TxdataNode& tree, auto&) {
+             EachEntry(tree, [](TxdataNode& entry, int i) { entry.SetName(Numbered("an-entry-whose-name-runs-past-the-longest-one-the-shared-name-table-takes-", i)); });
+         },
+         nullptr},
+        {"wide attributes",
+         [](TxdataNode& tree, auto&) {
+             EachEntry(tree, [](TxdataNode& entry, int) { entry.FindNode(u"link")->SetWideMode(true); });
+         },
+         nullptr},
+        {"entries cleared", [](TxdataNode& tree, auto&) { EachEntry(tree, [](TxdataNode& entry, int) { entry.Clear(); }); },
+         nullptr},
+        {"a long text loaded on top", [](TxdataNode& tree, auto&) { tree.LoadFromBytes(LargeFeed(5000)); }, nullptr},
+        {"a short text loaded on top", [](TxdataNode& tree, auto&) { tree.LoadFromBytes("<more><x>y</x></more>"); }, nullptr},
+        {"a short text loaded into an entry",
+         [](TxdataNode& tree, auto&) {
+             EachEntry(tree, [](TxdataNode& entry, int) { entry.LoadFromBytes("<more><x>y</x></more>"); });
+         },
+         nullptr},
+        {"the top node's text set", [](TxdataNode& tree, auto&) { tree.SetText(u"plain"); }, nullptr},
+    };
+    for (const ArenaChange& row : changes) {
+        SCOPED_TRACE(row.what);
+        xml_detail::ReleaseSpareNodeMemory();
+        const std::size_t blocksBefore = NodeMemoryBlocks();
+        const std::size_t heapBefore = HeapInUse();
+        {
+            std::vector<std::unique_ptr<TxdataNode>> kept;
+            kept.reserve(5000);
+            auto tree = TxdataNode::Create();
+            tree->LoadFromBytes(feed);
+            row.change(*tree, kept);
+            if (row.freedOnAnotherThread) std::thread([&] { tree.reset(); }).join();
+            else tree.reset();
+            if (row.check) row.check(kept);
+        }
+        xml_detail::ReleaseSpareNodeMemory();
+        EXPECT_EQ(NodeMemoryBlocks(), blocksBefore);
+        // A few shared names may stay for good; a leaked tree's names or texts would be far more.
+        EXPECT_LT(HeapInUse(), heapBefore + 64 * 1024);
+    }
 }
 
 }  // namespace
