@@ -254,8 +254,8 @@ void TMainFm::DeferredStart() {
         ShowDay(logic_.SelectedDate());
     }
     if (!cacheWhole) {
-        // A missing or damaged service cache is synced at once, as the load does for the tool's
-        // callers too; it says so when the sync cannot replace it.
+        // A missing or damaged service cache is synced at once, as a load with the network does;
+        // the status says so when the sync cannot replace it.
         try {
             services_.Sources.SyncServiceCache();
         } catch (const std::exception& e) {
