@@ -186,8 +186,12 @@ TEST_F(EventSourcesTest, OneFailingSourceKeepsWhatItHadWhileTheOthersUpdate) {
             EXPECT_EQ(CacheBytes(".xml"), serviceCache);
             EXPECT_EQ(CacheBytes("-cat.xml"), listCache);
         }
-        if (row.failing == kHome) EXPECT_EQ(EntryText(CacheBytes(".xml"), "home/private/full/h1"), homeEntry);
-        if (row.failing != kService && row.failing != kHome) EXPECT_NE(CacheBytes(".xml"), serviceCache);
+        if (row.failing == kHome) {
+            EXPECT_EQ(EntryText(CacheBytes(".xml"), "home/private/full/h1"), homeEntry);
+        }
+        if (row.failing != kService && row.failing != kHome) {
+            EXPECT_NE(CacheBytes(".xml"), serviceCache);
+        }
         EXPECT_EQ(SubscriptionCache(0) == teamCache, row.failing == kTeam);
         EXPECT_EQ(SubscriptionCache(1) == holidayCache, row.failing == kHoliday);
     }
@@ -339,7 +343,9 @@ TEST_F(EventSourcesTest, ServiceRecordsOutliveEveryMergeInTheirOrder) {
         SCOPED_TRACE(step.name);
         step.act();
         EXPECT_EQ(titles(), step.serviceShown ? first : subscriptionsOnly);
-        if (step.serviceShown) EXPECT_EQ(nextReminder(), reminder) << "a reminder shown is due again";
+        if (step.serviceShown) {
+            EXPECT_EQ(nextReminder(), reminder) << "a reminder shown is due again";
+        }
     }
 }
 

@@ -54,7 +54,8 @@ std::string EventLines(const tessel::EventList& events) {
 
 int RunFolderEvents(const std::vector<std::string>& args) {
     std::u16string folder = tessel::Utf8ToUtf16(args[1]);
-    if (folder.empty() || folder.back() != u'/' && folder.back() != tessel::kPathSeparator) folder += tessel::kPathSeparator;
+    if (folder.empty() || (folder.back() != u'/' && folder.back() != tessel::kPathSeparator))
+        folder += tessel::kPathSeparator;
     tessel::SystemClock system;
     tessel::TDateTime date = system.Now();
     if (args.size() == 4) {
