@@ -165,11 +165,17 @@ TEST(EndToEndAccount, MenuDialogsOpenOverTheCalendarAndOptionsTakeEffect) {
     ASSERT_TRUE(SendWithin(window, WM_NULL, 0, 0, kReadyTimeout));
 
     // Opens a dialog from the menu and answers it; the dialog and its result are checked by act.
+    // A command that comes while a sync is still ending is refused with a beep, as it is for a
+    // user, so it is given again until the dialog shows (the panel goes before the sync returns).
     auto throughMenu = [&](WPARAM command, const std::function<void(HWND dialog)>& act) {
-        PostMessageW(window, WM_COMMAND, command, 0);
         HWND dialog = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (dialog = program.TopWindow(kDialogClass)) && IsWindowVisible(dialog); },
-                              kWindowTimeout));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                PostMessageW(window, WM_COMMAND, command, 0);
+                return WaitUntil([&] { return (dialog = program.TopWindow(kDialogClass)) && IsWindowVisible(dialog); },
+                                 Millis(3000));
+            },
+            kWindowTimeout));
         act(dialog);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kMessageTimeout)) << "the dialog stayed open";
     };
