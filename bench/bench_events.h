@@ -31,16 +31,17 @@ inline tessel::EventList MakeEvents(uint32_t seed) {
         const tessel::DateParts parts = tessel::DecodeDate(day);
         const std::string date = std::to_string(parts.year) + "-" + TwoDigits(parts.month) + "-" + TwoDigits(parts.day);
         tessel::EventItem item;
-        item.Event.Title = u"Event " + std::u16string(1, char16_t(u'A' + i % 26)) + u" of the team calendar";
+        const std::u16string title = u"Event " + std::u16string(1, char16_t(u'A' + i % 26)) + u" of the team calendar";
         if (generator() % 7 == 0) {
-            item.Key = date;
+            item.Event.Texts = tessel::TeventTexts(date, title, {});
             item.Event.AllDay = true;
             item.Event.StartTime = day;
             item.Event.EndTime = day + 1;
         } else {
             const int hour = 6 + int(generator() % 16);
             const int minute = int(generator() % 4) * 15;
-            item.Key = date + "T" + TwoDigits(hour) + ":" + TwoDigits(minute) + ":00.000-07:00";
+            item.Event.Texts = tessel::TeventTexts(
+                date + "T" + TwoDigits(hour) + ":" + TwoDigits(minute) + ":00.000-07:00", title, {});
             item.Event.StartTime = day + tessel::EncodeTime(hour, minute, 0, 0);
             item.Event.EndTime = item.Event.StartTime + (30 + int(generator() % 151)) * tessel::kOneMinute;
         }

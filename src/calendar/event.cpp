@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
 #include <utility>
 
 #include "base/text.h"
@@ -21,10 +25,11 @@ unsigned char FoldUpper(char c) {
 void QuickSort(EventList& events, int lo, int hi) {
     while (lo < hi) {
         int i = lo, j = hi;
-        const std::string pivot = events[size_t((lo + hi) / 2)].Key;
+        // Swaps move the records' text blocks, never free them: the pivot's text stays put.
+        const std::string_view pivot = events[size_t((lo + hi) / 2)].Key();
         do {
-            while (CompareKeys(events[size_t(i)].Key, pivot) < 0) ++i;
-            while (CompareKeys(events[size_t(j)].Key, pivot) > 0) --j;
+            while (CompareKeys(events[size_t(i)].Key(), pivot) < 0) ++i;
+            while (CompareKeys(events[size_t(j)].Key(), pivot) > 0) --j;
             if (i <= j) {
                 if (i != j) std::swap(events[size_t(i)], events[size_t(j)]);
                 ++i;
@@ -44,6 +49,67 @@ void QuickSort(EventList& events, int lo, int hi) {
 }
 
 }  // namespace
+
+// The block: the three lengths, then the title (UTF-16, at an even offset), the key and the link.
+struct TeventTexts::Header {
+    uint32_t KeySize;
+    uint32_t TitleSize;
+    uint32_t LinkSize;
+
+    size_t Bytes() const { return sizeof(Header) + TitleSize * sizeof(char16_t) + KeySize + LinkSize; }
+    const char16_t* TitleData() const { return reinterpret_cast<const char16_t*>(this + 1); }
+    const char* KeyData() const { return reinterpret_cast<const char*>(TitleData() + TitleSize); }
+    const char* LinkData() const { return KeyData() + KeySize; }
+};
+
+TeventTexts::TeventTexts(std::string_view key, std::u16string_view title, std::string_view link) {
+    if (key.empty() && title.empty() && link.empty()) return;
+    constexpr size_t kMax = std::numeric_limits<uint32_t>::max() / 4;
+    if (key.size() > kMax || title.size() > kMax || link.size() > kMax) throw std::length_error("event text too long");
+    const Header header{uint32_t(key.size()), uint32_t(title.size()), uint32_t(link.size())};
+    auto* block = static_cast<Header*>(::operator new(header.Bytes()));
+    *block = header;
+    char* at = reinterpret_cast<char*>(block + 1);
+    if (!title.empty()) std::memcpy(at, title.data(), title.size() * sizeof(char16_t));
+    at += title.size() * sizeof(char16_t);
+    if (!key.empty()) std::memcpy(at, key.data(), key.size());
+    if (!link.empty()) std::memcpy(at + key.size(), link.data(), link.size());
+    block_ = block;
+}
+
+TeventTexts::TeventTexts(const TeventTexts& other) {
+    if (!other.block_) return;
+    const size_t bytes = other.block_->Bytes();
+    block_ = static_cast<Header*>(::operator new(bytes));
+    std::memcpy(static_cast<void*>(block_), other.block_, bytes);
+}
+
+TeventTexts& TeventTexts::operator=(const TeventTexts& other) {
+    if (this != &other) *this = TeventTexts(other);
+    return *this;
+}
+
+TeventTexts& TeventTexts::operator=(TeventTexts&& other) noexcept {
+    if (this != &other) {
+        ::operator delete(block_);
+        block_ = std::exchange(other.block_, nullptr);
+    }
+    return *this;
+}
+
+TeventTexts::~TeventTexts() { ::operator delete(block_); }
+
+std::string_view TeventTexts::Key() const {
+    return block_ ? std::string_view(block_->KeyData(), block_->KeySize) : std::string_view();
+}
+
+std::u16string_view TeventTexts::Title() const {
+    return block_ ? std::u16string_view(block_->TitleData(), block_->TitleSize) : std::u16string_view();
+}
+
+std::string_view TeventTexts::Link() const {
+    return block_ ? std::string_view(block_->LinkData(), block_->LinkSize) : std::string_view();
+}
 
 int CompareKeys(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
@@ -88,7 +154,7 @@ std::u16string DayText(const EventList& events, TDateTime day, char16_t timeSepa
             text += FormatTimeAmPm(e.EndTime, timeSeparator);
             text += u" - ";
         }
-        text += e.Title;
+        text += e.Title();
     }
     return first ? u"No Event" : text;
 }
@@ -143,7 +209,7 @@ void NotifyEventAt(EventList& events, int32_t index, const ILocaleFormat& locale
     if (event.Notified) return;
     const std::u16string text = ReminderText(locale, event);
     event.Notified = true;
-    balloons.ShowBalloon(text, event.Title, 50);
+    balloons.ShowBalloon(text, std::u16string(event.Title()), 50);
 }
 
 }  // namespace tessel

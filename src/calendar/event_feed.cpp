@@ -120,16 +120,15 @@ void EventsMaker::Add(const TxdataNode& entry) {
         if (!child->IsNode()) continue;
         const auto& when = static_cast<const TxdataNode&>(*child);
         if (!SameTextAscii(when.Name(), u"gd:when")) continue;
-        std::string start = CleanText(when.GetAttributeBytes(u"startTime"));
+        const std::string start = CleanText(when.GetAttributeBytes(u"startTime"));
         const std::string end = CleanText(when.GetAttributeBytes(u"endTime"));
         Tevent event;
         event.AllDay = start.size() <= 10;
         event.StartTime = ParseFeedDateTime(start);
         event.EndTime = ParseFeedDateTime(end);
-        event.Title = title;
-        event.Link = link;
+        event.Texts = TeventTexts(start, title, link);
         event.Color = color;
-        events_.push_back(EventItem{std::move(start), std::move(event)});
+        events_.push_back(EventItem{std::move(event)});
     }
 }
 

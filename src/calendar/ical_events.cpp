@@ -46,10 +46,9 @@ EventList IcalEvents(const ical::Calendar& calendar, TDateTime fromDay, TDateTim
         std::string title(calendar.Text(source.Summary));
         for (char& c : title)
             if (c == '\n' || c == '\r') c = ' ';
-        e.Title = Utf8ToUtf16(title);
-        e.Link = std::string(calendar.Text(source.Url));
+        e.Texts = TeventTexts(KeyOf(o.Start, o.AllDay), Utf8ToUtf16(title), calendar.Text(source.Url));
         e.Color = color;
-        events.push_back(EventItem{KeyOf(o.Start, o.AllDay), std::move(e)});
+        events.push_back(EventItem{std::move(e)});
     }
     SortEvents(events);
     return events;

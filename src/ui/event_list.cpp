@@ -36,9 +36,10 @@ std::vector<TShownRow> RowsOfDay(const EventList& events, TDateTime day) {
 }
 
 std::u16string EventRowText(const Tevent& event, char16_t timeSeparator) {
-    if (event.AllDay) return u"All Day - " + event.Title;
-    return FormatTimeAmPm(event.StartTime, timeSeparator) + u"-" + FormatTimeAmPm(event.EndTime, timeSeparator) +
-           u" - " + event.Title;
+    std::u16string text = event.AllDay ? u"All Day - "
+                                       : FormatTimeAmPm(event.StartTime, timeSeparator) + u"-" +
+                                             FormatTimeAmPm(event.EndTime, timeSeparator) + u" - ";
+    return text += event.Title();
 }
 
 std::u16string DateHeading(TDateTime date) {

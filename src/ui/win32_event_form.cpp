@@ -510,7 +510,7 @@ void TEventFm::EventGridDblClick() {
     if (row < 0 || size_t(row) >= shownRows_.size()) return;
     const Tevent& ev = shownRows_[size_t(row)].Event;
     const std::string url =
-        EventPageUrl(services_.Hosts, ev.Link, services_.Account.UserName, services_.Account.Password);
+        EventPageUrl(services_.Hosts, std::string(ev.Link()), services_.Account.UserName, services_.Account.Password);
     if (!url.empty()) services_.Browser.Open(url);
 }
 
@@ -543,7 +543,7 @@ void TEventFm::UpdateNextEvent() {
     const Tevent& ev = calendar.Events[size_t(calendar.NextIndex)].Event;
     nextTime_ = ev.StartTime;
     if (HoursBetween(services_.Clock.Now(), nextTime_) < kCountdownHours) {
-        nextTitleLabel_.SetwCaption(ev.Title);
+        nextTitleLabel_.SetwCaption(std::u16string(ev.Title()));
         // Shown from now on; nothing hides them again.
         nextTitleLabel_.SetVisible(true);
         countdownLabel_.SetVisible(true);

@@ -34,12 +34,12 @@ TEST_F(CalendarCache, LoadCacheRebuildsTheSyncedEventsWithoutTheNetwork) {
     for (size_t i = 0; i < calendar.Events.size(); ++i) {
         const Tevent& a = calendar.Events[i].Event;
         const Tevent& b = fresh->Events[i].Event;
-        EXPECT_EQ(fresh->Events[i].Key, calendar.Events[i].Key);
-        EXPECT_EQ(b.Title, a.Title);
+        EXPECT_EQ(fresh->Events[i].Key(), calendar.Events[i].Key());
+        EXPECT_EQ(b.Title(), a.Title());
         EXPECT_EQ(b.StartTime, a.StartTime);
         EXPECT_EQ(b.EndTime, a.EndTime);
         EXPECT_EQ(b.AllDay, a.AllDay);
-        EXPECT_EQ(b.Link, a.Link);
+        EXPECT_EQ(b.Link(), a.Link());
         EXPECT_EQ(b.Color, a.Color) << "colours come from the cached calendar list";
     }
     ASSERT_NE(fresh->CalendarEntries, nullptr);
@@ -58,7 +58,7 @@ TEST_F(CalendarCache, UnicodeTitlesSurviveTheCacheByteForByte) {
     auto fresh = FreshClient();
     fresh->LoadCache();
     ASSERT_EQ(fresh->Events.size(), 1u);
-    EXPECT_EQ(fresh->Events[0].Event.Title, u"Z\u00fcrich & \u6771\u4eac");
+    EXPECT_EQ(fresh->Events[0].Event.Title(), u"Z\u00fcrich & \u6771\u4eac");
 }
 
 TEST_F(CalendarCache, MissingFileRunsASync) {
@@ -263,11 +263,11 @@ TEST_F(CalendarCache, LeanLoadGivesTheWholeLoadsEventsFromEitherLineEnd) {
         for (size_t i = 0; i < whole.Events.size(); ++i) {
             const Tevent& a = whole.Events[i].Event;
             const Tevent& b = lean.Events[i].Event;
-            EXPECT_EQ(lean.Events[i].Key, whole.Events[i].Key);
-            EXPECT_EQ(b.Title, a.Title);
+            EXPECT_EQ(lean.Events[i].Key(), whole.Events[i].Key());
+            EXPECT_EQ(b.Title(), a.Title());
             EXPECT_EQ(b.StartTime, a.StartTime);
             EXPECT_EQ(b.EndTime, a.EndTime);
-            EXPECT_EQ(b.Link, a.Link);
+            EXPECT_EQ(b.Link(), a.Link());
             EXPECT_EQ(b.Color, a.Color);
         }
         if (!c.syncs) {

@@ -154,7 +154,7 @@ protected:
 
     static std::vector<std::u16string> TitlesOf(const TCalendar& client) {
         std::vector<std::u16string> titles;
-        for (const auto& item : client.Events) titles.push_back(item.Event.Title);
+        for (const auto& item : client.Events) titles.emplace_back(item.Event.Title());
         return titles;
     }
     std::vector<std::u16string> Titles() const { return TitlesOf(calendar); }

@@ -97,13 +97,13 @@ TEST_F(CalendarLive, SyncedCacheLoadsTheSameEventsWithoutTheNetwork) {
     ASSERT_EQ(fresh.Events.size(), calendar->Events.size());
     for (size_t i = 0; i < fresh.Events.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(fresh.Events[i].Key, calendar->Events[i].Key);
-        EXPECT_EQ(fresh.Events[i].Event.Title, calendar->Events[i].Event.Title);
+        EXPECT_EQ(fresh.Events[i].Key(), calendar->Events[i].Key());
+        EXPECT_EQ(fresh.Events[i].Event.Title(), calendar->Events[i].Event.Title());
         EXPECT_EQ(fresh.Events[i].Event.StartTime, calendar->Events[i].Event.StartTime);
         EXPECT_EQ(fresh.Events[i].Event.EndTime, calendar->Events[i].Event.EndTime);
         EXPECT_EQ(fresh.Events[i].Event.AllDay, calendar->Events[i].Event.AllDay);
         EXPECT_EQ(fresh.Events[i].Event.Color, calendar->Events[i].Event.Color);
-        EXPECT_EQ(fresh.Events[i].Event.Link, calendar->Events[i].Event.Link);
+        EXPECT_EQ(fresh.Events[i].Event.Link(), calendar->Events[i].Event.Link());
     }
     EXPECT_EQ(fresh.DayText(EncodeDate(2008, 3, 15)), today);
 }

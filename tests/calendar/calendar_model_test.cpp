@@ -21,8 +21,8 @@ protected:
         e.StartTime = start;
         e.EndTime = end;
         e.AllDay = allDay;
-        e.Title = std::move(title);
-        calendar.Events.push_back({key, e});
+        e.Texts = TeventTexts(key, title, {});
+        calendar.Events.push_back({e});
     }
     const TDateTime day = EncodeDate(2008, 3, 15);
 };

@@ -34,7 +34,7 @@ TEST_F(CalendarParse, AllDayEntryRunsFromMidnightToMidnight) {
     EXPECT_FALSE(e.Notified);
     EXPECT_EQ(e.StartTime, EncodeDate(2008, 3, 5));
     EXPECT_EQ(e.EndTime, EncodeDate(2008, 3, 6));
-    EXPECT_EQ(calendar.Events[0].Key, "2008-03-05");
+    EXPECT_EQ(calendar.Events[0].Key(), "2008-03-05");
 }
 
 TEST_F(CalendarParse, TimedEntryKeepsWallClockAndIgnoresTheZone) {
@@ -44,8 +44,8 @@ TEST_F(CalendarParse, TimedEntryKeepsWallClockAndIgnoresTheZone) {
     EXPECT_FALSE(e.AllDay);
     EXPECT_EQ(e.StartTime, EncodeDateTime(2009, 10, 5, 14, 30));
     EXPECT_EQ(e.EndTime, EncodeDateTime(2009, 10, 5, 15, 0));
-    EXPECT_EQ(e.Link, "http://www.calendar.test/event?eid=t");
-    EXPECT_EQ(calendar.Events[0].Key, "2009-10-05T14:30:00.000-07:00");
+    EXPECT_EQ(e.Link(), "http://www.calendar.test/event?eid=t");
+    EXPECT_EQ(calendar.Events[0].Key(), "2009-10-05T14:30:00.000-07:00");
 }
 
 TEST_F(CalendarParse, TitlesLoseQuotesAndLineBreaksAndAreDecodedFromUtf8) {

@@ -52,7 +52,7 @@ TEST_F(CalendarSyncLoopback, FeedCutShortOrTricklingKeepsThatCalendarsCacheAndEv
     const std::string events = CacheFile(u".xml");
     const std::string list = CacheFile(u"-cat.xml");
     const size_t count = calendar->Events.size();
-    const std::u16string firstTitle = calendar->Events.front().Event.Title;
+    const std::u16string firstTitle(calendar->Events.front().Event.Title());
 
     http.RequestTimeLimitMs = 1500;
     for (const char* fault : {"cut=1500", "cut-reset=1500", "trickle=100"}) {
@@ -69,7 +69,7 @@ TEST_F(CalendarSyncLoopback, FeedCutShortOrTricklingKeepsThatCalendarsCacheAndEv
         EXPECT_TRUE(SortedEntries(CacheFile(u".xml")) == SortedEntries(events));
         EXPECT_TRUE(CacheFile(u"-cat.xml") == list);
         ASSERT_EQ(calendar->Events.size(), count);
-        EXPECT_EQ(calendar->Events.front().Event.Title, firstTitle);
+        EXPECT_EQ(calendar->Events.front().Event.Title(), firstTitle);
         http.Get(service.HttpUrl("/test/fault/clear"));
     }
 }

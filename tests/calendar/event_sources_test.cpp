@@ -69,7 +69,7 @@ protected:
     // The titles shown in each colour.
     std::map<uint32_t, std::vector<std::u16string>> ByColor() const {
         std::map<uint32_t, std::vector<std::u16string>> titles;
-        for (const auto& item : sources.Events) titles[item.Event.Color].push_back(item.Event.Title);
+        for (const auto& item : sources.Events) titles[item.Event.Color].emplace_back(item.Event.Title());
         return titles;
     }
     std::string SubscriptionCache(size_t i) const {
@@ -93,7 +93,7 @@ TEST_F(EventSourcesTest, MergesEverySourceIntoOneSortedListInItsColours) {
     EXPECT_THAT(sourceStatuses, ElementsAre(kStatusSyncing, kStatusSyncing, kStatusClose));
     EXPECT_TRUE(sources.Failures.empty());
     std::vector<std::u16string> titles;
-    for (const auto& item : sources.Events) titles.push_back(item.Event.Title);
+    for (const auto& item : sources.Events) titles.emplace_back(item.Event.Title());
     EXPECT_THAT(titles, ElementsAre(u"Team 1", u"Holiday 1", u"Home 1", u"Work 1"));
     const std::map<uint32_t, std::vector<std::u16string>> colours = {
         {kHomeColor, {u"Home 1"}}, {kHolidayColor, {u"Holiday 1"}}, {kTeamColor, {u"Team 1"}}, {kWorkColor, {u"Work 1"}}};
@@ -278,7 +278,7 @@ TEST_F(EventSourcesTest, RemovedSubscriptionTakesItsCopyWithIt) {
     sources.Reload();
     EXPECT_FALSE(FileExists(team));
     EXPECT_TRUE(FileExists(holidays));
-    for (const auto& item : sources.Events) EXPECT_NE(item.Event.Title, u"Team 1");
+    for (const auto& item : sources.Events) EXPECT_NE(item.Event.Title(), u"Team 1");
 }
 
 // The merged list holds the service's own records, not copies: every later merge that has no new
@@ -303,7 +303,7 @@ TEST_F(EventSourcesTest, ServiceRecordsOutliveEveryMergeInTheirOrder) {
     sources.Sync(march15);
     const auto titles = [this] {
         std::vector<std::u16string> list;
-        for (const auto& item : sources.Events) list.push_back(item.Event.Title);
+        for (const auto& item : sources.Events) list.emplace_back(item.Event.Title());
         return list;
     };
     const std::vector<std::u16string> first = titles();
@@ -311,7 +311,7 @@ TEST_F(EventSourcesTest, ServiceRecordsOutliveEveryMergeInTheirOrder) {
     const auto nextReminder = [this] {
         clock.Set(EncodeDateTime(2008, 3, 17, 8, 55));
         sources.FindNextEvent();
-        return sources.NextIndex < 0 ? std::u16string() : sources.Events[size_t(sources.NextIndex)].Event.Title;
+        return sources.NextIndex < 0 ? std::u16string() : std::u16string(sources.Events[size_t(sources.NextIndex)].Event.Title());
     };
     const std::u16string reminder = nextReminder();
     std::vector<std::u16string> subscriptionsOnly;
@@ -365,7 +365,7 @@ TEST_F(EventSourcesTest, StartUpShowsTheCachedCopiesBeforeTheNetworkAnswers) {
     started.LoadCache(march15);
     EXPECT_TRUE(http.Requests.empty());
     std::map<uint32_t, std::vector<std::u16string>> loaded;
-    for (const auto& item : started.Events) loaded[item.Event.Color].push_back(item.Event.Title);
+    for (const auto& item : started.Events) loaded[item.Event.Color].emplace_back(item.Event.Title());
     EXPECT_EQ(loaded, synced);
 
     // A damaged copy shows nothing and is fetched whole, not conditionally.

@@ -11,10 +11,10 @@ namespace tessel {
 namespace {
 
 EventItem Timed(const char* key, TDateTime start, TDateTime end, const char16_t* title) {
-    EventItem item{key, {}};
+    EventItem item;
     item.Event.StartTime = start;
     item.Event.EndTime = end;
-    item.Event.Title = title;
+    item.Event.Texts = TeventTexts(key, title, {});
     return item;
 }
 
@@ -26,8 +26,51 @@ EventItem AllDay(const char* key, TDateTime day, const char16_t* title) {
 
 std::vector<std::string> Keys(const EventList& events) {
     std::vector<std::string> keys;
-    for (const auto& e : events) keys.push_back(e.Key);
+    for (const auto& e : events) keys.emplace_back(e.Key());
     return keys;
+}
+
+// A record's texts share one block: each must come back whole, whatever the others' lengths (an
+// odd key before the UTF-16 title, empty texts), through copies, moves and assignments.
+TEST(EventTextsTest, EachTextSurvivesCopiesMovesAndAssignments) {
+    const std::string longLink = "https://example.org/" + std::string(70000, 'x');
+    struct Case {
+        std::string key;
+        std::u16string title;
+        std::string link;
+    } cases[] = {
+        {"", u"", ""},
+        {"2009-10-05T14:30:00.000-07:00", u"Z\u00fcrich & \u6771\u4eac", "http://www.calendar.test/event?eid=t"},
+        {"2008-03-05", u"", ""},
+        {"", u"\U0001F600 title only", ""},
+        {"x", u"odd", longLink},
+        {"", u"", "link only"},
+    };
+    for (const Case& c : cases) {
+        const auto check = [&c](const Tevent& e, const char* how) {
+            EXPECT_EQ(e.Texts.Key(), c.key) << how;
+            EXPECT_EQ(e.Title(), std::u16string_view(c.title)) << how;
+            EXPECT_EQ(e.Link(), c.link) << how;
+        };
+        Tevent made;
+        made.Texts = TeventTexts(c.key, c.title, c.link);
+        check(made, "made");
+        Tevent copied = made;
+        check(copied, "copied");
+        check(made, "copied from");
+        Tevent assigned;
+        assigned.Texts = TeventTexts("old", u"old title", "old link");
+        assigned = copied;
+        check(assigned, "assigned");
+        assigned = static_cast<const Tevent&>(assigned);
+        check(assigned, "assigned to itself");
+        Tevent moved = std::move(copied);
+        check(moved, "moved");
+        EXPECT_TRUE(copied.Texts.Key().empty() && copied.Title().empty() && copied.Link().empty());
+        // Its own texts in, its old block out: the new block is made before the old one goes.
+        moved.Texts = TeventTexts(moved.Texts.Key(), moved.Title(), moved.Link());
+        check(moved, "remade from itself");
+    }
 }
 
 TEST(EventSortTest, KeysCompareAsciiWithoutCaseAndPrefixFirst) {
@@ -48,7 +91,7 @@ TEST(EventSortTest, AllDaySortsBeforeTimedEventsOfTheSameDay) {
     SortEvents(events);
     EXPECT_EQ(Keys(events), (std::vector<std::string>{"2008-03-04t23:00:00.000-08:00", "2008-03-05",
                                                       "2008-03-05T08:00:00.000Z", "2008-03-06T09:00:00.000-08:00"}));
-    EXPECT_EQ(events[1].Event.Title, u"A");  // records travel with their keys
+    EXPECT_EQ(events[1].Event.Title(), u"A");  // records travel with their keys
 }
 
 TEST(EventSortTest, SortsLargeListsIncludingAdversarialOrders) {
@@ -60,11 +103,11 @@ TEST(EventSortTest, SortsLargeListsIncludingAdversarialOrders) {
             int v = pattern == 0 ? int(random() % 5000) : pattern == 1 ? i : pattern == 2 ? n - i : i % 3;
             char key[32];
             std::snprintf(key, sizeof key, "2009-%05d", v);
-            events.push_back({key, {}});
+            events.push_back(Timed(key, 0, 0, u""));
         }
         SortEvents(events);
         ASSERT_TRUE(std::is_sorted(events.begin(), events.end(), [](const EventItem& a, const EventItem& b) {
-            return CompareKeys(a.Key, b.Key) < 0;
+            return CompareKeys(a.Key(), b.Key()) < 0;
         })) << "pattern " << pattern;
         ASSERT_EQ(events.size(), size_t(n));
     }

@@ -27,15 +27,15 @@ TEST(IcalEvents, RecordsInLocalTimeSortedByKey) {
     const EventList events = IcalEvents(c, EncodeDate(2026, 3, 5), EncodeDate(2026, 3, 7), local, 0x123456);
 
     std::vector<std::string> keys;
-    for (const auto& item : events) keys.push_back(item.Key);
+    for (const auto& item : events) keys.emplace_back(item.Key());
     // 23:00 UTC on the 4th is midnight of the 5th here; the third instance is on the 7th.
     EXPECT_EQ(keys, (std::vector<std::string>{"2026-03-05", "2026-03-05T00:00:00", "2026-03-05T09:00:00",
                                               "2026-03-06T00:00:00"}));
     const Tevent& review = events[2].Event;
     EXPECT_EQ(review.StartTime, EncodeDateTime(2026, 3, 5, 9, 0));
     EXPECT_NEAR(review.EndTime, EncodeDateTime(2026, 3, 5, 10, 30), 1e-9);
-    EXPECT_EQ(review.Title, u"Review with notes");
-    EXPECT_EQ(review.Link, "https://example.org/e/1");
+    EXPECT_EQ(review.Title(), u"Review with notes");
+    EXPECT_EQ(review.Link(), "https://example.org/e/1");
     EXPECT_EQ(review.Color, 0x123456u);
     EXPECT_TRUE(events[0].Event.AllDay);
     EXPECT_EQ(events[0].Event.EndTime, EncodeDate(2026, 3, 6));

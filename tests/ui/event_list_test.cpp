@@ -18,11 +18,14 @@ Tevent Timed(TDateTime start, TDateTime end, std::u16string title) {
     Tevent e;
     e.StartTime = start;
     e.EndTime = end;
-    e.Title = std::move(title);
+    e.Texts = TeventTexts({}, title, {});
     return e;
 }
 
-EventItem Item(std::string key, Tevent e) { return EventItem{std::move(key), std::move(e)}; }
+EventItem Item(const std::string& key, Tevent e) {
+    e.Texts = TeventTexts(key, e.Title(), e.Link());
+    return EventItem{std::move(e)};
+}
 
 TEST(EventListRows, ADayListsItsEventsInListOrderAndNothingElse) {
     const TDateTime mar5 = EncodeDate(2008, 3, 5);
@@ -42,7 +45,7 @@ TEST(EventListRows, ADayListsItsEventsInListOrderAndNothingElse) {
     EXPECT_EQ(rows[0].Index, 1);
     EXPECT_EQ(rows[1].Index, 2);
     EXPECT_EQ(rows[2].Index, 3);
-    EXPECT_EQ(rows[2].Event.Title, u"Two");
+    EXPECT_EQ(rows[2].Event.Title(), u"Two");
     EXPECT_TRUE(RowsOfDay(events, mar5 + 2).empty());
     EXPECT_TRUE(RowsOfDay(events, mar5 - 5).empty());
     EXPECT_TRUE(RowsOfDay({}, mar5).empty());

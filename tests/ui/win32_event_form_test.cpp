@@ -115,12 +115,11 @@ protected:
         Tevent e;
         e.StartTime = start;
         e.EndTime = start + hours / 24;
-        e.Title = std::move(title);
         e.Color = color;
-        e.Link = "http://127.0.0.1:8443/event?eid=" + Narrow(e.Title);
+        e.Texts = TeventTexts(FormatIsoDateTime(start), title, "http://127.0.0.1:8443/event?eid=" + Narrow(title));
         return e;
     }
-    void AddEvent(const Tevent& e) { sources.Events.push_back(EventItem{FormatIsoDateTime(e.StartTime), e}); }
+    void AddEvent(const Tevent& e) { sources.Events.push_back(EventItem{e}); }
 
     // The list drawn as its window would be, twice, so grown rows are drawn at their height.
     Pixels& PaintList() {

@@ -47,7 +47,7 @@ std::string EventLines(const tessel::EventList& events) {
         char color[16];
         std::snprintf(color, sizeof color, "%06X", static_cast<unsigned>(e.Color));
         out += MinuteText(e.StartTime) + '\t' + MinuteText(e.EndTime) + '\t' + (e.AllDay ? "1" : "0") + '\t' + color +
-               '\t' + tessel::Utf16ToUtf8(e.Title) + '\t' + e.Link + '\n';
+               '\t' + tessel::Utf16ToUtf8(e.Title()) + '\t' + std::string(e.Link()) + '\n';
     }
     return out;
 }
