@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
+
+#include "base/page_memory.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -24,6 +27,41 @@ const char* NextLineBreak(const char* p, const char* end) {
     return p;
 }
 
+// Sanitizer builds take the buffer from the heap, so that a read past it is caught.
+#if defined(__SANITIZE_ADDRESS__)
+#define TESSEL_PIECE_PAGES 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESSEL_PIECE_PAGES 0
+#endif
+#endif
+#ifndef TESSEL_PIECE_PAGES
+#define TESSEL_PIECE_PAGES 1
+#endif
+
+CrLfPieces::Buffer::Buffer(size_t bytes) : Bytes(bytes) {
+#if TESSEL_PIECE_PAGES
+    Data = static_cast<char*>(AllocatePages(bytes));
+    if (!Data) throw std::bad_alloc();
+#else
+    Data = new char[bytes];
+#endif
+}
+
+CrLfPieces::Buffer& CrLfPieces::Buffer::operator=(Buffer&& other) noexcept {
+    std::swap(Data, other.Data);
+    std::swap(Bytes, other.Bytes);
+    return *this;
+}
+
+CrLfPieces::Buffer::~Buffer() {
+#if TESSEL_PIECE_PAGES
+    FreePages(Data, Bytes);
+#else
+    delete[] Data;
+#endif
+}
+
 CrLfPieces::CrLfPieces(std::unique_ptr<ByteReader> reader, size_t pieceBytes)
     : reader_(std::move(reader)), pieceBytes_(std::max<size_t>(pieceBytes, 1)) {}
 
@@ -31,8 +69,8 @@ CrLfPieces::~CrLfPieces() = default;
 
 void CrLfPieces::Reserve(size_t capacity, size_t used) {
     if (capacity <= capacity_) return;
-    std::unique_ptr<char[]> larger(new char[capacity]);
-    if (used > 0) std::memcpy(larger.get(), buffer_.get(), used);
+    Buffer larger(capacity);
+    if (used > 0) std::memcpy(larger.Data, buffer_.Data, used);
     buffer_ = std::move(larger);
     capacity_ = capacity;
 }
@@ -41,7 +79,7 @@ void CrLfPieces::Next(size_t keep) {
     if (whole_) return;
     keep = std::min(keep, size_);
     if (keep > 0) {
-        std::memmove(buffer_.get(), buffer_.get() + keep, size_ - keep);
+        std::memmove(buffer_.Data, buffer_.Data + keep, size_ - keep);
         size_ -= keep;
         offset_ += keep;
     }
@@ -50,7 +88,7 @@ void CrLfPieces::Next(size_t keep) {
     Reserve(size_ + want + 2, size_);
     size_t got = 0;
     while (got < want) {
-        const size_t n = reader_->Read(buffer_.get() + size_ + got, want - got);
+        const size_t n = reader_->Read(buffer_.Data + size_ + got, want - got);
         if (n == 0) break;
         got += n;
     }
@@ -63,7 +101,7 @@ void CrLfPieces::Next(size_t keep) {
 // change on, the rest is moved out of the way and converted back in.
 void CrLfPieces::TakeRead(size_t size) {
     if (size == 0) return;
-    char* const start = buffer_.get() + size_;
+    char* const start = buffer_.Data + size_;
     const char* const end = start + size;
     rawSize_ += size;
     lastRaw_ = end[-1];
@@ -95,8 +133,8 @@ void CrLfPieces::TakeRead(size_t size) {
     const size_t clean = size_t(p - start);
     moved_.assign(p, size_t(end - p));
     Reserve(size_ + clean + 2 * moved_.size() + 3, size_ + clean);
-    char* const out = buffer_.get() + size_ + clean;
-    size_ = size_t(Convert(moved_.data(), moved_.data() + moved_.size(), out) - buffer_.get());
+    char* const out = buffer_.Data + size_ + clean;
+    size_ = size_t(Convert(moved_.data(), moved_.data() + moved_.size(), out) - buffer_.Data);
 }
 
 // Writes from..end to out with every break made CR LF; out has room for twice as many bytes
@@ -127,11 +165,11 @@ char* CrLfPieces::Convert(const char* from, const char* end, char* out) {
 void CrLfPieces::Finish() {
     whole_ = true;
     if (crOpen_) {
-        buffer_[size_++] = '\n';
+        buffer_.Data[size_++] = '\n';
         crOpen_ = false;
     } else if (rawSize_ > 0 && lastRaw_ != '\r' && lastRaw_ != '\n') {
-        buffer_[size_++] = '\r';
-        buffer_[size_++] = '\n';
+        buffer_.Data[size_++] = '\r';
+        buffer_.Data[size_++] = '\n';
         ++crs_;
     }
 }

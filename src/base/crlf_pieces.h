@@ -38,7 +38,7 @@ public:
 
     // The text held: from the first byte not let go to the last one read (empty before the
     // first Next).
-    std::string_view Text() const { return std::string_view(buffer_.get(), size_); }
+    std::string_view Text() const { return std::string_view(buffer_.Data, size_); }
     // True when the text held runs to the end of the whole text.
     bool Whole() const { return whole_; }
     // The bytes of the whole text let go before Text().
@@ -65,7 +65,18 @@ private:
 
     std::unique_ptr<ByteReader> reader_;
     size_t pieceBytes_;
-    std::unique_ptr<char[]> buffer_;  // never cleared: only what was read is looked at
+    // Never cleared (only what was read is looked at), and made of whole pages that leave the
+    // process with the reader: a load's few hundred KiB do not stay in the heap after it.
+    struct Buffer {
+        Buffer() = default;
+        explicit Buffer(size_t bytes);
+        Buffer(const Buffer&) = delete;
+        Buffer& operator=(Buffer&& other) noexcept;
+        ~Buffer();
+        char* Data = nullptr;
+        size_t Bytes = 0;
+    };
+    Buffer buffer_;
     size_t size_ = 0;
     size_t capacity_ = 0;
     uint64_t offset_ = 0;

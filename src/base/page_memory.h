@@ -18,4 +18,10 @@ void* AllocatePageBlock() noexcept;
 void FreePageBlock(void* block) noexcept;
 void ReleaseFreedPageBlocks() noexcept;
 
+// Whole pages for a buffer of any size that lives for a while only (a file read in pieces): freed,
+// they leave the process at once, where the heap would keep them for its next allocations. Null
+// when the system has no memory left.
+void* AllocatePages(std::size_t bytes) noexcept;
+void FreePages(void* pages, std::size_t bytes) noexcept;
+
 }  // namespace tessel

@@ -90,4 +90,13 @@ void ReleaseFreedPageBlocks() noexcept {
     UnmapPending(blocks);
 }
 
+void* AllocatePages(std::size_t bytes) noexcept {
+    void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return pages == MAP_FAILED ? nullptr : pages;
+}
+
+void FreePages(void* pages, std::size_t bytes) noexcept {
+    if (pages) munmap(pages, bytes);
+}
+
 }  // namespace tessel

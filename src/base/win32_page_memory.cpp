@@ -39,4 +39,12 @@ void FreePageBlock(void* block) noexcept {
 // Each block is its own reservation here and goes back at once.
 void ReleaseFreedPageBlocks() noexcept {}
 
+void* AllocatePages(std::size_t bytes) noexcept {
+    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void FreePages(void* pages, std::size_t) noexcept {
+    if (pages) VirtualFree(pages, 0, MEM_RELEASE);
+}
+
 }  // namespace tessel

@@ -305,12 +305,22 @@ void TEventSources::Merge() {
 EventList TEventSources::TakeServiceRecords() {
     EventList records;
     if (serviceInList_ && serviceGeneration_ == calendar_.EventsGeneration) {
-        size_t count = 0;
-        for (const EventItem& item : Events) count += item.Event.ServiceOrder > 0;
-        records.resize(count);
-        for (EventItem& item : Events)
-            if (const uint32_t order = item.Event.ServiceOrder; order > 0 && order <= count)
-                records[order - 1] = std::move(item);
+        // In place: the other sources' records go, and the service's are put back in its order
+        // by following each one to its place, so that a merge of ten thousand records makes no
+        // second list beside the first.
+        records = std::move(Events);
+        Events.clear();
+        records.erase(std::remove_if(records.begin(), records.end(),
+                                     [](const EventItem& item) { return item.Event.ServiceOrder == 0; }),
+                      records.end());
+        const size_t count = records.size();
+        for (size_t i = 0; i < count; ++i) {
+            for (;;) {
+                const uint32_t order = records[i].Event.ServiceOrder;
+                if (order == i + 1 || order > count || records[order - 1].Event.ServiceOrder == order) break;
+                std::swap(records[i], records[order - 1]);
+            }
+        }
     } else {
         records = std::exchange(calendar_.Events, {});
         serviceGeneration_ = calendar_.EventsGeneration;
