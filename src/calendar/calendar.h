@@ -17,6 +17,7 @@
 // menu command may call Sync again in the middle of one: that nested call returns at once.
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -126,6 +127,13 @@ public:
     // With syncWhenMissing false a missing or damaged file is left for the caller's own sync.
     // True when both files were read.
     bool LoadCache(bool keepEventDoc = true, bool syncWhenMissing = true);
+    // Starts reading the cache of the account named user on a thread of its own, as LoadCache
+    // without keepEventDoc reads it, while the caller goes on (the start makes its windows
+    // meanwhile). LoadCache takes what it read when the account is still the same; anything that
+    // writes the cache waits for it first.
+    void ReadCacheAhead(const std::string& user);
+    // The name the cache files of the account named user are made from.
+    static std::string CacheNameOf(const std::string& user);
     // A cache file was found damaged and no sync has replaced it yet; a failed sync then says so.
     bool CacheDamaged = false;
 
@@ -155,6 +163,13 @@ public:
     bool Syncing = false;
 
 private:
+    struct CacheRead;
+    // What the read ahead found, when it was for this account; null when there was none.
+    std::unique_ptr<CacheRead> TakeCacheAhead();
+    void DropCacheAhead();
+    std::future<std::unique_ptr<CacheRead>> cacheAhead_;
+    std::string cacheAheadName_;
+
     // A tree fetched or read aside, and its entry elements (null when it holds no usable list).
     struct FeedTree {
         std::unique_ptr<TxdataNode> Doc;

@@ -185,6 +185,7 @@ std::string WithKeptEntries(std::string text, std::string_view kept, const Txdat
 
 void TCalendar::WriteCacheFiles(const std::string& name, const TxdataNode& events, const TxdataNode& calendars,
                                 std::string_view keptEntries) {
+    DropCacheAhead();
     const std::u16string eventsPath = CachePath(cacheFolder_, name, kEventsSuffix);
     const std::u16string calendarsPath = CachePath(cacheFolder_, name, kCalendarsSuffix);
     const std::string eventsText = WithKeptEntries(TreeText(events), keptEntries, events);
@@ -222,23 +223,64 @@ TCalendar::PreviousEvents TCalendar::ReadPreviousEvents() const {
 
 void TCalendar::SaveCache(const std::string& name) { WriteCacheFiles(name, *EventDoc, *CalendarDoc); }
 
+// Both files, read and parsed; nothing of the client is touched, so a read ahead may run it on
+// another thread.
+struct TCalendar::CacheRead {
+    std::optional<LoadedTree> Calendars;
+    std::optional<LoadedTree> Feeds;
+    EventList Events;
+    bool Damaged = false;
+
+    // knownCalendars: where the colours come from when the cache has no calendar list.
+    CacheRead(const std::u16string& folder, const std::string& name, const TxdataList* knownCalendars,
+              bool keepEventDoc) {
+        Calendars = ReadCacheFile(CachePath(folder, name, kCalendarsSuffix), Damaged);
+        // The calendar list comes first so that the events find their colours.
+        EventsMaker maker(Calendars ? Calendars->Entries.get() : knownCalendars);
+        Feeds = ReadCacheFile(CachePath(folder, name, kEventsSuffix), Damaged, keepEventDoc ? nullptr : &maker);
+        if (!Feeds) return;
+        if (keepEventDoc && Feeds->Entries) {
+            for (size_t i = 0; i < Feeds->Entries->Count(); ++i) maker.Add(*Feeds->Entries->Node(i));
+        }
+        Events = std::move(maker.Events());
+        SortEvents(Events);
+    }
+};
+
+void TCalendar::ReadCacheAhead(const std::string& user) {
+    DropCacheAhead();
+    if (user.empty()) return;
+    cacheAheadName_ = CacheNameOf(user);
+    cacheAhead_ = std::async(std::launch::async, [folder = cacheFolder_, name = cacheAheadName_] {
+        return std::make_unique<CacheRead>(folder, name, nullptr, false);
+    });
+}
+
+std::unique_ptr<TCalendar::CacheRead> TCalendar::TakeCacheAhead() {
+    if (!cacheAhead_.valid()) return nullptr;
+    // What it raised is raised here, as the same read would raise it now.
+    std::unique_ptr<CacheRead> read = cacheAhead_.get();
+    // Read for another account, or its colours would now come from a list that came since.
+    if (cacheAheadName_ != CacheName || (!read->Calendars && CalendarEntries)) return nullptr;
+    return read;
+}
+
+void TCalendar::DropCacheAhead() {
+    if (!cacheAhead_.valid()) return;
+    cacheAhead_.wait();
+    cacheAhead_ = {};
+}
+
 bool TCalendar::LoadCache(bool keepEventDoc, bool syncWhenMissing) {
     // Both files are read and parsed before anything is replaced. A damaged one is left alone,
     // as a missing one is: the sync below replaces it when the service answers.
-    bool damaged = false;
-    std::optional<LoadedTree> calendars = ReadCacheFile(CachePath(cacheFolder_, CacheName, kCalendarsSuffix), damaged);
-    // The calendar list comes first so that the events find their colours.
-    EventsMaker maker(calendars ? calendars->Entries.get() : CalendarEntries.get());
-    std::optional<LoadedTree> feeds =
-        ReadCacheFile(CachePath(cacheFolder_, CacheName, kEventsSuffix), damaged, keepEventDoc ? nullptr : &maker);
-    EventList events;
-    if (feeds) {
-        if (keepEventDoc && feeds->Entries) {
-            for (size_t i = 0; i < feeds->Entries->Count(); ++i) maker.Add(*feeds->Entries->Node(i));
-        }
-        events = std::move(maker.Events());
-        SortEvents(events);
-    }
+    std::unique_ptr<CacheRead> read = keepEventDoc ? nullptr : TakeCacheAhead();
+    DropCacheAhead();
+    if (!read) read = std::make_unique<CacheRead>(cacheFolder_, CacheName, CalendarEntries.get(), keepEventDoc);
+    std::optional<LoadedTree>& calendars = read->Calendars;
+    std::optional<LoadedTree>& feeds = read->Feeds;
+    EventList& events = read->Events;
+    const bool damaged = read->Damaged;
 
     if (calendars) {
         CalendarEntries = std::move(calendars->Entries);

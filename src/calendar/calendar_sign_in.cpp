@@ -20,9 +20,14 @@ constexpr char kCalendarListPath[] = "/calendar/feeds/default/allcalendars/full"
 void TCalendar::SetCredentials(const std::string& user, const std::string& password) {
     UserName = user;
     Password = password;
-    CacheName = LowerAscii(user);
-    const size_t suffix = CacheName.find(kMailSuffix);
-    if (suffix != std::string::npos) CacheName.erase(suffix, sizeof kMailSuffix - 1);
+    CacheName = CacheNameOf(user);
+}
+
+std::string TCalendar::CacheNameOf(const std::string& user) {
+    std::string name = LowerAscii(user);
+    const size_t suffix = name.find(kMailSuffix);
+    if (suffix != std::string::npos) name.erase(suffix, sizeof kMailSuffix - 1);
+    return name;
 }
 
 void TCalendar::SignIn() {

@@ -82,15 +82,19 @@ struct SizeClass {
 // every other static.
 struct Pool {
     std::atomic_flag busy;
+    std::atomic<int> waiting;  // threads spinning in Acquire
     SizeClass classes[kClasses];
     std::size_t blocks;
 };
 constinit Pool pool{};
 
 void Acquire() {
-    while (pool.busy.test_and_set(std::memory_order_acquire)) {
+    if (!pool.busy.test_and_set(std::memory_order_acquire)) return;
+    pool.waiting.fetch_add(1, std::memory_order_relaxed);
+    do {
         while (pool.busy.test(std::memory_order_relaxed)) std::this_thread::yield();
-    }
+    } while (pool.busy.test_and_set(std::memory_order_acquire));
+    pool.waiting.fetch_sub(1, std::memory_order_relaxed);
 }
 
 void Release() { pool.busy.clear(std::memory_order_release); }
@@ -381,6 +385,17 @@ NodeMemoryBatch::~NodeMemoryBatch() {
     if (!TESSEL_XML_POOL || --batchDepth > 0) return;
     Release();
     ReleaseFreedPageBlocks();
+}
+
+void LetWaitingThreadsIn() noexcept {
+    if (!TESSEL_XML_POOL || batchDepth != 1 || pool.waiting.load(std::memory_order_relaxed) == 0) return;
+    const int waiting = pool.waiting.load(std::memory_order_relaxed);
+    Release();
+    // One of them takes the lock and stops waiting; a bounded number of turns, should it be slow
+    // to run.
+    for (int turn = 0; turn < 1000 && pool.waiting.load(std::memory_order_relaxed) >= waiting; ++turn)
+        std::this_thread::yield();
+    Acquire();
 }
 
 void ReleaseSpareNodeMemory() {

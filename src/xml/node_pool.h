@@ -32,6 +32,9 @@ public:
     NodeMemoryBatch(const NodeMemoryBatch&) = delete;
     NodeMemoryBatch& operator=(const NodeMemoryBatch&) = delete;
 };
+// Inside this thread's outermost batch, between two pieces of work: when another thread waits
+// for the pool, the batch lets it go until that thread has had it. Nothing otherwise.
+void LetWaitingThreadsIn() noexcept;
 
 // A large parsed tree's own memory. While a tree is built from a long text, every block its
 // nodes, pieces, lists and texts take comes from chunks of the tree's own (and its long blocks

@@ -32,8 +32,12 @@ struct BuildContext {
 
 // Hands a complete child of the top element to the context's taker; frees it when taken. The
 // child is its parent's last child at that moment.
+// A long load that hands its children over one by one lets a thread that waits for the pool
+// have it in between, rather than after the whole file.
 inline void OfferTopChild(TxdataNode& child, const BuildContext& context) {
-    if (context.takeTopChild && (*context.takeTopChild)(child)) child.Detach();
+    if (!context.takeTopChild) return;
+    if ((*context.takeTopChild)(child)) child.Detach();
+    LetWaitingThreadsIn();
 }
 
 // A file included from a file being loaded; declared here, defined with the file loader.

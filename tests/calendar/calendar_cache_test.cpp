@@ -61,6 +61,54 @@ TEST_F(CalendarCache, UnicodeTitlesSurviveTheCacheByteForByte) {
     EXPECT_EQ(fresh->Events[0].Event.Title(), u"Z\u00fcrich & \u6771\u4eac");
 }
 
+// The start reads the cache on a thread of its own while it makes its windows; what the load
+// then holds is what it would have read itself, whatever came in between.
+TEST_F(CalendarCache, ACacheReadAheadGivesWhatTheLoadItselfWouldRead) {
+    ScriptTwoCalendars();
+    calendar.Sync(EncodeDate(2008, 3, 15));
+    const auto shown = [](const TCalendar& client) {
+        std::vector<std::string> lines;
+        for (const EventItem& item : client.Events)
+            lines.push_back(std::string(item.Key()) + " " + Utf16ToUtf8(item.Event.Title()) + " " +
+                            std::to_string(item.Event.Color));
+        return lines;
+    };
+    const std::vector<std::string> synced = shown(calendar);
+    ASSERT_EQ(synced.size(), 2u);
+    const struct {
+        const char* name;
+        std::string aheadFor;
+        std::function<void(TCalendar&)> between;
+        bool whole;
+        bool empty;  // else the synced events
+    } cases[] = {
+        {"the same account", "Jane@calendar.test", nullptr, true, false},
+        {"another account", "someone@calendar.test", nullptr, true, false},
+        {"the cache written meanwhile", "Jane@calendar.test",
+         [](TCalendar& client) {
+             client.EventDoc = TxdataNode::CreateNamed(u"feed");
+             client.CalendarDoc = TxdataNode::CreateNamed(u"feed");
+             client.SaveCache(client.CacheName);
+         },
+         true, true},
+        {"the cache gone", "Jane@calendar.test", nullptr, false, true},
+    };
+    const std::string events = ReadFileBytes(CachePath(".xml")), calendars = ReadFileBytes(CachePath("-cat.xml"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFileAtomic(CachePath(".xml"), events);
+        WriteFileAtomic(CachePath("-cat.xml"), calendars);
+        if (!c.whole) RemoveFile(CachePath(".xml"));
+        http.Requests.clear();
+        auto client = FreshClient();
+        client->ReadCacheAhead(c.aheadFor);
+        if (c.between) c.between(*client);
+        EXPECT_EQ(client->LoadCache(false, false), c.whole);
+        EXPECT_EQ(shown(*client), c.empty ? std::vector<std::string>() : synced);
+        EXPECT_TRUE(http.Requests.empty());
+    }
+}
+
 TEST_F(CalendarCache, MissingFileRunsASync) {
     ScriptTwoCalendars();
     calendar.Sync(EncodeDate(2008, 3, 15));

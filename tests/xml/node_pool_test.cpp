@@ -4,6 +4,8 @@
 #include <malloc.h>
 #endif
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -89,7 +91,9 @@ TEST(NodePool, ParsedTextsAndAttributesAreChangedAndFreedWhereverTheyAreHeld) {
         tree->LoadFromBytes(LargeFeed(1000));
         EXPECT_EQ(tree->SelectNodes(u"entry")->Node(999)->ReadValue(u"title"), u"Event 999");
     }
-    if (Pooled()) EXPECT_LE(NodeMemoryBlocks(), before + 16);
+    if (Pooled()) {
+        EXPECT_LE(NodeMemoryBlocks(), before + 16);
+    }
 }
 
 TEST(NodePool, TreesLiveSideBySideAndFreeInAnyOrder) {
@@ -147,6 +151,39 @@ void EachEntry(TxdataNode& tree, const std::function<void(TxdataNode& entry, int
 }
 
 std::u16string Numbered(const char* text, int index) { return Widen(text + std::to_string(index)); }
+
+// A long load that hands its entries over one by one holds the pool for a while; a thread that
+// needs it meanwhile (the window thread reading its settings) gets in between two entries, not
+// after the whole file.
+TEST(NodePool, ALoadHandingOverItsEntriesLetsAWaitingThreadIn) {
+    if (!Pooled()) GTEST_SKIP() << "sanitizer builds do not pool";
+    constexpr int kEntries = 2000;
+    std::atomic<bool> started{false}, done{false};
+    std::thread other;
+    int taken = 0, takenWhenDone = 0;
+    TxdataNode root;
+    root.LoadFromBytes(LargeFeed(kEntries), [&](const TxdataNode&) {
+        ++taken;
+        if (!other.joinable()) {
+            other = std::thread([&] {
+                started = true;
+                auto settings = TxdataNode::Create();
+                settings->LoadFromBytes("<profile><window left='1'/></profile>");
+                done = true;
+            });
+            while (!started) std::this_thread::yield();
+        } else if (done) {
+            if (takenWhenDone == 0) takenWhenDone = taken;
+        } else {
+            // Time for the other thread to reach the pool; the load cannot end meanwhile.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    });
+    other.join();
+    EXPECT_GT(takenWhenDone, 0) << "the other thread waited for the whole load";
+    EXPECT_LT(takenWhenDone, kEntries);
+}
 
 TEST(NodePool, ALargeTreeIsFreedWholeWhateverWasTakenOutOrPutIn) {
     const std::string feed = LargeFeed(5000);

@@ -92,10 +92,26 @@ struct ProcessObjects {
           Account(dataFolder), Hosts(ReadServiceHosts(Profile->Doc)),
           Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts, dataFolder), Subscriptions(dataFolder),
           Sources(Calendar, Account, Subscriptions, Http, *Clock, *Locale, Balloons, dataFolder),
+          ReadingAhead(ReadCacheAhead(Calendar, dataFolder)),
           HintWin(Sources, BalloonControl) {
         InitWideDrawing();
         Account.SetClient(&Calendar);
         Balloons.target = &Tray;
+    }
+
+    // The service's cache is read and made into events on a thread of its own while the windows
+    // are made (the first window waits long for the system), from the account file as the main
+    // window will read it; the start takes what it read (TCalendar::LoadCache). Whatever is wrong
+    // with the file is told when the window reads it.
+    static bool ReadCacheAhead(TCalendar& calendar, const std::u16string& dataFolder) {
+        TAccount account(dataFolder);
+        try {
+            account.Load();
+        } catch (const std::exception&) {
+            return false;
+        }
+        calendar.ReadCacheAhead(account.UserName);
+        return true;
     }
 
     // The hosts are settings the client needs at construction, so the settings are read once
@@ -118,6 +134,7 @@ struct ProcessObjects {
     TCalendar Calendar;                 // 4
     TSubscriptions Subscriptions;
     TEventSources Sources;
+    bool ReadingAhead;                  // the service's cache is being read ahead
     TTheme Theme;                       // 5
     TALHintBalloonControl BalloonControl;  // 6
     TSkin MainSkin;                     // 7
