@@ -257,11 +257,12 @@ void TCalendar::ReadCacheAhead(const std::string& user) {
 }
 
 std::unique_ptr<TCalendar::CacheRead> TCalendar::TakeCacheAhead() {
-    if (!cacheAhead_.valid()) return nullptr;
+    // Read for another account: not a word of it counts, not even what it raised.
+    if (!cacheAhead_.valid() || cacheAheadName_ != CacheName) return nullptr;
     // What it raised is raised here, as the same read would raise it now.
     std::unique_ptr<CacheRead> read = cacheAhead_.get();
-    // Read for another account, or its colours would now come from a list that came since.
-    if (cacheAheadName_ != CacheName || (!read->Calendars && CalendarEntries)) return nullptr;
+    // Without a list of its own, its colours would now come from the one that came since.
+    if (!read->Calendars && CalendarEntries) return nullptr;
     return read;
 }
 
