@@ -73,7 +73,11 @@ void UseBuiltIn(TTheme& theme) {
 
 constexpr char kPlainly[] = "the calendar is drawn plainly, without the theme's image";
 
-std::string Quoted(const std::u16string& path) { return "\"" + Utf16ToUtf8(path) + "\""; }
+std::string Quoted(const std::u16string& path) {
+    std::string text = "\"";
+    text += Utf16ToUtf8(path);
+    return text += '"';
+}
 
 std::string RangeText(ThemeRange range) { return std::to_string(range.Min) + " to " + std::to_string(range.Max); }
 

@@ -33,7 +33,7 @@ constexpr POINT kMovedTo{70, 640};
 std::string UnixPathOf(const std::u16string& path) {
     using ToUnix = char*(CDECL*)(LPCWSTR);
     const auto toUnix =
-        reinterpret_cast<ToUnix>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+        reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (!toUnix) return {};
     char* unix = toUnix(win32::W(path));
     if (!unix) return {};
