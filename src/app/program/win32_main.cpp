@@ -134,7 +134,8 @@ struct ProcessObjects {
     TCalendar Calendar;                 // 4
     TSubscriptions Subscriptions;
     TEventSources Sources;
-    bool ReadingAhead;                  // the service's cache is being read ahead
+    // Made here, among the objects, so that the read ahead starts before the first window.
+    bool ReadingAhead;
     TTheme Theme;                       // 5
     TALHintBalloonControl BalloonControl;  // 6
     TSkin MainSkin;                     // 7
