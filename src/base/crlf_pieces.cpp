@@ -68,11 +68,10 @@ CrLfPieces::CrLfPieces(std::unique_ptr<ByteReader> reader, size_t pieceBytes)
 CrLfPieces::~CrLfPieces() = default;
 
 void CrLfPieces::Reserve(size_t capacity, size_t used) {
-    if (capacity <= capacity_) return;
+    if (capacity <= buffer_.Bytes) return;
     Buffer larger(capacity);
     if (used > 0) std::memcpy(larger.Data, buffer_.Data, used);
     buffer_ = std::move(larger);
-    capacity_ = capacity;
 }
 
 void CrLfPieces::Next(size_t keep) {

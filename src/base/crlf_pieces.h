@@ -78,7 +78,6 @@ private:
     };
     Buffer buffer_;
     size_t size_ = 0;
-    size_t capacity_ = 0;
     uint64_t offset_ = 0;
     uint64_t crs_ = 0;
     uint64_t rawSize_ = 0;
