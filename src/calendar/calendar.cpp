@@ -23,6 +23,7 @@ TCalendar::TCalendar(THttp& http, TAccount* account, IClock& clock, const ILocal
       balloons_(balloons),
       serviceHost_(hosts.Service),
       serviceDomain_(ServiceDomain(hosts.Service)),
+      servicePin_(hosts.Certificate),
       cacheFolder_(std::move(cacheFolder)) {}
 
 TCalendar::~TCalendar() {
@@ -30,8 +31,6 @@ TCalendar::~TCalendar() {
     EventEntries.reset();
     CalendarEntries.reset();
 }
-
-const std::string& TCalendar::TransportError() const { return http_.ErrorText; }
 
 void TCalendar::ReportStatus(const std::string& message) {
     if (OnStatus) OnStatus(*this, message);

@@ -36,11 +36,8 @@ void TCalendar::Sync(TDateTime date) {
     bool signInRefused = false;
     try {
         signInRefused = !RunSync(date);
-    } catch (const EConvertError& e) {
-        // A request that got no answer raises the empty status's conversion error; the
-        // transport's own reason says more.
-        SyncFailure =
-            http_.ErrorText.empty() ? std::string(e.what()) : "No answer from the service: " + http_.ErrorText;
+    } catch (const EHttpError& e) {
+        SyncFailure = std::string("No answer from the service: ") + e.what();
         ReportStatus(kStatusSyncException);
     } catch (const std::exception& e) {
         SyncFailure = e.what();
@@ -103,8 +100,8 @@ bool TCalendar::RunSync(TDateTime date) {
     SignIn();
     if (AuthLine.empty()) {
         SyncFailure = "The sign-in of " + UserName + " was not accepted" +
-                      (http_.ErrorText.empty() ? " (status " + std::to_string(http_.StatusCode) + ")"
-                                               : ": " + http_.ErrorText);
+                      (answer_.ErrorText.empty() ? " (status " + std::to_string(answer_.Status) + ")"
+                                                 : ": " + answer_.ErrorText);
         ReportStatus(kStatusSyncAuthFailed);
         return false;
     }

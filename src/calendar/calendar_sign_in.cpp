@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "calendar/event_feed.h"
 #include "calendar/http.h"
+#include "calendar/http_request.h"
 #include "calendar/service_address.h"
 
 namespace tessel {
@@ -14,6 +15,7 @@ namespace {
 
 constexpr char kMailSuffix[] = "@gmail.com";
 constexpr char kCalendarListPath[] = "/calendar/feeds/default/allcalendars/full";
+constexpr char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded";
 
 }  // namespace
 
@@ -36,29 +38,44 @@ void TCalendar::SignIn() {
     if (UserName.empty()) return;
     const std::string url = SignInUrl(serviceHost_, UserName, Password);
     Response.clear();
-    // ExtraHeader is left as it is: after the first authorised request it still carries the
-    // last authorisation line, which the sign-in request then sends in place of Content-Type.
-    http_.Get(url);
-    for (const std::string& line : SplitLines(http_.Response))
+    ServiceGet(url, {kFormContentType});
+    if (!answer_.Ok()) return;
+    for (const std::string& line : SplitLines(answer_.Body))
         if (line.find("Auth=") != std::string::npos) AuthLine = line;
+}
+
+void TCalendar::ServiceGet(const std::string& url, std::vector<std::string> headers) {
+    THttpRequest request;
+    request.Url = url;
+    request.TimeLimitMs = ServiceTimeLimitMs;
+    const UrlOrigin origin = OriginOf(url);
+    const UrlOrigin service = OriginOf(origin.Scheme + "://" + serviceHost_);
+    if (origin.Host == service.Host && origin.Port == service.Port) {
+        request.Headers = std::move(headers);
+        request.User = DefaultUser;
+        request.Password = DefaultPassword;
+        request.PinnedCertificate = servicePin_;
+    }
+    answer_ = http_.Send(request);
+    if (answer_.Status == 0 && answer_.Failure != THttpFailure::None)
+        throw EHttpError(answer_.Failure, answer_.ErrorText);
 }
 
 void TCalendar::AuthorizedGet(const std::string& url) {
     Response.clear();
-    http_.ExtraHeader = "Authorization: GoogleLogin " + AuthLine;
-    http_.Get(url);
-    Response = http_.Response;
+    const std::string header = "Authorization: GoogleLogin " + AuthLine;
+    ServiceGet(url, {header});
+    if (answer_.Ok()) Response = std::move(answer_.Body);
     const SessionParameter session = FindSessionParameter(Response);
     if (!session.found) return;
     Response.clear();
-    http_.Get(AppendQueryParameter(url, session.text));
-    Response = http_.Response;
+    ServiceGet(AppendQueryParameter(url, session.text), {header});
+    if (answer_.Ok()) Response = std::move(answer_.Body);
 }
 
 std::string TCalendar::FeedAnswerProblem() const {
-    if (!http_.ErrorText.empty()) return http_.ErrorText;
-    if (http_.StatusCode != 200 && http_.StatusCode != 302)
-        return "the service answered with status " + std::to_string(http_.StatusCode);
+    if (!answer_.ErrorText.empty()) return answer_.ErrorText;
+    if (!answer_.Ok()) return "the service answered with status " + std::to_string(answer_.Status);
     if (!MentionsServiceDomain(Response))
         return "the answer does not mention " + serviceDomain_ + ", so it is not the service's";
     return std::string();
@@ -80,7 +97,7 @@ void TCalendar::FetchFeedInto(const std::string& url, TxdataNode& doc, const std
         if (problem.empty() && !LoadFeedAnswer(doc))
             problem = "the answer is not a feed (its top element is <" + Narrow(doc.Name()) + ">)";
     } catch (const EError& e) {
-        problem = http_.ErrorText.empty() ? e.what() : http_.ErrorText;
+        problem = e.what();
     }
     if (!problem.empty()) throw EError(what + ": " + problem);
 }

@@ -136,27 +136,40 @@ void TSubscriptionSource::LoadCache(TDateTime date) {
     Expand(date);
 }
 
-void TSubscriptionSource::Sync(THttp& http, TDateTime date) {
-    failure_.clear();
+TSubscriptionOrder TSubscriptionSource::Order() const {
     // Without a calendar at hand a 304 would leave nothing to show: ask for the whole.
+    if (!calendar_) return {subscription_.Address, {}, {}};
+    return {subscription_.Address, etag_, lastModified_};
+}
+
+void TSubscriptionSource::Sync(THttp& http, TDateTime date) {
+    const TSubscriptionOrder order = Order();
+    Apply(FetchSubscription(http, order.Address, order.ETag, order.LastModified), date);
+}
+
+void TSubscriptionSource::Apply(TSubscriptionFetch fetch, TDateTime date) {
+    failure_.clear();
     const bool haveCopy = calendar_ != nullptr;
-    TSubscriptionFetch fetch = FetchSubscription(http, subscription_.Address, haveCopy ? etag_ : std::string(),
-                                                 haveCopy ? lastModified_ : std::string());
     switch (fetch.Outcome) {
     case TSubscriptionFetch::kFailed: failure_ = fetch.Problem; return;
     case TSubscriptionFetch::kNotModified: Expand(date); return;
     case TSubscriptionFetch::kFetched: break;
     }
     std::string digest = DigestOf(fetch.Body);
-    if (haveCopy && digest == bodyDigest_) {
+    const bool sameBytes = haveCopy && digest == bodyDigest_;
+    std::unique_ptr<ical::Calendar> previous;
+    if (!sameBytes) {
+        previous = std::move(calendar_);
+        if (!ReadCopy(fetch.Body, std::move(digest))) {
+            calendar_ = std::move(previous);
+            return;
+        }
+    } else if (fetch.ETag == etag_ && fetch.LastModified == lastModified_) {
         Expand(date);
         return;
     }
-    std::unique_ptr<ical::Calendar> previous = std::move(calendar_);
-    if (!ReadCopy(fetch.Body, std::move(digest))) {
-        calendar_ = std::move(previous);
-        return;
-    }
+    // The same bytes under new validators are kept too: the next sync then asks with those, and
+    // the server can answer 304 instead of sending the whole again.
     try {
         WriteFileAtomic(CachePath(), CacheText(fetch.Body, fetch.ETag, fetch.LastModified));
         etag_ = fetch.ETag;
@@ -167,7 +180,7 @@ void TSubscriptionSource::Sync(THttp& http, TDateTime date) {
         lastModified_.clear();
         failure_ = "its copy could not be saved";
     }
-    fromDay_ = toDay_ = 0;
+    if (!sameBytes) fromDay_ = toDay_ = 0;
     Expand(date);
 }
 
@@ -265,10 +278,17 @@ void TEventSources::Sync(TDateTime date) {
     Failures.clear();
     ReportStatus(kStatusSyncing);
     const bool serviceSaidItself = SyncService(date);
+    std::vector<TSubscriptionSource*> shown;
+    std::vector<TSubscriptionOrder> orders;
     for (const auto& source : sources_) {
         if (!source->Subscription().Shown) continue;
-        source->Sync(http_, date);
-        if (!source->Failure().empty()) Failures.push_back(source->Title() + ": " + source->Failure());
+        shown.push_back(source.get());
+        orders.push_back(source->Order());
+    }
+    std::vector<TSubscriptionFetch> fetches = FetchSubscriptions(http_, orders);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        shown[i]->Apply(std::move(fetches[i]), date);
+        if (!shown[i]->Failure().empty()) Failures.push_back(shown[i]->Title() + ": " + shown[i]->Failure());
     }
     Merge();
     if (Failures.empty()) {

@@ -59,6 +59,10 @@ public:
     // nothing expanded when the window is the same. On failure the events and the cache stay as
     // they were and Failure says why.
     void Sync(THttp& http, TDateTime date);
+    // The two halves of Sync, for fetches made side by side: what to ask for, and what to make
+    // of the answer.
+    TSubscriptionOrder Order() const;
+    void Apply(TSubscriptionFetch fetch, TDateTime date);
 
     const EventList& Events() const { return events_; }
     // Why the last sync failed, in the user's words; empty after one that worked.

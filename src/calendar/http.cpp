@@ -1,16 +1,46 @@
 #include "calendar/http.h"
 
-#include <algorithm>
-#include <cstring>
-#include <limits>
+#include <exception>
+#include <memory>
 
 #include "base/flag_scope.h"
+#include "base/text.h"
 #include "calendar/http_exchange.h"
+#include "calendar/http_request.h"
 
 namespace tessel {
 
 THttp::THttp() = default;
 THttp::~THttp() = default;
+
+std::string THttpResponse::Header(std::string_view name) const {
+    for (const auto& [headerName, value] : Headers)
+        if (SameTextAscii(headerName, name)) return value;
+    return std::string();
+}
+
+bool THttpResponse::Ok() const {
+    if (Failure != THttpFailure::None) return false;
+    return (Status >= 200 && Status <= 299) || (Status == 302 && Header("Location").empty());
+}
+
+std::string HttpFailureText(THttpFailure failure) {
+    switch (failure) {
+    case THttpFailure::None: return std::string();
+    case THttpFailure::Address: return "the address is not an http or https address";
+    case THttpFailure::HostUnknown: return "the server's name is not known";
+    case THttpFailure::Refused: return "the server refused the connection";
+    case THttpFailure::ConnectionLost: return "the connection was lost before the answer came";
+    case THttpFailure::TimedOut: return "the answer did not come in time";
+    case THttpFailure::Certificate: return "the server's certificate is not trusted";
+    case THttpFailure::CutShort: return "the connection ended before the whole answer came";
+    case THttpFailure::TooLarge: return "the answer is too large";
+    case THttpFailure::Redirect: return "the address redirects too often";
+    case THttpFailure::Busy: return "another request is still waiting for its answer";
+    case THttpFailure::Other: break;
+    }
+    return "the request failed";
+}
 
 namespace {
 
@@ -18,85 +48,115 @@ bool IsRedirect(int32_t status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// The address a Location names, seen from the address that answered with it.
-std::string Resolved(const std::string& from, const std::string& location) {
-    if (location.find("://") != std::string::npos) return location;
-    const size_t authority = from.find("://");
-    const size_t pathStart = authority == std::string::npos ? std::string::npos : from.find('/', authority + 3);
-    const std::string origin = from.substr(0, pathStart);
-    if (!location.empty() && location.front() == '/') return origin + location;
-    const std::string path =
-        pathStart == std::string::npos ? "/" : from.substr(pathStart, from.find('?', pathStart) - pathStart);
-    return origin + path.substr(0, path.rfind('/') + 1) + location;
+THttpResponse Failed(THttpFailure failure, std::string text) {
+    THttpResponse response;
+    response.Failure = failure;
+    response.ErrorText = std::move(text);
+    return response;
+}
+
+// Why a redirect to target may not be followed from an address of the scheme from; empty when
+// it may.
+std::string RedirectRefusal(const UrlOrigin& from, const std::string& target) {
+    const UrlOrigin to = OriginOf(target);
+    if (to.Scheme.empty()) return "redirected to an address that cannot be read: refused";
+    if (to.Scheme == "file") return "redirected to a file address: refused";
+    if (to.Scheme != "http" && to.Scheme != "https") return "redirected to a " + to.Scheme + " address: refused";
+    if (from.Scheme == "https" && to.Scheme == "http") return "redirected from https to plain http: refused";
+    if (to.Host.empty()) return "redirected to an address without a server: refused";
+    return std::string();
 }
 
 }  // namespace
 
-bool THttp::Get(const std::string& url) {
-    if (waiting_) {
-        // Something the waiting request dispatched asks for another: the running one owns the
-        // buffers and the answer fields.
-        return false;
-    }
-    if (MaxRedirects < 0) return GetOnce(url);
-    std::string target = url;
-    for (int32_t redirects = 0;; ++redirects) {
-        const bool ok = GetOnce(target);
-        if (Location.empty() || !IsRedirect(StatusCode)) return ok;
-        if (redirects == MaxRedirects) {
-            Response.clear();
-            Body.clear();
-            ErrorText = "the address redirects more than " + std::to_string(MaxRedirects) + " times";
-            return false;
+THttpResponse THttp::Exchange(const THttpRequest& request) {
+    try {
+        const UrlOrigin origin = OriginOf(request.Url);
+        if (origin.Scheme != "http" && origin.Scheme != "https") return Failed(THttpFailure::Address, {});
+        if (origin.Host.empty()) return Failed(THttpFailure::Address, "the address names no server");
+        if (HoldsControlCharacter(request.Url))
+            return Failed(THttpFailure::Address, "the address holds a control character or a blank");
+        for (const std::string& line : request.Headers)
+            if (line.find_first_of("\r\n") != std::string::npos || line.find('\0') != std::string::npos)
+                return Failed(THttpFailure::Other, "a header of the request holds a line break");
+
+        const HttpLimits limits = HttpLimits::Of(request);
+        HttpHop hop{request.Method, request.Url, request.Headers, request.Body, NormalizedPin(request.PinnedCertificate),
+                    !request.User.empty()};
+        std::string user = request.User;
+        std::string password = request.Password;
+        UrlOrigin current = origin;
+        for (int32_t redirects = 0;; ++redirects) {
+            THttpResponse response;
+            HttpFault fault;
+            std::unique_ptr<HttpExchange> exchange = OpenHttpExchange(hop, limits, fault);
+            if (!exchange) {
+                response.Failure = fault.Kind == THttpFailure::None ? THttpFailure::Other : fault.Kind;
+                response.ErrorText = fault.Text.empty() ? HttpFailureText(response.Failure) : fault.Text;
+                return response;
+            }
+            RunExchange(*exchange, user, password, response);
+            response.FinalUrl = hop.Url;
+            const std::string location = response.Header("Location");
+            if (response.Failure != THttpFailure::None || !IsRedirect(response.Status) || location.empty())
+                return response;
+            if (redirects >= request.MaxRedirects)
+                return Failed(THttpFailure::Redirect, request.MaxRedirects == 0
+                                                          ? "the address redirects elsewhere"
+                                                          : "the address redirects more than " +
+                                                                std::to_string(request.MaxRedirects) + " times");
+            const std::string target = ResolvedUrl(hop.Url, location);
+            if (const std::string refusal = RedirectRefusal(current, target); !refusal.empty())
+                return Failed(THttpFailure::Redirect, refusal);
+            if (HoldsControlCharacter(target))
+                return Failed(THttpFailure::Redirect, "redirected to an address with a control character: refused");
+            const UrlOrigin next = OriginOf(target);
+            if (!(next == origin)) {
+                // What was given for the first server stays with it.
+                std::erase_if(hop.Headers, [](const std::string& line) { return IsHeaderNamed(line, "Authorization"); });
+                user.clear();
+                password.clear();
+                hop.PinnedCertificate.clear();
+                hop.MayAuthenticate = false;
+            }
+            if (response.Status == 303 && hop.Method != "GET" && hop.Method != "HEAD") {
+                hop.Method = "GET";
+                hop.Body.clear();
+                std::erase_if(hop.Headers, [](const std::string& line) { return IsHeaderNamed(line, "Content-Type"); });
+            }
+            hop.Url = target;
+            current = next;
         }
-        target = Resolved(target, Location);
+    } catch (const std::exception& e) {
+        return Failed(THttpFailure::Other, e.what());
     }
 }
 
-bool THttp::GetOnce(const std::string& url) {
-    Response.clear();
-    ErrorText.clear();
-    ETag.clear();
-    LastModified.clear();
-    Location.clear();
-    StatusCode = 0;
-    bool ok = false;
-    const auto exchangeWhole = [this, &url, &ok] {
-        // Leaving this block closes the request, then the connection, then the root handle, also
-        // when RunExchange raises.
-        std::unique_ptr<HttpExchange> exchange = OpenExchange(url);
-        if (exchange) ok = RunExchange(*exchange, *this);
-    };
+THttpResponse THttp::Send(const THttpRequest& request) {
+    return SendAll(std::vector<THttpRequest>{request}).front();
+}
+
+std::vector<THttpResponse> THttp::SendAll(const std::vector<THttpRequest>& requests) {
+    std::vector<THttpResponse> responses(requests.size());
+    if (waiting_) {
+        // Something the waiting exchanges dispatched asks for another: it may not run inside them.
+        for (THttpResponse& response : responses) response = Failed(THttpFailure::Busy, {});
+        return responses;
+    }
+    std::vector<std::function<void()>> jobs;
+    jobs.reserve(requests.size());
+    for (size_t i = 0; i < requests.size(); ++i)
+        jobs.push_back([this, &requests, &responses, i] { responses[i] = Exchange(requests[i]); });
     if (ProcessMessages) {
         const FlagScope waiting(waiting_);
-        RunWhileProcessingMessages(exchangeWhole);
+        RunJobs(jobs);
     } else {
-        exchangeWhole();
+        RunJobs(jobs);
     }
-    if (ok) Response = Body;
-    return ok;
-}
-
-void THttp::PrepareUrlBuffers(const std::string& url) {
-    // The copy needs room for its terminating zero, so a URL exactly BufferSize long grows the
-    // buffers too.
-    const size_t needed = url.size() + 1;
-    if (BufferSize < 1 || needed > static_cast<size_t>(BufferSize)) {
-        BufferSize = static_cast<int32_t>(std::min<size_t>(needed, std::numeric_limits<int32_t>::max()));
-        ComponentSize = std::max(ComponentSize, BufferSize);
-    }
-    const size_t size = static_cast<size_t>(BufferSize);
-    if (urlBuffers_[kWholeUrl].size() != size) {
-        for (std::vector<char>& buffer : urlBuffers_) buffer.assign(size, '\0');
-    }
-    const size_t copied = std::min(url.size(), size - 1);
-    std::memcpy(urlBuffers_[kWholeUrl].data(), url.data(), copied);
-    urlBuffers_[kWholeUrl][copied] = '\0';
-}
-
-uint32_t THttp::AnnouncedComponentSize() const {
-    const int32_t capacity = std::clamp(ComponentSize, 1, std::max(BufferSize, 1));
-    return static_cast<uint32_t>(std::min<size_t>(capacity, urlBuffers_[kWholeUrl].size()));
+    for (THttpResponse& response : responses)
+        if (response.Failure != THttpFailure::None && response.ErrorText.empty())
+            response.ErrorText = HttpFailureText(response.Failure);
+    return responses;
 }
 
 }  // namespace tessel

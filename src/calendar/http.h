@@ -1,28 +1,89 @@
 #pragma once
-// THttp: one blocking GET at a time over HTTP or HTTPS, keeping the status code and the body of
-// the answer. The program has one instance; the calendar client holds a reference to it, and the
-// client's tests derive a scripted fake that overrides Get.
+// THttp: requests over HTTP or HTTPS, one call each. A request carries everything it is sent
+// with (method, headers, body, credentials, the certificate it may trust and its limits) and
+// its answer carries everything that came back; nothing of one request stays in the transport
+// for the next, so a header or a password given for one server never reaches another.
 //
 // The platform half is chosen at link time: WinINet in win32_http.cpp, libcurl natively in
-// curl_http_posix.cpp. Both send the same agent text and header line, relax certificate checks
-// once after an untrusted-authority failure, resend once with DefaultUser/DefaultPassword after a
-// 401, and let the library follow a redirect that carries a Location; a 302 that reaches the
-// caller (no Location) is a success with its own body.
-//
-// Every Get is bounded: an answer must come whole within RequestTimeLimitMs and stay within
-// ResponseSizeLimit bytes. An answer that arrives cut short (the connection closed or reset
-// before its Content-Length or the end of its chunks), too late or too large is a failed
-// request: Get returns false and ErrorText says why.
-#include <array>
+// curl_http_posix.cpp. The rules both follow are here and in http_exchange.cpp:
+// - certificates are always verified; a certificate no authority vouches for is taken only when
+//   its SHA-256 digest is the request's PinnedCertificate;
+// - credentials are sent only when the request's own server asks for them (401), once;
+// - redirects are followed here, not by the library: within the same scheme or from http to
+//   https, at most MaxRedirects; a redirect to another server drops the Authorization header,
+//   the credentials and the pin; one from https to http or to another scheme is refused;
+// - an address with a control character or a blank is refused before anything is sent;
+// - compressed answers (gzip, deflate) are asked for and decoded;
+// - a request whose connection is lost before any answer came is sent once more, on a new
+//   connection: a server may close a kept-alive connection just as it is reused;
+// - the whole exchange, redirects and resends included, must end within TimeLimitMs, and the
+//   decoded body may not pass SizeLimit.
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
+
+#include "base/errors.h"
 
 namespace tessel {
 
-class HttpExchange;
+struct THttpRequest {
+    std::string Method = "GET";
+    std::string Url;  // absolute, http or https
+    // Whole header lines ("Depth: 1"), sent as they stand.
+    std::vector<std::string> Headers;
+    std::string Body;
+    // Sent only to the server of Url, and only after it answered 401.
+    std::string User;
+    std::string Password;
+    // The SHA-256 digest of a certificate trusted for Url's server although no authority vouches
+    // for it: 64 hex digits. Empty: authorities only.
+    std::string PinnedCertificate;
+    int32_t MaxRedirects = 10;
+    int32_t TimeLimitMs = 60000;
+    int64_t SizeLimit = int64_t(256) << 20;
+};
+
+enum class THttpFailure : uint8_t {
+    None,
+    Address,         // not an http or https address, or one with a control character
+    HostUnknown,     // the name did not resolve
+    Refused,         // nothing listens there
+    ConnectionLost,  // closed or reset before the answer came
+    TimedOut,        // the exchange passed its time limit
+    Certificate,     // the server's certificate is not trusted, or no secure connection came about
+    CutShort,        // the answer ended before its announced length or last chunk
+    TooLarge,        // the body passed its size limit
+    Redirect,        // a redirect that is refused, or too many
+    Busy,            // asked for while another exchange waits with the messages running
+    Other,
+};
+
+struct THttpResponse {
+    // 0 when no status line came (Failure then says why).
+    int32_t Status = 0;
+    std::vector<std::pair<std::string, std::string>> Headers;
+    std::string Body;
+    THttpFailure Failure = THttpFailure::None;
+    // Why the exchange failed, in the user's words; empty when an answer came whole.
+    std::string ErrorText;
+    // The address that gave this answer, after any redirects.
+    std::string FinalUrl;
+
+    // The first header of that name, letter case ignored; empty when there is none.
+    std::string Header(std::string_view name) const;
+    // An answer came whole with a status in 200..299, or a 302 that names no Location.
+    bool Ok() const;
+};
+
+// A request that brought no answer at all, raised by callers that treat it as an error.
+class EHttpError : public EError {
+public:
+    EHttpError(THttpFailure failure, const std::string& text) : EError(text), Failure(failure) {}
+    THttpFailure Failure;
+};
 
 class THttp {
 public:
@@ -31,90 +92,34 @@ public:
     THttp(const THttp&) = delete;
     THttp& operator=(const THttp&) = delete;
 
-    // True when the final answer was 200 or 302 and its body was read: Body and Response then
-    // hold it. False when the URL cannot be split, a handle cannot be opened, or the answer had
-    // another status (StatusCode tells which); Response is then empty. Raises EConvertError
-    // "'' is not a valid integer value" when no status code could be read at all (host unknown,
-    // connection refused or reset before the status line).
-    virtual bool Get(const std::string& url);
+    // One exchange. Never raises for what the network or the server did: the answer says it.
+    virtual THttpResponse Send(const THttpRequest& request);
+    // Several exchanges side by side, each on a thread of its own: one slow server holds back
+    // only its own answer. The answers come in the order of the requests.
+    virtual std::vector<THttpResponse> SendAll(const std::vector<THttpRequest>& requests);
 
-    // Size of each URL-part buffer; grows to a longer URL's length + 1 and stays there.
-    int32_t BufferSize = 1024;
-    // Capacity announced to the URL splitter for each part. It grows with BufferSize so that a
-    // long query still fits, and is never announced larger than the buffers really are.
-    int32_t ComponentSize = 1024;
-    // The last URL's scheme was "https" in any letter case.
-    bool Secure = false;
-    // Put on a request answered with 401.
-    std::string DefaultUser = "tanrows";
-    std::string DefaultPassword = "4K7Q2M";
-    // Status code of the last request; 0 when none was read.
-    int32_t StatusCode = 0;
-    // Raw bytes of the last successful answer.
-    std::string Body;
-    // One header line of the caller's, sent in place of the Content-Type line while it is set.
-    std::string ExtraHeader;
-    // The body of the last Get as text, byte for byte; empty after a failure.
-    std::string Response;
-    // Validators of a copy the caller holds, sent as If-None-Match and If-Modified-Since while
-    // set: the server then answers 304 (Get false, StatusCode 304, no body) when it is unchanged.
-    std::string IfNoneMatch;
-    std::string IfModifiedSince;
-    // The ETag and Last-Modified headers of the last answer (200, 302 or 304); empty when absent.
-    std::string ETag;
-    std::string LastModified;
-    // -1: redirects are the library's to follow, as above. 0 or more: the library follows none,
-    // and Get follows at most this many itself (301, 302, 303, 307 and 308 with a Location); one
-    // more fails the request with ErrorText saying so. A library left to itself may follow a
-    // server that redirects to itself for ever. Each address Get follows itself is a request of
-    // its own, with the time and size limits anew.
-    int32_t MaxRedirects = -1;
-    // The Location of the last answer when it was a redirect; empty otherwise.
-    std::string Location;
-    // Why the last Get failed when the transfer itself failed (a handle that could not be
-    // opened, no answer, cut short, too slow, too large), with the library's own words where it
-    // gave any; empty after a success and after an answer with another status.
-    std::string ErrorText;
-
-    // The whole of one Get, redirects and resends included. The full feed of a calendar of
-    // 100,000 events is about 84 MB; ten minutes lets it come over a line of 1.2 Mbit/s, while a
-    // server that trickles or stalls is given up on within that time.
-    int32_t RequestTimeLimitMs = 600000;
-    // Three times the size of that feed.
-    int64_t ResponseSizeLimit = int64_t(256) * 1024 * 1024;
-
-    // Unset, Get blocks its thread until the answer is in (the command-line tool). Set by a
-    // program with windows, Get runs the exchange on a worker thread and calls this whenever
-    // messages arrive for the calling thread, until the exchange ends; the windows thus repaint
-    // and answer while the service is slow. What it dispatches must not use this object: a Get
-    // asked for while one waits fails at once and leaves the running one alone.
+    // Unset, Send blocks its thread until the answer is in (the command-line tool). Set by a
+    // program with windows, the exchanges run on worker threads and this is called whenever
+    // messages arrive for the calling thread, until they end; the windows thus repaint and
+    // answer while a server is slow. A Send asked for from within it fails at once (Busy) and
+    // leaves the running one alone.
     std::function<void()> ProcessMessages;
-    // True while a Get waits for its exchange with ProcessMessages.
+    // True while exchanges wait with ProcessMessages.
     bool Waiting() const { return waiting_; }
 
 protected:
-    enum UrlPart { kWholeUrl, kScheme, kHost, kUserName, kPassword, kUrlPath, kExtraInfo, kUrlPartCount };
-
-    // Grows the buffers when the URL and its terminating zero do not fit, allocates them on
-    // first use, and copies the URL into its own buffer.
-    void PrepareUrlBuffers(const std::string& url);
-    char* UrlBuffer(UrlPart part) { return urlBuffers_[part].data(); }
-    // What the splitter may write into each part buffer, terminating zero included.
-    uint32_t AnnouncedComponentSize() const;
+    // One exchange with its redirects; never raises.
+    THttpResponse Exchange(const THttpRequest& request);
 
 private:
-    // One exchange, redirects left to the library or not followed (MaxRedirects).
-    bool GetOnce(const std::string& url);
-    // Steps 1 to 4 on the platform: split the URL, open the root, the connection and the
-    // request. Null when any of them fails. Defined in the platform file.
-    std::unique_ptr<HttpExchange> OpenExchange(const std::string& url);
-    // Runs the exchange on a worker thread and calls ProcessMessages while it runs; returns when
-    // the exchange has ended and raises what it raised. Defined in the platform file.
-    void RunWhileProcessingMessages(const std::function<void()>& exchange);
+    // Runs the jobs to their end, side by side when there are several or when ProcessMessages is
+    // set, calling ProcessMessages while they run. Defined in the platform file.
+    void RunJobs(const std::vector<std::function<void()>>& jobs);
 
     bool waiting_ = false;
-
-    std::array<std::vector<char>, kUrlPartCount> urlBuffers_;
 };
+
+// The user's words for a failure of the transfer itself.
+std::string HttpFailureText(THttpFailure failure);
 
 }  // namespace tessel

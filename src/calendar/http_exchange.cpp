@@ -2,28 +2,15 @@
 
 #include <algorithm>
 
-#include "base/strict_int.h"
 #include "base/text_helpers.h"
-#include "calendar/http.h"
-#include "calendar/http_request.h"
 
 namespace tessel {
 
-namespace {
-
-// One further attempt each: a server that keeps refusing the credentials, or a certificate the
-// library still rejects with the checks relaxed, must not keep the program sending forever.
-constexpr int kCertificateRetries = 1;
-constexpr int kCredentialRetries = 1;
-
-}  // namespace
-
-HttpLimits HttpLimits::Of(const THttp& http) {
+HttpLimits HttpLimits::Of(const THttpRequest& request) {
     HttpLimits limits;
-    limits.timeLimitMs = std::max<int32_t>(http.RequestTimeLimitMs, 1);
+    limits.timeLimitMs = std::max<int32_t>(request.TimeLimitMs, 1);
     limits.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeLimitMs);
-    limits.maxBodyBytes = std::max<int64_t>(http.ResponseSizeLimit, 0);
-    limits.libraryFollowsRedirects = http.MaxRedirects < 0;
+    limits.maxBodyBytes = std::max<int64_t>(request.SizeLimit, 0);
     return limits;
 }
 
@@ -33,6 +20,8 @@ int64_t HttpLimits::RemainingMs() const {
 }
 
 std::string HttpLimits::TimeOutText() const {
+    if (timeLimitMs % 1000 == 0)
+        return "the answer did not come whole within " + GroupedThousands(uint64_t(timeLimitMs / 1000)) + " s";
     return "the answer did not come whole within " + GroupedThousands(uint64_t(timeLimitMs)) + " ms";
 }
 
@@ -45,45 +34,39 @@ std::string CutShortText(uint64_t received, uint64_t announced) {
            " bytes of the answer";
 }
 
-bool RunExchange(HttpExchange& exchange, THttp& http) {
-    http.StatusCode = 0;
-    int certificateRetries = 0;
-    int credentialRetries = 0;
+void RunExchange(HttpExchange& exchange, const std::string& user, const std::string& password,
+                 THttpResponse& response) {
+    // One further attempt each: a server that keeps refusing the credentials, or keeps closing
+    // the connection, must not keep the program sending forever.
+    bool resentAfterLoss = false;
+    bool resentWithCredentials = false;
     for (;;) {
-        const HttpExchange::SendResult sent =
-            exchange.Send(RequestHeaderBlock(http.ExtraHeader, http.IfNoneMatch, http.IfModifiedSince));
-        if (sent == HttpExchange::SendResult::UntrustedCertificate) {
-            if (certificateRetries++ == kCertificateRetries) return false;
-            exchange.RelaxCertificateChecks();
-            continue;
+        response.Status = 0;
+        if (exchange.Send() == HttpExchange::SendResult::Failed) {
+            const HttpFault fault = exchange.Fault();
+            if (fault.Kind == THttpFailure::ConnectionLost && !resentAfterLoss) {
+                resentAfterLoss = true;
+                continue;
+            }
+            response.Failure = fault.Kind == THttpFailure::None ? THttpFailure::Other : fault.Kind;
+            response.ErrorText = fault.Text.empty() ? HttpFailureText(response.Failure) : fault.Text;
+            return;
         }
-        // A send that failed for any other reason leaves no status to read: its text is empty,
-        // and the strict conversion reports that to the caller.
-        if (sent == HttpExchange::SendResult::Failed) http.ErrorText = exchange.Failure();
-        const std::string statusText =
-            sent == HttpExchange::SendResult::Sent ? exchange.StatusText() : std::string();
-        http.StatusCode = StrToInt(statusText);
-        if (http.StatusCode != 401) break;
-        if (credentialRetries++ == kCredentialRetries) return false;
-        exchange.SetCredentials(http.DefaultUser, http.DefaultPassword);
+        response.Status = exchange.Status();
+        if (response.Status != 401 || user.empty() || resentWithCredentials) break;
+        resentWithCredentials = true;
+        exchange.SetCredentials(user, password);
     }
-    if (http.StatusCode == 200 || http.StatusCode == 302 || http.StatusCode == 304) {
-        http.ETag = exchange.HeaderText("ETag");
-        http.LastModified = exchange.HeaderText("Last-Modified");
-    }
-    if (http.StatusCode == 301 || http.StatusCode == 302 || http.StatusCode == 303 || http.StatusCode == 307 ||
-        http.StatusCode == 308)
-        http.Location = exchange.HeaderText("Location");
-    if (http.StatusCode != 200 && http.StatusCode != 302) return false;
-
-    http.Body.clear();
-    while (exchange.ReadPiece(http.Body)) {
+    response.Headers = exchange.AnswerHeaders();
+    response.Body.clear();
+    while (exchange.ReadPiece(response.Body)) {
     }
     // Half an answer must not pass for the whole: a feed cut at an element boundary still parses.
-    http.ErrorText = exchange.Failure();
-    if (http.ErrorText.empty()) return true;
-    http.Body.clear();
-    return false;
+    const HttpFault fault = exchange.Fault();
+    if (fault.Kind == THttpFailure::None) return;
+    response.Failure = fault.Kind;
+    response.ErrorText = fault.Text.empty() ? HttpFailureText(fault.Kind) : fault.Text;
+    response.Body.clear();
 }
 
 }  // namespace tessel

@@ -1,25 +1,27 @@
 #pragma once
-// The conversation with the server once a request is open: send, relax the certificate checks or
-// add credentials when the answer asks for it, read the status, read the body. The platform
-// files implement HttpExchange over their library; RunExchange holds the rules, so both builds
-// retry and fail alike and the rules are tested without a network.
+// One hop of an exchange once its address is known: send, add credentials when the server asks
+// for them, read the status, the headers and the body. The platform files implement
+// HttpExchange over their library and open it with OpenHttpExchange; RunExchange holds the rules,
+// so both builds resend and fail alike and the rules are tested without a network.
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "calendar/http.h"
 
 namespace tessel {
 
-class THttp;
-
-// What one Get may take: the moment by which its answer must have come whole, and its largest
-// body. The platform files stop the transfer when either is passed.
+// What one exchange may take: the moment by which its answer must have come whole (every hop
+// and resend shares it), and its largest body.
 struct HttpLimits {
     std::chrono::steady_clock::time_point deadline;
     int32_t timeLimitMs = 0;  // for the message
     int64_t maxBodyBytes = 0;
-    bool libraryFollowsRedirects = true;
 
-    static HttpLimits Of(const THttp& http);
+    static HttpLimits Of(const THttpRequest& request);
     // Milliseconds left until the deadline, at least 0.
     int64_t RemainingMs() const;
     std::string TimeOutText() const;
@@ -29,43 +31,60 @@ struct HttpLimits {
 // "the connection ended after 700 of 1,000 bytes of the answer"
 std::string CutShortText(uint64_t received, uint64_t announced);
 
+// What goes out on one hop. The header lines are the caller's, checked to be single lines.
+struct HttpHop {
+    std::string Method;
+    std::string Url;
+    std::vector<std::string> Headers;
+    std::string Body;
+    std::string PinnedCertificate;  // lower-case hex, or empty
+    bool MayAuthenticate = false;   // the hop has credentials for a 401
+};
+
+// Why a hop failed: its kind and the words the user is shown.
+struct HttpFault {
+    THttpFailure Kind = THttpFailure::None;
+    std::string Text;
+};
+
+// The accepted encodings, asked for on every request.
+inline constexpr char kAcceptedEncodings[] = "gzip, deflate";
+
 class HttpExchange {
 public:
     enum class SendResult {
-        Sent,                  // an answer with a status line came back
-        UntrustedCertificate,  // the server's certificate authority is not trusted (WinINet 12045)
-        Failed,                // nothing usable came back: no status can be read
+        Sent,    // an answer with a status line came back
+        Failed,  // nothing usable came back: Fault says why
     };
 
     virtual ~HttpExchange() = default;
 
-    // Sends the request with this header block and no body. May be called again after
-    // RelaxCertificateChecks or SetCredentials.
-    virtual SendResult Send(const std::string& headerBlock) = 0;
-    // From now on accept an unknown certificate authority and a certificate for another name.
-    virtual void RelaxCertificateChecks() = 0;
+    // Sends the hop's request. May be called again after SetCredentials, and after a lost
+    // connection (the library then opens a new one).
+    virtual SendResult Send() = 0;
     // Credentials for the next Send, for a server that answered 401.
     virtual void SetCredentials(const std::string& user, const std::string& password) = 0;
-    // The status code of the last answer as the library reports it, as text.
-    virtual std::string StatusText() = 0;
-    // The value of one header of the last answer ("ETag"); empty when it has none.
-    virtual std::string HeaderText(const char* name) { (void)name; return std::string(); }
-    // Appends the next piece of the body, at most kBodyPieceSize bytes. False at the end of the
-    // body or when reading failed; what was appended before stays.
+    // The status code of the last answer; 0 when it has none.
+    virtual int32_t Status() = 0;
+    // The headers of the last answer, in their order.
+    virtual std::vector<std::pair<std::string, std::string>> AnswerHeaders() = 0;
+    // Appends the next piece of the body. False at the end of the body or when reading failed;
+    // what was appended before stays.
     virtual bool ReadPiece(std::string& body) = 0;
-    // Why the last Send or ReadPiece failed: no answer, an answer cut short, too slow or too
-    // large. Empty after a send that brought an answer and after a body read to its end.
-    virtual std::string Failure() const = 0;
+    // Why the last Send or ReadPiece failed; Kind None after a send that brought an answer and
+    // after a body read to its end.
+    virtual HttpFault Fault() const = 0;
 
-    static constexpr size_t kBodyPieceSize = 1024;
+    static constexpr size_t kBodyPieceSize = 16384;
 };
 
-// Steps 5 and 6 of a Get: sends with http's header block, resends once after an untrusted
-// certificate and once after a 401, sets http.StatusCode, and for 200 or 302 empties http.Body
-// and reads the answer into it. True when the body was read whole. A transfer that fails (no
-// answer, cut short, too slow, too large) sets http.ErrorText; after the status it makes the
-// result false. Raises EConvertError when no status code can be read, or when the status text is
-// not a number.
-bool RunExchange(HttpExchange& exchange, THttp& http);
+// Opens a hop on the platform's library; null with fault set when it cannot be opened.
+// Defined in the platform file.
+std::unique_ptr<HttpExchange> OpenHttpExchange(const HttpHop& hop, const HttpLimits& limits, HttpFault& fault);
+
+// One hop: sends, resends once after a lost connection and once with the credentials after a
+// 401 (when there are any), and reads the answer whole into response.
+void RunExchange(HttpExchange& exchange, const std::string& user, const std::string& password,
+                 THttpResponse& response);
 
 }  // namespace tessel

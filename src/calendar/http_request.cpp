@@ -5,32 +5,11 @@
 
 namespace tessel {
 
-std::string RequestHeaderBlock(const std::string& extraHeader, const std::string& ifNoneMatch,
-                               const std::string& ifModifiedSince) {
-    if (ifNoneMatch.empty() && ifModifiedSince.empty()) {
-        if (extraHeader.empty()) return std::string(kFormContentTypeBlock);
-        return extraHeader + "\r\n\r\n";
-    }
-    // A validator is the server's own text sent back; one with a line break would add lines.
-    const auto oneLine = [](const std::string& value) { return value.find_first_of("\r\n") == std::string::npos; };
+std::string HeaderBlock(const std::vector<std::string>& lines) {
     std::string block;
-    if (!extraHeader.empty()) block += extraHeader + "\r\n";
-    if (!ifNoneMatch.empty() && oneLine(ifNoneMatch)) block += "If-None-Match: " + ifNoneMatch + "\r\n";
-    if (!ifModifiedSince.empty() && oneLine(ifModifiedSince))
-        block += "If-Modified-Since: " + ifModifiedSince + "\r\n";
-    return block + "\r\n";
-}
-
-std::vector<std::string> HeaderLines(std::string_view block) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < block.size()) {
-        size_t end = block.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = block.size();
-        if (end > start) lines.emplace_back(block.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    for (const std::string& line : lines) block += line + "\r\n";
+    if (!block.empty()) block += "\r\n";
+    return block;
 }
 
 bool IsHeaderNamed(std::string_view line, std::string_view name) {
@@ -70,6 +49,72 @@ std::string WinInetRequestTarget(std::string_view rest) {
             target += c;
     }
     return target;
+}
+
+bool HoldsControlCharacter(std::string_view url) {
+    const auto isControl = [](int c) { return c < 0x20 || c == 0x7F; };
+    for (size_t i = 0; i < url.size(); ++i) {
+        const auto c = static_cast<unsigned char>(url[i]);
+        if (isControl(c)) return true;
+        if (c == '%' && i + 2 < url.size() && HexDigitValue(url[i + 1]) >= 0 && HexDigitValue(url[i + 2]) >= 0 &&
+            isControl(HexDigitValue(url[i + 1]) * 16 + HexDigitValue(url[i + 2])))
+            return true;
+    }
+    return false;
+}
+
+UrlOrigin OriginOf(std::string_view url) {
+    UrlOrigin origin;
+    std::string schemeAndAuthority, rest;
+    if (!SplitAtAuthority(url, schemeAndAuthority, rest)) return origin;
+    const size_t separator = schemeAndAuthority.find("://");
+    origin.Scheme = LowerAscii(schemeAndAuthority.substr(0, separator));
+    std::string_view authority = std::string_view(schemeAndAuthority).substr(separator + 3);
+    if (const size_t at = authority.rfind('@'); at != std::string_view::npos) authority.remove_prefix(at + 1);
+    // "[::1]:8443", "host:80", "host"
+    const size_t close = authority.rfind(']');
+    const size_t colon = authority.rfind(':');
+    if (colon != std::string_view::npos && (close == std::string_view::npos || colon > close)) {
+        origin.Host = LowerAscii(authority.substr(0, colon));
+        origin.Port = std::string(authority.substr(colon + 1));
+    } else {
+        origin.Host = LowerAscii(authority);
+    }
+    if (origin.Port.empty()) origin.Port = origin.Scheme == "https" ? "443" : origin.Scheme == "http" ? "80" : "";
+    return origin;
+}
+
+std::string ResolvedUrl(std::string_view from, std::string_view location) {
+    const size_t scheme = location.find(':');
+    if (scheme != std::string_view::npos && location.find_first_of("/?#") > scheme) return std::string(location);
+    const size_t authority = from.find("://");
+    if (location.starts_with("//"))
+        return std::string(from.substr(0, authority == std::string_view::npos ? 0 : authority + 1)) +
+               std::string(location);
+    const size_t pathStart = authority == std::string_view::npos ? std::string_view::npos : from.find_first_of("/?#", authority + 3);
+    const std::string origin(from.substr(0, pathStart));
+    if (!location.empty() && location.front() == '/') return origin + std::string(location);
+    const std::string path = pathStart == std::string_view::npos || from[pathStart] != '/'
+                                 ? "/"
+                                 : std::string(from.substr(pathStart, from.find_first_of("?#", pathStart) - pathStart));
+    return origin + path.substr(0, path.rfind('/') + 1) + std::string(location);
+}
+
+std::string NormalizedPin(std::string_view pin) {
+    std::string hex;
+    for (char c : pin) {
+        if (c == ':' || c == ' ') continue;
+        hex += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return hex;
+}
+
+bool IsValidPin(std::string_view pin) {
+    const std::string hex = NormalizedPin(pin);
+    if (hex.size() != 64) return false;
+    for (char c : hex)
+        if (HexDigitValue(c) < 0) return false;
+    return true;
 }
 
 }  // namespace tessel

@@ -1,6 +1,7 @@
 #pragma once
-// What a GET is made of before it leaves, the same for both transports: the agent text, the
-// header block, the request target as WinINet forms it from the URL, and the scheme check.
+// What a request is made of before it leaves, the same for both transports: the agent text, the
+// header block, the request target as WinINet forms it from the URL, and the checks and pieces
+// of addresses that the redirect rules need.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,20 +13,8 @@ namespace tessel {
 inline constexpr std::string_view kHttpAgent =
     "User-Agent: Mozilla/5.0 (compatible; MSIE 6.0; Windows NT 5.1)";
 
-// Sent when the caller has no header of its own. It ends in LF CR, not CR LF: the libraries cut
-// the block into lines at either character, so the server sees one Content-Type line.
-inline constexpr std::string_view kFormContentTypeBlock =
-    "Content-Type: application/x-www-form-urlencoded\n\r";
-
-// The header block a request carries, byte for byte. With validators (conditional request) the
-// block holds the caller's line, if any, then If-None-Match and If-Modified-Since, and no
-// Content-Type line.
-std::string RequestHeaderBlock(const std::string& extraHeader, const std::string& ifNoneMatch = {},
-                               const std::string& ifModifiedSince = {});
-
-// The lines of a header block as WinINet takes them: cut at CR or LF, empty pieces dropped. For
-// libraries that take one header line at a time.
-std::vector<std::string> HeaderLines(std::string_view block);
+// The lines joined with CR LF, the block ended by an empty line; empty when there are none.
+std::string HeaderBlock(const std::vector<std::string>& lines);
 
 // Whether a header line names the given header (letter case ignored).
 bool IsHeaderNamed(std::string_view line, std::string_view name);
@@ -42,5 +31,29 @@ bool SplitAtAuthority(std::string_view url, std::string& schemeAndAuthority, std
 // A zero byte, written or decoded, ends the text as it ends the C string WinINet reads. Other
 // bytes, a fragment included, go out unchanged.
 std::string WinInetRequestTarget(std::string_view rest);
+
+// A byte below 0x20 or 0x7F, written or as a %XX escape: decoded into the request line, it would
+// end it and start a header of the address's choosing.
+bool HoldsControlCharacter(std::string_view url);
+
+// The server an address names: scheme and host in lower case, the port spelt out ("80" for
+// http, "443" for https when none is written). The user part is not part of it. Empty fields
+// when the address has no "scheme://".
+struct UrlOrigin {
+    std::string Scheme;
+    std::string Host;
+    std::string Port;
+    bool operator==(const UrlOrigin&) const = default;
+};
+UrlOrigin OriginOf(std::string_view url);
+
+// The address a Location names, seen from the address that answered with it.
+std::string ResolvedUrl(std::string_view from, std::string_view location);
+
+// A certificate digest as the user may write it ("AB:CD:…", blanks, any letter case) in lower-case
+// hex without separators.
+std::string NormalizedPin(std::string_view pin);
+// 64 hex digits once normalized.
+bool IsValidPin(std::string_view pin);
 
 }  // namespace tessel

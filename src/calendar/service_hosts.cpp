@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "base/text.h"
+#include "calendar/http_request.h"
 #include "xml/xdata_node.h"
 
 namespace tessel {
@@ -86,6 +87,9 @@ ServiceHosts ReadServiceHosts(const TxdataNode& profileDoc) {
     hosts.Service = ReadHost(profileDoc, u"hosts/service", kDefaultServiceHost);
     hosts.Accounts = ReadHost(profileDoc, u"hosts/accounts", kDefaultAccountsHost);
     hosts.Maker = ReadHost(profileDoc, u"hosts/maker", kDefaultMakerHost);
+    const std::string pin = Trim(Narrow(profileDoc.ReadValue(u"hosts/certificate")));
+    if (!pin.empty() && !IsValidPin(pin)) throw EConvertError("'" + pin + "' is not a certificate's SHA-256 digest");
+    hosts.Certificate = NormalizedPin(pin);
     return hosts;
 }
 

@@ -24,6 +24,9 @@ constexpr char16_t kItemName[] = u"subscription";
 constexpr char kRootClose[] = "</Subscriptions>";
 // A published calendar may move once or twice; a chain longer than this is a loop.
 constexpr int32_t kSubscriptionMaxRedirects = 10;
+// A server that sends a calendar slower than this is given up on; the largest calendar taken
+// still comes whole over a line of 2.5 Mbit/s, or a much slower one compressed.
+constexpr int32_t kSubscriptionTimeLimitMs = 60000;
 // The name the reader's messages give a fetched body; taken off again before they are shown.
 constexpr char kBodyName[] = "~";
 
@@ -94,31 +97,6 @@ std::string_view FileNameOf(std::string_view path) {
 
 std::string Megabytes(uint64_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 
-// Clears the request's validators and puts the size limit back however the fetch ends.
-class ConditionalScope {
-public:
-    ConditionalScope(THttp& http, const std::string& etag, const std::string& lastModified)
-        : http_(http), sizeLimit_(http.ResponseSizeLimit), maxRedirects_(http.MaxRedirects) {
-        http_.MaxRedirects = kSubscriptionMaxRedirects;
-        http_.IfNoneMatch = etag;
-        http_.IfModifiedSince = lastModified;
-        http_.ResponseSizeLimit = std::min<int64_t>(sizeLimit_, int64_t(kSubscriptionMaxBytes));
-    }
-    ~ConditionalScope() {
-        http_.IfNoneMatch.clear();
-        http_.IfModifiedSince.clear();
-        http_.ResponseSizeLimit = sizeLimit_;
-        http_.MaxRedirects = maxRedirects_;
-    }
-    ConditionalScope(const ConditionalScope&) = delete;
-    ConditionalScope& operator=(const ConditionalScope&) = delete;
-
-private:
-    THttp& http_;
-    int64_t sizeLimit_;
-    int32_t maxRedirects_;
-};
-
 // A file is read whole each time: its stamp (size and time) could miss a rewrite within the
 // same second, and reading costs little; the caller tells the same bytes by their digest.
 TSubscriptionFetch FetchFile(const std::u16string& path) {
@@ -140,35 +118,45 @@ TSubscriptionFetch FetchFile(const std::u16string& path) {
     return fetch;
 }
 
-TSubscriptionFetch FetchHttp(THttp& http, const std::string& url, const std::string& etag,
-                             const std::string& lastModified) {
+THttpRequest FetchRequest(const std::string& url, const std::string& etag, const std::string& lastModified) {
+    THttpRequest request;
+    request.Url = url;
+    request.MaxRedirects = kSubscriptionMaxRedirects;
+    request.SizeLimit = int64_t(kSubscriptionMaxBytes);
+    request.TimeLimitMs = kSubscriptionTimeLimitMs;
+    // A validator is the server's own text sent back; one with a line break would add lines.
+    const auto oneLine = [](const std::string& value) { return value.find_first_of("\r\n") == std::string::npos; };
+    if (!etag.empty() && oneLine(etag)) request.Headers.push_back("If-None-Match: " + etag);
+    if (!lastModified.empty() && oneLine(lastModified)) request.Headers.push_back("If-Modified-Since: " + lastModified);
+    return request;
+}
+
+TSubscriptionFetch FetchOutcome(THttpResponse answer, bool conditional) {
     TSubscriptionFetch fetch;
-    bool ok = false;
-    {
-        ConditionalScope conditional(http, etag, lastModified);
-        try {
-            ok = http.Get(url);
-        } catch (const EConvertError&) {
-            fetch.Problem = http.ErrorText.empty() ? "the address did not answer"
-                                                   : "the address could not be fetched (" + http.ErrorText + ")";
-            return fetch;
-        }
+    if (answer.Failure == THttpFailure::Redirect || answer.Failure == THttpFailure::Address) {
+        fetch.Problem = answer.ErrorText;
+        return fetch;
     }
-    fetch.ETag = http.ETag;
-    fetch.LastModified = http.LastModified;
-    if (http.StatusCode == 304 && (!etag.empty() || !lastModified.empty())) {
+    if (answer.Status == 0) {
+        fetch.Problem = "the address could not be fetched (" + answer.ErrorText + ")";
+        return fetch;
+    }
+    fetch.ETag = answer.Header("ETag");
+    fetch.LastModified = answer.Header("Last-Modified");
+    if (answer.Status == 304 && conditional) {
         fetch.Outcome = TSubscriptionFetch::kNotModified;
         return fetch;
     }
-    if (!ok) {
-        fetch.Problem = !http.ErrorText.empty() ? "the answer failed (" + http.ErrorText + ")"
-                                                : "the address answered " + std::to_string(http.StatusCode);
+    if (answer.Failure != THttpFailure::None) {
+        fetch.Problem = "the answer failed (" + answer.ErrorText + ")";
+        return fetch;
+    }
+    if (!answer.Ok()) {
+        fetch.Problem = "the address answered " + std::to_string(answer.Status);
         return fetch;
     }
     fetch.Outcome = TSubscriptionFetch::kFetched;
-    fetch.Body = std::move(http.Body);
-    http.Body.clear();
-    http.Response.clear();
+    fetch.Body = std::move(answer.Body);
     return fetch;
 }
 
@@ -189,6 +177,9 @@ std::u16string TSubscriptions::FilePath() const { return folder_ + u"subscriptio
 void TSubscriptions::Load() {
     const std::u16string path = FilePath();
     Items.clear();
+    std::error_code kindError;
+    if (std::filesystem::is_directory(std::filesystem::path(path), kindError))
+        throw EFileError("The subscriptions file \"" + Utf16ToUtf8(path) + "\" is a folder, not a file.");
     if (!FileExists(path)) return;
     std::error_code sizeError;
     const uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), sizeError);
@@ -273,17 +264,33 @@ std::string RedactedAddress(std::string_view address) {
     return std::string(FileNameOf(text));
 }
 
+std::vector<TSubscriptionFetch> FetchSubscriptions(THttp& http, const std::vector<TSubscriptionOrder>& orders) {
+    std::vector<TSubscriptionFetch> fetches(orders.size());
+    std::vector<THttpRequest> requests;
+    std::vector<size_t> sent;
+    for (size_t i = 0; i < orders.size(); ++i) {
+        const TSubscriptionAddress parsed = ParseSubscriptionAddress(orders[i].Address);
+        switch (parsed.Kind) {
+        case TSubscriptionAddress::kHttp:
+            requests.push_back(FetchRequest(parsed.Url, orders[i].ETag, orders[i].LastModified));
+            sent.push_back(i);
+            break;
+        case TSubscriptionAddress::kFile: fetches[i] = FetchFile(parsed.FilePath); break;
+        case TSubscriptionAddress::kInvalid: fetches[i].Problem = parsed.Problem; break;
+        }
+    }
+    if (requests.empty()) return fetches;
+    std::vector<THttpResponse> answers = http.SendAll(requests);
+    for (size_t k = 0; k < sent.size(); ++k) {
+        const TSubscriptionOrder& order = orders[sent[k]];
+        fetches[sent[k]] = FetchOutcome(std::move(answers[k]), !order.ETag.empty() || !order.LastModified.empty());
+    }
+    return fetches;
+}
+
 TSubscriptionFetch FetchSubscription(THttp& http, std::string_view address, const std::string& etag,
                                      const std::string& lastModified) {
-    const TSubscriptionAddress parsed = ParseSubscriptionAddress(address);
-    switch (parsed.Kind) {
-    case TSubscriptionAddress::kHttp: return FetchHttp(http, parsed.Url, etag, lastModified);
-    case TSubscriptionAddress::kFile: return FetchFile(parsed.FilePath);
-    case TSubscriptionAddress::kInvalid: break;
-    }
-    TSubscriptionFetch fetch;
-    fetch.Problem = parsed.Problem;
-    return fetch;
+    return std::move(FetchSubscriptions(http, {{std::string(address), etag, lastModified}}).front());
 }
 
 bool ReadSubscriptionBody(std::string_view body, ical::Calendar& calendar, std::string& problem) {

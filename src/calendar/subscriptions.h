@@ -96,6 +96,14 @@ struct TSubscriptionFetch {
 };
 TSubscriptionFetch FetchSubscription(THttp& http, std::string_view address, const std::string& etag = {},
                                      const std::string& lastModified = {});
+// Several fetches side by side: one slow server holds back only its own calendar. The fetches
+// come in the order of the orders.
+struct TSubscriptionOrder {
+    std::string Address;
+    std::string ETag;
+    std::string LastModified;
+};
+std::vector<TSubscriptionFetch> FetchSubscriptions(THttp& http, const std::vector<TSubscriptionOrder>& orders);
 
 // Reads a fetched body as a calendar. False with problem set (in the user's words) when it is a
 // web page, damaged, or holds more than kSubscriptionMaxEvents events.

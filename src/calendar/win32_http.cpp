@@ -1,16 +1,20 @@
-// THttp's Windows half on WinINet. The URL is split into THttp's part buffers by
-// InternetCrackUrl; a root, a connection and a request handle are opened per Get and closed in
-// reverse order when the exchange ends, also when an error leaves Get. Every text is ASCII (URLs,
-// the agent, header lines, the default credentials), so the 8-bit entry points are used
-// throughout and the bytes reach the library as the caller wrote them.
+// THttp's Windows half on WinINet. The URL is split by InternetCrackUrl into buffers of the URL's
+// own length; a root, a connection and a request handle are opened per hop and closed in reverse
+// order when it ends. Every text is ASCII (URLs, the agent, header lines), so the 8-bit entry
+// points are used throughout and the bytes reach the library as the caller wrote them.
 //
-// With ProcessMessages set, the exchange runs on a worker thread of its own while the calling
-// thread waits for it or for a message, whichever comes first, and hands each batch of messages
-// to ProcessMessages.
+// WinINet verifies the certificate itself. A pinned certificate is taken this way: the first send
+// is made with every check on; when it fails on the certificate (the handshake is over, nothing
+// of the request has left), the certificate the server showed is compared with the pin, and only
+// then is the send made again with the authority and name checks off. The answer is kept only
+// when the certificate of its connection is still the pinned one.
+//
+// The library follows no redirect (the rules for them are THttp's), answers no 401 by itself
+// unless the request has credentials of its own, and keeps no cookies.
 //
 // WinINet's own time-outs bound each wait, not the whole transfer, and a synchronous read waits
 // until its buffer is full; so the body is read as it becomes available, each wait gets what is
-// left of the request's time, and the Content-Length is compared with what came.
+// left of the exchange's time, and the Content-Length is compared with what came.
 #include "calendar/http.h"
 
 #include <windows.h>
@@ -23,7 +27,10 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <vector>
 
+#include "base/sha256.h"
+#include "base/text.h"
 #include "base/win32_system_error.h"
 #include "calendar/http_exchange.h"
 #include "calendar/http_request.h"
@@ -37,69 +44,96 @@ struct InetDeleter {
 };
 using InetHandle = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InetDeleter>;
 
-struct ThreadDeleter {
+struct HandleDeleter {
     void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
 };
-using ThreadHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, ThreadDeleter>;
-
-// What the worker thread runs, and what it raised.
-struct WorkerJob {
-    const std::function<void()>* work = nullptr;
-    std::exception_ptr raised;
-};
+using ThreadHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleDeleter>;
 
 DWORD WINAPI RunWorkerJob(void* parameter) {
-    auto& job = *static_cast<WorkerJob*>(parameter);
-    try {
-        (*job.work)();
-    } catch (...) {
-        job.raised = std::current_exception();
-    }
+    (*static_cast<const std::function<void()>*>(parameter))();
     return 0;
 }
 
 constexpr DWORD kCrackFlags = ICU_ESCAPE | ICU_DECODE;
-// No cache write, keep the connection, forms submit.
-constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_FORMS_SUBMIT;
-static_assert(kRequestFlags == 0x04400040);
-constexpr DWORD kRelaxedCertificateFlags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
-constexpr DWORD kStatusBufferSize = 1024;
+// No cache write, keep the connection, forms submit; no redirect, cookie or dialog of the
+// library's own.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION |
+                                INTERNET_FLAG_FORMS_SUBMIT | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                                INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+constexpr DWORD kPinnedCertificateFlags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
+constexpr DWORD kHeaderBufferSize = 1024;
+
+bool IsCertificateError(DWORD error) {
+    switch (error) {
+    case ERROR_INTERNET_INVALID_CA:
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+    case ERROR_INTERNET_SEC_INVALID_CERT:
+    case ERROR_INTERNET_SEC_CERT_REVOKED:
+    case ERROR_INTERNET_SEC_CERT_ERRORS:
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR: return true;
+    default: return false;
+    }
+}
+
+HttpFault FaultOf(DWORD error, const HttpLimits& limits) {
+    if (error == ERROR_INTERNET_TIMEOUT || limits.RemainingMs() <= 0)
+        return {THttpFailure::TimedOut, limits.TimeOutText()};
+    if (IsCertificateError(error)) return {THttpFailure::Certificate, {}};
+    switch (error) {
+    case ERROR_INTERNET_NAME_NOT_RESOLVED: return {THttpFailure::HostUnknown, {}};
+    case ERROR_INTERNET_CANNOT_CONNECT: return {THttpFailure::Refused, {}};
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+    case ERROR_INTERNET_CONNECTION_RESET:
+    case ERROR_INTERNET_INVALID_SERVER_RESPONSE:
+    case ERROR_HTTP_INVALID_SERVER_RESPONSE: return {THttpFailure::ConnectionLost, {}};
+    case ERROR_INTERNET_DECODING_FAILED: return {THttpFailure::Other, "the answer's compression is damaged"};
+    default: return {THttpFailure::Other, InternetErrorText(error)};
+    }
+}
 
 class WinInetExchange final : public HttpExchange {
 public:
     // Members are destroyed in reverse order: request, then connection, then root.
-    WinInetExchange(InetHandle root, InetHandle connection, InetHandle request, HttpLimits limits)
-        : root_(std::move(root)), connection_(std::move(connection)), request_(std::move(request)), limits_(limits) {}
+    WinInetExchange(InetHandle root, InetHandle connection, InetHandle request, const HttpHop& hop, HttpLimits limits)
+        : root_(std::move(root)), connection_(std::move(connection)), request_(std::move(request)),
+          headerBlock_(HeaderBlock(hop.Headers)), body_(hop.Body), pin_(hop.PinnedCertificate), limits_(limits) {}
 
-    SendResult Send(const std::string& headerBlock) override {
-        failure_.clear();
+    SendResult Send() override {
+        fault_ = {};
         received_ = 0;
-        if (!BoundNextWait()) return SendResult::Failed;
-        // The block goes out as it stands, with its length: WinINet cuts it into lines itself.
-        if (!HttpSendRequestA(request_.get(), headerBlock.data(), static_cast<DWORD>(headerBlock.size()), nullptr, 0)) {
+        status_ = 0;
+        for (;;) {
+            if (!BoundNextWait()) return SendResult::Failed;
+            // The block goes out as it stands, with its length: WinINet cuts it into lines itself.
+            if (HttpSendRequestA(request_.get(), headerBlock_.empty() ? nullptr : headerBlock_.data(),
+                                 static_cast<DWORD>(headerBlock_.size()), body_.empty() ? nullptr : body_.data(),
+                                 static_cast<DWORD>(body_.size())))
+                break;
             const DWORD error = GetLastError();
-            if (error == ERROR_INTERNET_INVALID_CA) return SendResult::UntrustedCertificate;
-            failure_ = error == ERROR_INTERNET_TIMEOUT ? limits_.TimeOutText() : InternetErrorText(error);
+            if (IsCertificateError(error) && !pin_.empty() && !pinTaken_ && ShowsPinnedCertificate()) {
+                pinTaken_ = true;
+                RelaxForPinnedCertificate();
+                continue;
+            }
+            fault_ = FaultOf(error, limits_);
+            return SendResult::Failed;
+        }
+        if (pinTaken_ && !ShowsPinnedCertificate()) {
+            fault_ = {THttpFailure::Certificate, {}};
             return SendResult::Failed;
         }
         // Wine reports a connection that ended before any status line as sent, with status 0,
         // where Windows fails the send; either way there is no answer.
         DWORD status = 0;
         DWORD size = sizeof(status);
-        if (HttpQueryInfoA(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+        if (!HttpQueryInfoA(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
             status == 0) {
-            failure_ = "the connection ended before an answer came";
+            fault_ = {THttpFailure::ConnectionLost, {}};
             return SendResult::Failed;
         }
+        status_ = static_cast<int32_t>(status);
         return SendResult::Sent;
-    }
-
-    void RelaxCertificateChecks() override {
-        DWORD flags = 0;
-        DWORD size = sizeof(flags);
-        if (!InternetQueryOptionA(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &flags, &size)) flags = 0;
-        flags |= kRelaxedCertificateFlags;
-        InternetSetOptionA(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
     }
 
     void SetCredentials(const std::string& user, const std::string& password) override {
@@ -110,20 +144,26 @@ public:
                            static_cast<DWORD>(password.size() + 1));
     }
 
-    std::string StatusText() override {
-        char text[kStatusBufferSize] = {};
-        DWORD size = sizeof(text) - 1;
-        if (!HttpQueryInfoA(request_.get(), HTTP_QUERY_STATUS_CODE, text, &size, nullptr)) return std::string();
-        return std::string(text, strnlen(text, sizeof(text)));
-    }
+    int32_t Status() override { return status_; }
 
-    std::string HeaderText(const char* name) override {
-        // HTTP_QUERY_CUSTOM reads the header named by the buffer's text and writes its value over it.
-        char text[kStatusBufferSize] = {};
-        std::strncpy(text, name, sizeof(text) - 1);
-        DWORD size = sizeof(text) - 1;
-        if (!HttpQueryInfoA(request_.get(), HTTP_QUERY_CUSTOM, text, &size, nullptr)) return std::string();
-        return std::string(text, strnlen(text, sizeof(text)));
+    std::vector<std::pair<std::string, std::string>> AnswerHeaders() override {
+        std::vector<std::pair<std::string, std::string>> headers;
+        DWORD size = 0;
+        HttpQueryInfoA(request_.get(), HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return headers;
+        std::string raw(size, '\0');
+        if (!HttpQueryInfoA(request_.get(), HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &size, nullptr)) return headers;
+        raw.resize(std::min<size_t>(size, raw.size()));
+        size_t start = raw.find("\r\n");  // past the status line
+        while (start != std::string::npos && start + 2 < raw.size()) {
+            const size_t end = raw.find("\r\n", start + 2);
+            const std::string_view line =
+                std::string_view(raw).substr(start + 2, (end == std::string::npos ? raw.size() : end) - start - 2);
+            if (const size_t colon = line.find(':'); colon != std::string_view::npos)
+                headers.emplace_back(std::string(Trim(line.substr(0, colon))), Trim(line.substr(colon + 1)));
+            start = end;
+        }
+        return headers;
     }
 
     bool ReadPiece(std::string& body) override {
@@ -139,7 +179,7 @@ public:
             return Fail(GetLastError());
         if (read == 0) return AtEnd();
         if (int64_t(body.size() + read) > limits_.maxBodyBytes) {
-            failure_ = limits_.TooLargeText();
+            fault_ = {THttpFailure::TooLarge, limits_.TooLargeText()};
             return false;
         }
         body.append(piece, read);
@@ -147,14 +187,14 @@ public:
         return true;
     }
 
-    std::string Failure() const override { return failure_; }
+    HttpFault Fault() const override { return fault_; }
 
 private:
-    // Gives the next blocking call what is left of the request's time; false when none is.
+    // Gives the next blocking call what is left of the exchange's time; false when none is.
     bool BoundNextWait() {
         const int64_t remaining = limits_.RemainingMs();
         if (remaining <= 0) {
-            failure_ = limits_.TimeOutText();
+            fault_ = {THttpFailure::TimedOut, limits_.TimeOutText()};
             return false;
         }
         DWORD timeout = static_cast<DWORD>(std::min<int64_t>(remaining, 0x7FFFFFFF));
@@ -165,104 +205,160 @@ private:
     }
 
     bool Fail(DWORD error) {
-        failure_ = error == ERROR_INTERNET_TIMEOUT || limits_.RemainingMs() <= 0 ? limits_.TimeOutText()
-                                                                                : InternetErrorText(error);
+        fault_ = FaultOf(error, limits_);
         return false;
     }
 
+    // The SHA-256 of the certificate the server showed on this request's connection.
+    bool ShowsPinnedCertificate() {
+        PCCERT_CONTEXT certificate = nullptr;
+        DWORD size = sizeof(certificate);
+        if (!InternetQueryOptionA(request_.get(), INTERNET_OPTION_SERVER_CERT_CONTEXT, &certificate, &size) ||
+            !certificate)
+            return false;
+        Sha256 hash;
+        hash.Update(std::string_view(reinterpret_cast<const char*>(certificate->pbCertEncoded),
+                                     certificate->cbCertEncoded));
+        CertFreeCertificateContext(certificate);
+        return DigestHex(hash.Finish()) == pin_;
+    }
+
+    void RelaxForPinnedCertificate() {
+        DWORD flags = 0;
+        DWORD size = sizeof(flags);
+        if (!InternetQueryOptionA(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &flags, &size)) flags = 0;
+        flags |= kPinnedCertificateFlags;
+        InternetSetOptionA(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
+    }
+
     // The library ends a body quietly when the connection closes early; the length the server
-    // announced tells a whole answer from a cut one.
+    // announced tells a whole answer from a cut one (of an answer that came uncompressed: the
+    // length of a compressed one counts other bytes than those read).
     bool AtEnd() {
+        char encoding[kHeaderBufferSize] = {};
+        DWORD encodingSize = sizeof(encoding) - 1;
+        if (HttpQueryInfoA(request_.get(), HTTP_QUERY_CONTENT_ENCODING, encoding, &encodingSize, nullptr) &&
+            encoding[0] != '\0')
+            return false;
         DWORD announced = 0;
         DWORD size = sizeof(announced);
         if (HttpQueryInfoA(request_.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &size,
                            nullptr) &&
             received_ < announced)
-            failure_ = CutShortText(received_, announced);
+            fault_ = {THttpFailure::CutShort, CutShortText(received_, announced)};
         return false;
     }
 
     InetHandle root_;
     InetHandle connection_;
     InetHandle request_;
+    std::string headerBlock_;
+    std::string body_;
+    std::string pin_;
+    bool pinTaken_ = false;
     HttpLimits limits_;
-    std::string failure_;
+    HttpFault fault_;
     uint64_t received_ = 0;
+    int32_t status_ = 0;
 };
 
 }  // namespace
 
-void THttp::RunWhileProcessingMessages(const std::function<void()>& exchange) {
-    WorkerJob job{&exchange, nullptr};
-    ThreadHandle worker(CreateThread(nullptr, 0, RunWorkerJob, &job, 0, nullptr));
-    if (!worker) {
-        // No thread to spare: the exchange blocks this thread as it would without the option.
-        exchange();
+void THttp::RunJobs(const std::vector<std::function<void()>>& jobs) {
+    if (jobs.size() == 1 && !ProcessMessages) {
+        jobs.front()();
         return;
     }
+    std::vector<ThreadHandle> workers;
+    std::vector<HANDLE> running;
+    for (const auto& job : jobs) {
+        ThreadHandle worker(CreateThread(nullptr, 0, RunWorkerJob, const_cast<std::function<void()>*>(&job), 0, nullptr));
+        // No thread to spare: this job blocks the calling thread as it would without the option.
+        if (!worker || running.size() == MAXIMUM_WAIT_OBJECTS - 1) {
+            job();
+            continue;
+        }
+        running.push_back(worker.get());
+        workers.push_back(std::move(worker));
+    }
+    // The jobs live in the caller's frame: every worker must be done with them before this
+    // returns or raises.
     try {
-        for (;;) {
-            HANDLE handle = worker.get();
-            const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-            if (woke == WAIT_OBJECT_0 + 1) {
+        while (!running.empty()) {
+            const DWORD count = static_cast<DWORD>(running.size());
+            const DWORD woke = ProcessMessages
+                                   ? MsgWaitForMultipleObjects(count, running.data(), FALSE, INFINITE, QS_ALLINPUT)
+                                   : WaitForMultipleObjects(count, running.data(), FALSE, INFINITE);
+            if (ProcessMessages && woke == WAIT_OBJECT_0 + count) {
                 ProcessMessages();
                 continue;
             }
-            // The worker ended (or the wait itself failed, when only the worker is waited for).
-            if (woke != WAIT_OBJECT_0) WaitForSingleObject(handle, INFINITE);
-            break;
+            if (woke >= WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + count) {
+                running.erase(running.begin() + (woke - WAIT_OBJECT_0));
+                continue;
+            }
+            // The wait itself failed: wait for the workers one by one.
+            for (HANDLE handle : running) WaitForSingleObject(handle, INFINITE);
+            running.clear();
         }
     } catch (...) {
-        // The job lives on this stack: the worker must be done with it before it is left.
-        WaitForSingleObject(worker.get(), INFINITE);
+        for (HANDLE handle : running) WaitForSingleObject(handle, INFINITE);
         throw;
     }
-    if (job.raised) std::rethrow_exception(job.raised);
 }
 
-std::unique_ptr<HttpExchange> THttp::OpenExchange(const std::string& url) {
-    // Get then fails without a status, as the caller expects of a handle that cannot be opened;
-    // ErrorText keeps the library's reason.
-    const auto noExchange = [this](DWORD error) -> std::unique_ptr<HttpExchange> {
-        ErrorText = InternetErrorText(error);
+std::unique_ptr<HttpExchange> OpenHttpExchange(const HttpHop& hop, const HttpLimits& limits, HttpFault& fault) {
+    const auto noExchange = [&fault](DWORD error) -> std::unique_ptr<HttpExchange> {
+        fault = {THttpFailure::Other, InternetErrorText(error)};
         return nullptr;
     };
-    PrepareUrlBuffers(url);
-
+    // Buffers of the URL's own length: no part can be longer.
+    const DWORD capacity = static_cast<DWORD>(hop.Url.size() + 1);
+    std::vector<char> scheme(capacity), host(capacity), user(capacity), password(capacity), path(capacity),
+        extra(capacity);
     URL_COMPONENTSA parts{};
     parts.dwStructSize = sizeof(parts);
-    const DWORD capacity = AnnouncedComponentSize();
-    parts.lpszScheme = UrlBuffer(kScheme);
+    parts.lpszScheme = scheme.data();
     parts.dwSchemeLength = capacity;
-    parts.lpszHostName = UrlBuffer(kHost);
+    parts.lpszHostName = host.data();
     parts.dwHostNameLength = capacity;
-    parts.lpszUserName = UrlBuffer(kUserName);
+    parts.lpszUserName = user.data();
     parts.dwUserNameLength = capacity;
-    parts.lpszPassword = UrlBuffer(kPassword);
+    parts.lpszPassword = password.data();
     parts.dwPasswordLength = capacity;
-    parts.lpszUrlPath = UrlBuffer(kUrlPath);
+    parts.lpszUrlPath = path.data();
     parts.dwUrlPathLength = capacity;
-    parts.lpszExtraInfo = UrlBuffer(kExtraInfo);
+    parts.lpszExtraInfo = extra.data();
     parts.dwExtraInfoLength = capacity;
-    // A URL that does not split would leave stale parts from the previous request behind.
-    if (!InternetCrackUrlA(UrlBuffer(kWholeUrl), 0, kCrackFlags, &parts)) return noExchange(GetLastError());
-    Secure = IsSecureScheme(UrlBuffer(kScheme));
+    std::string url = hop.Url;
+    if (!InternetCrackUrlA(url.c_str(), 0, kCrackFlags, &parts)) {
+        fault = {THttpFailure::Address, {}};
+        return nullptr;
+    }
     // Another scheme would be sent as HTTP to that scheme's port.
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return nullptr;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) {
+        fault = {THttpFailure::Address, {}};
+        return nullptr;
+    }
+    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
 
     InetHandle root(InternetOpenA(kHttpAgent.data(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root) return noExchange(GetLastError());
     InetHandle connection(
-        InternetConnectA(root.get(), UrlBuffer(kHost), parts.nPort, "", "", INTERNET_SERVICE_HTTP, 0, 0));
+        InternetConnectA(root.get(), host.data(), parts.nPort, "", "", INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return noExchange(GetLastError());
-    const std::string object = std::string(UrlBuffer(kUrlPath)) + UrlBuffer(kExtraInfo);
-    const HttpLimits limits = HttpLimits::Of(*this);
-    const DWORD flags = kRequestFlags | (Secure ? INTERNET_FLAG_SECURE : 0) |
-                        (limits.libraryFollowsRedirects ? 0 : INTERNET_FLAG_NO_AUTO_REDIRECT);
-    InetHandle request(
-        HttpOpenRequestA(connection.get(), "GET", object.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0));
+    const std::string object = std::string(path.data()) + extra.data();
+    // Without credentials of its own a request takes none the library may hold for the server.
+    const DWORD flags = kRequestFlags | (secure ? INTERNET_FLAG_SECURE : 0) | (hop.MayAuthenticate ? 0 : INTERNET_FLAG_NO_AUTH);
+    InetHandle request(HttpOpenRequestA(connection.get(), hop.Method.c_str(), object.c_str(), "HTTP/1.0", nullptr,
+                                        nullptr, flags, 0));
     if (!request) return noExchange(GetLastError());
-    return std::make_unique<WinInetExchange>(std::move(root), std::move(connection), std::move(request), limits);
+    BOOL decoding = TRUE;
+    InternetSetOptionA(request.get(), INTERNET_OPTION_HTTP_DECODING, &decoding, sizeof(decoding));
+    HttpHop sent = hop;
+    sent.Headers.push_back(std::string("Accept-Encoding: ") + kAcceptedEncodings);
+    fault = {};
+    return std::make_unique<WinInetExchange>(std::move(root), std::move(connection), std::move(request), sent, limits);
 }
 
 }  // namespace tessel

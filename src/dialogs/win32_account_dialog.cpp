@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
+#include "calendar/http.h"
 #include "calendar/service_hosts.h"
 #include "dialogs/settings_dialog_logic.h"
 #include "dialogs/win32_add_address_dialog.h"
@@ -225,10 +226,10 @@ void TAccountFm::UpdateBtnClick() {
     bool failed = false;
     try {
         calendar_.Connect();
-    } catch (const EConvertError&) {
-        // The transport read no status line: nothing answered at that address.
+    } catch (const EHttpError& e) {
+        // No answer came: nothing answered at that address, or not over a trusted connection.
         failed = true;
-        ShowPanel(Utf8ToUtf16(NoAnswerText(calendar_.ServiceHost(), calendar_.TransportError())), true);
+        ShowPanel(Utf8ToUtf16(NoAnswerText(calendar_.ServiceHost(), e.what())), true);
     } catch (const std::exception& e) {
         // An answer that is no feed: the parser's reason stays on the panel.
         failed = true;

@@ -49,6 +49,12 @@ std::string Setup::ServiceHost() const {
     return {};
 }
 
+std::string Setup::ServiceCertificate() const {
+    for (const std::string& line : SplitLines(ReadWhole(FixtureDir / "service" / "ports")))
+        if (line.rfind("certificate=", 0) == 0) return Trim(line.substr(12));
+    return {};
+}
+
 std::vector<std::string> Setup::ServiceLog() const {
     return SplitLines(ReadWhole(FixtureDir / "service" / "service.log"));
 }
@@ -72,7 +78,8 @@ std::string ProfileText(const ProfileSettings& s) {
            "\" height=\"" + std::to_string(s.EventHeight) + "\" width=\"" + std::to_string(s.EventWidth) +
            "\" visible=\"" +
            (s.EventWindowVisible ? "1" : "0") + "\"/>\r\n"
-           "  <hosts service=\"" + host + "\" accounts=\"" + host + "\" maker=\"" + host + "\"/>\r\n"
+           "  <hosts service=\"" + host + "\" accounts=\"" + host + "\" maker=\"" + host + "\" certificate=\"" +
+           s.Certificate + "\"/>\r\n"
            "</profile>\r\n";
 }
 
@@ -83,7 +90,9 @@ ProgramFolder::ProgramFolder(const Setup& setup, const ProfileSettings& settings
     fs::create_directories(to / "theme");
     fs::copy(setup.Theme, to / "theme" / "default", fs::copy_options::recursive);
     fs::copy_file(setup.FixtureDir / "account.xml", to / "account.xml");
-    WriteFileAtomic(folder_.File(u"profile.xml"), ProfileText(settings));
+    ProfileSettings pinned = settings;
+    if (pinned.Certificate.empty()) pinned.Certificate = setup.ServiceCertificate();
+    WriteFileAtomic(folder_.File(u"profile.xml"), ProfileText(pinned));
 }
 
 void ProgramFolder::CopyFrom(const ProgramFolder& other, const std::u16string& name) const {

@@ -37,6 +37,8 @@ struct Setup {
 
     // 127.0.0.1:PORT of the service's https port, which answers plain HTTP as well.
     std::string ServiceHost() const;
+    // The SHA-256 of the service's certificate, which the program folders pin.
+    std::string ServiceCertificate() const;
     // The service's request log, one line per request.
     std::vector<std::string> ServiceLog() const;
     // Sign-ins the service has answered so far.
@@ -58,6 +60,8 @@ struct ProfileSettings {
     int Transparency = 100;
     // The service host; a closed port makes every request fail at once.
     std::string ServiceHost;
+    // Pinned for the service; a program folder takes the service's own when this is empty.
+    std::string Certificate;
 };
 
 // A program folder as the program expects it: tessel.exe, theme/default, account.xml and

@@ -1,7 +1,7 @@
 #pragma once
 // The local calendar service that ctest starts around the suites that talk to it (a fixture in
 // tests/calendar/CMakeLists.txt). Its port file, named by TESSEL_SERVICE_PORTS, holds the lines
-// "http=PORT" and "https=PORT" once the service listens on 127.0.0.1.
+// "http=PORT", "https=PORT" and "certificate=DIGEST" once the service listens on 127.0.0.1.
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -11,6 +11,8 @@ namespace tessel::testing {
 struct LoopbackService {
     int httpPort = 0;
     int httpsPort = 0;
+    // The SHA-256 of the service's self-signed certificate, which requests to it pin.
+    std::string certificate;
     // Why the service cannot be used; empty when both ports are known.
     std::string problem;
 
@@ -45,6 +47,7 @@ inline LoopbackService FindLoopbackService() {
         const int port = std::atoi(line.c_str() + equals + 1);
         if (key == "http") service.httpPort = port;
         if (key == "https") service.httpsPort = port;
+        if (key == "certificate") service.certificate = line.substr(equals + 1);
     }
     if (service.httpPort <= 0 || service.httpsPort <= 0)
         service.problem = std::string("the port file ") + portFile + " lacks an http= or https= line";

@@ -55,9 +55,10 @@ std::unique_ptr<ServiceData> LoadData(const ServiceOptions& options) {
 
 }  // namespace
 
-void WritePortFile(const std::string& path, int httpPort, int httpsPort) {
+void WritePortFile(const std::string& path, int httpPort, int httpsPort, const std::string& certificateDigest) {
     const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    const std::string text = "http=" + std::to_string(httpPort) + "\nhttps=" + std::to_string(httpsPort) + "\n";
+    const std::string text = "http=" + std::to_string(httpPort) + "\nhttps=" + std::to_string(httpsPort) +
+                             "\ncertificate=" + certificateDigest + "\n";
     std::FILE* file = std::fopen(temporary.c_str(), "w");
     if (!file) throw EError("cannot write " + temporary + ": " + std::strerror(errno));
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
@@ -94,7 +95,7 @@ void CalendarServiceApp::Start() {
     httpPort_ = server_->AddListener(options_.httpPort, ListenerKind::Plain);
     httpsPort_ = server_->AddListener(options_.httpsPort, ListenerKind::Sniffing);
     server_->Start();
-    if (!options_.portFile.empty()) service::WritePortFile(options_.portFile, httpPort_, httpsPort_);
+    if (!options_.portFile.empty()) service::WritePortFile(options_.portFile, httpPort_, httpsPort_, tls_->CertificateDigest());
     log_->Note("calendar service on 127.0.0.1: http=" + std::to_string(httpPort_) +
                " https=" + std::to_string(httpsPort_));
 }

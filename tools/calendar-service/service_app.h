@@ -46,8 +46,9 @@ private:
     int httpsPort_ = 0;
 };
 
-// Writes "http=PORT" and "https=PORT" lines to path through a temporary file and a rename, so a
+// Writes "http=PORT", "https=PORT" and "certificate=DIGEST" (the SHA-256 a client pins) lines to
+// path through a temporary file and a rename, so a
 // reader polling for the file never sees half of it. Raises EError.
-void WritePortFile(const std::string& path, int httpPort, int httpsPort);
+void WritePortFile(const std::string& path, int httpPort, int httpsPort, const std::string& certificateDigest);
 
 }  // namespace tessel::service

@@ -137,6 +137,21 @@ TlsContext TlsContext::FromFiles(const std::string& certificateFile, const std::
     }
 }
 
+std::string TlsContext::CertificateDigest() const {
+    X509* certificate = SSL_CTX_get0_certificate(context_.get());
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (!certificate || X509_digest(certificate, EVP_sha256(), digest, &size) != 1)
+        RaiseTls("cannot take the certificate's digest");
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned int i = 0; i < size; ++i) {
+        hex += kDigits[digest[i] >> 4];
+        hex += kDigits[digest[i] & 15];
+    }
+    return hex;
+}
+
 SslHandle TlsContext::NewSession() const {
     SslHandle session(SSL_new(context_.get()));
     if (!session) RaiseTls("cannot start a TLS session");

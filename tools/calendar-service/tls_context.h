@@ -1,7 +1,7 @@
 #pragma once
 // The server side of TLS: one OpenSSL context with the certificate and key the HTTPS listener
 // presents. Either loaded from PEM files or made at start as a self-signed certificate for
-// localhost and 127.0.0.1 (the client under test accepts an unknown authority).
+// localhost and 127.0.0.1, which a client trusts by pinning its SHA-256 digest.
 #include <memory>
 #include <string>
 
@@ -36,6 +36,8 @@ public:
 
     // A new server-side session on this context.
     SslHandle NewSession() const;
+    // The SHA-256 digest of the certificate's DER bytes, in lower-case hex.
+    std::string CertificateDigest() const;
 
 private:
     TlsContext() = default;

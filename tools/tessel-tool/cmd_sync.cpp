@@ -67,11 +67,11 @@ int RunSync(const std::vector<std::string>& args) {
     }
 
     tessel::THttp http;
-    if (args.size() == 3) http.RequestTimeLimitMs = tessel::StrToInt(args[2]);
     tessel::SystemClock clock;
     const auto locale = tessel::CreateSystemLocaleFormat();
     NoBalloons balloons;
     tessel::TCalendar calendar(http, &account, clock, *locale, balloons, hosts, folder);
+    if (args.size() == 3) calendar.ServiceTimeLimitMs = tessel::StrToInt(args[2]);
     account.SetClient(&calendar);
     calendar.SetCredentials(account.UserName, account.Password);
     tessel::TEventSources sources(calendar, account, subscriptions, http, clock, *locale, balloons, folder);
