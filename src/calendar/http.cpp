@@ -116,9 +116,10 @@ THttpResponse THttp::Exchange(const THttpRequest& request) {
                 std::erase_if(hop.Headers, [](const std::string& line) { return IsHeaderNamed(line, "Authorization"); });
                 user.clear();
                 password.clear();
-                hop.PinnedCertificate.clear();
                 hop.MayAuthenticate = false;
             }
+            // A certificate is pinned for a host name, whatever the port.
+            if (next.Host != origin.Host) hop.PinnedCertificate.clear();
             if (response.Status == 303 && hop.Method != "GET" && hop.Method != "HEAD") {
                 hop.Method = "GET";
                 hop.Body.clear();

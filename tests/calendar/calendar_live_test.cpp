@@ -39,6 +39,7 @@ protected:
         if (!service_) GTEST_SKIP() << "calendar-service is not built (cmake --build ... --target calendar-service)";
         ASSERT_EQ(service_->Problem(), "");
         hosts.Service = service_->Host();
+        hosts.Certificate = service_->Certificate();
         calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 7);
         calendar->OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
         calendar->SetCredentials(kUser, kPassword);
@@ -132,11 +133,11 @@ TEST_F(CalendarLive, FailedFetchKeepsThePreviousCacheAndEvents) {
         "path=" + feed + "&cut=1500",          "path=" + feed + "&cut-reset=1500",    "path=" + feed + "&cut-chunked=1500",
         "path=" + listPath + "&cut=1000",      "path=" + feed + "&trickle=100",       "path=" + feed + "&stall=20000",
     };
-    http.RequestTimeLimitMs = 1500;
+    calendar->ServiceTimeLimitMs = 1500;
     for (const std::string& fault : faults) {
         SCOPED_TRACE(fault);
         // Twice: the service hands out a gsessionid first, and the library follows it.
-        ASSERT_TRUE(http.Get("http://" + service_->Host() + "/test/fault?" + fault + "&count=2"));
+        ASSERT_TRUE(http.Send({.Url = "http://" + service_->Host() + "/test/fault?" + fault + "&count=2"}).Ok());
         statuses.clear();
         const std::string before = ReadFileBytes(folder.File(u"jane.doe@localhost.xml"));
         calendar->Sync(EncodeDate(2008, 3, 15));
@@ -154,7 +155,7 @@ TEST_F(CalendarLive, FailedFetchKeepsThePreviousCacheAndEvents) {
         EXPECT_EQ(ReadFileBytes(folder.File(u"jane.doe@localhost-cat.xml")), list);
         EXPECT_EQ(calendar->Events.size(), count);
         EXPECT_EQ(calendar->DayText(EncodeDate(2008, 3, 15)), today);
-        http.Get("http://" + service_->Host() + "/test/fault/clear");
+        http.Send({.Url = "http://" + service_->Host() + "/test/fault/clear"});
     }
 }
 

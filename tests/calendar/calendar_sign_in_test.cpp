@@ -117,13 +117,43 @@ TEST_F(CalendarSignIn, NameAndPasswordArriveWholeWhateverTheyHold) {
     }
 }
 
-TEST_F(CalendarSignIn, SignInSendsWhateverHeaderTheTransportHolds) {
+// The token, the default credentials and the pinned certificate go with requests to the
+// service's own host and to no other; the sign-in carries the form's Content-Type whatever came
+// before it.
+TEST_F(CalendarSignIn, WhatTheServiceIsTrustedWithGoesOnlyToItsHost) {
+    const std::string pin(64, 'c');
+    ServiceHosts pinned = hosts;
+    pinned.Certificate = pin;
+    TCalendar client{http, &account, clock, locale, balloons, pinned, folder.Folder(), 7};
+    client.SetCredentials("jane", "pw");
     http.Answer(kSignInPath, "Auth=c\n");
-    calendar.SignIn();
-    EXPECT_EQ(http.Requests[0].ExtraHeader, "");
-    calendar.AuthorizedGet(kListUrl);
-    calendar.SignIn();
-    EXPECT_EQ(http.Requests.back().ExtraHeader, "Authorization: GoogleLogin Auth=c");
+    http.Answer("/feed", "x");
+    client.SignIn();
+    client.AuthorizedGet(kListUrl);
+    client.AuthorizedGet("https://feeds.elsewhere.test/feed");
+    client.AuthorizedGet("http://" + std::string(kHost) + ":8080/feed");
+    client.SignIn();
+    struct Expected {
+        const char* header;
+        bool trusted;
+    };
+    const Expected expected[] = {
+        {"Content-Type: application/x-www-form-urlencoded", true},
+        {"Authorization: GoogleLogin Auth=c", true},
+        {nullptr, false},
+        {nullptr, false},
+        {"Content-Type: application/x-www-form-urlencoded", true},
+    };
+    ASSERT_EQ(http.Requests.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(http.Requests[i].Url);
+        const THttpRequest& sent = http.Requests[i].Whole;
+        EXPECT_EQ(sent.Headers, expected[i].header ? std::vector<std::string>{expected[i].header}
+                                                    : std::vector<std::string>{});
+        EXPECT_EQ(sent.User, expected[i].trusted ? "tanrows" : "");
+        EXPECT_EQ(sent.Password, expected[i].trusted ? "4K7Q2M" : "");
+        EXPECT_EQ(sent.PinnedCertificate, expected[i].trusted ? pin : "");
+    }
 }
 
 TEST_F(CalendarSignIn, AuthorizedGetSendsTheAuthorizationLine) {
@@ -132,7 +162,6 @@ TEST_F(CalendarSignIn, AuthorizedGetSendsTheAuthorizationLine) {
     calendar.AuthorizedGet("http://www.calendar.test/feed");
     ASSERT_EQ(http.Requests.size(), 1u);
     EXPECT_EQ(http.Requests[0].ExtraHeader, "Authorization: GoogleLogin Auth=c");
-    EXPECT_EQ(http.ExtraHeader, "Authorization: GoogleLogin Auth=c");
     EXPECT_EQ(calendar.Response, "the answer");
 
     http.ClearScript();
@@ -221,7 +250,7 @@ TEST_F(CalendarSignIn, ConnectWithoutListStillCloses) {
 
 TEST_F(CalendarSignIn, ConnectPassesTransportErrorsOn) {
     http.Unreachable(kHost);
-    EXPECT_THROW(calendar.Connect(), EConvertError);
+    EXPECT_THROW(calendar.Connect(), EHttpError);
     EXPECT_THAT(statuses, ElementsAre(kStatusConnecting));
 }
 

@@ -1,187 +1,104 @@
-// The send/retry/read rules every transport shares, driven by a scripted exchange: no network.
+// The send, resend and read rules every transport shares, driven by a scripted exchange: no
+// network.
 #include "calendar/http_exchange.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "base/errors.h"
-#include "calendar/http.h"
 
 namespace tessel {
 namespace {
 
-using Result = HttpExchange::SendResult;
-
-// Answers each Send with the next scripted reply and logs every call, so a test can check the
-// order in which the rules touch the library.
+// Answers each Send with the next scripted status (0: the send fails with the scripted fault)
+// and logs every call, so a test can check the order in which the rules touch the library.
 class ScriptedExchange final : public HttpExchange {
 public:
-    struct Reply {
-        Result result;
-        std::string status;
-    };
-
-    std::deque<Reply> replies;
+    std::deque<int32_t> statuses;
+    std::deque<HttpFault> sendFaults;
     std::deque<std::string> pieces;
-    // What Failure answers once the pieces are read.
-    std::string failure;
+    HttpFault readFault;  // once the pieces are read
     std::vector<std::string> log;
-    std::vector<std::string> headerBlocks;
 
-    SendResult Send(const std::string& headerBlock) override {
-        headerBlocks.push_back(headerBlock);
+    SendResult Send() override {
         log.push_back("send");
-        if (replies.empty()) throw std::logic_error("more sends than scripted");
-        current_ = replies.front();
-        replies.pop_front();
-        return current_.result;
+        if (statuses.empty()) throw std::logic_error("more sends than scripted");
+        status_ = statuses.front();
+        statuses.pop_front();
+        if (status_ != 0) return SendResult::Sent;
+        fault_ = sendFaults.front();
+        sendFaults.pop_front();
+        return SendResult::Failed;
     }
-    void RelaxCertificateChecks() override { log.push_back("relax"); }
     void SetCredentials(const std::string& user, const std::string& password) override {
         log.push_back("credentials " + user + ":" + password);
     }
-    std::string StatusText() override {
-        log.push_back("status");
-        return current_.status;
-    }
+    int32_t Status() override { return status_; }
+    std::vector<std::pair<std::string, std::string>> AnswerHeaders() override { return {{"ETag", "\"e\""}}; }
     bool ReadPiece(std::string& body) override {
-        log.push_back("read");
-        if (pieces.empty()) return false;
+        if (pieces.empty()) {
+            fault_ = readFault;
+            return false;
+        }
         body += pieces.front();
         pieces.pop_front();
         return true;
     }
-    std::string Failure() const override { return pieces.empty() ? failure : std::string(); }
+    HttpFault Fault() const override { return fault_; }
 
 private:
-    Reply current_{Result::Failed, ""};
+    int32_t status_ = 0;
+    HttpFault fault_;
 };
 
-class HttpExchangeRules : public ::testing::Test {
-protected:
-    THttp http;
-    ScriptedExchange exchange;
-
-    void script(std::initializer_list<ScriptedExchange::Reply> replies) { exchange.replies = replies; }
-};
-
-TEST_F(HttpExchangeRules, OkAnswerReadsEveryPieceIntoBody) {
-    script({{Result::Sent, "200"}});
-    exchange.pieces = {std::string(1024, 'a'), std::string(1024, 'b'), "tail"};
-    http.Body = "left from an earlier answer";
-    EXPECT_TRUE(RunExchange(exchange, http));
-    EXPECT_EQ(http.StatusCode, 200);
-    EXPECT_EQ(http.Body, std::string(1024, 'a') + std::string(1024, 'b') + "tail");
-    EXPECT_EQ(exchange.headerBlocks, std::vector<std::string>{"Content-Type: application/x-www-form-urlencoded\n\r"});
-}
-
-TEST_F(HttpExchangeRules, OtherStatusFailsWithoutReadingTheBody) {
-    for (const char* status : {"404", "403", "500", "201", "304"}) {
-        SCOPED_TRACE(status);
-        ScriptedExchange fresh;
-        fresh.replies = {{Result::Sent, status}};
-        fresh.pieces = {"error page"};
-        http.Body = "kept";
-        EXPECT_FALSE(RunExchange(fresh, http));
-        EXPECT_EQ(http.StatusCode, std::stoi(status));
-        EXPECT_EQ(http.Body, "kept");
-        EXPECT_EQ(fresh.log, (std::vector<std::string>{"send", "status"}));
-    }
-}
-
-TEST_F(HttpExchangeRules, CallerHeaderReplacesContentTypeOnEverySend) {
-    http.ExtraHeader = "Authorization: GoogleLogin Auth=c";
-    script({{Result::UntrustedCertificate, ""}, {Result::Sent, "401"}, {Result::Sent, "200"}});
-    EXPECT_TRUE(RunExchange(exchange, http));
-    EXPECT_EQ(exchange.headerBlocks,
-              std::vector<std::string>(3, "Authorization: GoogleLogin Auth=c\r\n\r\n"));
-}
-
-TEST_F(HttpExchangeRules, UnauthorisedIsResentOnceWithDefaultCredentials) {
-    script({{Result::Sent, "401"}, {Result::Sent, "200"}});
-    exchange.pieces = {"tanrows:4K7Q2M"};
-    EXPECT_TRUE(RunExchange(exchange, http));
-    EXPECT_EQ(exchange.log, (std::vector<std::string>{"send", "status", "credentials tanrows:4K7Q2M", "send",
-                                                      "status", "read", "read"}));
-    EXPECT_EQ(http.Body, "tanrows:4K7Q2M");
-}
-
-TEST_F(HttpExchangeRules, SecondUnauthorisedAnswerFailsInsteadOfLooping) {
-    script({{Result::Sent, "401"}, {Result::Sent, "401"}, {Result::Sent, "200"}});
-    EXPECT_FALSE(RunExchange(exchange, http));
-    EXPECT_EQ(http.StatusCode, 401);
-    EXPECT_EQ(exchange.headerBlocks.size(), 2u);
-    EXPECT_EQ(exchange.replies.size(), 1u);
-}
-
-TEST_F(HttpExchangeRules, UntrustedCertificateRelaxesChecksOnceThenResends) {
-    script({{Result::UntrustedCertificate, ""}, {Result::Sent, "200"}});
-    exchange.pieces = {"secure"};
-    EXPECT_TRUE(RunExchange(exchange, http));
-    EXPECT_EQ(exchange.log, (std::vector<std::string>{"send", "relax", "send", "status", "read", "read"}));
-}
-
-TEST_F(HttpExchangeRules, CertificateStillUntrustedAfterRelaxingFailsQuietly) {
-    script({{Result::UntrustedCertificate, ""}, {Result::UntrustedCertificate, ""}, {Result::Sent, "200"}});
-    http.Body = "kept";
-    EXPECT_FALSE(RunExchange(exchange, http));
-    EXPECT_EQ(http.StatusCode, 0);
-    EXPECT_EQ(http.Body, "kept");
-    EXPECT_EQ(exchange.log, (std::vector<std::string>{"send", "relax", "send"}));
-}
-
-TEST_F(HttpExchangeRules, CertificateAndCredentialRetriesAreCountedApart) {
-    script({{Result::UntrustedCertificate, ""}, {Result::Sent, "401"}, {Result::Sent, "200"}});
-    EXPECT_TRUE(RunExchange(exchange, http));
-    EXPECT_EQ(exchange.log, (std::vector<std::string>{"send", "relax", "send", "status", "credentials tanrows:4K7Q2M",
-                                                      "send", "status", "read"}));
-}
-
-TEST_F(HttpExchangeRules, SendFailureRaisesTheEmptyStatusConversionError) {
-    script({{Result::Failed, "200"}});
-    http.StatusCode = 200;
-    try {
-        RunExchange(exchange, http);
-        FAIL() << "no error raised";
-    } catch (const EConvertError& error) {
-        EXPECT_STREQ(error.what(), "'' is not a valid integer value");
-    }
-    // A status left over from the library's previous answer must not be taken for this one.
-    EXPECT_EQ(exchange.log, std::vector<std::string>{"send"});
-    EXPECT_EQ(http.StatusCode, 0);
-}
-
-// A body the library could not read whole is no answer: the caller gets false, an empty body and
-// the library's reason, also when a piece had come; a send that failed keeps its reason too.
-TEST_F(HttpExchangeRules, TransferFailureIsAFailedRequestWithItsReason) {
-    script({{Result::Sent, "200"}});
-    exchange.pieces = {"<feed><entry>one</entry>"};
-    exchange.failure = "the connection ended after 24 of 90 bytes of the answer";
-    EXPECT_FALSE(RunExchange(exchange, http));
-    EXPECT_EQ(http.StatusCode, 200);
-    EXPECT_EQ(http.Body, "");
-    EXPECT_EQ(http.ErrorText, exchange.failure);
-
-    ScriptedExchange silent;
-    silent.replies = {{Result::Failed, ""}};
-    silent.failure = "the answer did not come whole within 1,500 ms";
-    EXPECT_THROW(RunExchange(silent, http), EConvertError);
-    EXPECT_EQ(http.ErrorText, silent.failure);
-}
-
-TEST_F(HttpExchangeRules, StatusThatIsNotANumberRaisesWithItsText) {
-    for (const char* status : {"", "abc", "20O", "200 OK"}) {
-        SCOPED_TRACE(status);
-        ScriptedExchange fresh;
-        fresh.replies = {{Result::Sent, status}};
-        try {
-            RunExchange(fresh, http);
-            ADD_FAILURE() << "no error raised";
-        } catch (const EConvertError& error) {
-            EXPECT_EQ(std::string(error.what()), "'" + std::string(status) + "' is not a valid integer value");
+TEST(HttpExchangeRules, ResendsOnceAfterALostConnectionAndOnceWithCredentials) {
+    const HttpFault lost{THttpFailure::ConnectionLost, {}};
+    const HttpFault untrusted{THttpFailure::Certificate, {}};
+    const HttpFault cut{THttpFailure::CutShort, "the connection ended after 3 of 9 bytes of the answer"};
+    struct Case {
+        const char* name;
+        std::vector<int32_t> statuses;
+        std::vector<HttpFault> sendFaults;
+        std::string user;
+        HttpFault readFault;
+        std::vector<std::string> log;
+        int32_t status;
+        THttpFailure failure;
+        std::string body;
+    };
+    const Case cases[] = {
+        {"answer read whole", {200}, {}, "", {}, {"send"}, 200, THttpFailure::None, "abc"},
+        {"an error status keeps its body", {404}, {}, "", {}, {"send"}, 404, THttpFailure::None, "abc"},
+        {"lost once, then answered", {0, 200}, {lost}, "", {}, {"send", "send"}, 200, THttpFailure::None, "abc"},
+        {"lost twice", {0, 0}, {lost, lost}, "", {}, {"send", "send"}, 0, THttpFailure::ConnectionLost, ""},
+        {"untrusted is not resent", {0}, {untrusted}, "u", {}, {"send"}, 0, THttpFailure::Certificate, ""},
+        {"401 with credentials", {401, 200}, {}, "u", {}, {"send", "credentials u:p", "send"}, 200,
+         THttpFailure::None, "abc"},
+        {"401 twice stops", {401, 401}, {}, "u", {}, {"send", "credentials u:p", "send"}, 401, THttpFailure::None,
+         "abc"},
+        {"401 without credentials", {401}, {}, "", {}, {"send"}, 401, THttpFailure::None, "abc"},
+        {"cut short", {200}, {}, "", cut, {"send"}, 200, THttpFailure::CutShort, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedExchange exchange;
+        exchange.statuses.assign(c.statuses.begin(), c.statuses.end());
+        exchange.sendFaults.assign(c.sendFaults.begin(), c.sendFaults.end());
+        exchange.pieces = {"a", "bc"};
+        exchange.readFault = c.readFault;
+        THttpResponse response;
+        RunExchange(exchange, c.user, "p", response);
+        EXPECT_EQ(exchange.log, c.log);
+        EXPECT_EQ(response.Status, c.status);
+        EXPECT_EQ(response.Failure, c.failure);
+        EXPECT_EQ(response.Body, c.body);
+        if (c.failure == THttpFailure::None) {
+            EXPECT_EQ(response.Header("etag"), "\"e\"");
+            EXPECT_EQ(response.ErrorText, "");
+        } else {
+            EXPECT_EQ(response.ErrorText, c.readFault.Text.empty() ? HttpFailureText(c.failure) : c.readFault.Text);
         }
     }
 }

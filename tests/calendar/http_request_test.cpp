@@ -10,20 +10,74 @@
 namespace tessel {
 namespace {
 
-// The bytes handed to WinINet, which the wire does not show: LF CR, or the caller's line and a blank line.
-TEST(HttpHeaderBlock, FormContentTypeOrCallerLineByteForByte) {
-    EXPECT_EQ(RequestHeaderBlock(""), "Content-Type: application/x-www-form-urlencoded\n\r");
-    EXPECT_EQ(RequestHeaderBlock("Authorization: GoogleLogin Auth=c"), "Authorization: GoogleLogin Auth=c\r\n\r\n");
+TEST(HttpHeaderBlock, LinesJoinedWithAnEmptyLineAtTheEnd) {
+    EXPECT_EQ(HeaderBlock({}), "");
+    EXPECT_EQ(HeaderBlock({"Authorization: GoogleLogin Auth=c"}), "Authorization: GoogleLogin Auth=c\r\n\r\n");
+    EXPECT_EQ(HeaderBlock({"Depth: 1", "X-A: 2"}), "Depth: 1\r\nX-A: 2\r\n\r\n");
 }
 
-TEST(HttpHeaderBlock, LinesAreCutAtEitherBreakAndEmptyPiecesDropped) {
-    EXPECT_EQ(HeaderLines(RequestHeaderBlock("")),
-              std::vector<std::string>{"Content-Type: application/x-www-form-urlencoded"});
-    EXPECT_EQ(HeaderLines(RequestHeaderBlock("X-A: 1")), std::vector<std::string>{"X-A: 1"});
-    EXPECT_EQ(HeaderLines("X-A: 1\nX-B: 2\r\rX-C: 3"), (std::vector<std::string>{"X-A: 1", "X-B: 2", "X-C: 3"}));
-    EXPECT_EQ(HeaderLines("no break at the end"), std::vector<std::string>{"no break at the end"});
-    EXPECT_TRUE(HeaderLines("").empty());
-    EXPECT_TRUE(HeaderLines("\r\n\n\r").empty());
+// What the redirect rules compare: the server an address names, and where a Location leads.
+TEST(HttpUrlOrigin, SchemeHostAndPortSpeltOut) {
+    struct Case {
+        const char* url;
+        UrlOrigin origin;
+    };
+    const Case cases[] = {
+        {"http://Host.Example/p", {"http", "host.example", "80"}},
+        {"HTTPS://host:8443?q", {"https", "host", "8443"}},
+        {"https://user:pw@host/x", {"https", "host", "443"}},
+        {"http://[::1]:81/x", {"http", "[::1]", "81"}},
+        {"https://[::1]/x", {"https", "[::1]", "443"}},
+        {"file:///etc/passwd", {"file", "", ""}},
+        {"no scheme", {"", "", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        const UrlOrigin origin = OriginOf(c.url);
+        EXPECT_EQ(origin.Scheme, c.origin.Scheme);
+        EXPECT_EQ(origin.Host, c.origin.Host);
+        EXPECT_EQ(origin.Port, c.origin.Port);
+    }
+}
+
+TEST(HttpUrlOrigin, LocationsResolveAgainstTheAddressThatAnswered) {
+    struct Case {
+        const char* from;
+        const char* location;
+        const char* resolved;
+    };
+    const Case cases[] = {
+        {"http://h/a/b?q", "https://o/x", "https://o/x"},
+        {"http://h/a/b?q", "/x?y", "http://h/x?y"},
+        {"http://h/a/b?q", "c", "http://h/a/c"},
+        {"http://h?q", "c", "http://h/c"},
+        {"https://h:1/a", "//o/x", "https://o/x"},
+        {"http://h/a", "file:///etc/passwd", "file:///etc/passwd"},
+        {"http://h/a", "/p:x", "http://h/p:x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " + " + c.location);
+        EXPECT_EQ(ResolvedUrl(c.from, c.location), c.resolved);
+    }
+}
+
+TEST(HttpUrlOrigin, ControlCharactersWrittenOrEscapedAreFound) {
+    for (const char* url : {"http://h/a%0D%0Ab", "http://h/a\r\nb", "http://h/%00", "http://h/%7F", "http://h/%1f"})
+        EXPECT_TRUE(HoldsControlCharacter(url)) << url;
+    for (const char* url : {"http://h/a b", "http://h/%20%7E%C3%A9", "http://h/%0", "http://h/%zz"})
+        EXPECT_FALSE(HoldsControlCharacter(url)) << url;
+}
+
+TEST(HttpPin, DigestsAreTakenInAnyCaseWithColonsOrBlanks) {
+    const std::string hex(64, 'a');
+    std::string colons;
+    for (size_t i = 0; i < 64; i += 2) colons += (i ? ":" : "") + std::string("AA");
+    EXPECT_EQ(NormalizedPin(colons), hex);
+    EXPECT_TRUE(IsValidPin(colons));
+    EXPECT_TRUE(IsValidPin("AA aa" + std::string(60, 'B')));
+    EXPECT_FALSE(IsValidPin(std::string(63, 'a')));
+    EXPECT_FALSE(IsValidPin(std::string(64, 'g')));
+    EXPECT_FALSE(IsValidPin(""));
 }
 
 TEST(HttpHeaderBlock, HeaderNameMatchIgnoresCaseAndNeedsTheColon) {

@@ -60,8 +60,10 @@ public:
             }
             std::ifstream in(portFile);
             std::string line;
-            while (std::getline(in, line))
+            while (std::getline(in, line)) {
                 if (line.rfind("https=", 0) == 0) httpsPort_ = std::atoi(line.c_str() + 6);
+                if (line.rfind("certificate=", 0) == 0) certificate_ = line.substr(12);
+            }
             if (httpsPort_ == 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         if (httpsPort_ == 0) problem_ = "no port file after 20 s";
@@ -82,10 +84,13 @@ public:
     const std::string& Problem() const { return problem_; }
     // The client's host setting: the port that takes TLS and plain HTTP alike.
     std::string Host() const { return "127.0.0.1:" + std::to_string(httpsPort_); }
+    // The SHA-256 of its certificate, to pin.
+    const std::string& Certificate() const { return certificate_; }
 
 private:
     pid_t pid_ = -1;
     int httpsPort_ = 0;
+    std::string certificate_;
     std::string problem_;
 };
 

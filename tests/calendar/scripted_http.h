@@ -1,15 +1,13 @@
 #pragma once
 // A THttp whose answers come from a script: each rule answers every URL that contains its text
-// (the first rule that matches wins, one-shot rules first while they last). It records every URL
-// and the ExtraHeader that went with it, and behaves like the real transport on the way out:
-// Response and Body hold the body after a 200 or 302, Response is empty after any other
-// status, and a rule that simulates a dead network raises the conversion error the real
-// transport raises when no status code can be read.
+// (the first rule that matches wins, one-shot rules first while they last). It records every
+// request as it was given, and answers as the real transport does: the body of any answer, and a
+// rule that simulates a dead network gives no status and a failure of the transfer.
 #include <string>
 #include <vector>
 
-#include "base/errors.h"
 #include "calendar/http.h"
+#include "calendar/http_request.h"
 
 namespace tessel::testing {
 
@@ -17,8 +15,9 @@ class ScriptedHttp final : public THttp {
 public:
     struct Request {
         std::string Url;
-        std::string ExtraHeader;
+        std::string ExtraHeader;  // the Authorization line, when the request had one
         std::string IfNoneMatch;
+        THttpRequest Whole;
     };
 
     // Answers every matching request (until a later Clear).
@@ -38,30 +37,45 @@ public:
     static constexpr char kUnreachableText[] = "The server could not be reached";
     void ClearScript() { rules_.clear(); }
 
-    bool Get(const std::string& url) override {
-        Requests.push_back({url, ExtraHeader, IfNoneMatch});
-        Response.clear();
-        Body.clear();
-        ErrorText.clear();
-        ETag.clear();
-        StatusCode = 0;
+    THttpResponse Send(const THttpRequest& request) override {
+        Request seen{request.Url, {}, {}, request};
+        for (const std::string& line : request.Headers) {
+            const std::string value = line.substr(line.find(':') + 1);
+            if (IsHeaderNamed(line, "Authorization")) seen.ExtraHeader = line;
+            if (IsHeaderNamed(line, "If-None-Match")) seen.IfNoneMatch = value.substr(value.find_first_not_of(' '));
+        }
+        Requests.push_back(seen);
+        THttpResponse response;
         for (Rule& rule : rules_) {
-            if (rule.remaining == 0 || url.find(rule.urlPart) == std::string::npos) continue;
+            if (rule.remaining == 0 || request.Url.find(rule.urlPart) == std::string::npos) continue;
             if (rule.remaining > 0) --rule.remaining;
             if (rule.unreachable) {
-                ErrorText = kUnreachableText;
-                RaiseNotAnInteger("");
+                response.Failure = THttpFailure::HostUnknown;
+                response.ErrorText = kUnreachableText;
+                return response;
             }
-            StatusCode = rule.status;
-            ETag = rule.etag;
-            if (!rule.etag.empty() && IfNoneMatch == rule.etag) StatusCode = 304;
-            if (StatusCode != 200 && StatusCode != 302) return false;
-            Body = rule.body;
-            Response = rule.body;
-            return true;
+            response.Status = rule.status;
+            if (!rule.etag.empty()) response.Headers.emplace_back("ETag", rule.etag);
+            if (!rule.etag.empty() && seen.IfNoneMatch == rule.etag) {
+                response.Status = 304;
+                return response;
+            }
+            response.Body = rule.body;
+            if (int64_t(response.Body.size()) > request.SizeLimit) {
+                response.Body.clear();
+                response.Failure = THttpFailure::TooLarge;
+                response.ErrorText = "the answer is larger than the limit";
+            }
+            return response;
         }
-        StatusCode = 404;
-        return false;
+        response.Status = 404;
+        return response;
+    }
+
+    std::vector<THttpResponse> SendAll(const std::vector<THttpRequest>& requests) override {
+        std::vector<THttpResponse> responses;
+        for (const THttpRequest& request : requests) responses.push_back(Send(request));
+        return responses;
     }
 
     std::vector<std::string> Urls() const {

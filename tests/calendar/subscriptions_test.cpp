@@ -240,10 +240,12 @@ TEST(SubscriptionFetchTest, CheckTellsWhatWentWrongWithoutTheAddress) {
             EXPECT_EQ(check.Problem.find(folder.Path().string()), std::string::npos) << check.Problem;
         }
     }
-    // webcal went out as https; the limits are the program's own again afterwards.
-    EXPECT_EQ(http.Requests[1].Url, "https://cal.example.com/good.ics?token=s3cr3t");
-    EXPECT_EQ(http.ResponseSizeLimit, THttp().ResponseSizeLimit);
-    EXPECT_TRUE(http.IfNoneMatch.empty());
+    // webcal went out as https, with the subscription's limits and nothing of the service's.
+    const THttpRequest& sent = http.Requests[1].Whole;
+    EXPECT_EQ(sent.Url, "https://cal.example.com/good.ics?token=s3cr3t");
+    EXPECT_EQ(sent.SizeLimit, int64_t(kSubscriptionMaxBytes));
+    EXPECT_EQ(sent.TimeLimitMs, 60000);
+    EXPECT_TRUE(sent.Headers.empty() && sent.User.empty() && sent.PinnedCertificate.empty());
 }
 
 TEST(SubscriptionFetchTest, ConditionalFetchReusesAnUnchangedCopy) {

@@ -434,8 +434,12 @@ TEST(ServiceProcess, PortFileAndLogLines) {
     {
         RunningService service(options);
         const std::string ports = ReadFileBytes(folder.File(u"ports"));
-        EXPECT_EQ(ports, "http=" + std::to_string(service.App().HttpPort()) + "\nhttps=" +
-                             std::to_string(service.App().HttpsPort()) + "\n");
+        const std::string head = "http=" + std::to_string(service.App().HttpPort()) + "\nhttps=" +
+                                 std::to_string(service.App().HttpsPort()) + "\ncertificate=";
+        ASSERT_EQ(ports.substr(0, head.size()), head);
+        const std::string digest = ports.substr(head.size());
+        EXPECT_EQ(digest.size(), 65u) << digest;
+        EXPECT_EQ(digest.find_first_not_of("0123456789abcdef"), 64u) << digest;
         service.Http().Get("/test/status/404?q=1");
         std::string ignored;
         RawExchange(service.App().HttpPort(), "GET /test/reset HTTP/1.1\r\n\r\n", ignored);

@@ -22,6 +22,16 @@ struct LoopbackService {
     std::string HttpsUrl(const std::string& pathAndQuery) const {
         return "https://127.0.0.1:" + std::to_string(httpsPort) + pathAndQuery;
     }
+    // Whether the service's request log (beside the port file) has a line holding text: what
+    // the server received, one line per request.
+    bool Received(const std::string& text) const {
+        std::ifstream in(logFile);
+        std::string line;
+        while (std::getline(in, line))
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    }
+    std::string logFile;
 };
 
 inline LoopbackService FindLoopbackService() {
@@ -32,6 +42,8 @@ inline LoopbackService FindLoopbackService() {
                           "the calendar service and names its port file";
         return service;
     }
+    const std::string ports(portFile);
+    service.logFile = ports.substr(0, ports.find_last_of("/\\") + 1) + "service.log";
     std::ifstream in(portFile);
     if (!in) {
         service.problem = std::string("no port file at ") + portFile +

@@ -20,6 +20,7 @@ struct HttpRequest {
     // Each header line without its line end (LF, or CR LF), in the order received.
     std::vector<std::string> rawHeaders;
     std::vector<std::pair<std::string, std::string>> headers;  // name and trimmed value
+    std::string body;                                         // as sent, after a Content-Length
     bool secure = false;                                      // arrived over TLS
     int localPort = 0;                                        // the listener it arrived on
 

@@ -366,6 +366,7 @@ void HttpServer::Serve(SocketHandle socket, ListenerKind kind, int localPort) {
             if (count == 0) return channel.Close();
             buffer.append(chunk, count);
         }
+        request.body = buffer.substr(0, static_cast<size_t>(bodyLength));
         buffer.erase(0, static_cast<size_t>(bodyLength));
 
         request.secure = secure;

@@ -78,7 +78,7 @@ CalendarServiceApp::CalendarServiceApp(const ServiceOptions& options, std::optio
     if (!options.certFile.empty())
         tls_ = std::make_unique<TlsContext>(TlsContext::FromFiles(options.certFile, options.keyFile));
     else
-        tls_ = std::make_unique<TlsContext>(identity ? *identity : MakeSelfSignedIdentity(options.domain));
+        tls_ = std::make_unique<TlsContext>(identity ? *identity : MakeSelfSignedIdentity(options.domain, options.expiredCertificate));
     log_ = std::make_unique<RequestLog>(options.logFile);
     routes_ = std::make_unique<CalendarRoutes>(*data_, options.domain);
     server_ = std::make_unique<HttpServer>(
@@ -121,9 +121,10 @@ void CalendarServiceApp::Dispatch(const HttpRequest& request, HttpResponse& resp
             if (ApplyFault(*fault, request, response, server_->Stopping())) return;
         }
     }
+    // The test routes take any method: a client's PROPFIND or REPORT is echoed as sent.
+    if (HandleTestRoute(request, response, faults_, server_->Stopping())) return;
     if (request.method != "GET" && request.method != "HEAD" && request.method != "POST")
         return response.SetText(405, "only GET, HEAD and POST are served\n");
-    if (HandleTestRoute(request, response, faults_, server_->Stopping())) return;
     if (HandleUpdateRoute(request, response, options_.updatesFolder, server_->Stopping())) return;
     if (HandleIcsRoute(request, response, data_->updated)) return;
     if (routes_->Handle(request, response)) return;

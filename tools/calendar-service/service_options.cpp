@@ -90,6 +90,8 @@ ServiceOptions ParseServiceOptions(const std::vector<std::string>& args) {
             options.logFile = value();
         } else if (option == "--updates") {
             options.updatesFolder = value();
+        } else if (option == "--expired-certificate") {
+            options.expiredCertificate = true;
         } else if (option == "--help" || option == "-h") {
             options.help = true;
         } else {
@@ -111,9 +113,10 @@ std::string UsageText() {
            "                        [--cert FILE --key FILE] [--demo | --data FILE | --generate EVENTS:CALENDARS]\n"
            "                        [--today YYYY-MM-DD [--now HH:MM]] [--zone +HH:MM] [--domain NAME]\n"
            "                        [--user NAME --password PASS] [--gsessionid] [--log FILE]\n"
-           "                        [--updates FOLDER]\n"
+           "                        [--updates FOLDER] [--expired-certificate]\n"
            "Serves the local calendar service on 127.0.0.1 only. Port 0 picks a free port; the port file\n"
-           "receives the lines http=PORT and https=PORT once both listeners are bound. The https port also\n"
+           "receives the lines http=PORT, https=PORT and certificate=SHA256 once both listeners are bound\n"
+           "(the digest of the self-signed certificate, for a client to pin). The https port also\n"
            "answers plain HTTP, so one host setting 127.0.0.1:PORT serves sign-in and feeds alike.\n"
            "--updates serves the files of FOLDER at /download/webupdate/NAME for the update check.\n";
 }

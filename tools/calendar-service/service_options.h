@@ -39,6 +39,8 @@ struct ServiceOptions {
     bool gsessionid = false;  // every account hands out a gsessionid first
     std::string logFile;      // empty: standard error
     std::string updatesFolder;  // served under /download/webupdate/ (update_files.h)
+    // The made certificate ended yesterday (for clients' tests of an expired certificate).
+    bool expiredCertificate = false;
     bool help = false;
 };
 

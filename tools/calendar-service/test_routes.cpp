@@ -1,5 +1,7 @@
 #include "test_routes.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 
 #include "query.h"
@@ -41,6 +43,7 @@ void Status(const std::string& rest, HttpResponse& response) {
 void Echo(const HttpRequest& request, HttpResponse& response) {
     std::string text = request.method + " " + request.target + "\r\n";
     for (const auto& line : request.rawHeaders) text += line + "\r\n";
+    if (!request.body.empty()) text += "\r\n" + request.body;
     response.SetText(200, std::move(text));
     response.SetHeader("X-Request-Version", request.version);
 }
@@ -71,6 +74,32 @@ void Huge(const std::string& rest, HttpResponse& response) {
     response.stream.fill = [](uint64_t offset, char* out, size_t count) {
         for (size_t i = 0; i < count; ++i) out[i] = HugeBodyByte(offset + i);
     };
+}
+
+// 302 to the location the query names ("?location=file%3A%2F%2F%2Fetc%2Fpasswd"), whatever it is.
+void RedirectTo(const HttpRequest& request, HttpResponse& response) {
+    const QueryParams params(request.query);
+    const std::string* location = params.Find("location");
+    if (!location) return response.SetText(400, "location is missing\n");
+    response.SetText(302, "moved\n");
+    response.SetHeader("Location", *location);
+}
+
+// A text compressed with gzip, sent so whether the client asked for it or not.
+void Gzip(HttpResponse& response) {
+    const std::string text = "a compressed answer\n";
+    z_stream stream{};
+    std::string packed(256, '\0');
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = static_cast<uInt>(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    response.SetText(200, std::move(packed));
+    response.SetHeader("Content-Encoding", "gzip");
 }
 
 void ArmFault(const HttpRequest& request, HttpResponse& response, FaultPlan& faults) {
@@ -152,6 +181,10 @@ bool HandleTestRoute(const HttpRequest& request, HttpResponse& response, FaultPl
         Echo(request, response);
     else if (path == "/test/basic")
         Basic(request, response);
+    else if (path == "/test/redirect-to")
+        RedirectTo(request, response);
+    else if (path == "/test/gzip")
+        Gzip(response);
     else if (under("/test/delay/", rest))
         Delay(rest, response, stop);
     else if (path == "/test/malformed")

@@ -75,7 +75,7 @@ std::string LastTlsError() {
     return text;
 }
 
-PemIdentity MakeSelfSignedIdentity(const std::string& extraHostName) {
+PemIdentity MakeSelfSignedIdentity(const std::string& extraHostName, bool expired) {
     KeyHandle key(EVP_RSA_gen(2048));
     if (!key) RaiseTls("cannot make an RSA key");
     X509Handle certificate(X509_new());
@@ -87,8 +87,8 @@ PemIdentity MakeSelfSignedIdentity(const std::string& extraHostName) {
     BIGNUM* number = BN_bin2bn(serial, sizeof serial, nullptr);
     BN_to_ASN1_INTEGER(number, X509_get_serialNumber(certificate.get()));
     BN_free(number);
-    X509_gmtime_adj(X509_getm_notBefore(certificate.get()), -24L * 3600);
-    X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 2L * 365 * 24 * 3600);
+    X509_gmtime_adj(X509_getm_notBefore(certificate.get()), (expired ? -3L : -1L) * 24 * 3600);
+    X509_gmtime_adj(X509_getm_notAfter(certificate.get()), expired ? -24L * 3600 : 2L * 365 * 24 * 3600);
     X509_set_pubkey(certificate.get(), key.get());
     X509_NAME* name = X509_get_subject_name(certificate.get());
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("localhost"), -1,

@@ -25,8 +25,9 @@ struct PemIdentity {
 };
 
 // A fresh RSA 2048 key and a self-signed certificate naming localhost, 127.0.0.1 and the given
-// extra host name (if not empty), valid from a day ago for two years. Raises EError on failure.
-PemIdentity MakeSelfSignedIdentity(const std::string& extraHostName);
+// extra host name (if not empty), valid from a day ago for two years; or, expired, valid from
+// three days ago until yesterday. Raises EError on failure.
+PemIdentity MakeSelfSignedIdentity(const std::string& extraHostName, bool expired = false);
 
 class TlsContext {
 public:
