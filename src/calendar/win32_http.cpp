@@ -18,6 +18,7 @@
 #include "calendar/http.h"
 
 #include <windows.h>
+#include <wincrypt.h>
 #include <wininet.h>
 
 #include <algorithm>
@@ -62,6 +63,10 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEE
                                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
 constexpr DWORD kPinnedCertificateFlags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
 constexpr DWORD kHeaderBufferSize = 1024;
+// Not in every SDK's wininet.h: the certificate a server showed on a request's connection, as a
+// CERT_CONTEXT the caller frees, and the error of an answer whose compression is damaged.
+constexpr DWORD kOptionServerCertContext = 105;
+constexpr DWORD kErrorDecodingFailed = 12175;
 
 bool IsCertificateError(DWORD error) {
     switch (error) {
@@ -85,9 +90,8 @@ HttpFault FaultOf(DWORD error, const HttpLimits& limits) {
     case ERROR_INTERNET_CANNOT_CONNECT: return {THttpFailure::Refused, {}};
     case ERROR_INTERNET_CONNECTION_ABORTED:
     case ERROR_INTERNET_CONNECTION_RESET:
-    case ERROR_INTERNET_INVALID_SERVER_RESPONSE:
     case ERROR_HTTP_INVALID_SERVER_RESPONSE: return {THttpFailure::ConnectionLost, {}};
-    case ERROR_INTERNET_DECODING_FAILED: return {THttpFailure::Other, "the answer's compression is damaged"};
+    case kErrorDecodingFailed: return {THttpFailure::Other, "the answer's compression is damaged"};
     default: return {THttpFailure::Other, InternetErrorText(error)};
     }
 }
@@ -213,7 +217,7 @@ private:
     bool ShowsPinnedCertificate() {
         PCCERT_CONTEXT certificate = nullptr;
         DWORD size = sizeof(certificate);
-        if (!InternetQueryOptionA(request_.get(), INTERNET_OPTION_SERVER_CERT_CONTEXT, &certificate, &size) ||
+        if (!InternetQueryOptionA(request_.get(), kOptionServerCertContext, &certificate, &size) ||
             !certificate)
             return false;
         Sha256 hash;

@@ -56,6 +56,13 @@ bool IsConnectFailure(DWORD error) {
     }
 }
 
+// The connection closed before any byte of an answer: a kept-alive one the server had already
+// closed, when the library reuses it, fails this way.
+bool IsLostBeforeAnswer(DWORD error) {
+    return error == ERROR_HTTP_INVALID_SERVER_RESPONSE || error == ERROR_INTERNET_CONNECTION_RESET ||
+           error == ERROR_INTERNET_CONNECTION_ABORTED;
+}
+
 bool IsRedirect(DWORD status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -228,22 +235,31 @@ TransferResult TauCustomHTTP::Job::Transfer() {
         InternetSetOptionA(root.get(), option, &timeout, sizeof timeout);
 
     std::string url = request.Url;
+    bool resent = false;
     for (int redirects = 0;; ++redirects) {
         if (stopped) return stopReason;
         InetHandle opened(InternetOpenUrlA(root.get(), url.c_str(), kAcceptHeader, DWORD(-1), kOpenFlags, 0));
+        DWORD error = opened ? ERROR_SUCCESS : GetLastError();
+        DWORD status = 0, size = sizeof status;
+        if (opened) {
+            if (!HttpQueryInfoA(opened.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+                error = GetLastError();
+            else if (status == 0)  // Wine's word for a connection closed before any status line
+                error = ERROR_INTERNET_CONNECTION_RESET;
+        }
+        if (error != ERROR_SUCCESS && IsLostBeforeAnswer(error) && !resent) {
+            // Nothing of the answer came: sent once more, the library takes a new connection.
+            resent = true;
+            --redirects;
+            continue;
+        }
         if (!opened) {
-            const DWORD error = GetLastError();
             const TransferStatus failed =
                 IsConnectFailure(error) ? TransferStatus::HostUnreachable : TransferStatus::ConnectionLost;
             return {failed, error, {}};
         }
         if (stopped) return stopReason;
-
-        DWORD status = 0, size = sizeof status;
-        if (!HttpQueryInfoA(opened.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-            return {TransferStatus::ConnectionLost, GetLastError(), {}};
-        // Wine reports a connection closed before any status line as status 0.
-        if (status == 0) return {TransferStatus::ConnectionLost, ERROR_INTERNET_CONNECTION_RESET, {}};
+        if (error != ERROR_SUCCESS) return {TransferStatus::ConnectionLost, error, {}};
         if (IsRedirect(status)) {
             std::string next;
             if (redirects >= kMaxRedirects || !RedirectTarget(url, QueryText(opened.get(), HTTP_QUERY_LOCATION), next))

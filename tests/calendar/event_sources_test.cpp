@@ -259,6 +259,17 @@ TEST_F(EventSourcesTest, UnchangedSubscriptionCostsNoParsing) {
     sources.Sync(march15);
     EXPECT_EQ(team.ParseCount(), 2);
     EXPECT_THAT(ByColor()[kTeamColor], ElementsAre(u"Team 3"));
+
+    // The same bytes under a new ETag: not read again, but the ETag is kept, so the next sync
+    // sends it back and the server can answer 304.
+    http.ClearScript();
+    http.AnswerWithETag("team.ics", Ics({"Team 3"}), "\"team-3b\"");
+    sources.Sync(march15);
+    EXPECT_EQ(team.ParseCount(), 2);
+    http.Requests.clear();
+    sources.Sync(march15);
+    EXPECT_EQ(http.Requests.back().IfNoneMatch, "\"team-3b\"");
+    EXPECT_NE(SubscriptionCache(0).find("ETag: \"team-3b\""), std::string::npos);
 }
 
 // A new colour keeps the copy (the same address); a removed subscription takes its copy with it,

@@ -13,6 +13,10 @@
 #include <vector>
 
 #include "support/loopback_service.h"
+#ifndef _WIN32
+#include "live_service.h"
+#include "support/temp_folder.h"
+#endif
 
 namespace tessel {
 namespace {
@@ -312,6 +316,23 @@ TEST_F(HttpLoopback, SendAllFetchesSideBySide) {
     ASSERT_GE(quickLine, 0);
     EXPECT_LT(quickLine, slowLine) << "the quick answer waited for the slow one";
 }
+
+#ifndef _WIN32
+// A pinned certificate stands in for an authority, not for its own dates. (WinINet checks the
+// dates itself: the pin relaxes only the authority and the name.)
+TEST(HttpExpiredCertificate, IsRefusedEvenWhenPinned) {
+    const std::string binary = testing::LiveService::FindBinary();
+    ASSERT_FALSE(binary.empty()) << "calendar-service is not built";
+    testing::TempFolder folder;
+    testing::LiveService expired(binary, folder.Path(), {"--expired-certificate"});
+    ASSERT_EQ(expired.Problem(), "");
+    THttp http;
+    const THttpResponse answer = http.Send(
+        {.Url = "https://" + expired.Host() + "/test/echo", .PinnedCertificate = expired.Certificate()});
+    EXPECT_EQ(answer.Failure, THttpFailure::Certificate);
+    EXPECT_EQ(answer.ErrorText, "the server's certificate is not trusted");
+}
+#endif
 
 }  // namespace
 }  // namespace tessel

@@ -56,9 +56,19 @@ TEST_F(SubscriptionsTest, SaveThenLoadGivesBackEveryFieldInOrder) {
     }
 }
 
-TEST_F(SubscriptionsTest, MissingFileIsNoSubscriptions) {
+TEST_F(SubscriptionsTest, MissingFileIsNoSubscriptionsAndAFolderInItsPlaceIsReported) {
     store.Items = {{"https://a.example/x.ics", "A", 1, true}};
     store.Load();
+    EXPECT_TRUE(store.Items.empty());
+
+    std::filesystem::create_directory(std::filesystem::path(Path()));
+    store.Items = {{"https://a.example/x.ics", "A", 1, true}};
+    try {
+        store.Load();
+        ADD_FAILURE() << "a folder was read as no subscriptions";
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("subscriptions.xml\" is a folder"), std::string::npos) << e.what();
+    }
     EXPECT_TRUE(store.Items.empty());
 }
 

@@ -85,11 +85,12 @@ protected:
         ASSERT_EQ(service.problem, "");
         Use("127.0.0.1:" + std::to_string(service.httpsPort));
         THttp clear;
-        clear.Get(service.HttpUrl("/test/fault/clear"));
+        clear.Send(THttpRequest{.Url = service.HttpUrl("/test/fault/clear")});
     }
 
     void Use(const std::string& host) {
         hosts.Service = host;
+        hosts.Certificate = service.certificate;
         calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 0);
         account.SetClient(calendar.get());
         calendar->OnStatus = [this](TCalendar&, const std::string& text) { mainStatuses.push_back(text); };
@@ -97,7 +98,7 @@ protected:
 
     void ArmFault(const std::string& query) {
         THttp control;
-        ASSERT_TRUE(control.Get(service.HttpUrl("/test/fault?" + query))) << control.StatusCode;
+        ASSERT_TRUE(control.Send(THttpRequest{.Url = service.HttpUrl("/test/fault?" + query)}).Ok());
     }
 
     std::unique_ptr<TAccount> Saved() const {

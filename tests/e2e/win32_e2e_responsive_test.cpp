@@ -51,9 +51,8 @@ TEST(EndToEndResponsive, TheWindowAnswersWhileTheServiceHoldsTheSignIn) {
 
     // The service holds the next sign-in for 20 s; it is logged when it is answered.
     THttp http;
-    ASSERT_TRUE(http.Get("http://" + setup.ServiceHost() +
-                         "/test/fault?path=/accounts/ClientLogin&status=delay=20000&count=1"))
-        << http.StatusCode;
+    ASSERT_TRUE(http.Send(THttpRequest{.Url = "http://" + setup.ServiceHost() +
+                         "/test/fault?path=/accounts/ClientLogin&status=delay=20000&count=1"}).Ok());
     const int signInsBefore = setup.SignInCount();
 
     ProgramProcess program(folder.ProgramFile(), EnvironmentOverrides{{u"TESSEL_NOW", kMorning}});
@@ -110,9 +109,8 @@ TEST(EndToEndResponsive, TheSessionsEndSavesThePlacesWithoutWaitingForTheSync) {
     settings.ServiceHost = setup.ServiceHost();
     const ProgramFolder folder(setup, settings);
     THttp http;
-    ASSERT_TRUE(http.Get("http://" + setup.ServiceHost() +
-                         "/test/fault?path=/accounts/ClientLogin&status=delay=30000&count=1"))
-        << http.StatusCode;
+    ASSERT_TRUE(http.Send(THttpRequest{.Url = "http://" + setup.ServiceHost() +
+                         "/test/fault?path=/accounts/ClientLogin&status=delay=30000&count=1"}).Ok());
     const int signInsBefore = setup.SignInCount();
 
     ProgramProcess program(folder.ProgramFile(), EnvironmentOverrides{{u"TESSEL_NOW", kMorning}});
@@ -157,9 +155,8 @@ TEST(EndToEndResponsive, ExitWhileTheAccountDialogSignsInClosesTheDialogThenTheP
     std::filesystem::remove(folder.Path() / "account.xml");
 
     THttp http;
-    ASSERT_TRUE(http.Get("http://" + setup.ServiceHost() +
-                         "/test/fault?path=/accounts/ClientLogin&status=delay=5000&count=1"))
-        << http.StatusCode;
+    ASSERT_TRUE(http.Send(THttpRequest{.Url = "http://" + setup.ServiceHost() +
+                         "/test/fault?path=/accounts/ClientLogin&status=delay=5000&count=1"}).Ok());
     const int signInsBefore = setup.SignInCount();
 
     ProgramProcess program(folder.ProgramFile(), EnvironmentOverrides{{u"TESSEL_NOW", kMorning}});

@@ -563,9 +563,8 @@ TEST_F(EndToEnd, CachedEventsShowWhileTheStartUpSyncWaitsForTheService) {
     // The service holds the next sign-in for 20 s: the grid must show the cache while the
     // start-up sync is still waiting for that answer.
     THttp http;
-    ASSERT_TRUE(http.Get("http://" + TheSetup().ServiceHost() +
-                         "/test/fault?path=/accounts/ClientLogin&status=delay=20000&count=1"))
-        << http.StatusCode;
+    ASSERT_TRUE(http.Send(THttpRequest{.Url = "http://" + TheSetup().ServiceHost() +
+                         "/test/fault?path=/accounts/ClientLogin&status=delay=20000&count=1"}).Ok());
 
     ProgramRun program(folder, kMorning);
     const ExpectedMonth month = January();

@@ -475,8 +475,9 @@ TEST_F(UpdateCheck, ExitWhileTheInformationFileIsHeldIsPrompt) {
     UpdateRun run;
     const auto before = FolderFiles(run.Folder().Path());
     THttp http;
-    ASSERT_TRUE(http.Get("http://" + TheSetup().ServiceHost() +
-                         "/test/fault?path=/download/webupdate/tessel.inf&status=delay=30000&count=1"));
+    ASSERT_TRUE(http.Send(THttpRequest{.Url = "http://" + TheSetup().ServiceHost() +
+                                           "/test/fault?path=/download/webupdate/tessel.inf&status=delay=30000&count=1"})
+                    .Ok());
     ASSERT_TRUE(run.CheckUpdate());
     Sleep(1500);  // the request is under way and held
     EXPECT_TRUE(run.ExitPromptly()) << "the program waited for the information file";
