@@ -23,6 +23,7 @@ public:
     PiecesExchange(size_t total, size_t piece) : left_(total), piece_(piece, 'x') {}
     SendResult Send() override { return SendResult::Sent; }
     void SetCredentials(const std::string&, const std::string&) override {}
+    void AddHeader(const std::string&) override {}
     int32_t Status() override { return 200; }
     std::vector<std::pair<std::string, std::string>> AnswerHeaders() override { return {}; }
     bool ReadPiece(std::string& body) override {

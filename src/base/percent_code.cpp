@@ -1,5 +1,8 @@
 #include "base/percent_code.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace tessel {
 
 int HexDigitValue(char c) {
@@ -40,6 +43,20 @@ std::string PercentDecode(std::string_view text) {
         }
     }
     return result;
+}
+
+std::string Base64Encode(std::string_view bytes) {
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const size_t count = std::min<size_t>(3, bytes.size() - i);
+        uint32_t group = 0;
+        for (size_t k = 0; k < 3; ++k)
+            group = (group << 8) | (k < count ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+        for (size_t k = 0; k < 4; ++k) out += k <= count ? kAlphabet[(group >> (18 - 6 * k)) & 63] : '=';
+    }
+    return out;
 }
 
 }  // namespace tessel

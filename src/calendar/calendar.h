@@ -89,7 +89,8 @@ public:
     void SignIn();
     void AuthorizedGet(const std::string& url);
     void FetchCalendarList();
-    // The account dialog's test: sign in and list the calendars. Transport errors pass through.
+    // The account dialog's test: sign in and list the calendars. A request that got no answer
+    // raises EHttpError, which passes through.
     void Connect();
 
     // Event feeds, parsing and cache.
@@ -139,8 +140,6 @@ public:
 
     // The host setting for sign-in and feeds ("www.google.com", "localhost:8443").
     const std::string& ServiceHost() const { return serviceHost_; }
-    // Why the transport's last request failed, in the user's words; empty when an answer came.
-    const std::string& TransportError() const { return answer_.ErrorText; }
     // Put on a request to the service's own host that it answers with 401; no other server
     // is ever given them.
     std::string DefaultUser = "tanrows";

@@ -14,6 +14,7 @@
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 
+#include <array>
 #include <charconv>
 #include <functional>
 #include <memory>
@@ -23,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/sha256.h"
 #include "base/text.h"
 #include "calendar/http_exchange.h"
 #include "calendar/http_request.h"
@@ -71,23 +73,14 @@ struct PinCheck {
     std::string host;  // for the usual check of any other certificate
 };
 
-std::string HexOf(const unsigned char* bytes, unsigned int size) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < size; ++i) {
-        hex += kDigits[bytes[i] >> 4];
-        hex += kDigits[bytes[i] & 15];
-    }
-    return hex;
-}
-
 int VerifyWithPin(X509_STORE_CTX* store, void* argument) {
     const auto& check = *static_cast<const PinCheck*>(argument);
     X509* leaf = X509_STORE_CTX_get0_cert(store);
-    unsigned char digest[EVP_MAX_MD_SIZE];
+    std::array<uint8_t, 32> digest{};
     unsigned int size = 0;
     // The pinned certificate stands in for an authority, not for its own dates.
-    if (leaf && X509_digest(leaf, EVP_sha256(), digest, &size) == 1 && HexOf(digest, size) == check.pin &&
+    if (leaf && X509_digest(leaf, EVP_sha256(), digest.data(), &size) == 1 && size == digest.size() &&
+        DigestHex(digest) == check.pin &&
         X509_cmp_current_time(X509_get0_notBefore(leaf)) < 0 && X509_cmp_current_time(X509_get0_notAfter(leaf)) > 0)
         return 1;
     X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(store);
@@ -134,18 +127,11 @@ public:
 
     bool Configure(const std::vector<std::string>& lines) {
         CURL* easy = easy_.get();
-        for (const std::string& line : lines) {
-            curl_slist* grown = curl_slist_append(headers_.get(), line.c_str());
-            if (!grown) return false;
-            headers_.release();  // the grown list owns the old nodes
-            headers_.reset(grown);
-        }
-        bool ok = curl_easy_setopt(easy, CURLOPT_URL, url_.c_str()) == CURLE_OK &&
+        bool ok = UseHeaders(lines) && curl_easy_setopt(easy, CURLOPT_URL, url_.c_str()) == CURLE_OK &&
                   curl_easy_setopt(easy, CURLOPT_REQUEST_TARGET, target_.c_str()) == CURLE_OK &&
                   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
                   curl_easy_setopt(easy, CURLOPT_USERAGENT, kHttpAgent.data()) == CURLE_OK &&
                   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0)) == CURLE_OK &&
-                  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers_.get()) == CURLE_OK &&
                   curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, kAcceptedEncodings) == CURLE_OK &&
                   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
                   curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L) == CURLE_OK &&
@@ -192,6 +178,15 @@ public:
         curl_easy_setopt(easy_.get(), CURLOPT_HTTPAUTH, CURLAUTH_ANY);
     }
 
+    void AddHeader(const std::string& line) override {
+        std::vector<std::string> lines;
+        const size_t colon = line.find(':');
+        for (const std::string& old : lines_)
+            if (!IsHeaderNamed(old, line.substr(0, colon))) lines.push_back(old);
+        lines.push_back(line);
+        UseHeaders(lines);
+    }
+
     int32_t Status() override { return status_; }
 
     std::vector<std::pair<std::string, std::string>> AnswerHeaders() override { return answerHeaders_; }
@@ -212,6 +207,20 @@ public:
     }
 
 private:
+    bool UseHeaders(const std::vector<std::string>& lines) {
+        HeaderList headers;
+        for (const std::string& line : lines) {
+            curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
+            if (!grown) return false;
+            headers.release();  // the grown list owns the old nodes
+            headers.reset(grown);
+        }
+        if (curl_easy_setopt(easy_.get(), CURLOPT_HTTPHEADER, headers.get()) != CURLE_OK) return false;
+        headers_ = std::move(headers);
+        lines_ = lines;
+        return true;
+    }
+
     static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
         auto* exchange = static_cast<CurlExchange*>(self);
         const std::string_view line(data, size * count);
@@ -241,6 +250,7 @@ private:
 
     EasyHandle easy_;
     HeaderList headers_;
+    std::vector<std::string> lines_;
     std::string url_;
     std::string target_;
     std::string body_;

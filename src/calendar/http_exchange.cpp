@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/percent_code.h"
+#include "base/text.h"
 #include "base/text_helpers.h"
 
 namespace tessel {
@@ -34,6 +36,21 @@ std::string CutShortText(uint64_t received, uint64_t announced) {
            " bytes of the answer";
 }
 
+namespace {
+
+// The 401's challenges are all Basic.
+bool OffersBasicOnly(const std::vector<std::pair<std::string, std::string>>& headers) {
+    bool basic = false;
+    for (const auto& [name, value] : headers) {
+        if (!SameTextAscii(name, "WWW-Authenticate")) continue;
+        if (!StartsWithNoCase(value, "Basic")) return false;
+        basic = true;
+    }
+    return basic;
+}
+
+}  // namespace
+
 void RunExchange(HttpExchange& exchange, const std::string& user, const std::string& password,
                  THttpResponse& response) {
     // One further attempt each: a server that keeps refusing the credentials, or keeps closing
@@ -55,7 +72,10 @@ void RunExchange(HttpExchange& exchange, const std::string& user, const std::str
         response.Status = exchange.Status();
         if (response.Status != 401 || user.empty() || resentWithCredentials) break;
         resentWithCredentials = true;
-        exchange.SetCredentials(user, password);
+        if (OffersBasicOnly(exchange.AnswerHeaders()))
+            exchange.AddHeader("Authorization: Basic " + Base64Encode(user + ":" + password));
+        else
+            exchange.SetCredentials(user, password);
     }
     response.Headers = exchange.AnswerHeaders();
     response.Body.clear();

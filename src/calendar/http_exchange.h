@@ -62,8 +62,11 @@ public:
     // Sends the hop's request. May be called again after SetCredentials, and after a lost
     // connection (the library then opens a new one).
     virtual SendResult Send() = 0;
-    // Credentials for the next Send, for a server that answered 401.
+    // Credentials for the next Send, for a server that answered 401 with a scheme the library
+    // answers itself (Digest, NTLM, Negotiate).
     virtual void SetCredentials(const std::string& user, const std::string& password) = 0;
+    // One more header line for the next Send, in place of one of the same name.
+    virtual void AddHeader(const std::string& line) = 0;
     // The status code of the last answer; 0 when it has none.
     virtual int32_t Status() = 0;
     // The headers of the last answer, in their order.
@@ -83,7 +86,9 @@ public:
 std::unique_ptr<HttpExchange> OpenHttpExchange(const HttpHop& hop, const HttpLimits& limits, HttpFault& fault);
 
 // One hop: sends, resends once after a lost connection and once with the credentials after a
-// 401 (when there are any), and reads the answer whole into response.
+// 401 (when there are any), and reads the answer whole into response. Basic credentials are put
+// in the resent request's own Authorization header: a library that answered them itself would
+// keep them and send them to the server unasked later, with other requests.
 void RunExchange(HttpExchange& exchange, const std::string& user, const std::string& password,
                  THttpResponse& response);
 

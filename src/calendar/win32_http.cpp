@@ -3,11 +3,22 @@
 // order when it ends. Every text is ASCII (URLs, the agent, header lines), so the 8-bit entry
 // points are used throughout and the bytes reach the library as the caller wrote them.
 //
-// WinINet verifies the certificate itself. A pinned certificate is taken this way: the first send
-// is made with every check on; when it fails on the certificate (the handshake is over, nothing
-// of the request has left), the certificate the server showed is compared with the pin, and only
-// then is the send made again with the authority and name checks off. The answer is kept only
-// when the certificate of its connection is still the pinned one.
+// WinINet verifies the certificate itself and offers no hook between the handshake and the
+// request. A pinned certificate is taken this way: the request is first sent with every check on.
+// When that fails on the certificate (the handshake failed, nothing of the request has left), a
+// probe that carries nothing of the request (HEAD /, no headers, no credentials) is sent with the
+// authority and name checks off, and the certificate the server showed is compared with the pin.
+// Only when it is the pinned one is the request sent again with those checks off, and its answer
+// is kept only when the server's certificate is still the pinned one.
+//
+// The library keeps connections for later requests to the same server and takes them again
+// without checking anything: a connection made without the checks must not stay. Requests that
+// pin ask the server to close theirs; a request that finds itself on one anyway fails; and a
+// server that showed another certificate than the pinned one (a man in the middle, who need not
+// close its connection) is sent nothing more for a while, longer than the library keeps an idle
+// connection. What WinINet cannot offer is a check between a new connection's handshake and its
+// request: a man in the middle who let the probe through and took the next connection would see
+// that one request, and its answer would be refused.
 //
 // The library follows no redirect (the rules for them are THttp's), answers no 401 by itself
 // unless the request has credentials of its own, and keeps no cookies.
@@ -25,7 +36,9 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -62,10 +75,45 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEE
                                 INTERNET_FLAG_FORMS_SUBMIT | INTERNET_FLAG_NO_AUTO_REDIRECT |
                                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
 constexpr DWORD kPinnedCertificateFlags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
+// Longer than WinINet (and Wine's) keep an idle connection, a minute.
+constexpr ULONGLONG kMistrustMs = 120000;
+
+// Servers that showed another certificate than the pinned one, by origin, until when.
+class MistrustedServers {
+public:
+    bool Holds(const std::string& origin) {
+        std::lock_guard lock(mutex_);
+        const auto found = until_.find(origin);
+        if (found == until_.end()) return false;
+        if (GetTickCount64() < found->second) return true;
+        until_.erase(found);
+        return false;
+    }
+    void Add(const std::string& origin) {
+        std::lock_guard lock(mutex_);
+        until_[origin] = GetTickCount64() + kMistrustMs;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<std::string, ULONGLONG> until_;
+};
+
+MistrustedServers& Mistrusted() {
+    static MistrustedServers servers;
+    return servers;
+}
+
+std::string OriginKey(const std::string& url) {
+    const UrlOrigin origin = OriginOf(url);
+    return origin.Scheme + "://" + origin.Host + ":" + origin.Port;
+}
 constexpr DWORD kHeaderBufferSize = 1024;
-// Not in every SDK's wininet.h: the certificate a server showed on a request's connection, as a
-// CERT_CONTEXT the caller frees, and the error of an answer whose compression is damaged.
-constexpr DWORD kOptionServerCertContext = 105;
+// Sent by requests that pin a certificate, with kRequestFlags less the kept connection: the
+// server closes their connections, which then never wait for another request.
+constexpr char kCloseHeader[] = "Connection: close\r\n";
+constexpr DWORD PinnedRequestFlags() { return kRequestFlags & ~DWORD(INTERNET_FLAG_KEEP_CONNECTION); }
+// Not in every SDK's wininet.h: the error of an answer whose compression is damaged.
 constexpr DWORD kErrorDecodingFailed = 12175;
 
 bool IsCertificateError(DWORD error) {
@@ -101,29 +149,37 @@ public:
     // Members are destroyed in reverse order: request, then connection, then root.
     WinInetExchange(InetHandle root, InetHandle connection, InetHandle request, const HttpHop& hop, HttpLimits limits)
         : root_(std::move(root)), connection_(std::move(connection)), request_(std::move(request)),
-          headerBlock_(HeaderBlock(hop.Headers)), body_(hop.Body), pin_(hop.PinnedCertificate), limits_(limits) {}
+          headerBlock_(HeaderBlock(hop.Headers)), body_(hop.Body), pin_(hop.PinnedCertificate),
+          origin_(OriginKey(hop.Url)), limits_(limits) {}
 
     SendResult Send() override {
         fault_ = {};
         received_ = 0;
         status_ = 0;
         for (;;) {
-            if (!BoundNextWait()) return SendResult::Failed;
+            if (!BoundNextWait(request_.get())) return SendResult::Failed;
             // The block goes out as it stands, with its length: WinINet cuts it into lines itself.
             if (HttpSendRequestA(request_.get(), headerBlock_.empty() ? nullptr : headerBlock_.data(),
                                  static_cast<DWORD>(headerBlock_.size()), body_.empty() ? nullptr : body_.data(),
                                  static_cast<DWORD>(body_.size())))
                 break;
             const DWORD error = GetLastError();
-            if (IsCertificateError(error) && !pin_.empty() && !pinTaken_ && ShowsPinnedCertificate()) {
+            if (IsCertificateError(error) && !pin_.empty() && !pinTaken_) {
+                if (!ProbeShowsPinnedCertificate()) {
+                    fault_ = {THttpFailure::Certificate, {}};
+                    return SendResult::Failed;
+                }
                 pinTaken_ = true;
-                RelaxForPinnedCertificate();
+                RelaxForPinnedCertificate(request_.get());
                 continue;
             }
             fault_ = FaultOf(error, limits_);
             return SendResult::Failed;
         }
-        if (pinTaken_ && !ShowsPinnedCertificate()) {
+        // A connection made without the checks is taken only by a request that pins the
+        // certificate, and only while the server still shows it.
+        if ((pinTaken_ || MadeWithoutChecks()) && (pin_.empty() || !ShowsPinnedCertificate(request_.get()))) {
+            if (!pin_.empty()) Mistrusted().Add(origin_);
             fault_ = {THttpFailure::Certificate, {}};
             return SendResult::Failed;
         }
@@ -138,6 +194,11 @@ public:
         }
         status_ = static_cast<int32_t>(status);
         return SendResult::Sent;
+    }
+
+    void AddHeader(const std::string& line) override {
+        HttpAddRequestHeadersA(request_.get(), line.c_str(), static_cast<DWORD>(line.size()),
+                               HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
     }
 
     void SetCredentials(const std::string& user, const std::string& password) override {
@@ -171,7 +232,7 @@ public:
     }
 
     bool ReadPiece(std::string& body) override {
-        if (!BoundNextWait()) return false;
+        if (!BoundNextWait(request_.get())) return false;
         // Waits for at least one byte (or the end), so a trickling server cannot hold a read
         // that wants a full piece.
         DWORD available = 0;
@@ -194,8 +255,9 @@ public:
     HttpFault Fault() const override { return fault_; }
 
 private:
-    // Gives the next blocking call what is left of the exchange's time; false when none is.
-    bool BoundNextWait() {
+    // Gives the next blocking call on request what is left of the exchange's time; false when
+    // none is.
+    bool BoundNextWait(HINTERNET request) {
         const int64_t remaining = limits_.RemainingMs();
         if (remaining <= 0) {
             fault_ = {THttpFailure::TimedOut, limits_.TimeOutText()};
@@ -204,7 +266,7 @@ private:
         DWORD timeout = static_cast<DWORD>(std::min<int64_t>(remaining, 0x7FFFFFFF));
         for (DWORD option :
              {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
-            InternetSetOptionA(request_.get(), option, &timeout, sizeof(timeout));
+            InternetSetOptionA(request, option, &timeout, sizeof(timeout));
         return true;
     }
 
@@ -213,26 +275,52 @@ private:
         return false;
     }
 
-    // The SHA-256 of the certificate the server showed on this request's connection.
-    bool ShowsPinnedCertificate() {
-        PCCERT_CONTEXT certificate = nullptr;
-        DWORD size = sizeof(certificate);
-        if (!InternetQueryOptionA(request_.get(), kOptionServerCertContext, &certificate, &size) ||
-            !certificate)
+    // Whether the server's certificate, as the library holds it after a send on request, is the
+    // pinned one.
+    bool ShowsPinnedCertificate(HINTERNET request) const {
+        PCCERT_CHAIN_CONTEXT chain = nullptr;
+        DWORD size = sizeof(chain);
+        if (!InternetQueryOptionA(request, INTERNET_OPTION_SERVER_CERT_CHAIN_CONTEXT, &chain, &size) || !chain)
             return false;
-        Sha256 hash;
-        hash.Update(std::string_view(reinterpret_cast<const char*>(certificate->pbCertEncoded),
-                                     certificate->cbCertEncoded));
-        CertFreeCertificateContext(certificate);
-        return DigestHex(hash.Finish()) == pin_;
+        bool pinned = false;
+        if (chain->cChain > 0 && chain->rgpChain[0]->cElement > 0) {
+            const CERT_CONTEXT* leaf = chain->rgpChain[0]->rgpElement[0]->pCertContext;
+            Sha256 hash;
+            hash.Update(std::string_view(reinterpret_cast<const char*>(leaf->pbCertEncoded), leaf->cbCertEncoded));
+            pinned = DigestHex(hash.Finish()) == pin_;
+        }
+        CertFreeCertificateChain(chain);
+        return pinned;
     }
 
-    void RelaxForPinnedCertificate() {
+    // A request for the server's root, sent with the authority and name checks off and nothing
+    // of the real request. A server that shows another certificate is mistrusted.
+    bool ProbeShowsPinnedCertificate() {
+        InetHandle probe(HttpOpenRequestA(connection_.get(), "HEAD", "/", "HTTP/1.0", nullptr, nullptr,
+                                          PinnedRequestFlags() | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTH, 0));
+        if (!probe || !BoundNextWait(probe.get())) return false;
+        RelaxForPinnedCertificate(probe.get());
+        if (!HttpSendRequestA(probe.get(), kCloseHeader, DWORD(-1), nullptr, 0)) return false;
+        if (ShowsPinnedCertificate(probe.get())) return true;
+        Mistrusted().Add(origin_);
+        return false;
+    }
+
+    // The request went over a connection whose certificate was taken with the authority or name
+    // checks off.
+    bool MadeWithoutChecks() const {
         DWORD flags = 0;
         DWORD size = sizeof(flags);
-        if (!InternetQueryOptionA(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &flags, &size)) flags = 0;
+        return InternetQueryOptionA(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &flags, &size) &&
+               (flags & kPinnedCertificateFlags) != 0;
+    }
+
+    static void RelaxForPinnedCertificate(HINTERNET request) {
+        DWORD flags = 0;
+        DWORD size = sizeof(flags);
+        if (!InternetQueryOptionA(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, &size)) flags = 0;
         flags |= kPinnedCertificateFlags;
-        InternetSetOptionA(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
+        InternetSetOptionA(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
     }
 
     // The library ends a body quietly when the connection closes early; the length the server
@@ -259,6 +347,7 @@ private:
     std::string headerBlock_;
     std::string body_;
     std::string pin_;
+    std::string origin_;
     bool pinTaken_ = false;
     HttpLimits limits_;
     HttpFault fault_;
@@ -345,6 +434,10 @@ std::unique_ptr<HttpExchange> OpenHttpExchange(const HttpHop& hop, const HttpLim
         return nullptr;
     }
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    if (secure && Mistrusted().Holds(OriginKey(hop.Url))) {
+        fault = {THttpFailure::Certificate, {}};
+        return nullptr;
+    }
 
     InetHandle root(InternetOpenA(kHttpAgent.data(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root) return noExchange(GetLastError());
@@ -353,16 +446,22 @@ std::unique_ptr<HttpExchange> OpenHttpExchange(const HttpHop& hop, const HttpLim
     if (!connection) return noExchange(GetLastError());
     const std::string object = std::string(path.data()) + extra.data();
     // Without credentials of its own a request takes none the library may hold for the server.
-    const DWORD flags = kRequestFlags | (secure ? INTERNET_FLAG_SECURE : 0) | (hop.MayAuthenticate ? 0 : INTERNET_FLAG_NO_AUTH);
+    const bool pinned = secure && !hop.PinnedCertificate.empty();
+    const DWORD flags = (pinned ? PinnedRequestFlags() : kRequestFlags) | (secure ? INTERNET_FLAG_SECURE : 0) |
+                        (hop.MayAuthenticate ? 0 : INTERNET_FLAG_NO_AUTH);
     InetHandle request(HttpOpenRequestA(connection.get(), hop.Method.c_str(), object.c_str(), "HTTP/1.0", nullptr,
                                         nullptr, flags, 0));
     if (!request) return noExchange(GetLastError());
     BOOL decoding = TRUE;
     InternetSetOptionA(request.get(), INTERNET_OPTION_HTTP_DECODING, &decoding, sizeof(decoding));
-    HttpHop sent = hop;
-    sent.Headers.push_back(std::string("Accept-Encoding: ") + kAcceptedEncodings);
+    // Windows leaves the header to the caller; Wine adds it itself: in place of one of its own, it
+    // is sent once either way.
+    const std::string accepted = std::string("Accept-Encoding: ") + kAcceptedEncodings;
+    HttpAddRequestHeadersA(request.get(), accepted.c_str(), static_cast<DWORD>(accepted.size()),
+                           HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
+    if (pinned) HttpAddRequestHeadersA(request.get(), kCloseHeader, DWORD(-1), HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
     fault = {};
-    return std::make_unique<WinInetExchange>(std::move(root), std::move(connection), std::move(request), sent, limits);
+    return std::make_unique<WinInetExchange>(std::move(root), std::move(connection), std::move(request), hop, limits);
 }
 
 }  // namespace tessel

@@ -36,7 +36,12 @@ public:
         log.push_back("credentials " + user + ":" + password);
     }
     int32_t Status() override { return status_; }
-    std::vector<std::pair<std::string, std::string>> AnswerHeaders() override { return {{"ETag", "\"e\""}}; }
+    void AddHeader(const std::string& line) override { log.push_back("header " + line); }
+    std::vector<std::pair<std::string, std::string>> AnswerHeaders() override {
+        if (status_ == 401) return {{"WWW-Authenticate", challenge}};
+        return {{"ETag", "\"e\""}};
+    }
+    std::string challenge;
     bool ReadPiece(std::string& body) override {
         if (pieces.empty()) {
             fault_ = readFault;
@@ -62,6 +67,7 @@ TEST(HttpExchangeRules, ResendsOnceAfterALostConnectionAndOnceWithCredentials) {
         std::vector<int32_t> statuses;
         std::vector<HttpFault> sendFaults;
         std::string user;
+        std::string challenge;  // of a 401
         HttpFault readFault;
         std::vector<std::string> log;
         int32_t status;
@@ -69,21 +75,25 @@ TEST(HttpExchangeRules, ResendsOnceAfterALostConnectionAndOnceWithCredentials) {
         std::string body;
     };
     const Case cases[] = {
-        {"answer read whole", {200}, {}, "", {}, {"send"}, 200, THttpFailure::None, "abc"},
-        {"an error status keeps its body", {404}, {}, "", {}, {"send"}, 404, THttpFailure::None, "abc"},
-        {"lost once, then answered", {0, 200}, {lost}, "", {}, {"send", "send"}, 200, THttpFailure::None, "abc"},
-        {"lost twice", {0, 0}, {lost, lost}, "", {}, {"send", "send"}, 0, THttpFailure::ConnectionLost, ""},
-        {"untrusted is not resent", {0}, {untrusted}, "u", {}, {"send"}, 0, THttpFailure::Certificate, ""},
-        {"401 with credentials", {401, 200}, {}, "u", {}, {"send", "credentials u:p", "send"}, 200,
-         THttpFailure::None, "abc"},
-        {"401 twice stops", {401, 401}, {}, "u", {}, {"send", "credentials u:p", "send"}, 401, THttpFailure::None,
+        {"answer read whole", {200}, {}, "", "", {}, {"send"}, 200, THttpFailure::None, "abc"},
+        {"an error status keeps its body", {404}, {}, "", "", {}, {"send"}, 404, THttpFailure::None, "abc"},
+        {"lost once, then answered", {0, 200}, {lost}, "", "", {}, {"send", "send"}, 200, THttpFailure::None, "abc"},
+        {"lost twice", {0, 0}, {lost, lost}, "", "", {}, {"send", "send"}, 0, THttpFailure::ConnectionLost, ""},
+        {"untrusted is not resent", {0}, {untrusted}, "u", "", {}, {"send"}, 0, THttpFailure::Certificate, ""},
+        {"401 Digest left to the library", {401, 200}, {}, "u", "Digest realm=\"r\"", {},
+         {"send", "credentials u:p", "send"}, 200, THttpFailure::None, "abc"},
+        {"401 Basic answered in the request's own header", {401, 200}, {}, "u", "basic realm=\"r\"", {},
+         {"send", "header Authorization: Basic dTpw", "send"}, 200, THttpFailure::None, "abc"},
+        {"401 twice stops", {401, 401}, {}, "u", "Digest realm=\"r\"", {}, {"send", "credentials u:p", "send"},
+         401, THttpFailure::None, "abc"},
+        {"401 without credentials", {401}, {}, "", "Basic realm=\"r\"", {}, {"send"}, 401, THttpFailure::None,
          "abc"},
-        {"401 without credentials", {401}, {}, "", {}, {"send"}, 401, THttpFailure::None, "abc"},
-        {"cut short", {200}, {}, "", cut, {"send"}, 200, THttpFailure::CutShort, ""},
+        {"cut short", {200}, {}, "", "", cut, {"send"}, 200, THttpFailure::CutShort, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedExchange exchange;
+        exchange.challenge = c.challenge;
         exchange.statuses.assign(c.statuses.begin(), c.statuses.end());
         exchange.sendFaults.assign(c.sendFaults.begin(), c.sendFaults.end());
         exchange.pieces = {"a", "bc"};
@@ -95,7 +105,8 @@ TEST(HttpExchangeRules, ResendsOnceAfterALostConnectionAndOnceWithCredentials) {
         EXPECT_EQ(response.Failure, c.failure);
         EXPECT_EQ(response.Body, c.body);
         if (c.failure == THttpFailure::None) {
-            EXPECT_EQ(response.Header("etag"), "\"e\"");
+            EXPECT_EQ(response.Header(c.status == 401 ? "www-authenticate" : "etag"),
+                      c.status == 401 ? c.challenge : "\"e\"");
             EXPECT_EQ(response.ErrorText, "");
         } else {
             EXPECT_EQ(response.ErrorText, c.readFault.Text.empty() ? HttpFailureText(c.failure) : c.readFault.Text);

@@ -179,20 +179,25 @@ TEST_F(HttpLoopback, CredentialsAnswerA401OnlyWhenTheRequestHasThem) {
 }
 
 // No certificate is taken unless an authority vouches for it or it is the pinned one; a
-// refused one hears nothing of the request. A pin taken once does not stay with the server.
+// refused one hears nothing of the request. A pin taken once does not stay with the server. The
+// other certificate comes last: WinINet then sends nothing to that server for a while, since it
+// may keep the connection on which it was shown.
 TEST_F(HttpLoopback, CertificatesAreTakenOnlyWhenPinned) {
     struct Case {
         std::string url;
         std::string pin;
         bool ok;
     };
-    const std::string wrongPin(64, 'a');
+    const std::string otherCertificate(64, 'a');
     const Case cases[] = {
         {service.HttpsUrl(Marked("/test/echo")), service.certificate, true},
         {service.HttpsUrl(Marked("/test/echo")), "", false},
-        {service.HttpsUrl(Marked("/test/echo")), wrongPin, false},
         {Localhost(service.httpsPort, Marked("/test/echo"), "HTTPS"), service.certificate, true},
         {Localhost(service.httpsPort, Marked("/test/echo"), "https"), "", false},
+        {Localhost(service.httpsPort, Marked("/test/echo"), "https"), otherCertificate, false},
+#ifdef _WIN32
+        {Localhost(service.httpsPort, Marked("/test/echo"), "https"), service.certificate, false},
+#endif
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url + " pinned " + c.pin);

@@ -37,7 +37,7 @@ TEST_F(Win32HttpLoopback, NothingTheLibraryKeepsForAServerReachesTheNextRequest)
     EXPECT_EQ(http.Send({.Url = server + "/test/basic"}).Status, 401);
 
     // A pinned certificate taken for this server is not taken for a request without the pin.
-    const std::string secure = "https://localhost:" + std::to_string(service.httpsPort) + "/test/echo";
+    const std::string secure = service.HttpsUrl("/test/echo");
     ASSERT_TRUE(http.Send({.Url = secure, .PinnedCertificate = service.certificate}).Ok());
     EXPECT_EQ(http.Send({.Url = secure}).Failure, THttpFailure::Certificate);
 }

@@ -1,5 +1,6 @@
 #include "tls_context.h"
 
+#include <array>
 #include <cctype>
 
 #include <openssl/bio.h>
@@ -14,6 +15,7 @@
 
 #include "base/errors.h"
 #include "base/file_io.h"
+#include "base/sha256.h"
 #include "base/text.h"
 
 namespace tessel::service {
@@ -139,17 +141,11 @@ TlsContext TlsContext::FromFiles(const std::string& certificateFile, const std::
 
 std::string TlsContext::CertificateDigest() const {
     X509* certificate = SSL_CTX_get0_certificate(context_.get());
-    unsigned char digest[EVP_MAX_MD_SIZE];
+    std::array<uint8_t, 32> digest{};
     unsigned int size = 0;
-    if (!certificate || X509_digest(certificate, EVP_sha256(), digest, &size) != 1)
+    if (!certificate || X509_digest(certificate, EVP_sha256(), digest.data(), &size) != 1 || size != digest.size())
         RaiseTls("cannot take the certificate's digest");
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < size; ++i) {
-        hex += kDigits[digest[i] >> 4];
-        hex += kDigits[digest[i] & 15];
-    }
-    return hex;
+    return DigestHex(digest);
 }
 
 SslHandle TlsContext::NewSession() const {
