@@ -75,7 +75,7 @@ THttpResponse THttp::Exchange(const THttpRequest& request) {
         if (origin.Scheme != "http" && origin.Scheme != "https") return Failed(THttpFailure::Address, {});
         if (origin.Host.empty()) return Failed(THttpFailure::Address, "the address names no server");
         if (HoldsControlCharacter(request.Url))
-            return Failed(THttpFailure::Address, "the address holds a control character or a blank");
+            return Failed(THttpFailure::Address, "the address holds a control character");
         for (const std::string& line : request.Headers)
             if (line.find_first_of("\r\n") != std::string::npos || line.find('\0') != std::string::npos)
                 return Failed(THttpFailure::Other, "a header of the request holds a line break");

@@ -8,7 +8,8 @@
 // curl_http_posix.cpp. The rules both follow are here and in http_exchange.cpp:
 // - certificates are always verified; a certificate no authority vouches for is taken only when
 //   its SHA-256 digest is the request's PinnedCertificate;
-// - credentials are sent only when the request's own server asks for them (401), once;
+// - credentials are sent only when the request's own server asks for them (401), once; Basic
+//   ones in the request's own Authorization header, so that no library keeps them for later;
 // - redirects are followed here, not by the library: within the same scheme or from http to
 //   https, at most MaxRedirects; a redirect to another server drops the Authorization header,
 //   the credentials and the pin; one from https to http or to another scheme is refused;
