@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/date_time.h"
 #include "ical/ical.h"
 
 namespace {
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const EIcalError&) {
         return 0;
     }
-    const int64_t from = DaysFromCivil(2026, 1, 1), to = DaysFromCivil(2026, 4, 1);
+    const int64_t from = tessel::DaysFromCivil(2026, 1, 1), to = tessel::DaysFromCivil(2026, 4, 1);
     ExpandLimits limits;
     limits.MaxFileSteps = 2000000;  // a tenth of a file's share, so each input stays quick
     const OneHourEast zone;
