@@ -401,36 +401,37 @@ void Reader::ResolveZones() {
 // wins, then the latest LAST-MODIFIED or DTSTAMP, then the last in the file. Their rules and
 // dates stay in the calendar's lists, unused.
 void Reader::KeepLatestRevisions() {
-    std::unordered_map<std::string, size_t> kept;  // key -> index into events
-    std::vector<Event> events;
-    std::vector<Revision> revisions;
-    events.reserve(calendar_.Events.size());
-    for (size_t i = 0; i < calendar_.Events.size(); ++i) {
-        const Event& e = calendar_.Events[i];
-        if (e.Uid.Size == 0) {
-            events.push_back(e);
-            revisions.push_back(revisions_[i]);
-            continue;
-        }
-        std::string key(calendar_.Text(e.Uid));
-        if (e.HasRecurrenceId) {
+    std::vector<Event>& events = calendar_.Events;
+    std::unordered_map<std::string_view, size_t> series;  // UID -> where its series is kept
+    std::unordered_map<std::string, size_t> instances;     // UID and RECURRENCE-ID -> where kept
+    series.reserve(events.size());
+    size_t kept = 0;
+    for (size_t i = 0; i < events.size(); ++i) {
+        const Event& e = events[i];
+        size_t* at = nullptr;
+        if (e.Uid.Size > 0 && !e.HasRecurrenceId) {
+            const auto [found, added] = series.emplace(calendar_.Text(e.Uid), kept);
+            if (!added) at = &found->second;
+        } else if (e.Uid.Size > 0) {
             const Time& r = e.RecurrenceId;
+            std::string key(calendar_.Text(e.Uid));
             key += '\n' + std::to_string(r.Wall) + ' ' + std::to_string(int(r.Kind)) + ' ' + std::to_string(r.ZoneIndex);
+            const auto [found, added] = instances.emplace(std::move(key), kept);
+            if (!added) at = &found->second;
         }
-        const auto [at, added] = kept.emplace(std::move(key), events.size());
-        if (added) {
-            events.push_back(e);
-            revisions.push_back(revisions_[i]);
+        if (!at) {
+            events[kept] = e;
+            revisions_[kept++] = revisions_[i];
             continue;
         }
-        const Revision& older = revisions[at->second];
+        const Revision& older = revisions_[*at];
         const Revision& newer = revisions_[i];
         if (newer.Sequence > older.Sequence || (newer.Sequence == older.Sequence && newer.Stamp >= older.Stamp)) {
-            events[at->second] = e;
-            revisions[at->second] = newer;
+            events[*at] = e;
+            revisions_[*at] = newer;
         }
     }
-    calendar_.Events.swap(events);
+    events.resize(kept);
 }
 
 }  // namespace
