@@ -299,7 +299,7 @@ bool ReadSubscriptionBody(std::string_view body, ical::Calendar& calendar, std::
     try {
         calendar = ical::ReadCalendar(body, {});
     } catch (const ical::EIcalError& e) {
-        problem = "the calendar is damaged (" + (e.Line ? "line " + std::to_string(e.Line) + ": " : "") + e.Reason + ")";
+        problem = "the calendar is damaged (" + std::string(e.what()) + ")";  // "line 12: ..."
         return false;
     }
     return true;

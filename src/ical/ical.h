@@ -22,7 +22,7 @@ struct Warning {
     uint32_t Line = 0;
     std::string Reason;
 
-    // "work.ics, line 15: an empty recurrence rule, ignored"
+    // "work.ics, line 15: an empty recurrence rule, ignored"; without a file name "line 15: ..."
     std::string Text(std::string_view fileName) const;
 };
 

@@ -438,8 +438,8 @@ void Reader::KeepLatestRevisions() {
 
 std::string Warning::Text(std::string_view fileName) const {
     std::string text(fileName);
-    if (Line > 0) text += ", line " + std::to_string(Line);
-    return text + ": " + Reason;
+    if (Line > 0) text += (text.empty() ? "line " : ", line ") + std::to_string(Line);
+    return text.empty() ? Reason : text + ": " + Reason;
 }
 
 size_t CountEvents(std::string_view bytes) {
