@@ -60,6 +60,13 @@ TEST(IcalRead, ContentLinesAndTexts) {
          Event("DTSTART:20260101T100000Z\r\nSUMMARY:Gr\xC3\r\n \xBC\xC3\x9F" "e\r\n"), "Gr\xC3\xBC\xC3\x9F" "e"},
         {"invalid bytes replaced, the rest kept",
          Event("DTSTART:20260101T100000Z\r\nSUMMARY:a\xFF" "b\xC3(\xE2\x82\r\n"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD(\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"a NUL and other control characters left out of a title",
+         Event("DTSTART:20260101T100000Z\r\nSUMMARY:Tea" + std::string(1, '\0') + "\x01 time\tok\r\n"), "Tea time\tok"},
+        {"a component passed over whose folded name is followed by longer folded lines",
+         "BEGIN:VCALENDAR\r\nBEGIN:X-LONG-COMPO\r\n NENT-NAME\r\nX-A:" + std::string(4000, 'a') + "\r\n " +
+             std::string(4000, 'b') + "\r\nEND:X-LONG-COMPONENT-NAME\r\nBEGIN:VEVENT\r\nDTSTART:20260101T100000Z\r\n"
+             "SUMMARY:after\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+         "after"},
         {"other components and unknown properties skipped",
          "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nSUMMARY:todo\r\nEND:VTODO\r\nBEGIN:X-THING\r\nBEGIN:VEVENT\r\nEND:VEVENT\r\n"
          "END:X-THING\r\nBEGIN:VEVENT\r\nX-FOO;BAR=1:2\r\nDTSTART:20260101T100000Z\r\nBEGIN:VALARM\r\nSUMMARY:alarm\r\n"

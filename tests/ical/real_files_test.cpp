@@ -264,5 +264,13 @@ TEST(RealFiles, HostileFilesAreBounded) {
     }
 }
 
+// The count a subscription's limit is checked against before reading: names in any case, folded
+// continuation lines not counted.
+TEST(RealFiles, EventsAreCountedInAnyCase) {
+    EXPECT_EQ(ical::CountEvents("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nbegin:vevent\nBegin:VEvent\r\n"
+                                "DESCRIPTION:x\r\n BEGIN:VEVENT\r\nSUMMARY:BEGIN:VEVENT\r\nBEGIN:VEVENT"),
+              4u);
+}
+
 }  // namespace
 }  // namespace tessel::testing
