@@ -1,5 +1,6 @@
-// Wall time to UTC for any zone, and the zones a file defines with VTIMEZONE: each observance's
-// onsets (DTSTART, its RRULEs and RDATEs) become one sorted list of transitions.
+// Wall time to UTC for any zone, and which zone a TZID names: the file's VTIMEZONE, whose
+// observances' onsets (DTSTART, its RRULEs and RDATEs) become one sorted list of transitions, or
+// else the platform's zone of that name.
 #include <algorithm>
 #include <limits>
 
