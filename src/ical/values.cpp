@@ -241,6 +241,10 @@ Recur ParseRecur(std::string_view text, std::string* note) {
 void AppendText(std::string& out, std::string_view value, bool unescape) {
     size_t i = 0;
     while (i < value.size()) {
+        size_t plain = i;  // printable ASCII needs no look: taken as a run
+        while (plain < value.size() && value[plain] >= 0x20 && value[plain] < 0x7F && value[plain] != '\\') ++plain;
+        out.append(value.data() + i, plain - i);
+        if ((i = plain) == value.size()) break;
         const auto c = static_cast<unsigned char>(value[i]);
         if (unescape && c == '\\' && i + 1 < value.size()) {
             const char e = value[i + 1];
