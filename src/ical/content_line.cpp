@@ -1,5 +1,6 @@
 #include "ical/content_line.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tessel::ical {
