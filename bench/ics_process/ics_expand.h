@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/date_time.h"
 #include "ical/ical.h"
 
 namespace ics_bench {
@@ -48,16 +49,16 @@ inline Result WithTessel(const std::string& bytes, const Window& w, bool lines) 
     using namespace tessel::ical;
     const Calendar calendar = ReadCalendar(bytes, "bench.ics");
     const auto berlin = MachineZone();
-    const auto occurrences = Expand(calendar, DaysFromCivil(w.fromYear, w.fromMonth, w.fromDay),
-                                    DaysFromCivil(w.toYear, w.toMonth, w.toDay), *berlin);
+    const auto occurrences = Expand(calendar, tessel::DaysFromCivil(w.fromYear, w.fromMonth, w.fromDay),
+                                    tessel::DaysFromCivil(w.toYear, w.toMonth, w.toDay), *berlin);
     Result r;
     r.occurrences = occurrences.size();
     if (!lines) return r;
     auto stamp = [](int64_t wall, bool allDay) {
         int64_t y;
         int m, d;
-        const int64_t day = FloorDivDays(wall);
-        CivilFromDays(day, y, m, d);
+        const int64_t day = tessel::FloorDiv(wall, kSecondsPerDay);
+        tessel::CivilFromDays(day, y, m, d);
         const int64_t t = wall - day * kSecondsPerDay;
         return Stamp(int(y), m, d, int(t / 3600), int(t / 60 % 60), allDay);
     };

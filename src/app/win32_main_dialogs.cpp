@@ -4,8 +4,10 @@
 #include "app/win32_main_form.h"
 
 #include "calendar/account.h"
+#include "calendar/event_sources.h"
 #include "calendar/http.h"
 #include "calendar/subscriptions.h"
+#include "dialogs/subscription_dialog_logic.h"
 #include "dialogs/win32_account_dialog.h"
 #include "dialogs/win32_settings_dialog.h"
 #include "ui/profile.h"
@@ -32,8 +34,12 @@ void TMainFm::CloseOpenDialog() {
 
 std::unique_ptr<TAccountFm> TMainFm::MakeAccountDialog() {
     // The program always hands over its transport (MainFormServices).
+    std::map<std::string, std::string> skipped;
+    for (const auto& source : services_.Sources.Subscriptions())
+        if (source->SkippedCount() > 0)
+            skipped[source->Subscription().Address] = SkippedLinesText(source->SkippedCount(), source->FirstSkipped());
     return std::make_unique<TAccountFm>(services_.Account, services_.Subscriptions, services_.Calendar,
-                                        *services_.Http, services_.Hosts, Handle());
+                                        *services_.Http, services_.Hosts, Handle(), std::move(skipped));
 }
 
 void TMainFm::ShowAccountDialog() {

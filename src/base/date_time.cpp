@@ -10,18 +10,13 @@ namespace tessel {
 
 namespace {
 
-// Days from 0001-01-01 to 1899-12-30, the epoch of TDateTime.
-constexpr int64_t kEpochOffset = 693593;
-
-int64_t DaysBeforeYear(int64_t year) {
-    const int64_t y = year - 1;
-    return y * 365 + y / 4 - y / 100 + y / 400;
-}
+// Days from 1899-12-30, the epoch of TDateTime, to 1970-01-01.
+constexpr int64_t kUnixEpochDay = 25569;
+// Days from 0001-01-01 to 1899-12-30: earlier values decode to no date.
+constexpr int64_t kEpochDays = 693593;
 
 // Milliseconds since the epoch, rounded as the time is read, so the day and the time agree.
 int64_t ToMillis(TDateTime value) { return std::llround(value * kMSecsPerDay); }
-
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 void SplitMillis(TDateTime value, int64_t& days, int64_t& millis) {
     const int64_t total = ToMillis(value);
@@ -30,6 +25,29 @@ void SplitMillis(TDateTime value, int64_t& days, int64_t& millis) {
 }
 
 }  // namespace
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+int64_t DaysFromCivil(int64_t y, int m, int d) {
+    y -= m <= 2;
+    const int64_t era = FloorDiv(y, 400);
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(int64_t z, int64_t& year, int& month, int& day) {
+    z += 719468;
+    const int64_t era = FloorDiv(z, 146097);
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    day = int(doy - (153 * mp + 2) / 5 + 1);
+    month = int(mp < 10 ? mp + 3 : mp - 9);
+    year = yoe + era * 400 + (month <= 2);
+}
 
 bool IsLeapYear(int year) { return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0); }
 
@@ -42,10 +60,7 @@ int DaysInMonth(int year, int month) {
 bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
         return false;
-    int64_t days = DaysBeforeYear(year);
-    for (int m = 1; m < month; ++m) days += DaysInMonth(year, m);
-    days += day - 1;
-    result = static_cast<TDateTime>(days - kEpochOffset);
+    result = static_cast<TDateTime>(DaysFromCivil(year, month, day) + kUnixEpochDay);
     return true;
 }
 
@@ -77,28 +92,11 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
 DateParts DecodeDate(TDateTime value) {
     int64_t days, millis;
     SplitMillis(value, days, millis);
-    int64_t n = days + kEpochOffset;  // days since 0001-01-01
     DateParts parts;
-    if (n < 0) return parts;
-    // 400-, 100-, 4- and 1-year cycles.
-    int64_t year = 1;
-    year += 400 * (n / 146097);
-    n %= 146097;
-    int64_t c = n / 36524;
-    if (c == 4) c = 3;
-    year += 100 * c;
-    n -= c * 36524;
-    year += 4 * (n / 1461);
-    n %= 1461;
-    int64_t y = n / 365;
-    if (y == 4) y = 3;
-    year += y;
-    n -= y * 365;
-    int month = 1;
-    while (n >= DaysInMonth(int(year), month)) n -= DaysInMonth(int(year), month++);
+    if (days < -kEpochDays) return parts;  // before 0001-01-01
+    int64_t year;
+    CivilFromDays(days - kUnixEpochDay, year, parts.month, parts.day);
     parts.year = int(year);
-    parts.month = month;
-    parts.day = int(n) + 1;
     return parts;
 }
 

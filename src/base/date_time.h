@@ -21,6 +21,12 @@ struct TimeParts {
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 
+// The quotient rounded toward minus infinity (b > 0).
+int64_t FloorDiv(int64_t a, int64_t b);
+// Civil dates of the proleptic Gregorian calendar as days since 1970-01-01, any year, and back.
+int64_t DaysFromCivil(int64_t year, int month, int day);
+void CivilFromDays(int64_t days, int64_t& year, int& month, int& day);
+
 bool TryEncodeDate(int year, int month, int day, TDateTime& result);
 bool TryEncodeTime(int hour, int minute, int second, int millisecond, TDateTime& result);
 // Raise EConvertError("Invalid argument to date encode") / ("Invalid argument to time encode").

@@ -101,6 +101,10 @@ bool TSubscriptionSource::ReadCopy(std::string_view body, std::string digest) {
     return true;
 }
 
+std::string TSubscriptionSource::FirstSkipped() const {
+    return calendar_ && !calendar_->Warnings.empty() ? calendar_->Warnings.front().Text({}) : std::string();
+}
+
 void TSubscriptionSource::Expand(TDateTime date) {
     TDateTime from = 0, to = 0;
     SyncWindow(date, from, to);

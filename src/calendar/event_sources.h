@@ -69,6 +69,10 @@ public:
     const std::string& Failure() const { return failure_; }
     // How many times a body was read as a calendar (the cache's and the network's).
     int ParseCount() const { return parses_; }
+    // What reading the copy at hand passed over (lines, values, components): how many, and the
+    // first ("line 15: an empty recurrence rule, ignored"). No failure: the rest is shown.
+    size_t SkippedCount() const { return calendar_ ? calendar_->WarningCount : 0; }
+    std::string FirstSkipped() const;
 
 private:
     void Expand(TDateTime date);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/date_time.h"
 #include "base/text.h"
 
 namespace tessel {
@@ -13,15 +14,15 @@ namespace {
 constexpr int64_t kUnixEpochDay = 25569;
 
 TDateTime ToDateTime(int64_t wall) {
-    const int64_t day = ical::FloorDivDays(wall);
+    const int64_t day = FloorDiv(wall, ical::kSecondsPerDay);
     return TDateTime(day + kUnixEpochDay) + double(wall - day * ical::kSecondsPerDay) / ical::kSecondsPerDay;
 }
 
 std::string KeyOf(int64_t wall, bool allDay) {
-    const int64_t day = ical::FloorDivDays(wall);
+    const int64_t day = FloorDiv(wall, ical::kSecondsPerDay);
     int64_t year;
     int month, mday;
-    ical::CivilFromDays(day, year, month, mday);
+    CivilFromDays(day, year, month, mday);
     const int64_t t = wall - day * ical::kSecondsPerDay;
     char text[40];
     if (allDay) std::snprintf(text, sizeof text, "%04d-%02d-%02d", int(year), month, mday);
@@ -34,7 +35,7 @@ std::string KeyOf(int64_t wall, bool allDay) {
 }  // namespace
 
 EventList IcalEvents(const ical::Calendar& calendar, TDateTime fromDay, TDateTime toDay, const ical::Zone& local,
-                     uint32_t color, std::vector<std::string>* warnings) {
+                     uint32_t color, std::vector<ical::Warning>* warnings) {
     const auto from = int64_t(std::floor(fromDay)) - kUnixEpochDay, to = int64_t(std::floor(toDay)) - kUnixEpochDay;
     EventList events;
     for (const ical::Occurrence& o : ical::Expand(calendar, from, to, local, warnings)) {

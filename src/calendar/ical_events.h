@@ -14,6 +14,6 @@ namespace tessel {
 // Titles come from SUMMARY (line breaks as blanks), links from URL; every record gets color.
 // What the expansion had to leave out is added to warnings.
 EventList IcalEvents(const ical::Calendar& calendar, TDateTime fromDay, TDateTime toDay, const ical::Zone& local,
-                     uint32_t color = 0, std::vector<std::string>* warnings = nullptr);
+                     uint32_t color = 0, std::vector<ical::Warning>* warnings = nullptr);
 
 }  // namespace tessel

@@ -27,8 +27,6 @@ constexpr int32_t kSubscriptionMaxRedirects = 10;
 // A server that sends a calendar slower than this is given up on; the largest calendar taken
 // still comes whole over a line of 2.5 Mbit/s, or a much slower one compressed.
 constexpr int32_t kSubscriptionTimeLimitMs = 60000;
-// The name the reader's messages give a fetched body; taken off again before they are shown.
-constexpr char kBodyName[] = "~";
 
 // LZHUF never needs much more than two bytes per input byte: a bigger file is not ours.
 constexpr uintmax_t kSubscriptionsMaxFileSize = 4u * kSubscriptionsMaxTextLength;
@@ -158,13 +156,6 @@ TSubscriptionFetch FetchOutcome(THttpResponse answer, bool conditional) {
     fetch.Outcome = TSubscriptionFetch::kFetched;
     fetch.Body = std::move(answer.Body);
     return fetch;
-}
-
-size_t CountEvents(std::string_view body) {
-    size_t count = 0;
-    for (size_t at = body.find("BEGIN:VEVENT"); at != std::string_view::npos; at = body.find("BEGIN:VEVENT", at + 12))
-        ++count;
-    return count;
 }
 
 
@@ -307,19 +298,15 @@ bool ReadSubscriptionBody(std::string_view body, ical::Calendar& calendar, std::
         problem = "the calendar is larger than " + Megabytes(kSubscriptionMaxBytes);
         return false;
     }
-    if (const size_t events = CountEvents(body); events > kSubscriptionMaxEvents) {
+    if (const size_t events = ical::CountEvents(body); events > kSubscriptionMaxEvents) {
         problem = "the calendar holds " + GroupedThousands(events) + " events, more than the " +
                   GroupedThousands(kSubscriptionMaxEvents) + " taken";
         return false;
     }
     try {
-        calendar = ical::ReadCalendar(body, kBodyName);
-    } catch (const EError& e) {
-        // "~, line 12: ..." -> "line 12: ..."
-        std::string_view what = e.what();
-        if (what.starts_with(kBodyName)) what.remove_prefix(std::string_view(kBodyName).size());
-        while (what.starts_with(",") || what.starts_with(" ") || what.starts_with(":")) what.remove_prefix(1);
-        problem = "the calendar is damaged (" + std::string(what) + ")";
+        calendar = ical::ReadCalendar(body, {});
+    } catch (const ical::EIcalError& e) {
+        problem = "the calendar is damaged (" + std::string(e.what()) + ")";  // "line 12: ..."
         return false;
     }
     return true;

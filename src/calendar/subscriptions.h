@@ -106,7 +106,8 @@ struct TSubscriptionOrder {
 std::vector<TSubscriptionFetch> FetchSubscriptions(THttp& http, const std::vector<TSubscriptionOrder>& orders);
 
 // Reads a fetched body as a calendar. False with problem set (in the user's words) when it is a
-// web page, damaged, or holds more than kSubscriptionMaxEvents events.
+// web page, holds nothing readable, or more than kSubscriptionMaxEvents events. Lines passed
+// over are no failure: they stay in the calendar's warnings.
 bool ReadSubscriptionBody(std::string_view body, ical::Calendar& calendar, std::string& problem);
 
 }  // namespace tessel

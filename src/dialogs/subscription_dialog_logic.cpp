@@ -52,6 +52,12 @@ std::string CheckFailedText(const std::string& problem) {
     return "The calendar could not be added:\r" + (problem.empty() ? std::string("it gave no calendar.") : problem);
 }
 
+std::string SkippedLinesText(size_t count, const std::string& first) {
+    if (count == 0) return {};
+    if (count == 1) return "One line of this calendar was skipped:\r" + first;
+    return std::to_string(count) + " lines of this calendar were skipped. The first:\r" + first;
+}
+
 TSubscription NewSubscription(std::string_view address, std::u16string_view typedTitle, TColor color,
                               const TSubscriptionCheck& check) {
     TSubscription item;

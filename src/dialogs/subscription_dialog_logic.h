@@ -41,6 +41,10 @@ std::string AddressProblem(std::string_view address, const std::vector<TSubscrip
 // subscription would have had.
 std::string CheckFailedText(const std::string& problem);
 
+// What the panel says of the selected subscription when reading its copy passed lines over:
+// how many, and the first; empty when none were.
+std::string SkippedLinesText(size_t count, const std::string& first);
+
 // The subscription that the dialog adds once the fetch went through: the address trimmed, the
 // title typed (trimmed) or else the calendar's own name, or else the redacted address; shown.
 TSubscription NewSubscription(std::string_view address, std::u16string_view typedTitle, TColor color,

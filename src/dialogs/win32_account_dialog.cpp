@@ -73,10 +73,10 @@ void TAccountFm::DpiChanged() {
 }
 
 TAccountFm::TAccountFm(TAccount& account, TSubscriptions& subscriptions, TCalendar& calendar, THttp& http,
-                       const ServiceHosts& hosts, HWND mainWindow)
+                       const ServiceHosts& hosts, HWND mainWindow, std::map<std::string, std::string> skippedNotices)
     : account_(account), store_(subscriptions), calendar_(calendar), http_(http), hosts_(hosts),
       mainWindow_(mainWindow), msgpanel_(std::make_unique<TMessagePanel>()), subscriptions_(subscriptions.Items),
-      keptUser_(account.UserName), keptPassword_(account.Password) {}
+      skippedNotices_(std::move(skippedNotices)), keptUser_(account.UserName), keptPassword_(account.Password) {}
 
 TAccountFm::~TAccountFm() = default;
 
@@ -348,11 +348,21 @@ void TAccountFm::UpdateRemoveButton() {
     EnableWindow(remove, enable ? TRUE : FALSE);
 }
 
+// The selected subscription's skipped lines on the panel; a status the panel shows stays.
+void TAccountFm::ShowSkippedNotice() {
+    if (connecting_ || (IsWindowVisible(msgpanel_->Handle()) && !noticeShown_)) return;
+    const int index = page_.SubscriptionAt(ListView_GetNextItem(Item(kListView1), -1, LVNI_SELECTED));
+    const auto found = index < 0 ? skippedNotices_.end() : skippedNotices_.find(subscriptions_[size_t(index)].Address);
+    const bool show = found != skippedNotices_.end();
+    ShowPanel(show ? Utf8ToUtf16(found->second) : u"", show);
+    noticeShown_ = show;
+}
+
 LRESULT TAccountFm::Notify(const NMHDR& header) {
     if (header.idFrom != UINT_PTR(kListView1)) return 0;
     if (header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-        if (change.uChanged & LVIF_STATE) UpdateRemoveButton();
+        if (change.uChanged & LVIF_STATE) UpdateRemoveButton(), ShowSkippedNotice();
     } else if (header.code == LVN_KEYDOWN && !connecting_) {
         // Del removes the selected subscription, as Remove does.
         if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) RemoveClick();
@@ -366,7 +376,10 @@ void TAccountFm::ShowStatus(const std::string& text) {
     ProcessMessages();
 }
 
-void TAccountFm::ShowPanel(const std::u16string& text, bool visible) { msgpanel_->Show(text, visible); }
+void TAccountFm::ShowPanel(const std::u16string& text, bool visible) {
+    noticeShown_ = false;
+    msgpanel_->Show(text, visible);
+}
 
 void TAccountFm::ProcessMessages() {
     MSG m;

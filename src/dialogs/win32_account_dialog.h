@@ -8,6 +8,7 @@
 // shows them.
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,9 +54,11 @@ public:
         "A sync is running.\rClick \"2. Canlendars\" on the left again when it has ended.";
 
     // subscriptions: the store Save writes the list to; http: the transport "Add address…"
-    // fetches with. mainWindow gives the icon of the top band; it may be null.
+    // fetches with. mainWindow gives the icon of the top band; it may be null. skippedNotices:
+    // by address, what the panel says of a subscription whose copy had lines passed over
+    // (SkippedLinesText), shown while its row is selected.
     TAccountFm(TAccount& account, TSubscriptions& subscriptions, TCalendar& calendar, THttp& http,
-               const ServiceHosts& hosts, HWND mainWindow);
+               const ServiceHosts& hosts, HWND mainWindow, std::map<std::string, std::string> skippedNotices = {});
     ~TAccountFm() override;
 
     const TAccountDialogLogic& Logic() const { return logic_; }
@@ -96,6 +99,7 @@ private:
     void AddAddressClick();
     void RemoveClick();
     void UpdateRemoveButton();
+    void ShowSkippedNotice();
     void ProcessMessages();
 
     TAccount& account_;
@@ -107,6 +111,8 @@ private:
     TAccountDialogLogic logic_;
     std::unique_ptr<TMessagePanel> msgpanel_;
     std::vector<TSubscription> subscriptions_;
+    std::map<std::string, std::string> skippedNotices_;
+    bool noticeShown_ = false;  // the panel holds a skipped-lines notice, not a status
     TCalendarPageRows page_;
     ImageListHandle swatches_;
     // What the store held when the dialog opened: a sign-in hands the typed credentials to the

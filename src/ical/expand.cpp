@@ -84,6 +84,11 @@ Length LengthOf(const Calendar& c, const Event& e, const Zone& local) {
     return l;
 }
 
+// Instances are worked out from a little before the window: by the event's length, and for
+// instants by the largest clock change, as a frame's wall time and the target zone's may differ
+// by it around a change.
+constexpr int64_t kClockChangeMargin = 3 * 3600;
+
 class Expander {
 public:
     Expander(const Calendar& c, int64_t fromDay, int64_t toDay, const Zone& local, const ExpandLimits& limits)
@@ -93,7 +98,7 @@ public:
         toUtc_ = local.ToUtc(to_);
     }
 
-    std::vector<Occurrence> Run(std::vector<std::string>* warnings);
+    std::vector<Occurrence> Run(std::vector<Warning>* warnings);
 
 private:
     // Adds the occurrence when it overlaps the window; false once the event's share is used up.
@@ -119,8 +124,23 @@ private:
         return Add(eventIndex, false, start, std::max(start, end));
     }
 
+    // The day of an all-day series a date-time names (a RECURRENCE-ID or EXDATE written with a
+    // time, as some servers do): its own wall date; a UTC one's date in the target zone.
+    int64_t DayNamed(const Time& t) const { return DayOf(t.Kind == TimeKind::Utc ? local_.ToWall(t.Wall) : t.Wall); }
+
+    // The last wall time UNTIL lets a series in frame start.
+    int64_t UntilWall(const Recur& r, const Frame& frame, bool allDay) const {
+        if (!r.HasUntil) return kForever;
+        // An all-day series ends on UNTIL's own date, a UTC one's by UTC, wherever it is shown.
+        if (allDay) return DayOf(r.Until.Wall) * kSecondsPerDay;
+        // A date on a timed series: the start of that day in the series' zone.
+        if (r.Until.Kind == TimeKind::Date) return r.Until.Wall;
+        return frame.WallOf(c_, r.Until);
+    }
+
     void Series(uint32_t index, const std::vector<uint32_t>* overrides);
     void Single(uint32_t index);
+    void CutShort(uint32_t index, bool slow);
 
     const Calendar& c_;
     const Zone& local_;
@@ -129,8 +149,10 @@ private:
     StepBudget budget_;
     std::vector<Occurrence> out_;
     uint32_t perEvent_ = 0;
-    bool capped_ = false;
+    bool capped_ = false;  // the event at hand had more occurrences than are kept
     std::vector<int64_t> walls_;
+    std::vector<Warning> cut_;
+    size_t cutCount_ = 0;
 };
 
 void Expander::Single(uint32_t index) {
@@ -146,23 +168,24 @@ void Expander::Series(uint32_t index, const std::vector<uint32_t>* overrides) {
     const Length length = LengthOf(c_, e, local_);
     const int64_t span = std::max<int64_t>(0, length.Days * kSecondsPerDay + length.Seconds);
 
-    // The frame's wall times that can start an occurrence in the window, a day's margin each side.
-    const int64_t genFrom = (frame.Instants() ? frame.WallOfUtc(fromUtc_) : from_) - span - kSecondsPerDay;
-    const int64_t genTo = (frame.Instants() ? frame.WallOfUtc(toUtc_) : to_) + kSecondsPerDay;
+    // The frame's wall times that can start an occurrence in the window.
+    const int64_t margin = frame.Instants() ? kClockChangeMargin : 0;
+    const int64_t genFrom = (frame.Instants() ? frame.WallOfUtc(fromUtc_) : from_) - span - margin;
+    const int64_t genTo = (frame.Instants() ? frame.WallOfUtc(toUtc_) : to_) + margin;
 
     walls_.clear();
     walls_.push_back(e.Start.Wall);
     for (uint32_t i = 0; i < e.RuleCount; ++i) {
         const Recur& r = c_.Rules[e.FirstRule + i];
-        int64_t until = kForever;
-        if (r.HasUntil) {
-            until = frame.WallOf(c_, r.Until);
-            if (r.Until.Kind == TimeKind::Date) until += kSecondsPerDay - 1;
+        if (budget_.FileLeft == 0) {
+            budget_.Cut = true;
+            break;
         }
-        if (budget_.FileLeft == 0) break;
         // Room for the event's share of the window and the margins around it.
-        const size_t room = walls_.size() + 2 * size_t(limits_.MaxPerEvent) + 2000;
-        ExpandRule(r, e.Start.Wall, allDay, genFrom, genTo, until, limits_.MaxRuleSteps, room, budget_, walls_);
+        const size_t room = walls_.size() + 2 * size_t(limits_.MaxPerEvent) + 12000;
+        // DTSTART is the first of COUNT for the first rule; for another only when it fits it.
+        ExpandRule(r, e.Start.Wall, allDay, i == 0, genFrom, genTo, UntilWall(r, frame, allDay), limits_.MaxRuleSteps,
+                   room, budget_, walls_);
         if (budget_.Full) capped_ = true, budget_.Full = false;
     }
     std::vector<std::pair<int64_t, uint32_t>> periods;  // RDATE periods with their own length
@@ -174,23 +197,32 @@ void Expander::Series(uint32_t index, const std::vector<uint32_t>* overrides) {
     }
     std::sort(walls_.begin(), walls_.end());
     walls_.erase(std::unique(walls_.begin(), walls_.end()), walls_.end());
+    std::sort(periods.begin(), periods.end());
 
     std::vector<int64_t> excluded, excludedDays;
-    for (uint32_t i = 0; i < e.ExDateCount; ++i) {
-        const Time& t = c_.ExDates[e.FirstExDate + i];
-        if (t.Kind == TimeKind::Date) excludedDays.push_back(DayOf(t.Wall));
+    auto exclude = [&](const Time& t) {
+        if (t.Kind == TimeKind::Date || allDay) excludedDays.push_back(allDay ? DayNamed(t) : DayOf(t.Wall));
         else excluded.push_back(frame.WallOf(c_, t));
-    }
+    };
+    for (uint32_t i = 0; i < e.ExDateCount; ++i) exclude(c_.ExDates[e.FirstExDate + i]);
+    // Overrides of this instance and the later ones (RANGE=THISANDFUTURE), by the instance they replace.
+    std::vector<std::pair<int64_t, uint32_t>> futures;
     if (overrides)
-        for (uint32_t o : *overrides) excluded.push_back(frame.WallOf(c_, c_.Events[o].RecurrenceId));
+        for (uint32_t o : *overrides) {
+            const Time& id = c_.Events[o].RecurrenceId;
+            exclude(id);
+            if (c_.Events[o].ThisAndFuture)
+                futures.push_back({allDay ? DayNamed(id) * kSecondsPerDay : frame.WallOf(c_, id), o});
+        }
     std::sort(excluded.begin(), excluded.end());
     std::sort(excludedDays.begin(), excludedDays.end());
+    std::sort(futures.begin(), futures.end());
 
     for (int64_t wall : walls_) {
         if (std::binary_search(excluded.begin(), excluded.end(), wall)) continue;
         if (!excludedDays.empty() && std::binary_search(excludedDays.begin(), excludedDays.end(), DayOf(wall))) continue;
-        const auto period = std::find_if(periods.begin(), periods.end(), [&](const auto& p) { return p.first == wall; });
-        if (period != periods.end()) {
+        const auto period = std::lower_bound(periods.begin(), periods.end(), std::make_pair(wall, uint32_t(0)));
+        if (period != periods.end() && period->first == wall) {
             const RecurDate& d = c_.RDates[period->second];
             const int64_t start = allDay ? wall : frame.Local(wall);
             int64_t end;
@@ -200,11 +232,30 @@ void Expander::Series(uint32_t index, const std::vector<uint32_t>* overrides) {
             if (!Add(index, allDay, start, std::max(start, end))) return;
             continue;
         }
+        const auto future = std::upper_bound(futures.begin(), futures.end(), std::make_pair(wall, UINT32_MAX));
+        if (future != futures.begin()) {  // moved and changed as the override of an earlier instance says
+            const Event& o = c_.Events[std::prev(future)->second];
+            const int64_t moved = wall + (allDay ? o.Start.Wall : frame.WallOf(c_, o.Start)) - std::prev(future)->first;
+            if (!AddInstance(std::prev(future)->second, frame, allDay, LengthOf(c_, o, local_), moved)) return;
+            continue;
+        }
         if (!AddInstance(index, frame, allDay, length, wall)) return;
     }
 }
 
-std::vector<Occurrence> Expander::Run(std::vector<std::string>* warnings) {
+void Expander::CutShort(uint32_t index, bool slow) {
+    if (++cutCount_ > kMaxWarnings) return;
+    const Event& e = c_.Events[index];
+    std::string name(c_.Text(e.Summary).substr(0, 60));
+    for (char& ch : name)
+        if (ch == '\n') ch = ' ';
+    cut_.push_back({e.Line, (name.empty() ? std::string("an untitled event") : "the event '" + name + "'") +
+                                (slow ? " repeats by a rule that takes too long to work out"
+                                      : " has more occurrences than are shown") +
+                                ", cut short"});
+}
+
+std::vector<Occurrence> Expander::Run(std::vector<Warning>* warnings) {
     // Overrides (RECURRENCE-ID) by their series' UID.
     std::unordered_map<std::string_view, std::vector<uint32_t>> overrides;
     for (uint32_t i = 0; i < c_.Events.size(); ++i)
@@ -213,24 +264,30 @@ std::vector<Occurrence> Expander::Run(std::vector<std::string>* warnings) {
     for (uint32_t i = 0; i < c_.Events.size(); ++i) {
         const Event& e = c_.Events[i];
         perEvent_ = 0;
+        capped_ = budget_.Cut = false;
         if (e.Cancelled) continue;
-        if (e.HasRecurrenceId) {
-            Single(i);
+        if (out_.size() >= limits_.MaxTotal) {
+            CutShort(i, false);
             continue;
         }
-        const auto found = overrides.empty() ? overrides.end() : overrides.find(c_.Text(e.Uid));
-        if (e.RuleCount == 0 && e.RDateCount == 0 && e.ExDateCount == 0 && found == overrides.end()) Single(i);
+        const auto found = e.HasRecurrenceId || overrides.empty() ? overrides.end() : overrides.find(c_.Text(e.Uid));
+        if (e.HasRecurrenceId || (e.RuleCount == 0 && e.RDateCount == 0 && e.ExDateCount == 0 && found == overrides.end()))
+            Single(i);
         else Series(i, found == overrides.end() ? nullptr : &found->second);
+        if (capped_ || budget_.Cut) CutShort(i, budget_.Cut);
     }
-    if (warnings && capped_) warnings->push_back("more occurrences than are shown: some events were cut short");
-    if (warnings && budget_.Cut) warnings->push_back("a recurrence rule that takes too long to work out was cut short");
+    if (warnings) {
+        warnings->insert(warnings->end(), cut_.begin(), cut_.end());
+        if (cutCount_ > cut_.size())
+            warnings->push_back({0, std::to_string(cutCount_ - cut_.size()) + " more events cut short"});
+    }
     return std::move(out_);
 }
 
 }  // namespace
 
 std::vector<Occurrence> Expand(const Calendar& calendar, int64_t fromDay, int64_t toDay, const Zone& local,
-                               std::vector<std::string>* warnings, const ExpandLimits& limits) {
+                               std::vector<Warning>* warnings, const ExpandLimits& limits) {
     return Expander(calendar, fromDay, toDay, local, limits).Run(warnings);
 }
 

@@ -16,10 +16,24 @@
 
 namespace tessel::ical {
 
-// A damaged file: the message names the file and the line ("work.ics, line 12: ...").
+// What was read other than written, or passed over: the line (0 when it is not one line's) and
+// the reason in the user's words ("an empty recurrence rule, ignored").
+struct Warning {
+    uint32_t Line = 0;
+    std::string Reason;
+
+    // "work.ics, line 15: an empty recurrence rule, ignored"; without a file name "line 15: ..."
+    std::string Text(std::string_view fileName) const;
+};
+
+// A file refused whole: not iCalendar at all, beyond a limit, or nothing readable in it. The
+// message names the file and the line ("work.ics, line 12: ..."); Line and Reason are its parts.
 class EIcalError : public EError {
 public:
-    using EError::EError;
+    EIcalError(std::string_view fileName, uint32_t line, std::string reason)
+        : EError(Warning{line, reason}.Text(fileName)), Line(line), Reason(std::move(reason)) {}
+    uint32_t Line;
+    std::string Reason;
 };
 
 constexpr int64_t kSecondsPerDay = 86400;
@@ -94,6 +108,7 @@ struct Event {
     Time End;
     Duration Length;
     Time RecurrenceId;
+    bool ThisAndFuture = false;  // RANGE=THISANDFUTURE: the changes hold for the later instances too
     uint32_t FirstRule = 0, RuleCount = 0;    // into Calendar::Rules
     uint32_t FirstRDate = 0, RDateCount = 0;  // into Calendar::RDates
     uint32_t FirstExDate = 0, ExDateCount = 0;  // into Calendar::ExDates
@@ -108,13 +123,22 @@ struct Calendar {
     std::vector<std::unique_ptr<Zone>> Zones;
     TextRef Name;                       // the calendar's X-WR-CALNAME, unescaped; empty when none
     std::string Texts;                  // every kept text, UTF-8, one after another
-    std::vector<std::string> Warnings;  // what was read other than written ("unknown zone ...")
+    std::vector<Warning> Warnings;      // the first kMaxWarnings of what was read other than written
+    size_t WarningCount = 0;            // all of them: lines, values and components passed over
 
     std::string_view Text(TextRef ref) const { return std::string_view(Texts).substr(ref.Offset, ref.Size); }
 };
 
-// Reads a whole file; raises EIcalError naming fileName and the line on anything damaged.
-Calendar ReadCalendar(std::string_view bytes, const std::string& fileName);
+constexpr size_t kMaxWarnings = 100;
+
+// Reads a whole file. A damaged line, value or component costs only itself (a warning each);
+// raises EIcalError naming fileName when the file is not iCalendar, is beyond a limit, or holds
+// nothing readable.
+Calendar ReadCalendar(std::string_view bytes, std::string_view fileName);
+
+// The VEVENTs a file begins, the name in any case, counted from the lines alone (cheap: for
+// limits applied before reading).
+size_t CountEvents(std::string_view bytes);
 
 struct Occurrence {
     int64_t Start = 0, End = 0;  // wall seconds in the target zone; all-day: midnights, End exclusive
@@ -130,15 +154,8 @@ struct ExpandLimits {
 };
 
 // Every occurrence that overlaps [fromDay 00:00, toDay 00:00) of the zone `local`, cancelled
-// ones left out, in no particular order. Limits that cut anything add a warning.
+// ones left out, in no particular order. A limit that cuts an event adds a warning at its line.
 std::vector<Occurrence> Expand(const Calendar& calendar, int64_t fromDay, int64_t toDay, const Zone& local,
-                               std::vector<std::string>* warnings = nullptr, const ExpandLimits& limits = {});
-
-// Civil dates: days since 1970-01-01 and back; the day a wall time falls on.
-inline int64_t FloorDivDays(int64_t wall) {
-    return wall / kSecondsPerDay - (wall % kSecondsPerDay < 0 ? 1 : 0);
-}
-int64_t DaysFromCivil(int64_t year, int month, int day);
-void CivilFromDays(int64_t days, int64_t& year, int& month, int& day);
+                               std::vector<Warning>* warnings = nullptr, const ExpandLimits& limits = {});
 
 }  // namespace tessel::ical

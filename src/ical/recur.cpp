@@ -28,7 +28,8 @@ int64_t Week1Start(int64_t year, int weekStart) {
 
 class RuleWalk {
 public:
-    RuleWalk(const Recur& r, int64_t start, bool dateOnly) : r_(r), start_(start), dateOnly_(dateOnly) {
+    RuleWalk(const Recur& r, int64_t start, bool dateOnly, bool startCounts)
+        : r_(r), start_(start), dateOnly_(dateOnly), startCounts_(startCounts) {
         startDay_ = DayOf(start);
         CivilFromDays(startDay_, startYear_, startMonth_, startMday_);
         const int64_t t = start - startDay_ * kSecondsPerDay;
@@ -41,6 +42,8 @@ public:
              std::vector<int64_t>& out);
 
 private:
+    bool Simple() const;
+
     void BuildTimes() {
         if (dateOnly_) {
             times_.push_back(0);
@@ -91,9 +94,9 @@ private:
         if (!r_.ByMonth.empty() && !Has(r_.ByMonth, m)) return false;
         if (!r_.ByYearDay.empty()) {
             const int yday = int(day - DaysFromCivil(y, 1, 1)) + 1;
-            if (!Matches(r_.ByYearDay, yday, LeapYear(y) ? 366 : 365)) return false;
+            if (!Matches(r_.ByYearDay, yday, IsLeapYear(int(y)) ? 366 : 365)) return false;
         }
-        if (!r_.ByMonthDay.empty() && !Matches(r_.ByMonthDay, d, DaysIn(y, m))) return false;
+        if (!r_.ByMonthDay.empty() && !Matches(r_.ByMonthDay, d, DaysInMonth(int(y), m))) return false;
         if (!r_.ByDay.empty() && !(weekdays_ & (1 << WeekdayOf(day)))) return false;
         return true;
     }
@@ -101,10 +104,10 @@ private:
     void YearDays(int64_t year, std::vector<int64_t>& days, uint64_t& steps) const {
         const bool dayParts = !r_.ByWeekNo.empty() || !r_.ByYearDay.empty() || !r_.ByMonthDay.empty() || !r_.ByDay.empty();
         const int64_t jan1 = DaysFromCivil(year, 1, 1);
-        const int ylen = LeapYear(year) ? 366 : 365;
+        const int ylen = IsLeapYear(int(year)) ? 366 : 365;
         for (int m = 1; m <= 12; ++m) {
             if (r_.ByMonth.empty() ? (!dayParts && m != startMonth_) : !Has(r_.ByMonth, m)) continue;
-            const int dim = DaysIn(year, m);
+            const int dim = DaysInMonth(int(year), m);
             const int64_t first = DaysFromCivil(year, m, 1);
             if (!dayParts) {
                 if (startMday_ <= dim) days.push_back(first + startMday_ - 1);
@@ -126,7 +129,7 @@ private:
 
     void MonthDays(int64_t year, int month, std::vector<int64_t>& days, uint64_t& steps) const {
         if (!r_.ByMonth.empty() && !Has(r_.ByMonth, month)) return;
-        const int dim = DaysIn(year, month);
+        const int dim = DaysInMonth(int(year), month);
         const int64_t first = DaysFromCivil(year, month, 1);
         if (r_.ByMonthDay.empty() && r_.ByDay.empty()) {
             if (startMday_ <= dim) days.push_back(first + startMday_ - 1);
@@ -170,18 +173,31 @@ private:
 
     const Recur& r_;
     int64_t start_, startDay_, startYear_ = 0;
-    bool dateOnly_;
+    bool dateOnly_, startCounts_;
     int startMonth_ = 1, startMday_ = 1, startHour_ = 0, startMinute_ = 0, startSecond_ = 0;
     unsigned weekdays_ = 0;
     std::vector<int32_t> times_;  // seconds into the day, sorted
 };
+
+// A rule whose every period holds exactly one instance, DTSTART's own time and day in it: the
+// instances before a window can be counted without walking them.
+bool RuleWalk::Simple() const {
+    const Recur& r = r_;
+    if (!r.ByMonth.empty() || !r.ByWeekNo.empty() || !r.ByYearDay.empty() || !r.ByMonthDay.empty() ||
+        !r.ByDay.empty() || !r.ByHour.empty() || !r.ByMinute.empty() || !r.BySecond.empty() || !r.BySetPos.empty())
+        return false;
+    if (r.Frequency == Freq::Monthly) return startMday_ <= 28;
+    if (r.Frequency == Freq::Yearly) return startMonth_ != 2 || startMday_ != 29;
+    return true;
+}
 
 void RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxSteps, size_t maxOut, StepBudget& budget,
                    std::vector<int64_t>& out) {
     std::sort(times_.begin(), times_.end());
     const Freq f = r_.Frequency;
     const int64_t interval = r_.Interval;
-    int64_t emitted = 1;  // DTSTART is the first
+    int64_t emitted = startCounts_ ? 1 : 0;  // DTSTART is the first
+    bool startSeen = startCounts_;
     uint64_t steps = 0;
     const bool counted = r_.Count > 0;
     const bool subDaily = f == Freq::Hourly || f == Freq::Minutely || f == Freq::Secondly;
@@ -190,9 +206,10 @@ void RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxStep
     const int64_t base = subDaily ? FloorDiv(start_, unit) * unit : 0;
     const int64_t startMonthIndex = startYear_ * 12 + startMonth_ - 1;
 
-    // With no COUNT nothing before from matters: begin a period or so before it.
+    // With no COUNT nothing before from matters, and with a simple rule each period before it
+    // holds one instance: begin a period or so before it.
     int64_t k = 0;
-    if (!counted && from > start_) {
+    if ((!counted || Simple()) && from > start_) {
         const int64_t fromDay = DayOf(from);
         int64_t fy;
         int fm, fd;
@@ -206,7 +223,33 @@ void RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxStep
         default: periods = FloorDiv(from - unit - base, unit); break;
         }
         if (periods > 0) k = periods / interval;
+        if (counted && k > 0) {
+            emitted = k;  // periods 0 .. k-1, DTSTART's among them
+            startSeen = true;
+            if (emitted >= r_.Count) return;
+        }
     }
+
+    // Each instance in turn: counted, and kept when from or later; false to stop.
+    auto emit = [&](int64_t wall) {
+        if (wall < start_) return true;
+        if (wall == start_) {
+            if (!startSeen) startSeen = true, ++emitted;
+            return true;
+        }
+        if (wall > untilWall || wall > to) return false;
+        if (counted && emitted >= r_.Count) return false;
+        ++emitted;
+        if (wall < from) return true;
+        if (out.size() >= maxOut || budget.FileLeft == 0) {
+            if (out.size() >= maxOut) budget.Full = true;
+            else budget.Cut = true;
+            return false;
+        }
+        --budget.FileLeft;
+        out.push_back(wall);
+        return true;
+    };
 
     std::vector<int64_t> days, set;
     for (;; ++k) {
@@ -252,6 +295,9 @@ void RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxStep
             } else {
                 set.push_back(periodStart);
             }
+            SetPositions(set);
+            for (int64_t wall : set)
+                if (!emit(wall)) return;
         } else {
             days.clear();
             switch (f) {
@@ -286,20 +332,32 @@ void RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxStep
                 break;
             }
             }
-            for (int64_t day : days)
-                for (int32_t t : times_) set.push_back(day * kSecondsPerDay + t);
-        }
-        SetPositions(set);
-        for (int64_t wall : set) {
-            if (wall <= start_) continue;
-            if (wall > untilWall || wall > to) return;
-            if (counted && emitted >= r_.Count) return;
-            if (out.size() >= maxOut) {
-                budget.Full = true;
-                return;
+            // The period's instances are its days times its times, in that order: never built
+            // whole, as BY parts of every day, hour, minute and second would make millions.
+            const auto perDay = int64_t(times_.size());
+            if (!r_.BySetPos.empty()) {
+                const int64_t n = int64_t(days.size()) * perDay;
+                for (int16_t v : r_.BySetPos) {
+                    const int64_t i = v > 0 ? v - 1 : n + v;
+                    if (i >= 0 && i < n) set.push_back(days[size_t(i / perDay)] * kSecondsPerDay + times_[size_t(i % perDay)]);
+                }
+                std::sort(set.begin(), set.end());
+                set.erase(std::unique(set.begin(), set.end()), set.end());
+                for (int64_t wall : set)
+                    if (!emit(wall)) return;
+            } else {
+                for (int64_t day : days) {
+                    const int64_t midnight = day * kSecondsPerDay;
+                    if (midnight + times_.back() < from && midnight > start_) {  // a whole day before from: counted only
+                        if (midnight + times_.back() > untilWall) return;
+                        emitted += perDay;
+                        if (counted && emitted >= r_.Count) return;
+                        continue;
+                    }
+                    for (int32_t t : times_)
+                        if (!emit(midnight + t)) return;
+                }
             }
-            ++emitted;
-            out.push_back(wall);
         }
         if (counted && emitted >= r_.Count) return;
         if (steps > maxSteps) {
@@ -311,9 +369,9 @@ void RuleWalk::Run(int64_t from, int64_t to, int64_t untilWall, uint64_t maxStep
 
 }  // namespace
 
-void ExpandRule(const Recur& r, int64_t start, bool dateOnly, int64_t from, int64_t to, int64_t untilWall,
-                uint64_t maxSteps, size_t maxOut, StepBudget& budget, std::vector<int64_t>& out) {
-    RuleWalk(r, start, dateOnly).Run(from, to, untilWall, maxSteps, maxOut, budget, out);
+void ExpandRule(const Recur& r, int64_t start, bool dateOnly, bool startCounts, int64_t from, int64_t to,
+                int64_t untilWall, uint64_t maxSteps, size_t maxOut, StepBudget& budget, std::vector<int64_t>& out) {
+    RuleWalk(r, start, dateOnly, startCounts).Run(from, to, untilWall, maxSteps, maxOut, budget, out);
 }
 
 }  // namespace tessel::ical

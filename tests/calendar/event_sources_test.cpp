@@ -226,6 +226,23 @@ TEST_F(EventSourcesTest, WithoutAnAccountOnlyTheSubscriptionsAreAsked) {
     EXPECT_EQ(ByColor(), colours);
 }
 
+// Lines a subscription's calendar breaks are passed over: no failure, no status line, the rest
+// shown; the source counts them and keeps the first for the account dialog.
+TEST_F(EventSourcesTest, SkippedLinesAreNoFailureAndAreCounted) {
+    ScriptGeneration(1);
+    std::string team = Ics({"Team 1", "Team 2"});
+    team.insert(team.find("SUMMARY:Team 1"), "RRULE:\r\nX-APPLE-RADIUS=49.9\r\n");
+    http.AnswerOnce("team.ics", team);
+    sources.Sync(march15);
+    EXPECT_TRUE(sources.Failures.empty());
+    EXPECT_EQ(sourceStatuses.back(), kStatusClose);
+    EXPECT_THAT(ByColor()[kTeamColor], ElementsAre(u"Team 1", u"Team 2"));
+    const TSubscriptionSource& source = *sources.Subscriptions()[0];
+    EXPECT_EQ(source.SkippedCount(), 2u);
+    EXPECT_EQ(source.FirstSkipped(), "line 7: an empty recurrence rule, ignored");
+    EXPECT_EQ(sources.Subscriptions()[1]->SkippedCount(), 0u);
+}
+
 // An unchanged calendar (304, or the file's stamp unchanged) is not read again: neither for the
 // same window nor for another month, which is expanded from the calendar read before.
 TEST_F(EventSourcesTest, UnchangedSubscriptionCostsNoParsing) {

@@ -91,6 +91,20 @@ TEST(AddAddressCheck, NewSubscriptionTakesTheTypedTitleElseTheCalendarsNameElseT
     }
 }
 
+TEST(SubscriptionNotice, SkippedLinesAreCountedWithTheFirstQuoted) {
+    const struct {
+        size_t count;
+        const char* first;
+        const char* text;
+    } rows[] = {
+        {0, "", ""},
+        {1, "line 8: an empty recurrence rule, ignored", "One line of this calendar was skipped:\rline 8: an empty recurrence rule, ignored"},
+        {12, "line 3: a line without ':', the line is skipped",
+         "12 lines of this calendar were skipped. The first:\rline 3: a line without ':', the line is skipped"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(SkippedLinesText(row.count, row.first), row.text);
+}
+
 TEST(AddAddressColors, TheFirstPresetNoShownCalendarUsesIsOffered) {
     const std::vector<TPresetColor>& presets = SubscriptionPresetColors();
     ASSERT_GE(presets.size(), 3u);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tessel-tool ics: local wall times by TZ, all-day dates, cancelled instances left out, a line
-# break in a summary as \n, the window's ends; a damaged file fails naming the file and line.
+# break in a summary as \n, the window's ends; a damaged line is a warning on stderr, the rest
+# listed and exit 0; a file with nothing readable fails naming the file and line.
 set -u
 tool=$1
 dir=$(mktemp -d)
@@ -25,6 +26,13 @@ actual=$(TZ=America/Los_Angeles "$tool" ics "$dir/a.ics" --from 2026-03-01 --to 
 $actual
 expected:
 $expected"
+
+printf '%s\r\n' 'BEGIN:VCALENDAR' 'BEGIN:VEVENT' 'SUMMARY:Gym' 'DTSTART:20260302T070000Z' 'RRULE:' 'END:VEVENT' \
+  'BEGIN:VEVENT' 'DTSTART:2026' 'END:VEVENT' 'END:VCALENDAR' >"$dir/part.ics"
+TZ=UTC "$tool" ics "$dir/part.ics" --from 2026-03-01 --to 2026-03-05 >"$dir/out" 2>"$dir/err" || fail "warnings: exit $?"
+[ "$(cat "$dir/out")" = "$(printf '2026-03-02T07:00\t2026-03-02T07:00\tGym')" ] || fail "warnings: $(cat "$dir/out")"
+[ "$(cat "$dir/err")" = "warning: $dir/part.ics, line 5: an empty recurrence rule, ignored
+warning: $dir/part.ics, line 8: a bad date or time '2026', the event is left out" ] || fail "warnings: $(cat "$dir/err")"
 
 printf 'BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:2026\r\n' >"$dir/bad.ics"
 TZ=UTC "$tool" ics "$dir/bad.ics" --from 2026-03-01 --to 2026-03-05 >"$dir/out" 2>"$dir/err"

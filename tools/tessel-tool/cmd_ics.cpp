@@ -2,12 +2,14 @@
 // that overlaps [from 00:00, to 00:00) of the local zone (TZ), one a line, sorted as text:
 //   START<TAB>END<TAB>SUMMARY
 // a timed value as the local wall time YYYY-MM-DDTHH:MM, an all-day one as YYYY-MM-DD (the end
-// exclusive); cancelled instances left out; a line break in a summary printed as \n.
+// exclusive); cancelled instances left out; a line break in a summary printed as \n. What was
+// passed over (damaged lines, events cut short) is printed on stderr as warnings, one a line.
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "base/date_time.h"
 #include "command.h"
 #include "ical/ical.h"
 
@@ -19,14 +21,14 @@ int64_t DayArgument(const std::string& text) {
     if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3 ||
         month < 1 || month > 12 || day < 1 || day > 31)
         throw tessel::tool::UsageError();
-    return tessel::ical::DaysFromCivil(year, month, day);
+    return tessel::DaysFromCivil(year, month, day);
 }
 
 std::string WallText(int64_t wall, bool allDay) {
     int64_t year;
     int month, day;
-    const int64_t days = tessel::ical::FloorDivDays(wall);
-    tessel::ical::CivilFromDays(days, year, month, day);
+    const int64_t days = tessel::FloorDiv(wall, tessel::ical::kSecondsPerDay);
+    tessel::CivilFromDays(days, year, month, day);
     const int64_t t = wall - days * tessel::ical::kSecondsPerDay;
     char text[48];
     if (allDay) std::snprintf(text, sizeof text, "%04lld-%02d-%02d", static_cast<long long>(year), month, day);
@@ -48,7 +50,7 @@ int RunIcs(const std::vector<std::string>& args) {
     if (file.empty() || from.empty() || to.empty()) throw tessel::tool::UsageError();
     const int64_t fromDay = DayArgument(from), toDay = DayArgument(to);
 
-    std::vector<std::string> warnings;
+    std::vector<tessel::ical::Warning> warnings;
     std::vector<std::string> lines;
     {
         tessel::ical::Calendar calendar = tessel::tool::ReadNamingFile(file, [&] {
@@ -69,7 +71,7 @@ int RunIcs(const std::vector<std::string>& args) {
         }
     }
     std::sort(lines.begin(), lines.end());
-    for (const auto& w : warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+    for (const auto& w : warnings) std::fprintf(stderr, "warning: %s\n", w.Text(file).c_str());
     std::string out;
     for (const auto& line : lines) out.append(line).append("\n");
     std::fwrite(out.data(), 1, out.size(), stdout);
