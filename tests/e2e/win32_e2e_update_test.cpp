@@ -257,6 +257,7 @@ private:
         ProfileSettings settings;
         settings.Left = 900;
         settings.ServiceHost = TheSetup().ServiceHost();
+        settings.Certificate = TheSetup().ServiceCertificate();
         return settings;
     }
 
