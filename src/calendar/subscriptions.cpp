@@ -298,16 +298,23 @@ bool ReadSubscriptionBody(std::string_view body, ical::Calendar& calendar, std::
         problem = "the calendar is larger than " + Megabytes(kSubscriptionMaxBytes);
         return false;
     }
-    if (const size_t events = ical::CountEvents(body); events > kSubscriptionMaxEvents) {
+    const auto tooMany = [&problem](size_t events) {
         problem = "the calendar holds " + GroupedThousands(events) + " events, more than the " +
                   GroupedThousands(kSubscriptionMaxEvents) + " taken";
         return false;
-    }
+    };
+    if (const size_t events = ical::CountEvents(body); events > kSubscriptionMaxEvents) return tooMany(events);
     try {
         calendar = ical::ReadCalendar(body, {});
     } catch (const ical::EIcalError& e) {
         problem = "the calendar is damaged (" + std::string(e.what()) + ")";  // "line 12: ..."
         return false;
+    }
+    // The count before reading passes over a name folded across lines; the reader does not.
+    if (calendar.Events.size() > kSubscriptionMaxEvents) {
+        const size_t events = calendar.Events.size();
+        calendar = ical::Calendar();
+        return tooMany(events);
     }
     return true;
 }

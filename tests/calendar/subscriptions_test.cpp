@@ -211,12 +211,17 @@ TEST(SubscriptionFetchTest, CheckTellsWhatWentWrongWithoutTheAddress) {
     for (size_t i = 0; i <= kSubscriptionMaxEvents; ++i)
         many += "BEGIN:VEVENT\r\nDTSTART:20240301T090000Z\r\nEND:VEVENT\r\n";
     many += "END:VCALENDAR\r\n";
+    // The same with every name folded across two lines, which only the reader sees whole.
+    std::string folded = many;
+    for (size_t at = folded.find("BEGIN:VEVENT"); at != std::string::npos; at = folded.find("BEGIN:VEVENT", at))
+        folded.replace(at, 12, "BEGIN:VEV\r\n ENT");
 
     testing::ScriptedHttp http;
     http.Answer("/good.ics", kCalendar);
     http.Answer("/portal", "<!DOCTYPE html>\n<html><body>Sign in</body></html>");
     http.Answer("/gone.ics", "", 404);
     http.Answer("/many.ics", many);
+    http.Answer("/folded.ics", folded);
     http.Answer("/broken.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:2024\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     http.Unreachable("/down.ics");
     struct Row {
@@ -231,6 +236,7 @@ TEST(SubscriptionFetchTest, CheckTellsWhatWentWrongWithoutTheAddress) {
         {"https://cal.example.com/portal?token=s3cr3t", false, "the address gave a web page, not a calendar"},
         {"https://cal.example.com/gone.ics?token=s3cr3t", false, "the address answered 404"},
         {"https://cal.example.com/many.ics?token=s3cr3t", false, "50,001 events"},
+        {"https://cal.example.com/folded.ics?token=s3cr3t", false, "50,001 events"},
         {"https://cal.example.com/broken.ics?token=s3cr3t", false, "the calendar is damaged (line 3"},
         {"https://cal.example.com/down.ics?token=s3cr3t", false, "the address could not be fetched"},
         {"gopher://cal.example.com/x?token=s3cr3t", false, "not an http, https or webcal address"},
