@@ -31,7 +31,7 @@ void TToolTips::PointerMoved(WPARAM wp, LPARAM lp) {
                            CW_USEDEFAULT, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!tip_) return;
     for (const Tool& tool : tools_) Send(tool);
-    MSG move{window_, WM_MOUSEMOVE, wp, lp, GetMessageTime(), {}};
+    MSG move{window_, WM_MOUSEMOVE, wp, lp, static_cast<DWORD>(GetMessageTime()), {}};
     GetCursorPos(&move.pt);
     SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
 }

@@ -15,7 +15,11 @@ public:
 
     // The position just after "#" + key + "=" + opening (any letter case), or npos.
     size_t KeyEnd(std::string_view key, std::string_view opening = "") const {
-        const std::string needle = "#" + LowerAscii(key) + "=" + std::string(opening);
+        // Built by appending: the cross compiler's string copy check misreads "#" + a temporary.
+        std::string needle = "#";
+        needle += LowerAscii(key);
+        needle += '=';
+        needle += opening;
         const size_t at = lowered_.find(needle);
         return at == std::string::npos ? at : at + needle.size();
     }

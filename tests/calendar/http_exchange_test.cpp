@@ -62,6 +62,7 @@ TEST(HttpExchangeRules, ResendsOnceAfterALostConnectionAndOnceWithCredentials) {
     const HttpFault lost{THttpFailure::ConnectionLost, {}};
     const HttpFault untrusted{THttpFailure::Certificate, {}};
     const HttpFault cut{THttpFailure::CutShort, "the connection ended after 3 of 9 bytes of the answer"};
+    const HttpFault whole{THttpFailure::None, std::string()};
     struct Case {
         const char* name;
         std::vector<int32_t> statuses;
@@ -75,18 +76,18 @@ TEST(HttpExchangeRules, ResendsOnceAfterALostConnectionAndOnceWithCredentials) {
         std::string body;
     };
     const Case cases[] = {
-        {"answer read whole", {200}, {}, "", "", {}, {"send"}, 200, THttpFailure::None, "abc"},
-        {"an error status keeps its body", {404}, {}, "", "", {}, {"send"}, 404, THttpFailure::None, "abc"},
-        {"lost once, then answered", {0, 200}, {lost}, "", "", {}, {"send", "send"}, 200, THttpFailure::None, "abc"},
-        {"lost twice", {0, 0}, {lost, lost}, "", "", {}, {"send", "send"}, 0, THttpFailure::ConnectionLost, ""},
-        {"untrusted is not resent", {0}, {untrusted}, "u", "", {}, {"send"}, 0, THttpFailure::Certificate, ""},
-        {"401 Digest left to the library", {401, 200}, {}, "u", "Digest realm=\"r\"", {},
+        {"answer read whole", {200}, {}, "", "", whole, {"send"}, 200, THttpFailure::None, "abc"},
+        {"an error status keeps its body", {404}, {}, "", "", whole, {"send"}, 404, THttpFailure::None, "abc"},
+        {"lost once, then answered", {0, 200}, {lost}, "", "", whole, {"send", "send"}, 200, THttpFailure::None, "abc"},
+        {"lost twice", {0, 0}, {lost, lost}, "", "", whole, {"send", "send"}, 0, THttpFailure::ConnectionLost, ""},
+        {"untrusted is not resent", {0}, {untrusted}, "u", "", whole, {"send"}, 0, THttpFailure::Certificate, ""},
+        {"401 Digest left to the library", {401, 200}, {}, "u", "Digest realm=\"r\"", whole,
          {"send", "credentials u:p", "send"}, 200, THttpFailure::None, "abc"},
-        {"401 Basic answered in the request's own header", {401, 200}, {}, "u", "basic realm=\"r\"", {},
+        {"401 Basic answered in the request's own header", {401, 200}, {}, "u", "basic realm=\"r\"", whole,
          {"send", "header Authorization: Basic dTpw", "send"}, 200, THttpFailure::None, "abc"},
-        {"401 twice stops", {401, 401}, {}, "u", "Digest realm=\"r\"", {}, {"send", "credentials u:p", "send"},
+        {"401 twice stops", {401, 401}, {}, "u", "Digest realm=\"r\"", whole, {"send", "credentials u:p", "send"},
          401, THttpFailure::None, "abc"},
-        {"401 without credentials", {401}, {}, "", "Basic realm=\"r\"", {}, {"send"}, 401, THttpFailure::None,
+        {"401 without credentials", {401}, {}, "", "Basic realm=\"r\"", whole, {"send"}, 401, THttpFailure::None,
          "abc"},
         {"cut short", {200}, {}, "", "", cut, {"send"}, 200, THttpFailure::CutShort, ""},
     };
