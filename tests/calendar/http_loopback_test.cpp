@@ -283,8 +283,9 @@ TEST_F(HttpLoopback, TransfersThatFailSayWhyInTheUsersWords) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault ? c.fault : c.path);
-        if (c.fault)
+        if (c.fault) {
             ASSERT_TRUE(http.Send(Request(service.HttpUrl("/test/fault?path=" + c.path + "&" + c.fault))).Ok());
+        }
         THttpRequest request = Request(service.HttpUrl(c.path));
         request.TimeLimitMs = c.timeLimitMs;
         request.SizeLimit = c.sizeLimit;

@@ -77,7 +77,9 @@ TEST(EndToEndResponsive, TheWindowAnswersWhileTheServiceHoldsTheSignIn) {
     EXPECT_TRUE(Answers(window, WM_COMMAND, kExitCommand));
     const bool stillHeld = setup.SignInCount() == signInsBefore;
     EXPECT_TRUE(stillHeld) << "the held sign-in ended before the commands were given";
-    if (stillHeld) EXPECT_TRUE(program.Running()) << "the program ended under the running request";
+    if (stillHeld) {
+        EXPECT_TRUE(program.Running()) << "the program ended under the running request";
+    }
 
     // The held answer comes, the sync ends with the events saved, and the program ends.
     ASSERT_TRUE(program.WaitForExit(kExitTimeout)) << "the program did not end after the sync";

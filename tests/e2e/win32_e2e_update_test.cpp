@@ -121,9 +121,16 @@ std::string VisibleWindows(DWORD process) {
             GetWindowThreadProcessId(window, &owner);
             wchar_t cls[64] = {};
             GetClassNameW(window, cls, 64);
-            if (owner == l->process && IsWindowVisible(window))
-                l->text += "[" + Narrow(win32::FromW(cls)) + " \"" + Narrow(WindowText(window)) + "\" " +
-                           Narrow(MessageBoxText(window)) + "] ";
+            if (owner == l->process && IsWindowVisible(window)) {
+                // Appended piece by piece: the cross compiler's string copy check misreads "[" + a temporary.
+                l->text += '[';
+                l->text += Narrow(win32::FromW(cls));
+                l->text += " \"";
+                l->text += Narrow(WindowText(window));
+                l->text += "\" ";
+                l->text += Narrow(MessageBoxText(window));
+                l->text += "] ";
+            }
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&listing));

@@ -202,7 +202,10 @@ TEST(RealFiles, WhatProducersMean) {
 // "lo,lo+1,...,hi"
 std::string Range(int lo, int hi) {
     std::string out;
-    for (int v = lo; v <= hi; ++v) out += (v > lo ? "," : "") + std::to_string(v);
+    for (int v = lo; v <= hi; ++v) {
+        if (v > lo) out += ',';
+        out += std::to_string(v);
+    }
     return out;
 }
 
