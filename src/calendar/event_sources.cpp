@@ -161,9 +161,8 @@ void TSubscriptionSource::Apply(TSubscriptionFetch fetch, TDateTime date) {
     }
     std::string digest = DigestOf(fetch.Body);
     const bool sameBytes = haveCopy && digest == bodyDigest_;
-    std::unique_ptr<ical::Calendar> previous;
     if (!sameBytes) {
-        previous = std::move(calendar_);
+        std::unique_ptr<ical::Calendar> previous = std::move(calendar_);
         if (!ReadCopy(fetch.Body, std::move(digest))) {
             calendar_ = std::move(previous);
             return;

@@ -108,6 +108,7 @@ std::string OriginKey(const std::string& url) {
     const UrlOrigin origin = OriginOf(url);
     return origin.Scheme + "://" + origin.Host + ":" + origin.Port;
 }
+
 constexpr DWORD kHeaderBufferSize = 1024;
 // Sent by requests that pin a certificate, with kRequestFlags less the kept connection: the
 // server closes their connections, which then never wait for another request.
