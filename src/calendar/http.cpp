@@ -50,8 +50,7 @@ bool IsRedirect(int32_t status) {
 
 THttpResponse Failed(THttpFailure failure, std::string text) {
     THttpResponse response;
-    response.Failure = failure;
-    response.ErrorText = std::move(text);
+    Fail(response, {failure, std::move(text)});
     return response;
 }
 
@@ -91,12 +90,10 @@ THttpResponse THttp::Exchange(const THttpRequest& request) {
             HttpFault fault;
             std::unique_ptr<HttpExchange> exchange = OpenHttpExchange(hop, limits, fault);
             if (!exchange) {
-                response.Failure = fault.Kind == THttpFailure::None ? THttpFailure::Other : fault.Kind;
-                response.ErrorText = fault.Text.empty() ? HttpFailureText(response.Failure) : fault.Text;
+                Fail(response, fault);
                 return response;
             }
             RunExchange(*exchange, user, password, response);
-            response.FinalUrl = hop.Url;
             const std::string location = response.Header("Location");
             if (response.Failure != THttpFailure::None || !IsRedirect(response.Status) || location.empty())
                 return response;
@@ -154,9 +151,6 @@ std::vector<THttpResponse> THttp::SendAll(const std::vector<THttpRequest>& reque
     } else {
         RunJobs(jobs);
     }
-    for (THttpResponse& response : responses)
-        if (response.Failure != THttpFailure::None && response.ErrorText.empty())
-            response.ErrorText = HttpFailureText(response.Failure);
     return responses;
 }
 

@@ -13,7 +13,7 @@
 // - redirects are followed here, not by the library: within the same scheme or from http to
 //   https, at most MaxRedirects; a redirect to another server drops the Authorization header,
 //   the credentials and the pin; one from https to http or to another scheme is refused;
-// - an address with a control character or a blank is refused before anything is sent;
+// - an address with a control character, written or escaped, is refused before anything is sent;
 // - compressed answers (gzip, deflate) are asked for and decoded;
 // - a request whose connection is lost before any answer came is sent once more, on a new
 //   connection: a server may close a kept-alive connection just as it is reused;
@@ -70,8 +70,6 @@ struct THttpResponse {
     THttpFailure Failure = THttpFailure::None;
     // Why the exchange failed, in the user's words; empty when an answer came whole.
     std::string ErrorText;
-    // The address that gave this answer, after any redirects.
-    std::string FinalUrl;
 
     // The first header of that name, letter case ignored; empty when there is none.
     std::string Header(std::string_view name) const;

@@ -36,6 +36,12 @@ std::string CutShortText(uint64_t received, uint64_t announced) {
            " bytes of the answer";
 }
 
+void Fail(THttpResponse& response, const HttpFault& fault) {
+    response.Failure = fault.Kind == THttpFailure::None ? THttpFailure::Other : fault.Kind;
+    response.ErrorText = fault.Text.empty() ? HttpFailureText(response.Failure) : fault.Text;
+    response.Body.clear();
+}
+
 namespace {
 
 // The 401's challenges are all Basic.
@@ -65,8 +71,7 @@ void RunExchange(HttpExchange& exchange, const std::string& user, const std::str
                 resentAfterLoss = true;
                 continue;
             }
-            response.Failure = fault.Kind == THttpFailure::None ? THttpFailure::Other : fault.Kind;
-            response.ErrorText = fault.Text.empty() ? HttpFailureText(response.Failure) : fault.Text;
+            Fail(response, fault);
             return;
         }
         response.Status = exchange.Status();
@@ -83,10 +88,7 @@ void RunExchange(HttpExchange& exchange, const std::string& user, const std::str
     }
     // Half an answer must not pass for the whole: a feed cut at an element boundary still parses.
     const HttpFault fault = exchange.Fault();
-    if (fault.Kind == THttpFailure::None) return;
-    response.Failure = fault.Kind;
-    response.ErrorText = fault.Text.empty() ? HttpFailureText(fault.Kind) : fault.Text;
-    response.Body.clear();
+    if (fault.Kind != THttpFailure::None) Fail(response, fault);
 }
 
 }  // namespace tessel

@@ -85,6 +85,10 @@ public:
 // Defined in the platform file.
 std::unique_ptr<HttpExchange> OpenHttpExchange(const HttpHop& hop, const HttpLimits& limits, HttpFault& fault);
 
+// Marks response failed with fault: Other for a fault of no kind, the kind's words for one
+// without its own; the body is emptied.
+void Fail(THttpResponse& response, const HttpFault& fault);
+
 // One hop: sends, resends once after a lost connection and once with the credentials after a
 // 401 (when there are any), and reads the answer whole into response. Basic credentials are put
 // in the resent request's own Authorization header: a library that answered them itself would

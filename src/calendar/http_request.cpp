@@ -101,11 +101,8 @@ std::string ResolvedUrl(std::string_view from, std::string_view location) {
 }
 
 std::string NormalizedPin(std::string_view pin) {
-    std::string hex;
-    for (char c : pin) {
-        if (c == ':' || c == ' ') continue;
-        hex += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
+    std::string hex = LowerAscii(pin);
+    std::erase_if(hex, [](char c) { return c == ':' || c == ' '; });
     return hex;
 }
 
