@@ -35,9 +35,9 @@ void TMainFm::CloseOpenDialog() {
 std::unique_ptr<TAccountFm> TMainFm::MakeAccountDialog() {
     // The program always hands over its transport (MainFormServices).
     std::map<std::string, std::string> skipped;
-    for (const auto& source : services_.Sources.Subscriptions())
+    for (const auto& source : services_.Sources.Sources())
         if (source->SkippedCount() > 0)
-            skipped[source->Subscription().Address] = SkippedLinesText(source->SkippedCount(), source->FirstSkipped());
+            skipped[source->Address()] = SkippedLinesText(source->SkippedCount(), source->FirstSkipped());
     return std::make_unique<TAccountFm>(services_.Account, services_.Subscriptions, services_.Calendar,
                                         *services_.Http, services_.Hosts, Handle(), std::move(skipped));
 }

@@ -1,9 +1,9 @@
 #pragma once
 // Where the events come from, and the one sorted list the windows read. Each source keeps its
 // own events, its cache and its last failure: the service's calendars (TCalendar, which signs
-// in and fetches the feeds) and each subscription (an iCalendar file at an address). A sync asks
-// every source in turn and merges what they hold; a source that fails keeps what it had, and
-// the others update all the same.
+// in and fetches the feeds), each subscription (an iCalendar file at an address) and each
+// calendar of a CalDAV account. A sync asks every source and merges what they hold; a source
+// that fails keeps what it had, and the others update all the same.
 //
 // Failures reach the status panel in the user's words, one line per source that failed
 // ("Work: the address answered 404"), never with a subscription's address. Without an account
@@ -19,7 +19,8 @@
 
 #include "base/date_time.h"
 #include "calendar/event.h"
-#include "calendar/subscriptions.h"
+#include "calendar/event_source.h"
+#include "calendar/subscription_source.h"
 #include "ical/ical.h"
 
 namespace tessel {
@@ -35,64 +36,8 @@ class THttp;
 // first day of the month after the next, exclusive (the feeds' window).
 void SyncWindow(TDateTime date, TDateTime& fromDay, TDateTime& toDay);
 
-// One subscription's events: its last good copy (cached in a file of its own, named after a
-// digest of the address), the calendar read from it, and the occurrences expanded from that for
-// the window last asked for, in the subscription's colour.
-class TSubscriptionSource {
-public:
-    TSubscriptionSource(TSubscription subscription, std::u16string cacheFolder, const ical::Zone& local);
-    ~TSubscriptionSource();
-    TSubscriptionSource(const TSubscriptionSource&) = delete;
-    TSubscriptionSource& operator=(const TSubscriptionSource&) = delete;
-
-    const TSubscription& Subscription() const { return subscription_; }
-    // The title the user gave, else the file's own name, else the address without its secret.
-    std::string Title() const;
-    // Its cache file: the folder + "subscription-" + 16 hex digits of the address's SHA-256 + ".cache".
-    std::u16string CachePath() const;
-
-    // Reads the cached copy and expands it, without the network. A missing or damaged copy
-    // leaves the events empty; the next sync fetches the address whole.
-    void LoadCache(TDateTime date);
-    // Fetches the address (conditionally when a copy is at hand) and, when it changed, reads it,
-    // expands it and caches it. A 304 reuses the calendar read before: nothing is parsed, and
-    // nothing expanded when the window is the same. On failure the events and the cache stay as
-    // they were and Failure says why.
-    void Sync(THttp& http, TDateTime date);
-    // The two halves of Sync, for fetches made side by side: what to ask for, and what to make
-    // of the answer.
-    TSubscriptionOrder Order() const;
-    void Apply(TSubscriptionFetch fetch, TDateTime date);
-
-    const EventList& Events() const { return events_; }
-    // Why the last sync failed, in the user's words; empty after one that worked.
-    const std::string& Failure() const { return failure_; }
-    // How many times a body was read as a calendar (the cache's and the network's).
-    int ParseCount() const { return parses_; }
-    // What reading the copy at hand passed over (lines, values, components): how many, and the
-    // first ("line 15: an empty recurrence rule, ignored"). No failure: the rest is shown.
-    size_t SkippedCount() const { return calendar_ ? calendar_->WarningCount : 0; }
-    std::string FirstSkipped() const;
-
-private:
-    void Expand(TDateTime date);
-    // Reads body, whose SHA-256 is digest, as the calendar; false (Failure says why) when it is none.
-    bool ReadCopy(std::string_view body, std::string digest);
-
-    TSubscription subscription_;
-    std::u16string cacheFolder_;
-    const ical::Zone& local_;
-    std::unique_ptr<ical::Calendar> calendar_;
-    std::string etag_;
-    std::string lastModified_;
-    // Of the body read last: a server without validators that sends the same bytes costs no parse.
-    std::string bodyDigest_;
-    TDateTime fromDay_ = 0;
-    TDateTime toDay_ = 0;
-    EventList events_;
-    std::string failure_;
-    int parses_ = 0;
-};
+// The syncs of several sources side by side, for the window around date.
+void SyncSide(THttp& http, const std::vector<TEventSource*>& sources, TDateTime date);
 
 class TEventSources {
 public:
@@ -106,9 +51,9 @@ public:
     TEventSources(const TEventSources&) = delete;
     TEventSources& operator=(const TEventSources&) = delete;
 
-    // Takes the subscriptions' list as it stands (after a load, after the dialog): a source whose
-    // address, colour and visibility are unchanged keeps its events; the others start afresh. The
-    // cache file of a subscription no longer in the list is removed.
+    // Takes the subscriptions' and accounts' lists as they stand (after a load, after the
+    // dialog): a source whose settings are unchanged keeps its events; the others start afresh.
+    // The cache file of a calendar no longer in the lists is removed.
     void Reload();
     // Start-up: the subscriptions' caches (no network), merged at once; then the service's, which
     // syncs the service when one of its files is missing (TCalendar::LoadCache), and the merge
@@ -128,7 +73,8 @@ public:
     // What failed in the last sync, one line per source, as the status shows them.
     std::vector<std::string> Failures;
 
-    const std::vector<std::unique_ptr<TSubscriptionSource>>& Subscriptions() const { return sources_; }
+    // Every source but the service, subscriptions first, in the user's order.
+    const std::vector<std::unique_ptr<TEventSource>>& Sources() const { return sources_; }
 
     // The merged list and what the windows ask of it.
     bool HasEventsOn(TDateTime day) const;
@@ -161,7 +107,7 @@ private:
     IBalloonSink& balloons_;
     std::u16string cacheFolder_;
     std::unique_ptr<ical::Zone> local_;
-    std::vector<std::unique_ptr<TSubscriptionSource>> sources_;
+    std::vector<std::unique_ptr<TEventSource>> sources_;
     // The merged list holds the client's records of this generation: a copy of a busy
     // account's list would cost megabytes.
     bool serviceInList_ = false;

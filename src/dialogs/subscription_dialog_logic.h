@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/colors.h"
-#include "calendar/subscriptions.h"
+#include "calendar/subscription_source.h"
 #include "dialogs/account_dialog_logic.h"
 
 namespace tessel {

@@ -73,7 +73,7 @@ protected:
         return titles;
     }
     std::string SubscriptionCache(size_t i) const {
-        const std::u16string path = sources.Subscriptions()[i]->CachePath();
+        const std::u16string path = sources.Sources()[i]->CachePath();
         return FileExists(path) ? ReadFileBytes(path) : std::string("(missing)");
     }
 
@@ -237,10 +237,10 @@ TEST_F(EventSourcesTest, SkippedLinesAreNoFailureAndAreCounted) {
     EXPECT_TRUE(sources.Failures.empty());
     EXPECT_EQ(sourceStatuses.back(), kStatusClose);
     EXPECT_THAT(ByColor()[kTeamColor], ElementsAre(u"Team 1", u"Team 2"));
-    const TSubscriptionSource& source = *sources.Subscriptions()[0];
+    const TEventSource& source = *sources.Sources()[0];
     EXPECT_EQ(source.SkippedCount(), 2u);
     EXPECT_EQ(source.FirstSkipped(), "line 7: an empty recurrence rule, ignored");
-    EXPECT_EQ(sources.Subscriptions()[1]->SkippedCount(), 0u);
+    EXPECT_EQ(sources.Sources()[1]->SkippedCount(), 0u);
 }
 
 // An unchanged calendar (304, or the file's stamp unchanged) is not read again: neither for the
@@ -248,8 +248,8 @@ TEST_F(EventSourcesTest, SkippedLinesAreNoFailureAndAreCounted) {
 TEST_F(EventSourcesTest, UnchangedSubscriptionCostsNoParsing) {
     ScriptGeneration(1);
     sources.Sync(march15);
-    const TSubscriptionSource& team = *sources.Subscriptions()[0];
-    const TSubscriptionSource& holidays = *sources.Subscriptions()[1];
+    const TEventSource& team = *sources.Sources()[0];
+    const TEventSource& holidays = *sources.Sources()[1];
     ASSERT_EQ(team.ParseCount(), 1);
     ASSERT_EQ(holidays.ParseCount(), 1);
     const std::string cache = SubscriptionCache(0);
@@ -294,8 +294,8 @@ TEST_F(EventSourcesTest, UnchangedSubscriptionCostsNoParsing) {
 TEST_F(EventSourcesTest, RemovedSubscriptionTakesItsCopyWithIt) {
     ScriptGeneration(1);
     sources.Sync(march15);
-    const std::u16string team = sources.Subscriptions()[0]->CachePath();
-    const std::u16string holidays = sources.Subscriptions()[1]->CachePath();
+    const std::u16string team = sources.Sources()[0]->CachePath();
+    const std::u16string holidays = sources.Sources()[1]->CachePath();
     ASSERT_TRUE(FileExists(team) && FileExists(holidays));
 
     store.Items[0].Color = kWorkColor;
@@ -397,7 +397,7 @@ TEST_F(EventSourcesTest, StartUpShowsTheCachedCopiesBeforeTheNetworkAnswers) {
     EXPECT_EQ(loaded, synced);
 
     // A damaged copy shows nothing and is fetched whole, not conditionally.
-    const std::u16string teamCache = started.Subscriptions()[0]->CachePath();
+    const std::u16string teamCache = started.Sources()[0]->CachePath();
     for (const std::string& damaged : {std::string(), ReadFileBytes(teamCache).substr(0, 120),
                                        ReadFileBytes(teamCache) + "extra"}) {
         TEventSources again{client, account, store, http, clock, locale, balloons, folder.Folder(),
@@ -406,13 +406,13 @@ TEST_F(EventSourcesTest, StartUpShowsTheCachedCopiesBeforeTheNetworkAnswers) {
         const std::string good = ReadFileBytes(teamCache);
         WriteFileAtomic(teamCache, damaged);
         again.LoadCache(march15);
-        EXPECT_EQ(again.Subscriptions()[0]->Events().size(), 0u);
+        EXPECT_EQ(again.Sources()[0]->Events().size(), 0u);
         http.ClearScript();
         http.AnswerWithETag("team.ics", Ics({"Team 1"}), "\"team-1\"");
         http.Requests.clear();
-        again.Subscriptions()[0]->Sync(http, march15);
+        again.Sources()[0]->Sync(http, march15);
         EXPECT_EQ(http.Requests.at(0).IfNoneMatch, "");
-        EXPECT_EQ(again.Subscriptions()[0]->Events().size(), 1u);
+        EXPECT_EQ(again.Sources()[0]->Events().size(), 1u);
         EXPECT_EQ(ReadFileBytes(teamCache), good);
     }
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "calendar/http.h"
-#include "calendar/subscriptions.h"
+#include "calendar/subscription_source.h"
 #include "ical/ical.h"
 #include "support/loopback_service.h"
 

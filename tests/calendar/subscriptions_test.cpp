@@ -1,4 +1,4 @@
-#include "calendar/subscriptions.h"
+#include "calendar/subscription_source.h"
 
 #include <gtest/gtest.h>
 

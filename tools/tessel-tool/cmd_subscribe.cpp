@@ -14,7 +14,7 @@
 #include "base/file_io.h"
 #include "base/text.h"
 #include "calendar/http.h"
-#include "calendar/subscriptions.h"
+#include "calendar/subscription_source.h"
 #include "command.h"
 
 namespace {
