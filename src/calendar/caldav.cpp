@@ -161,7 +161,7 @@ public:
     }
 
 private:
-    TDavDiscovery Outcome(enum TDavDiscovery::Outcome outcome, std::string problem) {
+    TDavDiscovery Outcome(TDavDiscovery::Result outcome, std::string problem) {
         result_.Outcome = outcome;
         result_.Problem = std::move(problem);
         return result_;
@@ -193,8 +193,10 @@ private:
         if (AsksBasic(response)) result_.Basic = true;
         if (response.Status == 401) {
             done_ = true;
-            Outcome(credentials_.User.empty() ? TDavDiscovery::kNeedsPassword : TDavDiscovery::kRefused,
-                    credentials_.User.empty() ? "the server asks for a user name and password" : kRefusedText);
+            // A user name without a password is not yet an attempt: the dialog asks for both.
+            const bool given = !credentials_.User.empty() && !credentials_.Password.empty();
+            Outcome(given ? TDavDiscovery::kRefused : TDavDiscovery::kNeedsPassword,
+                    given ? kRefusedText : "the server asks for a user name and password");
             return false;
         }
         if (response.Status == 0 || response.Failure != THttpFailure::None) {

@@ -46,7 +46,7 @@ struct TDavCalendarInfo {
 };
 
 struct TDavDiscovery {
-    enum Outcome {
+    enum Result {
         kNotDav,         // the address answers, but not as a CalDAV server
         kNeedsPassword,  // it asks for a user name and password, and none were given
         kRefused,        // the ones given were refused
