@@ -137,4 +137,63 @@ void TDavCalendarSource::EndSync(TDateTime date) {
     Expand(date);
 }
 
+TAddressCheck CheckCalendarAddress(THttp& http, std::string_view address, const std::string& user,
+                                   const std::string& password) {
+    TAddressCheck check;
+    const TSubscriptionAddress parsed = ParseSubscriptionAddress(address);
+    const bool webcal = StartsWithNoCase(Trim(address), "webcal");
+    const std::string server = DavServerUrl(address);
+    if (parsed.Kind == TSubscriptionAddress::kFile || webcal || server.empty()) {
+        check.Subscription = CheckSubscription(http, address);
+        check.Kind = check.Subscription.Ok ? TAddressCheck::kSubscription : TAddressCheck::kFailed;
+        check.Problem = check.Subscription.Problem;
+        return check;
+    }
+    check.Discovery = DiscoverDavCalendars(http, {server, user, password, false});
+    switch (check.Discovery.Outcome) {
+    case TDavDiscovery::kFound: check.Kind = TAddressCheck::kDavAccount; return check;
+    case TDavDiscovery::kNeedsPassword:
+        check.Kind = TAddressCheck::kNeedsPassword;
+        check.Problem = check.Discovery.Problem;
+        return check;
+    case TDavDiscovery::kRefused:
+    case TDavDiscovery::kFailed: check.Problem = check.Discovery.Problem; return check;
+    case TDavDiscovery::kNotDav: break;
+    }
+    if (parsed.Kind != TSubscriptionAddress::kHttp) {
+        // A bare host that answers no CalDAV: there is nothing else to fetch.
+        check.Problem = check.Discovery.Problem;
+        return check;
+    }
+    check.Subscription = CheckSubscription(http, address);
+    check.Kind = check.Subscription.Ok ? TAddressCheck::kSubscription : TAddressCheck::kFailed;
+    check.Problem = check.Subscription.Problem;
+    return check;
+}
+
+TDavAccount NewDavAccount(std::string_view address, std::string title, const std::string& user,
+                          const std::string& password, const TDavDiscovery& discovery,
+                          const std::function<uint32_t()>& pick) {
+    TDavAccount account;
+    account.Server = DavServerUrl(address);
+    account.Title = Trim(title);
+    account.User = Trim(user);
+    account.Password = password;
+    for (const TDavCalendarInfo& info : discovery.Calendars)
+        account.Calendars.push_back({info.Address, info.Name, info.HasColor ? info.Color : pick(), true});
+    return account;
+}
+
+void PutDavAccount(std::vector<TDavAccount>& accounts, TDavAccount account) {
+    for (TDavAccount& old : accounts) {
+        if (old.Server != account.Server || old.User != account.User) continue;
+        for (TSubscription& calendar : account.Calendars)
+            for (const TSubscription& was : old.Calendars)
+                if (was.Address == calendar.Address) calendar.Shown = was.Shown;
+        old = std::move(account);
+        return;
+    }
+    accounts.push_back(std::move(account));
+}
+
 }  // namespace tessel

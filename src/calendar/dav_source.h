@@ -3,12 +3,14 @@
 // (written whole and atomically after a sync that changed anything), each member read as a
 // calendar of its own so that a changed event costs the reading of that event alone, and the
 // occurrences of all of them for the window last asked for, in the calendar's colour.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "calendar/caldav.h"
 #include "calendar/event_source.h"
+#include "calendar/subscription_source.h"
 #include "calendar/subscriptions.h"
 
 namespace tessel {
@@ -74,5 +76,29 @@ private:
     int parses_ = 0;
     int32_t requests_ = 0;
 };
+
+// What an address the user gives turns out to be: a calendar file (a subscription), a CalDAV
+// server with the user's calendars, or a server that asks for a user name and password first.
+// A file on this machine and a webcal address are subscriptions; an http or https address or a
+// bare host is asked as a CalDAV server first (one PROPFIND) and fetched as a file when it
+// answers as none.
+struct TAddressCheck {
+    enum Kind { kFailed, kSubscription, kDavAccount, kNeedsPassword } Kind = kFailed;
+    TSubscriptionCheck Subscription;  // kSubscription
+    TDavDiscovery Discovery;          // kDavAccount: the calendars found
+    std::string Problem;              // kFailed, in the user's words
+};
+TAddressCheck CheckCalendarAddress(THttp& http, std::string_view address, const std::string& user,
+                                   const std::string& password);
+
+// The account the check found, its calendars all shown, each in the server's colour or else the
+// colour pick gives it (called once a calendar, in order).
+TDavAccount NewDavAccount(std::string_view address, std::string title, const std::string& user,
+                          const std::string& password, const TDavDiscovery& discovery,
+                          const std::function<uint32_t()>& pick);
+
+// Puts the account in the list: in place of one of the same server and user (whose calendars
+// keep whether they were shown), else at the end.
+void PutDavAccount(std::vector<TDavAccount>& accounts, TDavAccount account);
 
 }  // namespace tessel

@@ -6,7 +6,7 @@
 // hex digits, the title in UTF-8 and the link as stored.
 // tessel-tool events --folder DIR [--date YYYY-MM-DD]: the same lines for the one list the
 // windows show from the program folder DIR's caches (the service's and every shown
-// subscription's), for the sync window around the date (today without one); no network.
+// subscription's and CalDAV calendar's), for the sync window around the date (today without one); no network.
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -3,7 +3,11 @@
 // address is fetched once and must be an iCalendar file; without --title the file's own name
 // (X-WR-CALNAME) is taken. An address already subscribed to gets the new title and colour.
 // --no-check stores it without the fetch (a script's folder whose address is not reachable yet).
-// tessel-tool subscriptions DIR: the subscriptions of DIR, one a line:
+// With --user and --password (or for a server that asks none), ADDRESS may be a CalDAV server's
+// (a server, a calendar home or a calendar, or a bare host): its calendars are found and added
+// as one account, all shown, and each prints as NAME<TAB>#RRGGBB. An account of the same server
+// and user is replaced, its calendars keeping whether they were shown.
+// tessel-tool subscriptions DIR: the subscriptions of DIR, then the accounts' calendars, one a line:
 //   TITLE<TAB>#RRGGBB<TAB>SHOWN<TAB>ADDRESS-WITHOUT-ITS-SECRET
 #include <cstdio>
 #include <string>
@@ -14,6 +18,7 @@
 #include "base/file_io.h"
 #include "base/text.h"
 #include "calendar/http.h"
+#include "calendar/dav_source.h"
 #include "calendar/subscription_source.h"
 #include "command.h"
 
@@ -29,9 +34,16 @@ std::u16string FolderArgument(const std::string& text) {
     return folder;
 }
 
+std::string ColorText(uint32_t color) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", unsigned(color & 0xFF), unsigned((color >> 8) & 0xFF),
+                  unsigned((color >> 16) & 0xFF));
+    return text;
+}
+
 int RunSubscribe(const std::vector<std::string>& args) {
     if (args.size() < 2) throw tessel::tool::UsageError();
-    std::string title, color;
+    std::string title, color, user, password;
     bool fetch = true;
     for (size_t i = 2; i < args.size(); i += 2) {
         if (args[i] == "--no-check") {
@@ -42,6 +54,8 @@ int RunSubscribe(const std::vector<std::string>& args) {
         if (i + 1 >= args.size()) throw tessel::tool::UsageError();
         if (args[i] == "--title") title = args[i + 1];
         else if (args[i] == "--color") color = args[i + 1];
+        else if (args[i] == "--user") user = args[i + 1];
+        else if (args[i] == "--password") password = args[i + 1];
         else throw tessel::tool::UsageError();
     }
     if (!color.empty() && (color.size() != 7 || color[0] != '#'))
@@ -54,7 +68,24 @@ int RunSubscribe(const std::vector<std::string>& args) {
     tessel::THttp http;
     tessel::TSubscriptionCheck check;
     if (fetch) {
-        check = tessel::CheckSubscription(http, address);
+        const tessel::TAddressCheck found = tessel::CheckCalendarAddress(http, address, user, password);
+        if (found.Kind == tessel::TAddressCheck::kDavAccount) {
+            size_t next = store.Items.size();
+            for (const tessel::TDavAccount& account : store.Accounts) next += account.Calendars.size();
+            tessel::TDavAccount account = tessel::NewDavAccount(address, title, user, password, found.Discovery, [&] {
+                return tessel::ParseColor(kPalette[next++ % std::size(kPalette)]);
+            });
+            for (const tessel::TSubscription& calendar : account.Calendars)
+                std::printf("%s\t%s\n", calendar.Title.c_str(), ColorText(calendar.Color).c_str());
+            tessel::PutDavAccount(store.Accounts, std::move(account));
+            store.Save();
+            return 0;
+        }
+        check = found.Subscription;
+        check.Ok = found.Kind == tessel::TAddressCheck::kSubscription;
+        check.Problem = found.Kind == tessel::TAddressCheck::kNeedsPassword
+                            ? found.Problem + " (--user NAME --password PASS)"
+                            : found.Problem;
     } else {
         const tessel::TSubscriptionAddress parsed = tessel::ParseSubscriptionAddress(address);
         check.Ok = parsed.Kind != tessel::TSubscriptionAddress::kInvalid;
@@ -86,15 +117,17 @@ int RunSubscriptions(const std::vector<std::string>& args) {
     if (args.size() != 1) throw tessel::tool::UsageError();
     tessel::TSubscriptions store(FolderArgument(args[0]));
     store.Load();
-    for (const tessel::TSubscription& item : store.Items) {
-        std::printf("%s\t#%02X%02X%02X\t%d\t%s\n", item.Title.c_str(), unsigned(item.Color & 0xFF),
-                    unsigned((item.Color >> 8) & 0xFF), unsigned((item.Color >> 16) & 0xFF), item.Shown ? 1 : 0,
+    const auto print = [](const tessel::TSubscription& item) {
+        std::printf("%s\t%s\t%d\t%s\n", item.Title.c_str(), ColorText(item.Color).c_str(), item.Shown ? 1 : 0,
                     tessel::RedactedAddress(item.Address).c_str());
-    }
+    };
+    for (const tessel::TSubscription& item : store.Items) print(item);
+    for (const tessel::TDavAccount& account : store.Accounts)
+        for (const tessel::TSubscription& calendar : account.Calendars) print(calendar);
     return 0;
 }
 
-const tessel::tool::Registration kSubscribe{"subscribe", "subscribe DIR ADDRESS [--title T] [--color #RRGGBB] [--no-check]",
+const tessel::tool::Registration kSubscribe{"subscribe", "subscribe DIR ADDRESS [--title T] [--color #RRGGBB] [--user NAME --password PASS] [--no-check]",
                                             RunSubscribe};
 const tessel::tool::Registration kSubscriptions{"subscriptions", "subscriptions DIR", RunSubscriptions};
 

@@ -1,7 +1,7 @@
 // tessel-tool sync DIR [--time-limit MS]: one real sync, as the program runs it at start-up, with DIR as the
 // program's folder: the service's calendars when DIR holds an account (account.xml with a name;
-// its profile.xml's hosts element then names the service) and every shown subscription of its
-// subscriptions.xml. The caches are read first and written there. Prints today's events, one
+// its profile.xml's hosts element then names the service) and every shown subscription and
+// CalDAV calendar of its subscriptions.xml. The caches are read first and written there. Prints today's events, one
 // line each; when a source failed, the status text (exit 1), with each failure on standard
 // error ("failed: Work: the address answered 404") and the service's own cause, if any.
 // --time-limit sets each request's time limit (the program's own is ten minutes), so that a
@@ -52,7 +52,7 @@ int RunSync(const std::vector<std::string>& args) {
     account.Load();
     tessel::TSubscriptions subscriptions(folder);
     subscriptions.Load();
-    if (account.UserName.empty() && subscriptions.Items.empty())
+    if (account.UserName.empty() && subscriptions.Items.empty() && subscriptions.Accounts.empty())
         throw tessel::EError("Neither an account nor a subscription in " + args[0]);
 
     // Without its hosts element the profile would send the account to the shipped default
