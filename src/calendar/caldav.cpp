@@ -74,7 +74,7 @@ std::string DavServerUrl(std::string_view address) {
     if (text.find("://") != std::string::npos) return {};
     // A bare host, perhaps with a port: letters, digits, dots, dashes and one colon.
     const std::string host = text.back() == '/' ? text.substr(0, text.size() - 1) : text;
-    if (host.empty() || host.find('.') == std::string::npos && host != "localhost") return {};
+    if (host.empty() || (host.find('.') == std::string::npos && host != "localhost")) return {};
     for (char c : host)
         if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':')) return {};
     return "https://" + host + "/";

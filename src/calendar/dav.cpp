@@ -17,7 +17,10 @@ constexpr std::u16string_view kAppleIcal = u"http://apple.com/ns/ical/";
 // The namespace a prefix stands for where node is, declared on it or on one of its ancestors.
 std::u16string NamespaceOf(const TxdataNode* node, std::u16string_view prefix) {
     std::u16string attribute = u"xmlns";
-    if (!prefix.empty()) attribute += u":" + std::u16string(prefix);
+    if (!prefix.empty()) {
+        attribute += u':';
+        attribute += prefix;
+    }
     for (; node; node = node->Parent()) {
         for (size_t i = 0; i < node->AttributeCount(); ++i) {
             const std::u16string entry = node->AttributeEntry(i);  // name="value"
@@ -134,7 +137,9 @@ bool ReadMultistatus(std::string_view body, TDavMultistatus& out, std::string& p
             return true;
         });
     } catch (const std::exception& e) {
-        problem = std::string("the server's answer is damaged (") + e.what() + ")";
+        problem = "the server's answer is damaged (";
+        problem += e.what();
+        problem += ")";
         return false;
     }
     if (!Is(root, kDav, u"multistatus")) {
@@ -202,7 +207,9 @@ std::string DavSyncBody(std::string_view token) {
     std::string body(kXmlHead);
     body += "<d:sync-collection";
     body += kNamespaces;
-    body += "><d:sync-token>" + EscapedText(token) + "</d:sync-token><d:sync-level>1</d:sync-level>";
+    body += "><d:sync-token>";
+    body += EscapedText(token);
+    body += "</d:sync-token><d:sync-level>1</d:sync-level>";
     body += "<d:prop><d:getetag/></d:prop></d:sync-collection>";
     return body;
 }
@@ -212,7 +219,11 @@ std::string DavMultigetBody(const std::vector<std::string>& hrefs) {
     body += "<c:calendar-multiget";
     body += kNamespaces;
     body += "><d:prop><d:getetag/><c:calendar-data/></d:prop>";
-    for (const std::string& href : hrefs) body += "<d:href>" + EscapedText(href) + "</d:href>";
+    for (const std::string& href : hrefs) {
+        body += "<d:href>";
+        body += EscapedText(href);
+        body += "</d:href>";
+    }
     body += "</c:calendar-multiget>";
     return body;
 }

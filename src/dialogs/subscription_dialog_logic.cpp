@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "calendar/account.h"
+#include "calendar/caldav.h"
 #include "xml/xdata_list.h"
 
 namespace tessel {
@@ -41,7 +42,8 @@ std::string AddressProblem(std::string_view address, const std::vector<TSubscrip
     const std::string trimmed = Trim(address);
     if (trimmed.empty()) return kAddressEmptyText;
     const TSubscriptionAddress parsed = ParseSubscriptionAddress(trimmed);
-    if (parsed.Kind == TSubscriptionAddress::kInvalid) return parsed.Problem;
+    // A bare host is a calendar server's address.
+    if (parsed.Kind == TSubscriptionAddress::kInvalid && DavServerUrl(trimmed).empty()) return parsed.Problem;
     const std::u16string fetched = FetchedFrom(trimmed);
     for (const TSubscription& item : existing)
         if (FetchedFrom(item.Address) == fetched) return kAlreadySubscribedText;
@@ -68,6 +70,54 @@ TSubscription NewSubscription(std::string_view address, std::u16string_view type
     item.Color = color;
     item.Shown = true;
     return item;
+}
+
+std::vector<TSubscription> OwnCalendars(const std::vector<TSubscription>& items,
+                                        const std::vector<TDavAccount>& accounts) {
+    std::vector<TSubscription> own = items;
+    for (const TDavAccount& account : accounts) {
+        for (TSubscription calendar : account.Calendars) {
+            calendar.Title = Trim(calendar.Title) + " (" + AccountTitle(account) + ")";
+            own.push_back(std::move(calendar));
+        }
+    }
+    return own;
+}
+
+TSubscription* OwnCalendarAt(std::vector<TSubscription>& items, std::vector<TDavAccount>& accounts, size_t i) {
+    if (i < items.size()) return &items[i];
+    i -= items.size();
+    for (TDavAccount& account : accounts) {
+        if (i < account.Calendars.size()) return &account.Calendars[i];
+        i -= account.Calendars.size();
+    }
+    return nullptr;
+}
+
+void RemoveOwnCalendar(std::vector<TSubscription>& items, std::vector<TDavAccount>& accounts, size_t i) {
+    if (i < items.size()) {
+        items.erase(items.begin() + ptrdiff_t(i));
+        return;
+    }
+    i -= items.size();
+    for (auto account = accounts.begin(); account != accounts.end(); ++account) {
+        if (i >= account->Calendars.size()) {
+            i -= account->Calendars.size();
+            continue;
+        }
+        account->Calendars.erase(account->Calendars.begin() + ptrdiff_t(i));
+        if (account->Calendars.empty()) accounts.erase(account);
+        return;
+    }
+}
+
+std::function<TColor()> CalendarColorPicker(TColor chosen, std::vector<TColor> used) {
+    return [chosen, used = std::move(used), first = true]() mutable {
+        const TColor color = first ? chosen : FirstFreePresetColor(used);
+        first = false;
+        used.push_back(color);
+        return color;
+    };
 }
 
 std::vector<TCalendarRow> SubscriptionRows(const std::vector<TSubscription>& items) {
@@ -111,13 +161,17 @@ std::vector<bool> TCalendarPageRows::SubscriptionTicks(const std::vector<bool>& 
 
 void SaveCalendarChoice(TAccount& account, TSubscriptions& subscriptions, std::u16string_view userName,
                         std::u16string_view password, const TCalendarPageRows& page,
-                        const std::vector<TSubscription>& items, const std::vector<bool>& ticks) {
+                        const std::vector<TSubscription>& items, const std::vector<TDavAccount>& accounts,
+                        const std::vector<bool>& ticks) {
     TSubscriptions next = subscriptions;
     next.Items = items;
+    next.Accounts = accounts;
     const std::vector<bool> shown = page.SubscriptionTicks(ticks);
-    for (size_t i = 0; i < next.Items.size(); ++i) next.Items[i].Shown = i < shown.size() && shown[i];
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (TSubscription* calendar = OwnCalendarAt(next.Items, next.Accounts, i)) calendar->Shown = shown[i];
     next.Save();
     subscriptions.Items = std::move(next.Items);
+    subscriptions.Accounts = std::move(next.Accounts);
     SaveAccountChoice(account, userName, password, page.CalendarEntries(), page.ServiceTicks(ticks));
 }
 

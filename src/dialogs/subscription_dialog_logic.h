@@ -5,6 +5,7 @@
 // subscriptions store. The address is a secret in effect: the texts made here for the panel,
 // the rows and messages never hold more of it than RedactedAddress gives.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,8 @@ class TxdataList;
 inline constexpr char kCheckingAddressText[] = "Fetching the calendar\xE2\x80\xA6";
 inline constexpr char kAddressEmptyText[] = "Enter the calendar's address, or pick a file with Browse\xE2\x80\xA6";
 inline constexpr char kAlreadySubscribedText[] = "This calendar is already in the list.";
+inline constexpr char kPasswordAskedText[] =
+    "This calendar server asks for a user name and password.\rEnter them and click OK again.";
 inline constexpr char kAddressBusyText[] = "A sync is running.\rClick OK again when it has ended.";
 
 // The colours "Add address…" offers before the system's colour picker.
@@ -50,6 +53,18 @@ std::string SkippedLinesText(size_t count, const std::string& first);
 TSubscription NewSubscription(std::string_view address, std::u16string_view typedTitle, TColor color,
                               const TSubscriptionCheck& check);
 
+// The calendars the page lists after the service's: the subscriptions in the user's order, then
+// each account's calendars, captioned "NAME (ACCOUNT)".
+std::vector<TSubscription> OwnCalendars(const std::vector<TSubscription>& items,
+                                        const std::vector<TDavAccount>& accounts);
+// The own calendar at index i of that list, wherever it lies; null beyond it.
+TSubscription* OwnCalendarAt(std::vector<TSubscription>& items, std::vector<TDavAccount>& accounts, size_t i);
+// Removes the own calendar at index i; an account left without calendars goes with it.
+void RemoveOwnCalendar(std::vector<TSubscription>& items, std::vector<TDavAccount>& accounts, size_t i);
+// The colour each calendar found without one of its own starts with: the colour chosen for the
+// first, then the presets no calendar uses yet.
+std::function<TColor()> CalendarColorPicker(TColor chosen, std::vector<TColor> used);
+
 // One row per subscription, in the user's order, ticked when it is shown; the caption is its
 // title, or the redacted address when it has none.
 std::vector<TCalendarRow> SubscriptionRows(const std::vector<TSubscription>& items);
@@ -79,12 +94,13 @@ private:
     const TxdataList* calendarEntries_ = nullptr;
 };
 
-// Save: the subscriptions (in the dialog's order, each shown when its row is ticked) are written
-// first, then account.xml as SaveAccountChoice writes it. The store's Items change only once its
+// Save: the subscriptions and the CalDAV accounts (in the dialog's order, each calendar shown
+// when its row is ticked) are written first, then account.xml as SaveAccountChoice writes it. The store's Items change only once its
 // file was written; a failed write raises and leaves both files as they were when it was the
 // first, account.xml as it was when it was the second.
 void SaveCalendarChoice(TAccount& account, TSubscriptions& subscriptions, std::u16string_view userName,
                         std::u16string_view password, const TCalendarPageRows& page,
-                        const std::vector<TSubscription>& items, const std::vector<bool>& ticks);
+                        const std::vector<TSubscription>& items, const std::vector<TDavAccount>& accounts,
+                        const std::vector<bool>& ticks);
 
 }  // namespace tessel

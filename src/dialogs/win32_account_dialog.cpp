@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/calendar.h"
+#include "calendar/dav_source.h"
 #include "calendar/http.h"
 #include "calendar/service_hosts.h"
 #include "dialogs/settings_dialog_logic.h"
@@ -76,6 +77,7 @@ TAccountFm::TAccountFm(TAccount& account, TSubscriptions& subscriptions, TCalend
                        const ServiceHosts& hosts, HWND mainWindow, std::map<std::string, std::string> skippedNotices)
     : account_(account), store_(subscriptions), calendar_(calendar), http_(http), hosts_(hosts),
       mainWindow_(mainWindow), msgpanel_(std::make_unique<TMessagePanel>()), subscriptions_(subscriptions.Items),
+      accounts_(subscriptions.Accounts),
       skippedNotices_(std::move(skippedNotices)), keptUser_(account.UserName), keptPassword_(account.Password) {}
 
 TAccountFm::~TAccountFm() = default;
@@ -167,7 +169,7 @@ bool TAccountFm::FormCloseQuery() {
 
 void TAccountFm::NextBtnClick() {
     const std::u16string user = WindowText(Item(kUserEd));
-    if (logic_.NextClick(user, !subscriptions_.empty()) == TAccountDialogLogic::NextResult::UsernameEmpty) {
+    if (logic_.NextClick(user, !subscriptions_.empty() || !accounts_.empty()) == TAccountDialogLogic::NextResult::UsernameEmpty) {
         const std::u16string text = WithCrLf(Widen(kUsernameEmptyText));
         win32::ShowMessageBox(Handle(), text, u"Gmail Account", MB_OK | MB_ICONERROR);
         return;
@@ -243,7 +245,7 @@ void TAccountFm::UpdateBtnClick() {
 }
 
 void TAccountFm::FillCalendarList(const TxdataList* entries) {
-    page_.Fill(entries, subscriptions_);
+    page_.Fill(entries, OwnCalendars(subscriptions_, accounts_));
     HWND list = Item(kListView1);
     ListView_DeleteAllItems(list);
     // The list shares the images (LVS_SHAREIMAGELISTS): the old ones go once the new are in.
@@ -285,7 +287,8 @@ std::vector<bool> TAccountFm::TakeTicks() {
     const std::vector<bool> ticks = RowTicks();
     if (page_.Rows().size() != ticks.size()) return {};
     const std::vector<bool> shown = page_.SubscriptionTicks(ticks);
-    for (size_t i = 0; i < subscriptions_.size() && i < shown.size(); ++i) subscriptions_[i].Shown = shown[i];
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (TSubscription* calendar = OwnCalendarAt(subscriptions_, accounts_, i)) calendar->Shown = shown[i];
     return page_.ServiceTicks(ticks);
 }
 
@@ -293,8 +296,8 @@ void TAccountFm::AddAddressClick() {
     std::vector<TColor> used;
     for (size_t i = 0; i < page_.ServiceRowCount(); ++i)
         if (page_.Rows()[i].HasColor) used.push_back(page_.Rows()[i].Color);
-    for (const TSubscription& item : subscriptions_) used.push_back(item.Color);
-    TAddAddressFm add(http_, subscriptions_, FirstFreePresetColor(used));
+    for (const TSubscription& item : OwnCalendars(subscriptions_, accounts_)) used.push_back(item.Color);
+    TAddAddressFm add(http_, subscriptions_, FirstFreePresetColor(used), used);
     INT_PTR result = IDCANCEL;
     adding_ = &add;
     try {
@@ -306,7 +309,18 @@ void TAccountFm::AddAddressClick() {
     adding_ = nullptr;
     if (result != IDOK) return;
     const std::vector<bool> serviceTicks = TakeTicks();
-    subscriptions_.push_back(add.Added());
+    // The first row of what came: the new subscription, or the account's first calendar.
+    size_t first = subscriptions_.size();
+    if (add.AddedAccount().Calendars.empty()) {
+        subscriptions_.push_back(add.Added());
+    } else {
+        PutDavAccount(accounts_, add.AddedAccount());
+        first = subscriptions_.size();
+        for (const TDavAccount& account : accounts_) {
+            if (account.Server == add.AddedAccount().Server && account.User == add.AddedAccount().User) break;
+            first += account.Calendars.size();
+        }
+    }
     if (logic_.CurrentPage() == TAccountDialogLogic::kAccountPage) {
         // From the account page: on to the calendars, where the new row shows (signing in first
         // when a name was typed).
@@ -314,7 +328,7 @@ void TAccountFm::AddAddressClick() {
     } else {
         RefillKeepingTicks(serviceTicks);
     }
-    const int row = page_.RowOfSubscription(subscriptions_.size() - 1);
+    const int row = page_.RowOfSubscription(first);
     HWND list = Item(kListView1);
     ListView_SetItemState(list, row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
     ListView_EnsureVisible(list, row, FALSE);
@@ -327,7 +341,7 @@ void TAccountFm::RemoveClick() {
     const int index = page_.SubscriptionAt(selected);
     if (index < 0) return;
     const std::vector<bool> serviceTicks = TakeTicks();
-    subscriptions_.erase(subscriptions_.begin() + index);
+    RemoveOwnCalendar(subscriptions_, accounts_, size_t(index));
     RefillKeepingTicks(serviceTicks);
     // The selection moves to the row that took the removed one's place (or the one before).
     const int rows = ListView_GetItemCount(list);
@@ -352,7 +366,8 @@ void TAccountFm::UpdateRemoveButton() {
 void TAccountFm::ShowSkippedNotice() {
     if (connecting_ || (IsWindowVisible(msgpanel_->Handle()) && !noticeShown_)) return;
     const int index = page_.SubscriptionAt(ListView_GetNextItem(Item(kListView1), -1, LVNI_SELECTED));
-    const auto found = index < 0 ? skippedNotices_.end() : skippedNotices_.find(subscriptions_[size_t(index)].Address);
+    const TSubscription* calendar = index < 0 ? nullptr : OwnCalendarAt(subscriptions_, accounts_, size_t(index));
+    const auto found = calendar ? skippedNotices_.find(calendar->Address) : skippedNotices_.end();
     const bool show = found != skippedNotices_.end();
     ShowPanel(show ? Utf8ToUtf16(found->second) : u"", show);
     noticeShown_ = show;
@@ -399,7 +414,7 @@ void TAccountFm::SaveBtnClick() {
     logic_.SaveClick();
     // A failed write raises: the thunk shows why, and the dialog stays open with what was typed.
     SaveCalendarChoice(account_, store_, WindowText(Item(kUserEd)), WindowText(Item(kPassEd)), page_, subscriptions_,
-                       RowTicks());
+                       accounts_, RowTicks());
     Close(IDOK);
 }
 

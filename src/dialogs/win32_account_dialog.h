@@ -2,7 +2,8 @@
 // TAccountFm, "Gmail Account": the modal two-step dialog in which the user enters the account's
 // name and password (page 1), signs in and ticks the calendars to show (page 2), and saves the
 // choice through the account store. Page 2 also lists the iCalendar subscriptions after the
-// service's calendars, each with its colour and tick, with "Add address…" and "Remove"; a user
+// service's calendars, each with its colour and tick, then the calendars of the CalDAV accounts,
+// with "Add address…" and "Remove"; a user
 // without a service account leaves the name blank, adds an address (page 1 offers that way too)
 // and no sign-in is tried. Its rules are TAccountDialogLogic and TCalendarPageRows; this class
 // shows them.
@@ -111,6 +112,7 @@ private:
     TAccountDialogLogic logic_;
     std::unique_ptr<TMessagePanel> msgpanel_;
     std::vector<TSubscription> subscriptions_;
+    std::vector<TDavAccount> accounts_;
     std::map<std::string, std::string> skippedNotices_;
     bool noticeShown_ = false;  // the panel holds a skipped-lines notice, not a status
     TCalendarPageRows page_;

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "base/text.h"
+#include "calendar/dav_source.h"
 #include "calendar/http.h"
 #include "dialogs/subscription_dialog_logic.h"
 #include "win32/win32_handles.h"
@@ -21,21 +22,22 @@ namespace tessel {
 namespace {
 
 constexpr int kLabelLeft = 12, kFieldLeft = 84, kFieldWidth = 324;
-constexpr RECT kPanelPlace{kFieldLeft - 72, 150, 396, 40};
+constexpr RECT kPanelPlace{kFieldLeft - 72, 216, 396, 40};
 constexpr int kPanelBorder = 8;
 
 }  // namespace
 
-TAddAddressFm::TAddAddressFm(THttp& http, std::vector<TSubscription> existing, TColor color)
-    : http_(http), existing_(std::move(existing)), color_(color) {}
+TAddAddressFm::TAddAddressFm(THttp& http, std::vector<TSubscription> existing, TColor color,
+                             std::vector<TColor> used)
+    : http_(http), existing_(std::move(existing)), color_(color), used_(std::move(used)) {}
 
 void TAddAddressFm::FormCreate() {
     AddControl(L"STATIC", u"Address :", SS_LEFT, kLabelLeft, 18, 70, 16);
     HWND address = AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, kFieldLeft, 14, 240, 22,
                               kAddressEd, WS_EX_CLIENTEDGE);
     AddControl(L"BUTTON", u"Browse\u2026", WS_TABSTOP | BS_PUSHBUTTON, 330, 13, 78, 24, kBrowseBtn);
-    AddControl(L"STATIC", u"https://, webcal:// or a file (.ics) on this computer", SS_LEFT | SS_NOPREFIX,
-               kFieldLeft, 40, kFieldWidth, 16);
+    AddControl(L"STATIC", u"A calendar server, https://, webcal://, or a file (.ics)",
+               SS_LEFT | SS_NOPREFIX, kFieldLeft, 40, kFieldWidth, 16);
     AddControl(L"STATIC", u"Title :", SS_LEFT, kLabelLeft, 70, 70, 16);
     AddControl(L"EDIT", u"", WS_TABSTOP | ES_AUTOHSCROLL, kFieldLeft, 66, kFieldWidth, 22, kTitleEd, WS_EX_CLIENTEDGE);
     AddControl(L"STATIC", u"Left empty, the calendar's own name is used.", SS_LEFT | SS_NOPREFIX, kFieldLeft, 92,
@@ -53,6 +55,14 @@ void TAddAddressFm::FormCreate() {
     const LRESULT last = SendMessageW(colors, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::W(more)));
     SendMessageW(colors, CB_SETITEMDATA, WPARAM(last), kMoreColors);
     SelectColor(color_);
+
+    // Asked for by a calendar server only; sent to that server alone.
+    AddControl(L"STATIC", u"User name :", SS_LEFT, kLabelLeft, 152, 70, 16);
+    AddControl(L"EDIT", u"", WS_TABSTOP | ES_AUTOHSCROLL, kFieldLeft, 148, 216, 22, kUserEd, WS_EX_CLIENTEDGE);
+    AddControl(L"STATIC", u"Password :", SS_LEFT, kLabelLeft, 182, 70, 16);
+    HWND pass = AddControl(L"EDIT", u"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, kFieldLeft, 178, 216, 22, kPassEd,
+                           WS_EX_CLIENTEDGE);
+    SendMessageW(pass, EM_SETPASSWORDCHAR, WPARAM(L'*'), 0);
 
     msgpanel_.Make(Handle(), kMsgPanel, Dpi(), kPanelPlace, kPanelBorder, DialogFont());
 
@@ -91,23 +101,37 @@ void TAddAddressFm::OkClick() {
     }
     ShowPanel(kCheckingAddressText);
     checking_ = true;
-    TSubscriptionCheck check;
+    const std::string user = Utf16ToUtf8(Trim(WindowText(Item(kUserEd))));
+    const std::string password = Utf16ToUtf8(WindowText(Item(kPassEd)));
+    TAddressCheck check;
     try {
-        check = CheckSubscription(http_, Trim(address));
+        check = CheckCalendarAddress(http_, Trim(address), user, password);
     } catch (const std::exception& e) {
-        check.Ok = false;
+        check.Kind = TAddressCheck::kFailed;
         check.Problem = e.what();
     }
     checking_ = false;
-    if (!check.Ok) {
-        ShowPanel(CheckFailedText(check.Problem));
-        HWND edit = Item(kAddressEd);
-        SetFocus(edit);
-        SendMessageW(edit, EM_SETSEL, 0, -1);
+    switch (check.Kind) {
+    case TAddressCheck::kSubscription:
+        added_ = NewSubscription(address, WindowText(Item(kTitleEd)), color_, check.Subscription);
+        Close(IDOK);
         return;
+    case TAddressCheck::kDavAccount:
+        addedAccount_ = NewDavAccount(address, Utf16ToUtf8(WindowText(Item(kTitleEd))), user, password, check.Discovery,
+                                      CalendarColorPicker(color_, used_));
+        Close(IDOK);
+        return;
+    case TAddressCheck::kNeedsPassword:
+        ShowPanel(kPasswordAskedText);
+        SetFocus(Item(user.empty() ? kUserEd : kPassEd));
+        return;
+    case TAddressCheck::kFailed: break;
     }
-    added_ = NewSubscription(address, WindowText(Item(kTitleEd)), color_, check);
-    Close(IDOK);
+    ShowPanel(CheckFailedText(check.Problem));
+    // A refused password is retyped; anything else is the address's.
+    HWND edit = Item(check.Discovery.Outcome == TDavDiscovery::kRefused ? kPassEd : kAddressEd);
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
 void TAddAddressFm::BrowseClick() {

@@ -241,7 +241,7 @@ TEST_F(CalendarChoiceSave, WritesTheSubscriptionsAsListedWithTheirTicksAndTheAcc
         SCOPED_TRACE(c.name);
         TCalendarPageRows page;
         page.Fill(c.entries, listed);
-        SaveCalendarChoice(account, store, c.entries ? u"jane" : u"", u"pw", page, listed, c.ticks);
+        SaveCalendarChoice(account, store, c.entries ? u"jane" : u"", u"pw", page, listed, {}, c.ticks);
         TSubscriptions reloaded(folder.Folder());
         reloaded.Load();
         ASSERT_EQ(reloaded.Items.size(), listed.size());
@@ -273,7 +273,7 @@ TEST_F(CalendarChoiceSave, AFailedWriteRaisesAndLeavesTheFilesAndTheStoreAsTheyW
     page.Fill(list.entries.get(), listed);
     {
         testing::WriteBlocker blocker(store.FilePath());
-        EXPECT_THROW(SaveCalendarChoice(account, store, u"joe", u"pw", page, listed, {false, false, true}),
+        EXPECT_THROW(SaveCalendarChoice(account, store, u"joe", u"pw", page, listed, {}, {false, false, true}),
                      EFileError);
     }
     EXPECT_EQ(ReadFileBytes(store.FilePath()), subscriptionsBefore);
