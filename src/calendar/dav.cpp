@@ -120,6 +120,23 @@ TDavResource ReadResponse(const TxdataNode& response) {
 
 }  // namespace
 
+namespace {
+
+// Whether the text ends with the closing tag of an element of that local name. The parser mends
+// a document cut short; a listing cut short would drop the members it did not reach.
+bool EndsWithClosing(std::string_view text, std::string_view local) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '\t'))
+        text.remove_suffix(1);
+    const size_t open = text.rfind("</");
+    if (open == std::string_view::npos || !text.ends_with(">")) return false;
+    std::string_view name = text.substr(open + 2, text.size() - open - 3);
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    if (const size_t colon = name.find(':'); colon != std::string_view::npos) name.remove_prefix(colon + 1);
+    return name == local;
+}
+
+}  // namespace
+
 bool ReadMultistatus(std::string_view body, TDavMultistatus& out, std::string& problem) {
     TDavMultistatus read;
     TxdataNode root;
@@ -144,6 +161,10 @@ bool ReadMultistatus(std::string_view body, TDavMultistatus& out, std::string& p
     }
     if (!Is(root, kDav, u"multistatus")) {
         problem = "the server's answer is not a WebDAV listing";
+        return false;
+    }
+    if (!EndsWithClosing(body, "multistatus")) {
+        problem = "the server's answer is damaged (it is cut short)";
         return false;
     }
     out = std::move(read);

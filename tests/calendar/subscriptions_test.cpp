@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -38,10 +39,17 @@ TEST_F(SubscriptionsTest, SaveThenLoadGivesBackEveryFieldInOrder) {
         {"webcal://example.org/holidays.ics", "F\xC3\xAAtes \xE2\x80\x94 'public'", 0x00FFFFFF, false},
         {"/home/jane/exported calendar.ics", "", 0, true},
     };
+    store.Accounts = {
+        {"https://cloud.example.org/", "Cloud", "jane", "p\"a<s>s&", {
+             {"https://cloud.example.org/dav/calendars/jane/personal/", "Personal", 0x00112233, true},
+             {"https://cloud.example.org/dav/calendars/jane/work/", "Work", 0x00445566, false}}},
+        {"http://192.168.1.5:5232/", "", "joe", "", {{"http://192.168.1.5:5232/joe/home/", "Home", 0, true}}},
+    };
     store.Save();
-    // Packed: neither the token nor the title is readable in the file.
+    // Packed: neither the token, the title nor the password is readable in the file.
     const std::string bytes = ReadFileBytes(Path());
     EXPECT_EQ(bytes.find("private-7f3c"), std::string::npos);
+    EXPECT_EQ(bytes.find("p\"a<s>s&"), std::string::npos);
     EXPECT_NE(ExpandStream(bytes).find("color=\"#996633\""), std::string::npos) << ExpandStream(bytes);
 
     TSubscriptions loaded{folder.Folder()};
@@ -54,6 +62,21 @@ TEST_F(SubscriptionsTest, SaveThenLoadGivesBackEveryFieldInOrder) {
         EXPECT_EQ(loaded.Items[i].Color, store.Items[i].Color);
         EXPECT_EQ(loaded.Items[i].Shown, store.Items[i].Shown);
     }
+    ASSERT_EQ(loaded.Accounts.size(), store.Accounts.size());
+    for (size_t i = 0; i < store.Accounts.size(); ++i) {
+        SCOPED_TRACE(i);
+        const TDavAccount& was = store.Accounts[i];
+        const TDavAccount& is = loaded.Accounts[i];
+        EXPECT_EQ(std::tie(is.Server, is.Title, is.User, is.Password), std::tie(was.Server, was.Title, was.User, was.Password));
+        ASSERT_EQ(is.Calendars.size(), was.Calendars.size());
+        for (size_t k = 0; k < was.Calendars.size(); ++k) {
+            EXPECT_EQ(is.Calendars[k].Address, was.Calendars[k].Address);
+            EXPECT_EQ(is.Calendars[k].Title, was.Calendars[k].Title);
+            EXPECT_EQ(is.Calendars[k].Color, was.Calendars[k].Color);
+            EXPECT_EQ(is.Calendars[k].Shown, was.Calendars[k].Shown);
+        }
+    }
+    EXPECT_EQ(AccountTitle(loaded.Accounts[1]), "192.168.1.5:5232");
 }
 
 TEST_F(SubscriptionsTest, MissingFileIsNoSubscriptionsAndAFolderInItsPlaceIsReported) {
@@ -99,6 +122,11 @@ TEST_F(SubscriptionsTest, DamagedOrCutShortFilesAreRefusedNamingTheFile) {
         {"shown neither 0 nor 1",
          CompressStream("<Subscriptions><subscription address=\"https://a.example/\" title=\"x\" color=\"#000000\" "
                         "shown=\"yes\"/></Subscriptions>")},
+        {"account without server",
+         CompressStream("<Subscriptions><account user=\"jane\" pass=\"pw\"/></Subscriptions>")},
+        {"account's calendar without address",
+         CompressStream("<Subscriptions><account server=\"https://a.example/\"><calendar title=\"x\" "
+                        "color=\"#000000\" shown=\"1\"/></account></Subscriptions>")},
         {"larger than any subscriptions file", std::string(4u * kSubscriptionsMaxTextLength + 1, '\0')},
     };
     for (const auto& [name, bytes] : variants) {
