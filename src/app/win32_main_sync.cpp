@@ -29,7 +29,10 @@ void TMainFm::ProcessMessages() {
 }
 
 // Something to sync: an account to sign in with, or a subscription.
-bool TMainFm::HasAccount() const { return services_.Sources.HasAccount() || !services_.Subscriptions.Items.empty(); }
+bool TMainFm::HasAccount() const {
+    return services_.Sources.HasAccount() || !services_.Subscriptions.Items.empty() ||
+           !services_.Subscriptions.Accounts.empty();
+}
 
 void TMainFm::Sync(TDateTime date) {
     services_.Sources.Sync(date);

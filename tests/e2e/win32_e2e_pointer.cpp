@@ -28,4 +28,14 @@ bool DragPointer(POINT from, POINT to) {
     return Xdotool(at(from) + " mousedown 1 sleep 0.3" + at(to) + " mouseup 1");
 }
 
+POINT MiddleOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool ClickAt(POINT p) {
+    return Xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " sleep 0.2 click 1");
+}
+
 }  // namespace tessel::e2e

@@ -26,4 +26,10 @@ bool MovePointer(POINT p);
 // xdotool could not be started. The drag takes about a second.
 bool DragPointer(POINT from, POINT to);
 
+// The middle of a window on the screen.
+POINT MiddleOf(HWND window);
+
+// A click of the left button where the pointer is taken to; false when xdotool could not start.
+bool ClickAt(POINT p);
+
 }  // namespace tessel::e2e

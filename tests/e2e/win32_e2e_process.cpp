@@ -81,6 +81,12 @@ HWND FindChildOfClass(HWND parent, const wchar_t* className) {
     return FindWindowExW(parent, nullptr, className, nullptr);
 }
 
+std::u16string TextWithin(HWND window, Millis timeout) {
+    wchar_t text[4096] = {};
+    const auto answered = SendWithin(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), timeout);
+    return answered ? win32::FromW(text) : std::u16string();
+}
+
 std::optional<std::u16string> ShownStatus(HWND mainWindow) {
     const HWND panel = mainWindow ? FindWindowExW(mainWindow, nullptr, L"TesselMsgPanel", nullptr) : nullptr;
     if (!panel || !IsWindowVisible(panel)) return std::nullopt;
@@ -139,6 +145,13 @@ HWND ProgramProcess::TopWindow(const wchar_t* className) const {
     WindowSearch search{id_, className, nullptr};
     EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND ProgramProcess::DialogNamed(const wchar_t* caption) const {
+    HWND found = FindWindowW(L"#32770", caption);
+    DWORD owner = 0;
+    if (found) GetWindowThreadProcessId(found, &owner);
+    return found && owner == id_ && IsWindowVisible(found) ? found : nullptr;
 }
 
 HWND ProgramProcess::WaitForTopWindow(const wchar_t* className, Millis timeout) const {

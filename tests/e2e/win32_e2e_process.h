@@ -36,6 +36,9 @@ HWND FindChildOfClass(HWND parent, const wchar_t* className);
 // A visible top-level window of the process with the class, or null.
 HWND VisibleTopWindow(DWORD processId, const wchar_t* className);
 
+// The window's text (WM_GETTEXT, up to 4,096 characters); empty when it does not answer in time.
+std::u16string TextWithin(HWND window, Millis timeout);
+
 // The text of the main window's status panel while it is shown; nothing while it is hidden.
 std::optional<std::u16string> ShownStatus(HWND mainWindow);
 
@@ -67,6 +70,8 @@ public:
     HWND TopWindow(const wchar_t* className) const;
     // Waits for that window; null after the timeout or when the process ended first.
     HWND WaitForTopWindow(const wchar_t* className, Millis timeout) const;
+    // A visible dialog of the program with this caption, or null.
+    HWND DialogNamed(const wchar_t* caption) const;
 
 private:
     KernelHandle process_;

@@ -65,32 +65,9 @@ constexpr int kHintDay = 17;
 constexpr char kHintTitle[] = "Company holiday";
 const std::set<int> kQuietDays = {21, 6, 27};
 
-std::u16string TextOf(HWND window) {
-    wchar_t text[4096] = {};
-    const auto answered = SendWithin(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), kStepTimeout);
-    return answered ? win32::FromW(text) : std::u16string();
-}
+std::u16string TextOf(HWND window) { return TextWithin(window, kStepTimeout); }
 
 POINT Middle(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-
-POINT MiddleOf(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return Middle(r);
-}
-
-// A click of the left button where the pointer is taken to; false when xdotool could not start.
-bool ClickAt(POINT p) {
-    return Xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " sleep 0.2 click 1");
-}
-
-// A visible dialog of the program with this caption, or null.
-HWND DialogNamed(const ProgramProcess& program, const wchar_t* caption) {
-    HWND found = FindWindowW(L"#32770", caption);
-    DWORD owner = 0;
-    if (found) GetWindowThreadProcessId(found, &owner);
-    return found && owner == program.Id() && IsWindowVisible(found) ? found : nullptr;
-}
 
 // The grid frames the calendar's days (today is filled instead) and none of the quiet ones.
 bool FramesTheEventDays(HWND grid, const ExpectedMonth& month, const GridColors& colors) {
@@ -218,7 +195,7 @@ TEST_F(SubscriptionEndToEnd, AddedAtTheFirstStartItShowsWithoutAnAccountAndComes
         ProgramProcess program(folder_->ProgramFile(), {{u"TESSEL_NOW", kNow}});
         ASSERT_TRUE(program.Started());
         HWND account = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (account = DialogNamed(program, L"Gmail Account")) || !program.Running(); },
+        ASSERT_TRUE(WaitUntil([&] { return (account = program.DialogNamed(L"Gmail Account")) || !program.Running(); },
                               kWindowTimeout))
             << "no account dialog came";
         ASSERT_NE(account, nullptr) << "tessel.exe ended instead";
@@ -228,7 +205,7 @@ TEST_F(SubscriptionEndToEnd, AddedAtTheFirstStartItShowsWithoutAnAccountAndComes
         ASSERT_TRUE(IsWindowVisible(other)) << "the first start offers no address";
         ASSERT_TRUE(ClickAt(MiddleOf(other))) << "xdotool could not be started";
         HWND add = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (add = DialogNamed(program, L"Add address")) != nullptr; }, kStepTimeout))
+        ASSERT_TRUE(WaitUntil([&] { return (add = program.DialogNamed(L"Add address")) != nullptr; }, kStepTimeout))
             << "the click opened no dialog";
 
         // The address typed where the caret is, then Tab to the colour list, one colour down, Enter.
@@ -280,7 +257,7 @@ TEST_F(SubscriptionEndToEnd, AddedAtTheFirstStartItShowsWithoutAnAccountAndComes
     ASSERT_TRUE(again.Started());
     HWND window = again.WaitForTopWindow(L"TMainFm", kWindowTimeout);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(DialogNamed(again, L"Gmail Account"), nullptr) << "the account was asked for again";
+    EXPECT_EQ(again.DialogNamed(L"Gmail Account"), nullptr) << "the account was asked for again";
     // The status names the calendar that could not be fetched, never its address; a click puts it
     // away, as it would cover the grid.
     std::u16string status;
