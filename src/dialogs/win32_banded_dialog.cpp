@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "base/text.h"
 #include "win32/win32_text.h"
 
 namespace tessel {
@@ -74,11 +78,44 @@ void TBandedDialog::SetToolBarArt() {
     SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
     toolImages_ = std::move(images);  // no longer the bar's
     const int buttonWidth = Scaled(kLeftBandWidth - 6);
+    // Before the widths: a new font has the bar measure its buttons again.
+    win32::FontHandle font = CaptionFont(buttonWidth);
+    SendMessageW(bar, WM_SETFONT, WPARAM(font ? font.get() : DialogFont()), FALSE);
+    captionFont_ = std::move(font);
     SendMessageW(bar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(buttonWidth, buttonWidth));
     // The captions carry blanks of their own: little padding, and a long one is cut at both ends
-    // rather than ending in an ellipsis.
+    // rather than ending in an ellipsis (CaptionFont leaves only blanks to cut).
     SendMessageW(bar, TB_SETPADDING, 0, MAKELPARAM(Scaled(2), Scaled(8)));
     SendMessageW(bar, TB_AUTOSIZE, 0, 0);
+}
+
+win32::FontHandle TBandedDialog::CaptionFont(int buttonWidth) const {
+    // The bar draws a caption centred in its button less an edge on either side, a pixel further
+    // right while the button is checked, and clips what is wider.
+    const int room = buttonWidth - 2 * GetSystemMetrics(SM_CXEDGE) - 1;
+    win32::WindowDc screen(nullptr);
+    const auto widest = [&](HFONT font) {
+        win32::SelectGuard select(screen.get(), font);
+        int widest = 0;
+        for (const ToolButton& button : toolButtons_) {
+            const std::u16string letters = Trim(button.Caption);
+            SIZE size{};
+            GetTextExtentPoint32W(screen.get(), win32::W(letters), int(letters.size()), &size);
+            widest = std::max(widest, int(size.cx));
+        }
+        return widest;
+    };
+    if (widest(DialogFont()) <= room) return {};
+    LOGFONTW font{};
+    GetObjectW(DialogFont(), sizeof font, &font);
+    const int height = std::abs(font.lfHeight);
+    win32::FontHandle smaller;
+    for (int h = height - 1; h >= height * 3 / 4; --h) {
+        font.lfHeight = font.lfHeight < 0 ? -h : h;
+        smaller.reset(CreateFontIndirectW(&font));
+        if (!smaller || widest(smaller.get()) <= room) break;
+    }
+    return smaller;
 }
 
 HWND TBandedDialog::AddPageControl(const wchar_t* className, const std::u16string& text, DWORD style, int x, int y,

@@ -53,12 +53,17 @@ protected:
 private:
     void SetTopBandArt();
     void SetToolBarArt();
+    // The tool bar's font when the widest caption's letters (its blanks aside) are too wide for a
+    // button of that width in the dialog font: the dialog font a pixel smaller at a time until they
+    // fit, down to three quarters of its height. Empty when the dialog font will do.
+    win32::FontHandle CaptionFont(int buttonWidth) const;
 
     HWND mainWindow_ = nullptr;
     std::vector<ToolImage> images_;
     ImageListHandle toolImages_;
     win32::BitmapHandle icon_;
     win32::FontHandle productFont_;
+    win32::FontHandle captionFont_;  // the tool bar's, when the dialog font is too wide
     win32::BrushHandle white_;
     std::u16string hint_;
     std::vector<HWND> pages_[2];

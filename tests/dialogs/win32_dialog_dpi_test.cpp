@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/clock.h"
+#include "base/text.h"
 #include "calendar/account.h"
 #include "calendar/balloon_sink.h"
 #include "calendar/calendar.h"
@@ -22,6 +23,8 @@
 #include "support/temp_folder.h"
 #include "ui/profile.h"
 #include "win32/win32_dpi.h"
+#include "win32/win32_handles.h"
+#include "win32/win32_text.h"
 #include "win32_dialog_driver.h"
 
 namespace tessel::testing {
@@ -163,10 +166,8 @@ public:
     void ShowBalloon(const std::u16string&, const std::u16string&, int) override {}
 };
 
-// The account dialog with its message panel up (a sync of the main window is running, so the
-// second page is refused with a text): the panel and the calendar list's column follow the
-// resolution.
-TEST(AccountDialogDpi, TheMessagePanelAndTheListColumnFollowTheResolution) {
+class AccountDialogDpi : public ::testing::Test {
+protected:
     TempFolder folder;
     THttp http;
     FixedClock clock{0};
@@ -174,11 +175,17 @@ TEST(AccountDialogDpi, TheMessagePanelAndTheListColumnFollowTheResolution) {
     NoBalloons balloons;
     ServiceHosts hosts;
     TAccount account{folder.Folder()};
-    TCalendar calendar(http, &account, clock, locale, balloons, hosts, folder.Folder(), 0);
+    TCalendar calendar{http, &account, clock, locale, balloons, hosts, folder.Folder(), 0};
+    TSubscriptions subscriptions{folder.Folder()};
+};
+
+// The account dialog with its message panel up (a sync of the main window is running, so the
+// second page is refused with a text): the panel and the calendar list's column follow the
+// resolution.
+TEST_F(AccountDialogDpi, TheMessagePanelAndTheListColumnFollowTheResolution) {
     // An account, so that the calendars page would sign in and is refused while the sync runs.
     account.SetCredentials("ana@example.org", "secret");
     calendar.Syncing = true;
-    TSubscriptions subscriptions{folder.Folder()};
     TAccountFm dialog(account, subscriptions, calendar, http, hosts, nullptr);
     const int base = win32::WindowDpi(nullptr);
     RECT panelBefore{}, panelAfter{}, nextBefore{}, nextAfter{};
@@ -213,6 +220,45 @@ TEST(AccountDialogDpi, TheMessagePanelAndTheListColumnFollowTheResolution) {
     EXPECT_NEAR(nextAfter.right - nextAfter.left, (nextBefore.right - nextBefore.left) * 1.5, 2);
     EXPECT_NEAR(columnAfter, columnBefore * 1.5, 1);
     EXPECT_NEAR(fontAfter, fontBefore * 1.5, 1);
+}
+
+// The tool bar draws a caption centred in its button less an edge on either side, a pixel further
+// right while the button is checked, and clips the rest: the caption's letters (its blanks may be
+// clipped) must fit there, in the tool bar's font, at the first resolution and at 1.5 times it.
+TEST_F(AccountDialogDpi, TheLeftBandsCaptionsFitTheirButtons) {
+    TAccountFm dialog(account, subscriptions, calendar, http, hosts, nullptr);
+    const int base = win32::WindowDpi(nullptr);
+    const auto expectFit = [](HWND d, int dpi) {
+        HWND bar = GetDlgItem(d, TBandedDialog::kToolBarId);
+        win32::WindowDc dc(bar);
+        win32::SelectGuard font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+        EXPECT_GE(FontHeightOf(bar), FontHeightOf(GetDlgItem(d, TAccountFm::kUserEd)) * 3 / 4) << dpi << " DPI";
+        const int count = int(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
+        EXPECT_EQ(count, 2);
+        for (int i = 0; i < count; ++i) {
+            TBBUTTON button{};
+            RECT rect{};
+            wchar_t text[64] = {};
+            SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+            SendMessageW(bar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect));
+            SendMessageW(bar, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(text));
+            const std::u16string letters = Trim(win32::FromW(text));
+            SIZE size{};
+            GetTextExtentPoint32W(dc.get(), win32::W(letters), int(letters.size()), &size);
+            EXPECT_LE(size.cx, rect.right - rect.left - 2 * GetSystemMetrics(SM_CXEDGE) - 1)
+                << Narrow(letters) << " at " << dpi << " DPI";
+        }
+    };
+    DialogScript script;
+    script.Then("painted", Pause(std::chrono::milliseconds(200))).Then("measured", [&](HWND d) {
+        for (const int dpi : {base, base * 3 / 2}) {
+            if (dpi != base) ChangeDpi(d, dpi, Suggested(d, base, dpi));
+            expectFit(d, dpi);
+        }
+        Press(d, VK_ESCAPE);
+        return true;
+    });
+    EXPECT_EQ(script.Run(dialog), IDCANCEL) << script.Unfinished();
 }
 
 INSTANTIATE_TEST_SUITE_P(OptionsAndAbout, DialogDpi, ::testing::Bool(),
