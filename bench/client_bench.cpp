@@ -81,7 +81,7 @@ struct Client {
     explicit Client(const std::string& host, std::u16string cacheFolder = u"")
         : folder(std::move(cacheFolder)), account(folder) {
         hosts.Service = host;
-        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder, 7);
+        calendar = std::make_unique<TCalendar>(http, &account, clock, hosts, folder, 7);
         calendar->SetCredentials("demo@localhost", "demo");
     }
     std::u16string folder;

@@ -60,8 +60,8 @@ public:
 
     // account may be null (no calendar is then selected). cacheFolder holds the cache files, with
     // a trailing separator. zoneHours is the machine's zone unless a test fixes it.
-    TCalendar(THttp& http, TAccount* account, IClock& clock, const ILocaleFormat& locale, IBalloonSink& balloons,
-              const ServiceHosts& hosts, std::u16string cacheFolder, int32_t zoneHours = LocalZoneHours());
+    TCalendar(THttp& http, TAccount* account, IClock& clock, const ServiceHosts& hosts, std::u16string cacheFolder,
+              int32_t zoneHours = LocalZoneHours());
     ~TCalendar() override;
     TCalendar(const TCalendar&) = delete;
     TCalendar& operator=(const TCalendar&) = delete;
@@ -69,7 +69,7 @@ public:
     // Status.
     void ReportStatus(const std::string& message);
 
-    // The event list and what the windows ask of it.
+    // The service's records. The windows read the merged list of every source (TEventSources).
     void ClearEvents();
     void ClearEventDoc();
     // Lets the merged feed tree go (EventDoc empty, EventEntries null); the events stay. Nothing
@@ -77,12 +77,6 @@ public:
     // one, so the program drops it after each load and sync: for a busy account it takes
     // several times the memory of the events. Does nothing while a sync runs.
     void ReleaseEventDoc();
-    bool HasEventsOn(TDateTime day) const;
-    std::u16string DayText(TDateTime day) const;
-    // The next timed, not yet notified event after now; now + 3 days when there is none.
-    TDateTime FindNextEvent();
-    // Shows the reminder balloon of the event at NextIndex, once per record.
-    void NotifyNextEvent();
 
     // Sign-in and the calendar list.
     void SetCredentials(const std::string& user, const std::string& password) override;
@@ -166,7 +160,6 @@ public:
     std::unique_ptr<TxdataNode> EventDoc;
     std::unique_ptr<TxdataNode> CalendarDoc;
     int32_t Days = 0;
-    int32_t NextIndex = -1;
     bool Syncing = false;
 
 private:
@@ -229,8 +222,6 @@ private:
     THttpResponse answer_;
     TAccount* account_;
     IClock& clock_;
-    const ILocaleFormat& locale_;
-    IBalloonSink& balloons_;
     std::string serviceHost_;
     std::string serviceDomain_;
     std::string servicePin_;

@@ -292,7 +292,6 @@ bool TCalendar::LoadCache(bool keepEventDoc, bool syncWhenMissing) {
         EventDoc = keepEventDoc ? std::move(feeds->Doc) : TxdataNode::Create();
         Events = std::move(events);
         ++EventsGeneration;
-        NextIndex = -1;
     }
     if (damaged) CacheDamaged = true;
     if (syncWhenMissing && (!calendars || !feeds)) Sync(clock_.Now());

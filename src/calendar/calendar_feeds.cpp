@@ -126,7 +126,6 @@ bool TCalendar::RunSync(TDateTime date) {
     CalendarDoc = std::move(calendars.Doc);
     Events = std::move(run.Events);
     ++EventsGeneration;
-    NextIndex = -1;
     FeedFailures = std::move(run.Failures);
     if (!FeedFailures.empty()) {
         std::string text = kStatusFeedsFailed;
@@ -212,7 +211,6 @@ void TCalendar::ParseEvents() {
     SortEvents(events);
     Events = std::move(events);
     ++EventsGeneration;
-    NextIndex = -1;
 }
 
 std::string TCalendar::CalendarColor(const std::string& id) const { return CalendarColorOf(CalendarEntries.get(), id); }

@@ -152,7 +152,7 @@ protected:
     ServiceHosts hosts;
     THttp http;
     TAccount account{folder.Folder()};
-    TCalendar calendar{http, &account, clock, locale, balloons, hosts, folder.Folder()};
+    TCalendar calendar{http, &account, clock, hosts, folder.Folder()};
     TSubscriptions subscriptions{folder.Folder()};
     TEventSources sources{calendar, account, subscriptions, http, clock, locale, balloons, folder.Folder()};
     TTheme theme;

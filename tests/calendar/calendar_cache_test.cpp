@@ -12,7 +12,7 @@ using ::testing::ElementsAre;
 class CalendarCache : public CalendarClientTest {
 protected:
     std::unique_ptr<TCalendar> FreshClient() {
-        auto fresh = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 7);
+        auto fresh = std::make_unique<TCalendar>(http, &account, clock, hosts, folder.Folder(), 7);
         fresh->SetCredentials("Jane@calendar.test", "secret");
         fresh->OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
         return fresh;
@@ -45,7 +45,6 @@ TEST_F(CalendarCache, LoadCacheRebuildsTheSyncedEventsWithoutTheNetwork) {
     ASSERT_NE(fresh->CalendarEntries, nullptr);
     EXPECT_EQ(fresh->CalendarEntries->Count(), 2u);
     EXPECT_EQ(fresh->EventEntries->Count(), 2u);
-    EXPECT_EQ(fresh->NextIndex, -1);
 }
 
 TEST_F(CalendarCache, UnicodeTitlesSurviveTheCacheByteForByte) {
@@ -224,7 +223,7 @@ TEST_F(CalendarCache, ReleasedFeedTreeKeepsTheEventsAndTheNextSyncWritesAWholeCa
     EXPECT_EQ(fresh->EventEntries, nullptr);
     EXPECT_EQ(fresh->EventDoc->ChildCount(), 0u);
     EXPECT_EQ(TitlesOf(*fresh), titles);
-    EXPECT_TRUE(fresh->HasEventsOn(fresh->Events[0].Event.StartTime));
+    EXPECT_TRUE(HasEventsOn(fresh->Events, fresh->Events[0].Event.StartTime));
     ASSERT_NE(fresh->CalendarEntries, nullptr) << "the calendar list stays for the next sync";
 
     // The next sync fetches a tree of its own: the cache it writes is whole again.

@@ -124,7 +124,7 @@ protected:
     RecordingBalloons balloons;
     TAccount account{folder.Folder()};
     ServiceHosts hosts{kHost, kHost, "www.maker.test"};
-    TCalendar calendar{http, &account, clock, locale, balloons, hosts, folder.Folder(), 7};
+    TCalendar calendar{http, &account, clock, hosts, folder.Folder(), 7};
     std::vector<std::string> statuses;
 
     void SetUp() override {

@@ -40,7 +40,7 @@ protected:
         ASSERT_EQ(service_->Problem(), "");
         hosts.Service = service_->Host();
         hosts.Certificate = service_->Certificate();
-        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 7);
+        calendar = std::make_unique<TCalendar>(http, &account, clock, hosts, folder.Folder(), 7);
         calendar->OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
         calendar->SetCredentials(kUser, kPassword);
     }
@@ -86,12 +86,12 @@ TEST_F(CalendarLive, SyncedCacheLoadsTheSameEventsWithoutTheNetwork) {
     EXPECT_TRUE(FileExists(folder.File(u"jane.doe@localhost.xml")));
     EXPECT_TRUE(FileExists(folder.File(u"jane.doe@localhost-cat.xml")));
     ASSERT_GT(calendar->Events.size(), 10u);
-    const std::u16string today = calendar->DayText(EncodeDate(2008, 3, 15));
+    const std::u16string today = DayText(calendar->Events, EncodeDate(2008, 3, 15), u':');
     EXPECT_NE(today.find(u"All Day - Grandmas birthday"), std::u16string::npos) << Utf16ToUtf8(today);
     EXPECT_NE(today.find(u"12:30 PM-1:30 PM - Lunch with Zo\u00eb"), std::u16string::npos) << Utf16ToUtf8(today);
 
     ScriptedHttp offline;
-    TCalendar fresh{offline, &account, clock, locale, balloons, hosts, folder.Folder(), 7};
+    TCalendar fresh{offline, &account, clock, hosts, folder.Folder(), 7};
     fresh.SetCredentials(kUser, kPassword);
     fresh.LoadCache();
     EXPECT_TRUE(offline.Requests.empty());
@@ -106,7 +106,7 @@ TEST_F(CalendarLive, SyncedCacheLoadsTheSameEventsWithoutTheNetwork) {
         EXPECT_EQ(fresh.Events[i].Event.Color, calendar->Events[i].Event.Color);
         EXPECT_EQ(fresh.Events[i].Event.Link(), calendar->Events[i].Event.Link());
     }
-    EXPECT_EQ(fresh.DayText(EncodeDate(2008, 3, 15)), today);
+    EXPECT_EQ(DayText(fresh.Events, EncodeDate(2008, 3, 15), u':'), today);
 }
 
 // Each way the service's answers go wrong, armed on the service for the next request. A feed
@@ -121,7 +121,7 @@ TEST_F(CalendarLive, FailedFetchKeepsThePreviousCacheAndEvents) {
     ASSERT_EQ(calendar->SyncFailure, "");
     const std::string events = ReadFileBytes(folder.File(u"jane.doe@localhost.xml"));
     const std::string list = ReadFileBytes(folder.File(u"jane.doe@localhost-cat.xml"));
-    const std::u16string today = calendar->DayText(EncodeDate(2008, 3, 15));
+    const std::u16string today = DayText(calendar->Events, EncodeDate(2008, 3, 15), u':');
     const size_t count = calendar->Events.size();
     ASSERT_GT(count, 10u);
 
@@ -154,7 +154,7 @@ TEST_F(CalendarLive, FailedFetchKeepsThePreviousCacheAndEvents) {
         }
         EXPECT_EQ(ReadFileBytes(folder.File(u"jane.doe@localhost-cat.xml")), list);
         EXPECT_EQ(calendar->Events.size(), count);
-        EXPECT_EQ(calendar->DayText(EncodeDate(2008, 3, 15)), today);
+        EXPECT_EQ(DayText(calendar->Events, EncodeDate(2008, 3, 15), u':'), today);
         http.Send({.Url = "http://" + service_->Host() + "/test/fault/clear"});
     }
 }

@@ -115,7 +115,6 @@ TEST_F(CalendarParse, AlternateLinkIsTheFirstExactAlternate) {
 
 TEST_F(CalendarParse, MalformedEntryRaisesAndKeepsTheList) {
     Parse({{"work", "#FF0000"}}, {EventFeed("work", {EventEntry("work", "a", "Kept", {{"2008-03-05", "2008-03-06"}})})});
-    calendar.NextIndex = 0;
     calendar.EventDoc = TxdataNode::Create();
     calendar.EventDoc->LoadFromBytes(EventFeed("work", {EventEntry("work", "b", "Bad", {{"2008-03-05", "2008-13-06"}})}));
     calendar.EventEntries = calendar.EventDoc->SelectNodes(u"entry");

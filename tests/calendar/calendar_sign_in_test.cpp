@@ -124,7 +124,7 @@ TEST_F(CalendarSignIn, WhatTheServiceIsTrustedWithGoesOnlyToItsHost) {
     const std::string pin(64, 'c');
     ServiceHosts pinned = hosts;
     pinned.Certificate = pin;
-    TCalendar client{http, &account, clock, locale, balloons, pinned, folder.Folder(), 7};
+    TCalendar client{http, &account, clock, pinned, folder.Folder(), 7};
     client.SetCredentials("jane", "pw");
     http.Answer(kSignInPath, "Auth=c\n");
     http.Answer("/feed", "x");

@@ -18,7 +18,7 @@ protected:
         ASSERT_EQ(service.problem, "");
         hosts.Service = "127.0.0.1:" + std::to_string(service.httpsPort);
         hosts.Certificate = service.certificate;
-        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 0);
+        calendar = std::make_unique<TCalendar>(http, &account, clock, hosts, folder.Folder(), 0);
         calendar->OnStatus = [this](TCalendar&, const std::string& message) { statuses.push_back(message); };
         calendar->SetCredentials("demo@localhost", "demo");
     }

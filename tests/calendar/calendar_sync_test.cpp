@@ -84,7 +84,6 @@ TEST_F(CalendarSync, FullRunFetchesSelectedCalendarsWritesCacheAndSorts) {
     EXPECT_THAT(Titles(), ElementsAre(u"Dentist", u"Review"));
     EXPECT_EQ(calendar.Events[0].Event.Color, 0x0000FFu);
     EXPECT_EQ(calendar.Events[1].Event.Color, 0xA35229u);
-    EXPECT_EQ(calendar.NextIndex, -1);
     EXPECT_EQ(calendar.Response, "");
 
     EXPECT_NE(CacheBytes(".xml").find("Dentist"), std::string::npos);
@@ -244,7 +243,7 @@ TEST_F(CalendarSync, NoCalendarSelectedWritesAnEmptyCacheThatReadsBack) {
     EXPECT_EQ(CacheBytes(".xml"), "<feed/>\r\n");
 
     http.Requests.clear();
-    TCalendar fresh{http, &account, clock, locale, balloons, hosts, folder.Folder(), 7};
+    TCalendar fresh{http, &account, clock, hosts, folder.Folder(), 7};
     fresh.SetCredentials("Jane@calendar.test", "secret");
     fresh.LoadCache();
     EXPECT_TRUE(http.Requests.empty());
@@ -253,7 +252,7 @@ TEST_F(CalendarSync, NoCalendarSelectedWritesAnEmptyCacheThatReadsBack) {
 }
 
 TEST_F(CalendarSync, WithoutAccountNoCalendarIsFetched) {
-    TCalendar lone{http, nullptr, clock, locale, balloons, hosts, folder.Folder(), 7};
+    TCalendar lone{http, nullptr, clock, hosts, folder.Folder(), 7};
     lone.SetCredentials("Jane@calendar.test", "secret");
     ScriptTwoCalendars();
     lone.Sync(march15);

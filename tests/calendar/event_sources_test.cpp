@@ -384,7 +384,7 @@ TEST_F(EventSourcesTest, StartUpShowsTheCachedCopiesBeforeTheNetworkAnswers) {
     http.Requests.clear();
     http.ClearScript();
 
-    TCalendar client{http, &account, clock, locale, balloons, hosts, folder.Folder(), 7};
+    TCalendar client{http, &account, clock, hosts, folder.Folder(), 7};
     client.SetCredentials("Jane@calendar.test", "secret");
     TEventSources started{client, account, store, http, clock, locale, balloons, folder.Folder(),
                           std::make_unique<UtcZone>()};

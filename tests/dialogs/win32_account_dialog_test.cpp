@@ -91,7 +91,7 @@ protected:
     void Use(const std::string& host) {
         hosts.Service = host;
         hosts.Certificate = service.certificate;
-        calendar = std::make_unique<TCalendar>(http, &account, clock, locale, balloons, hosts, folder.Folder(), 0);
+        calendar = std::make_unique<TCalendar>(http, &account, clock, hosts, folder.Folder(), 0);
         account.SetClient(calendar.get());
         calendar->OnStatus = [this](TCalendar&, const std::string& text) { mainStatuses.push_back(text); };
     }

@@ -175,7 +175,7 @@ protected:
     NoBalloons balloons;
     ServiceHosts hosts;
     TAccount account{folder.Folder()};
-    TCalendar calendar{http, &account, clock, locale, balloons, hosts, folder.Folder(), 0};
+    TCalendar calendar{http, &account, clock, hosts, folder.Folder(), 0};
     TSubscriptions subscriptions{folder.Folder()};
 };
 

@@ -142,7 +142,7 @@ protected:
     ServiceHosts hosts;
     testing::TempFolder folder;
     TAccount account{folder.Folder()};
-    TCalendar calendar{http, &account, clock, locale, balloons, hosts, folder.Folder(), 0};
+    TCalendar calendar{http, &account, clock, hosts, folder.Folder(), 0};
     TSubscriptions subscriptions{folder.Folder()};
     TEventSources sources{calendar, account, subscriptions, http, clock, locale, balloons, folder.Folder()};
     TProfile profile{folder.Folder()};

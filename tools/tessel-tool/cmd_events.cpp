@@ -76,7 +76,7 @@ int RunFolderEvents(const std::vector<std::string>& args) {
     tessel::FixedClock clock(date);
     tessel::DefaultLocaleFormat locale;
     NoBalloons balloons;
-    tessel::TCalendar calendar(http, &account, clock, locale, balloons, tessel::ServiceHosts{}, folder);
+    tessel::TCalendar calendar(http, &account, clock, tessel::ServiceHosts{}, folder);
     calendar.SetCredentials(account.UserName, account.Password);
     tessel::TEventSources sources(calendar, account, subscriptions, http, clock, locale, balloons, folder);
     sources.Reload();
@@ -109,7 +109,7 @@ int RunEvents(const std::vector<std::string>& args) {
     tessel::FixedClock clock;
     tessel::DefaultLocaleFormat locale;
     NoBalloons balloons;
-    tessel::TCalendar calendar(http, nullptr, clock, locale, balloons, tessel::ServiceHosts{}, u"", 0);
+    tessel::TCalendar calendar(http, nullptr, clock, tessel::ServiceHosts{}, u"", 0);
     if (!listFeed.empty()) {
         calendar.CalendarDoc = tessel::NewFeedRoot();
         tessel::tool::ReadNamingFile(

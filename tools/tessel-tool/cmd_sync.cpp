@@ -70,7 +70,7 @@ int RunSync(const std::vector<std::string>& args) {
     tessel::SystemClock clock;
     const auto locale = tessel::CreateSystemLocaleFormat();
     NoBalloons balloons;
-    tessel::TCalendar calendar(http, &account, clock, *locale, balloons, hosts, folder);
+    tessel::TCalendar calendar(http, &account, clock, hosts, folder);
     if (args.size() == 3) calendar.ServiceTimeLimitMs = tessel::StrToInt(args[2]);
     account.SetClient(&calendar);
     calendar.SetCredentials(account.UserName, account.Password);

@@ -90,7 +90,7 @@ struct ProcessObjects {
     explicit ProcessObjects(const std::u16string& dataFolder)
         : Clock(MakeClock()), Locale(CreateSystemLocaleFormat()), Profile(LoadedProfile(dataFolder)),
           Account(dataFolder), Hosts(ReadServiceHosts(Profile->Doc)),
-          Calendar(Http, &Account, *Clock, *Locale, Balloons, Hosts, dataFolder), Subscriptions(dataFolder),
+          Calendar(Http, &Account, *Clock, Hosts, dataFolder), Subscriptions(dataFolder),
           Sources(Calendar, Account, Subscriptions, Http, *Clock, *Locale, Balloons, dataFolder),
           ReadingAhead(ReadCacheAhead(Calendar, dataFolder)),
           HintWin(Sources, BalloonControl) {
