@@ -122,6 +122,19 @@ FunctionEnd
 
 Function .onInit
   !insertmacro ONE_AT_A_TIME
+  ; A folder given with /D= that the system would not accept is dropped without a word, and the
+  ; default used instead; the process's own command line still has it.
+  System::Call 'kernel32::GetCommandLineW() p .r0'
+  System::Call 'shlwapi::StrStrIW(p r0, w " /D=") p .r1'
+  ${If} $1 P<> 0
+    System::Call '*$1(&w${NSIS_MAX_STRLEN} .r2)'
+    StrCpy $2 $2 "" 4
+    ${If} $2 != $INSTDIR
+      MessageBox MB_OK|MB_ICONSTOP "Setup cannot install into the folder$\r$\n$2$\r$\n$\r$\nChoose a folder of your own and try again." /SD IDOK
+      SetErrorLevel 4
+      Quit
+    ${EndIf}
+  ${EndIf}
 FunctionEnd
 
 Function un.onInit
