@@ -272,14 +272,13 @@ TEST_F(Installer, RefusedSetupsLeaveTheInstalledProgramWhole) {
     EXPECT_TRUE(fs::is_regular_file(blocker));
 }
 
-// A run that stopped after moving the old program aside: the next run puts it back first, then
-// installs, and nothing of the stopped run is left.
+// A run that stopped while moving its files in, the old program moved aside: the next run puts
+// the old one back first, then installs, and nothing of the stopped run is left.
 TEST_F(Installer, ARunStoppedMidwayIsCompletedByTheNext) {
     ASSERT_EQ(Install(setup_), 0);
     fs::create_directories(Folder() / "~setup-old");
     fs::rename(Folder() / "tessel.exe", Folder() / "~setup-old" / "tessel.exe");
-    fs::create_directories(Folder() / "~setup-new");
-    WriteFileAtomic((Folder() / "~setup-new" / "tessel.exe").u16string(), "half a program");
+    WriteFileAtomic((Folder() / "tessel.exe").u16string(), "half a program");
     ASSERT_EQ(Install(nextSetup_), 0);
     EXPECT_TRUE(Holds(Folder() / "tessel.exe", Bytes(nextProgram_)));
     EXPECT_FALSE(fs::exists(Folder() / "~setup-new") || fs::exists(Folder() / "~setup-old"));
