@@ -299,22 +299,23 @@ HWND MainWindowOf(const fs::path& program, DWORD& process) {
 }
 
 // "Check Update" with an information file of method 1 offering the next installer, run with /S:
-// the program hands over, the installer replaces it, and it comes back at the next version with
-// the user's account, which signs in again.
+// refused while its digest does not match; then the program hands over, the installer replaces
+// it, and it comes back at the next version with the user's account, which signs in again.
 TEST_F(Installer, CheckUpdateInstallsTheNextInstallerAndTheProgramComesBack) {
     ASSERT_EQ(Install(setup_), 0);
     const fs::path updates = TheSetup().FixtureDir / "updates";
     for (const auto& entry : fs::directory_iterator(updates)) fs::remove(entry.path());
     const std::string name = nextSetup_.filename().string();
     const std::string installer = Bytes(nextSetup_);
-    Sha256 digest;
-    digest.Update(installer);
     WriteFileAtomic((updates / name).u16string(), installer);
-    WriteFileAtomic((updates / "tessel.inf").u16string(),
-                    "#date=11/20/2009\r\n#method=1\r\n#setupparams=/S\r\n#url=http://{host}/download/webupdate/" + name +
-                        "\r\n#sha256=" + DigestHex(digest.Finish()) + "\r\n");
+    const auto offer = [&](const std::string& digest) {
+        WriteFileAtomic((updates / "tessel.inf").u16string(),
+                        "#date=11/20/2009\r\n#method=1\r\n#setupparams=/S\r\n#url=http://{host}/download/webupdate/" +
+                            name + "\r\n#sha256=" + digest + "\r\n");
+    };
     SignIn();
     const std::string account = Bytes(Folder() / "account.xml");
+    const std::string installed = Bytes(Folder() / "tessel.exe");
 
     const int signIns = TheSetup().SignInCount();
     const auto started = StartProgram();
@@ -323,12 +324,33 @@ TEST_F(Installer, CheckUpdateInstallsTheNextInstallerAndTheProgramComesBack) {
     ASSERT_TRUE(window);
     // The start's own sync comes after the information file's address is set.
     ASSERT_TRUE(WaitUntil([&] { return TheSetup().SignInCount() >= signIns + 2; }, kWindowTimeout));
-    PostMessageW(window, WM_COMMAND, kCheckUpdateCommand, 0);
-    HWND question = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] { return (question = VisibleTopWindow(program.Id(), L"TauAutoUpgraderUpgradeMessageForm")) != nullptr; },
-        kWindowTimeout));
-    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    const auto checkAndAccept = [&] {
+        PostMessageW(window, WM_COMMAND, kCheckUpdateCommand, 0);
+        HWND question = nullptr;
+        const bool asked = WaitUntil(
+            [&] { return (question = VisibleTopWindow(program.Id(), L"TauAutoUpgraderUpgradeMessageForm")) != nullptr; },
+            kWindowTimeout);
+        if (asked) PostMessageW(question, WM_COMMAND, IDYES, 0);
+        return asked;
+    };
+
+    // An installer that does not match its digest is refused: skipping it leaves nothing to run.
+    offer(std::string(64, '0'));
+    ASSERT_TRUE(checkAndAccept());
+    HWND refused = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (refused = VisibleTopWindow(program.Id(), L"#32770")) != nullptr; }, kWindowTimeout));
+    wchar_t caption[64] = {};
+    GetWindowTextW(refused, caption, 64);
+    EXPECT_EQ(std::wstring(caption).rfind(L"Error #", 0), 0u);
+    PostMessageW(refused, WM_COMMAND, IDYES, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(Folder() / (name + ".uTMP")) && !IsWindow(refused); }, kWindowTimeout));
+    EXPECT_FALSE(program.WaitForExit(Millis(2000)));
+    EXPECT_TRUE(Holds(Folder() / "tessel.exe", installed));
+
+    Sha256 digest;
+    digest.Update(installer);
+    offer(DigestHex(digest.Finish()));
+    ASSERT_TRUE(checkAndAccept());
     ASSERT_TRUE(program.WaitForExit(kRestartTimeout)) << "the program did not hand over";
 
     DWORD restarted = 0;
