@@ -191,16 +191,28 @@ TEST_F(Installer, SilentInstallPutsTheProgramTheShortcutAndTheUninstallEntry) {
     EXPECT_GE(std::stoul(Narrow(*size)), fs::file_size(TheSetup().Program) / 1024);
 }
 
+// Over a whole install, and over one that a run stopped while moving its files in left with the
+// old program aside and half of the new one in place (the next run puts the old one back first):
+// the new program and theme replace the old ones, and the user's files stay byte for byte.
 TEST_F(Installer, UpgradeReplacesTheProgramAndKeepsTheUsersFilesByteForByte) {
-    ASSERT_EQ(Install(setup_), 0);
-    WriteUsersFiles();
-    WriteFileAtomic((Folder() / "theme" / "default" / "background.png").u16string(), "an old picture");
-    ASSERT_EQ(Install(nextSetup_), 0);
-    EXPECT_TRUE(Holds(Folder() / "tessel.exe", Bytes(nextProgram_)));
-    EXPECT_TRUE(Holds(Folder() / "theme" / "default" / "background.png", Bytes(TheSetup().Theme / "background.png")));
-    for (const auto& [name, bytes] : UsersFiles()) EXPECT_EQ(bytes, kUsersFiles.at(name)) << name;
-    EXPECT_FALSE(fs::exists(Folder() / "~setup-new") || fs::exists(Folder() / "~setup-old"));
-    EXPECT_EQ(UninstallValue(L"DisplayVersion"), Widen(Env("TESSEL_NEXT_VERSION")));
+    const fs::path background = Folder() / "theme" / "default" / "background.png";
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "over a stopped run" : "over a whole install");
+        ASSERT_EQ(Install(setup_), 0);
+        WriteUsersFiles();
+        WriteFileAtomic(background.u16string(), "an old picture");
+        if (stopped) {
+            fs::create_directories(Folder() / "~setup-old");
+            fs::rename(Folder() / "tessel.exe", Folder() / "~setup-old" / "tessel.exe");
+            WriteFileAtomic((Folder() / "tessel.exe").u16string(), "half a program");
+        }
+        ASSERT_EQ(Install(nextSetup_), 0);
+        EXPECT_TRUE(Holds(Folder() / "tessel.exe", Bytes(nextProgram_)));
+        EXPECT_TRUE(Holds(background, Bytes(TheSetup().Theme / "background.png")));
+        EXPECT_EQ(UsersFiles(), kUsersFiles);
+        EXPECT_FALSE(fs::exists(Folder() / "~setup-new") || fs::exists(Folder() / "~setup-old"));
+        EXPECT_EQ(UninstallValue(L"DisplayVersion"), Widen(Env("TESSEL_NEXT_VERSION")));
+    }
 }
 
 // The installer ends a running copy the way "&Exit" does, so that its settings are saved: the
@@ -270,18 +282,6 @@ TEST_F(Installer, RefusedSetupsLeaveTheInstalledProgramWhole) {
         EXPECT_TRUE(Holds(Folder() / "tessel.exe", installed));
     }
     EXPECT_TRUE(fs::is_regular_file(blocker));
-}
-
-// A run that stopped while moving its files in, the old program moved aside: the next run puts
-// the old one back first, then installs, and nothing of the stopped run is left.
-TEST_F(Installer, ARunStoppedMidwayIsCompletedByTheNext) {
-    ASSERT_EQ(Install(setup_), 0);
-    fs::create_directories(Folder() / "~setup-old");
-    fs::rename(Folder() / "tessel.exe", Folder() / "~setup-old" / "tessel.exe");
-    WriteFileAtomic((Folder() / "tessel.exe").u16string(), "half a program");
-    ASSERT_EQ(Install(nextSetup_), 0);
-    EXPECT_TRUE(Holds(Folder() / "tessel.exe", Bytes(nextProgram_)));
-    EXPECT_FALSE(fs::exists(Folder() / "~setup-new") || fs::exists(Folder() / "~setup-old"));
 }
 
 // The main window of a program started from this file, or null.
