@@ -170,8 +170,10 @@ Function PutBackMovedAside
 FunctionEnd
 
 ; Moves the old files aside and the staged ones in; on a failure puts the old ones back.
-; The error flag is set when the new program could not be put in place.
+; The error flag is set when the new program could not be put in place. (Testing the flag
+; clears it, so each step's outcome is kept in $1.)
 Function MoveStagedIn
+  StrCpy $1 "ok"
   ClearErrors
   CreateDirectory "$INSTDIR\${ASIDE}"
   CreateDirectory "$INSTDIR\theme"
@@ -184,12 +186,17 @@ Function MoveStagedIn
   ${If} ${FileExists} "$INSTDIR\theme\default\*.*"
     Rename "$INSTDIR\theme\default" "$INSTDIR\${ASIDE}\default"
   ${EndIf}
-  ${IfNot} ${Errors}
+  ${If} ${Errors}
+    StrCpy $1 "failed"
+  ${Else}
     Rename "$INSTDIR\${STAGING}\tessel.exe" "$INSTDIR\tessel.exe"
     Rename "$INSTDIR\${STAGING}\uninstall.exe" "$INSTDIR\uninstall.exe"
     Rename "$INSTDIR\${STAGING}\default" "$INSTDIR\theme\default"
+    ${If} ${Errors}
+      StrCpy $1 "failed"
+    ${EndIf}
   ${EndIf}
-  ${If} ${Errors}
+  ${If} $1 != "ok"
     Call PutBackMovedAside
     SetErrors
   ${Else}

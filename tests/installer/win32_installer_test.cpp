@@ -271,15 +271,25 @@ TEST_F(Installer, RefusedSetupsLeaveTheInstalledProgramWhole) {
         fs::path folder;
         int code;
     } cases[] = {
-        {"a folder that cannot be made", [] { return KernelHandle(); }, blocker / "Tessel Desktop", 4},
+        {"a folder that cannot be made", nullptr, blocker / "Tessel Desktop", 4},
         {"another setup running",
          [] { return KernelHandle(CreateMutexW(nullptr, TRUE, L"TesselDesktopSetup")); }, Folder(), 3},
+        // Moved aside after tessel.exe: the old program is put back whole.
+        {"a file of the program held open",
+         [this] {
+             HANDLE file = CreateFileW((Folder() / "uninstall.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+             return KernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+         },
+         Folder(), 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const KernelHandle held = c.hold();
+        const KernelHandle held = c.hold ? c.hold() : KernelHandle();
+        ASSERT_TRUE(held || !c.hold);
         EXPECT_EQ(RunSetup(nextSetup_, u"/S /D=" + c.folder.u16string()), c.code);
         EXPECT_TRUE(Holds(Folder() / "tessel.exe", installed));
+        EXPECT_FALSE(fs::exists(Folder() / "~setup-new") || fs::exists(Folder() / "~setup-old"));
     }
     EXPECT_TRUE(fs::is_regular_file(blocker));
 }
