@@ -50,8 +50,9 @@ struct InstallResult {
 };
 
 // For the external-setup method the checker names the setup (the file of the first address) in
-// this environment variable of the runner.
+// this environment variable of the runner, and the setup's parameters in the second.
 inline constexpr char16_t kSetupVariable[] = u"TESSEL_UPGRADE_SETUP";
+inline constexpr char16_t kSetupParamsVariable[] = u"TESSEL_UPGRADE_SETUP_PARAMS";
 
 // The downloads in the order they are installed: the setup's download (setupName + ".uTMP", in
 // any letter case) first when there is one, the others after it sorted by name.

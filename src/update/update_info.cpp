@@ -86,6 +86,7 @@ UpdateInfo ParseUpdateInfo(std::string_view info) {
     const InfoText text(info);
     text.Value("date", result.Date);
     text.Value("version", result.Version);
+    text.Value("setupparams", result.SetupParams);
     text.Message(result.Message);
     std::string method;
     if (text.Value("method", method)) {

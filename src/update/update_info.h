@@ -6,8 +6,9 @@
 // "#" + key + "=" wherever it stands; it runs to the first control character. The message is the
 // text between "#message={" and the next "}", line breaks included. Keys: url, url0, url1...
 // (the download list), date (m/d/yyyy), version, message, method ("1" external setup, "2"
-// redirect to the first address, anything else self-upgrade) and, per address, an optional
-// sha256 key with the same suffix as its url key ("sha2561" belongs to "url1").
+// redirect to the first address, anything else self-upgrade), setupparams (what the external
+// setup is run with, e.g. "/S" for a silent install) and, per address, an optional sha256 key with
+// the same suffix as its url key ("sha2561" belongs to "url1").
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,7 @@ struct UpdateInfo {
     std::string Version;
     std::string Message;
     TUpgradeMethod Method = TUpgradeMethod::umSelfUpgrade;
+    std::string SetupParams;
     std::vector<DownloadItem> Files;
     // Why the file was refused (too large, too many addresses), in English; empty when it was
     // read. A refused file offers nothing to fetch.

@@ -212,10 +212,14 @@ void TauAutoUpgrader::HandOver() {
         try {
             WriteFileAtomic(runner, std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)));
             std::u16string line = RunnerCommandLine(runner, programPath_, RestartParams, info_.Method);
-            // The runner inherits the setup's name: the file of the first address.
-            std::u16string setup;
-            if (externalSetup) DownloadFileName(info_.Files.front().Url, setup);
+            // The runner inherits the setup's name (the file of the first address) and parameters.
+            std::u16string setup, params;
+            if (externalSetup) {
+                DownloadFileName(info_.Files.front().Url, setup);
+                params = Widen(info_.SetupParams);
+            }
             SetEnvironmentVariableW(W(std::u16string(kSetupVariable)), setup.empty() ? nullptr : W(setup));
+            SetEnvironmentVariableW(W(std::u16string(kSetupParamsVariable)), params.empty() ? nullptr : W(params));
             STARTUPINFOW startup{sizeof startup};
             PROCESS_INFORMATION process{};
             started = CreateProcessW(W(runner), W(line), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

@@ -12,10 +12,11 @@ std::vector<std::string> Urls(const std::string& info) {
 }
 
 TEST(UpdateInfoKeys, FoundAnywhereInAnyCaseUpToTheFirstControlCharacter) {
-    const std::string info = "junk#DATE=11/20/2009\r\nxx #Version=2.1 beta\t# tail\n#method=2x\n";
+    const std::string info = "junk#DATE=11/20/2009\r\nxx #Version=2.1 beta\t# tail\n#method=2x\n#SetupParams=/S /x=1\n";
     const UpdateInfo parsed = ParseUpdateInfo(info);
     EXPECT_EQ(parsed.Date, "11/20/2009");
     EXPECT_EQ(parsed.Version, "2.1 beta");
+    EXPECT_EQ(parsed.SetupParams, "/S /x=1");
     EXPECT_TRUE(parsed.Files.empty());
     EXPECT_EQ(parsed.Method, TUpgradeMethod::umRedirectToURL);
     EXPECT_TRUE(ParseUpdateInfo("#url=\n").Files.empty());  // an empty value is no value

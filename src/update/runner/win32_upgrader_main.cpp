@@ -3,7 +3,8 @@
 // itself. Its command line is its own path, the program's path and "+" + the restart parameters
 // + the method digit. It waits (bounded) for the program to end, puts every completely received
 // download (NAME.uTMP) in its place with roll-back, runs the downloaded setup (the file the
-// checker names in TESSEL_UPGRADE_SETUP) for the external-setup method, and starts the program
+// checker names in TESSEL_UPGRADE_SETUP, with the parameters in TESSEL_UPGRADE_SETUP_PARAMS) for
+// the external-setup method, and starts the program
 // again with the restart parameters. It shows nothing: the program that comes back is its report.
 #include <windows.h>
 
@@ -56,13 +57,13 @@ std::vector<std::u16string> Downloads(const std::u16string& folder) {
     return names;
 }
 
-// The setup the checker named, removed from the environment so that what the runner starts does
-// not inherit it.
-std::u16string TakeSetupName() {
-    wchar_t name[MAX_PATH + 1] = {};
-    const DWORD length = GetEnvironmentVariableW(W(std::u16string(tessel::update::kSetupVariable)), name, MAX_PATH + 1);
-    SetEnvironmentVariableW(W(std::u16string(tessel::update::kSetupVariable)), nullptr);
-    return length > 0 && length <= MAX_PATH ? FromW(name) : std::u16string();
+// What the checker said of the setup (its name, its parameters), removed from the environment so
+// that what the runner starts does not inherit it.
+std::u16string TakeVariable(const char16_t* variable) {
+    wchar_t value[MAX_PATH + 1] = {};
+    const DWORD length = GetEnvironmentVariableW(W(std::u16string(variable)), value, MAX_PATH + 1);
+    SetEnvironmentVariableW(W(std::u16string(variable)), nullptr);
+    return length > 0 && length <= MAX_PATH ? FromW(value) : std::u16string();
 }
 
 class Win32InstallFiles final : public tessel::update::IInstallFiles {
@@ -107,14 +108,15 @@ int Run() {
     if (folder.empty()) return 2;
     WaitForProgramExit(command.ProgramPath);
 
-    const std::u16string setup = TakeSetupName();
+    const std::u16string setup = TakeVariable(tessel::update::kSetupVariable);
+    const std::u16string setupParams = TakeVariable(tessel::update::kSetupParamsVariable);
     Win32InstallFiles files;
     const tessel::update::InstallResult result =
         tessel::update::InstallDownloads(files, folder, tessel::update::InstallOrder(Downloads(folder), setup));
     // The setup is installed first when it came; without it there is nothing to run.
     if (command.Method == tessel::update::TUpgradeMethod::umUseExternalSetup && result.Ok && !setup.empty() &&
         !result.Installed.empty() && tessel::SameTextAscii(result.Installed.front(), folder + setup))
-        Start(result.Installed.front(), u"", folder, kSetupWaitMs);
+        Start(result.Installed.front(), setupParams, folder, kSetupWaitMs);
     return Start(command.ProgramPath, command.RestartParams, folder, 0) && result.Ok ? 0 : 1;
 }
 
