@@ -63,7 +63,10 @@ TEST_F(CalendarSyncLoopback, FeedCutShortOrTricklingKeepsThatCalendarsCacheAndEv
         statuses.clear();
         calendar->Sync(now);
         ASSERT_EQ(statuses.size(), 2u);
-        EXPECT_EQ(statuses[1].rfind(std::string(kStatusFeedsFailed) + "\rHome: ", 0), 0u) << statuses[1];
+        // The short limit holds for every feed of the sync: on a busy machine a sound one may
+        // pass it too, which this case does not look at.
+        EXPECT_EQ(statuses[1].rfind(kStatusFeedsFailed, 0), 0u) << statuses[1];
+        EXPECT_NE(statuses[1].find("\rHome: "), std::string::npos) << statuses[1];
         EXPECT_EQ(calendar->SyncFailure, "");
         EXPECT_TRUE(SortedEntries(CacheFile(u".xml")) == SortedEntries(events));
         EXPECT_TRUE(CacheFile(u"-cat.xml") == list);
