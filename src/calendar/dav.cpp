@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "xml/xdata_node.h"
+#include "xml/xml_entities.h"
 
 namespace tessel {
 
@@ -200,20 +201,6 @@ std::string PropfindBody(std::string_view properties) {
     return body;
 }
 
-std::string EscapedText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string DavDiscoveryBody() {
@@ -229,7 +216,7 @@ std::string DavSyncBody(std::string_view token) {
     body += "<d:sync-collection";
     body += kNamespaces;
     body += "><d:sync-token>";
-    body += EscapedText(token);
+    xml_entities::AppendEscaped(body, token);
     body += "</d:sync-token><d:sync-level>1</d:sync-level>";
     body += "<d:prop><d:getetag/></d:prop></d:sync-collection>";
     return body;
@@ -242,7 +229,7 @@ std::string DavMultigetBody(const std::vector<std::string>& hrefs) {
     body += "><d:prop><d:getetag/><c:calendar-data/></d:prop>";
     for (const std::string& href : hrefs) {
         body += "<d:href>";
-        body += EscapedText(href);
+        xml_entities::AppendEscaped(body, std::string_view(href));
         body += "</d:href>";
     }
     body += "</c:calendar-multiget>";

@@ -14,6 +14,9 @@ struct DavServer {
     std::string name;
     std::string origin;  // "http://127.0.0.1:PORT"
     std::string home;    // the user's calendar home, an absolute address
+    // A plain collection outside the home, for the calendars a test makes: discovery never lists
+    // them, so what one suite adds leaves the others' view of the user's calendars alone.
+    std::string scratch;
     bool asksPassword = false;
 };
 
@@ -53,8 +56,8 @@ inline DavServers FindDavServers() {
         return found;
     }
     const std::string r = "http://127.0.0.1:" + radicale, x = "http://127.0.0.1:" + xandikos;
-    found.servers = {{"Radicale", r, r + "/" + found.user + "/", true},
-                     {"Xandikos", x, x + "/" + found.user + "/calendars/", false}};
+    found.servers = {{"Radicale", r, r + "/" + found.user + "/", r + "/scratch/", true},
+                     {"Xandikos", x, x + "/" + found.user + "/calendars/", x + "/scratch/", false}};
     return found;
 }
 
