@@ -37,7 +37,10 @@ struct FileCloser {
 using FileHandle = std::unique_ptr<void, FileCloser>;
 
 constexpr DWORD kBufferSize = 4096;
-constexpr char kAcceptHeader[] = "Accept: text/html, */*\r\n";
+// Every transfer takes a connection of its own and gives it up: a connection kept after an answer
+// the server ended badly fails the next request that takes it, and with several such kept, the
+// one resend a lost request gets could take another of them.
+constexpr char kAcceptHeader[] = "Accept: text/html, */*\r\nConnection: close\r\n";
 constexpr DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                              INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
