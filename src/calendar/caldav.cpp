@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 #include <utility>
 
 #include "base/percent_code.h"
@@ -470,19 +471,29 @@ void TDavCalendarSync::TakeList(const THttpResponse& response) {
 void TDavCalendarSync::TakeFetch(const THttpResponse& response) {
     TDavMultistatus listing;
     if (!Listing(response, listing)) return;
+    const size_t end = std::min(toFetch_.size(), fetched_ + kDavFetchBatch);
+    std::set<std::string> asked(toFetch_.begin() + ptrdiff_t(fetched_), toFetch_.begin() + ptrdiff_t(end));
     for (TDavResource& resource : listing.Resources) {
         const std::string key = Key(resource.Href);
         if (IsCollection(key)) continue;
         if (resource.Status == 404) {
             Remove(key);
+            asked.erase(key);
             continue;
         }
         if (resource.CalendarData.empty()) continue;
         std::string etag = OneLine(resource.ETag) ? resource.ETag : std::string();
         copy_.Objects[key] = TDavObject{std::move(etag), std::move(resource.CalendarData)};
         changed_.push_back(key);
+        asked.erase(key);
     }
-    fetched_ = std::min(toFetch_.size(), fetched_ + kDavFetchBatch);
+    // A member asked for that did not come would stay as it was behind a token that says it is
+    // current: the next sync lists the calendar whole instead.
+    if (!asked.empty()) {
+        newToken_.clear();
+        newCTag_.clear();
+    }
+    fetched_ = end;
     if (fetched_ == toFetch_.size()) Finish();
 }
 
