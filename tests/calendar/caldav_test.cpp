@@ -233,5 +233,32 @@ TEST(DavCalendarSyncTest, FailuresKeepTheCopy) {
     }
 }
 
+// A member the listing names but the multiget leaves out must not stand behind a token that
+// calls the copy current.
+TEST(DavCalendarSyncTest, AMemberThatDidNotComeLeavesNoToken) {
+    ScriptedHttp http;
+    const auto member = [](const std::string& name, const std::string& data) {
+        return "<response><href>/c/" + name + "</href><propstat><prop><getetag>\"1\"</getetag>" + data +
+               "</prop><status>HTTP/1.1 200 OK</status></propstat></response>";
+    };
+    // One-shot answers are taken last added first: the multiget's, then the listing's.
+    http.AnswerOnce("h.example/c/", "<multistatus xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">" +
+                                        member("a.ics", "<C:calendar-data>BEGIN:VCALENDAR</C:calendar-data>") +
+                                        "</multistatus>",
+                    207);
+    http.AnswerOnce("h.example/c/", "<multistatus xmlns=\"DAV:\"><response><href>/c/</href><propstat><prop>"
+                                    "<sync-token>t1</sync-token></prop><status>HTTP/1.1 200 OK</status></propstat>"
+                                    "</response>" + member("a.ics", "") + member("b.ics", "") + "</multistatus>",
+                    207);
+    TDavCopy copy;
+    const TDavCredentials credentials{"https://h.example/", "u", "p", false};
+    TDavCalendarSync sync(credentials, "https://h.example/c/", copy);
+    THttpRequest request;
+    while (sync.Next(request)) sync.Take(http.Send(request));
+    EXPECT_EQ(sync.Failure(), "");
+    EXPECT_EQ(copy.Objects.count("/c/a.ics"), 1u);
+    EXPECT_EQ(copy.SyncToken, "");
+}
+
 }  // namespace
 }  // namespace tessel
