@@ -3,9 +3,10 @@
 // account. A source keeps its own events, its last good copy on disk and its last failure; the
 // merged list (TEventSources) asks each in turn.
 //
-// A sync goes one request at a time, so that every source's requests go out side by side and a
-// slow server holds back only its own calendars: BeginSync, then Next and Take until Next has
-// nothing more to send, then EndSync.
+// A sync goes one request at a time, so that every source's requests go out side by side, round
+// by round: BeginSync, then Next and Take until Next has nothing more to send, then EndSync. A
+// slow or failing server fails only its own calendars; it delays the others' next round at most
+// by its time limit.
 #include <cstddef>
 #include <string>
 
