@@ -116,18 +116,20 @@ TEST(DpiEndToEnd, WindowsScaleWithTheResolution) {
     settings.EventLeft = 420;
     settings.EventTop = 20;
     ProgramFolder folder(setup, settings);
+    const int signIns = setup.SignInCount();
     ProgramProcess process(folder.ProgramFile(), EnvironmentOverrides{{u"TESSEL_NOW", Widen(kMorning)}});
     HWND main = process.WaitForTopWindow(L"TMainFm", kWindowTimeout);
     HWND events = process.WaitForTopWindow(L"TEventFm", kWindowTimeout);
     ASSERT_TRUE(main && events) << "the program showed no main window or no event list window";
-    // The start is over once the list shows today's events from the cache and the sync: the month
-    // has been laid out with the measured fonts by then.
+    // The start is over once both start-up syncs have ended and the list shows today's events:
+    // the month has been laid out with the measured fonts by then, and a day's hint answers.
     HWND list = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
         list = FindWindowExW(FindWindowExW(events, nullptr, L"TesselEventPanel", nullptr), nullptr, L"TesselEventGrid",
                              nullptr);
-        return list && TextOf(list).find(u"Call the office") != std::u16string::npos;
-    }, kWindowTimeout)) << "the list never showed today's events";
+        return list && TextOf(list).find(u"Call the office") != std::u16string::npos &&
+               StartUpSyncsEnded(main, setup.SignInCount() - signIns);
+    }, kWindowTimeout)) << "the start-up did not end with today's events in the list";
     HWND grid = FindChildOfClass(main, L"TesselCalGrid");
     ASSERT_NE(grid, nullptr);
     ASSERT_TRUE(SendWithin(main, WM_NULL, 0, 0, kMessageTimeout));

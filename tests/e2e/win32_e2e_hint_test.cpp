@@ -66,6 +66,7 @@ protected:
         settings.Top = kHintTop;
         settings.ServiceHost = setup_.ServiceHost();
         folder_ = std::make_unique<ProgramFolder>(setup_, settings);
+        const int signIns = setup_.SignInCount();
         process_ = std::make_unique<ProgramProcess>(folder_->ProgramFile(),
                                                     EnvironmentOverrides{{u"TESSEL_NOW", Widen(kMorning)}});
         ASSERT_TRUE(process_->Started());
@@ -83,6 +84,10 @@ protected:
             },
             kReadyTimeout))
             << "the grid never showed the month";
+        // The hint passes over the pointer while a sync runs, so the pointer waits for the start-up.
+        ASSERT_TRUE(WaitUntil([&] { return StartUpSyncsEnded(window_, setup_.SignInCount() - signIns); }, kReadyTimeout))
+            << "the start-up syncs did not end; the status says "
+            << Utf16ToUtf8(ShownStatus(window_).value_or(u"(hidden)"));
         ASSERT_TRUE(SendWithin(window_, WM_NULL, 0, 0, kMessageTimeout));
     }
 

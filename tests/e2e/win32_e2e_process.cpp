@@ -95,6 +95,10 @@ std::optional<std::u16string> ShownStatus(HWND mainWindow) {
     return win32::FromW(text);
 }
 
+bool StartUpSyncsEnded(HWND mainWindow, int signInsSinceStart) {
+    return signInsSinceStart >= 2 && !ShownStatus(mainWindow);
+}
+
 ProgramProcess::ProgramProcess(const std::u16string& program, const EnvironmentOverrides& environment,
                                const std::u16string& arguments) {
     std::u16string commandLine = u"\"" + program + u"\"" + (arguments.empty() ? u"" : u" " + arguments);

@@ -42,6 +42,12 @@ std::u16string TextWithin(HWND window, Millis timeout);
 // The text of the main window's status panel while it is shown; nothing while it is hidden.
 std::optional<std::u16string> ShownStatus(HWND mainWindow);
 
+// A program started without a cache syncs twice before it settles: once for the missing cache,
+// then the start-up's own sync, and its month is on screen before either. Both are over once the
+// service has answered two sign-ins since the start (it logs one after the status panel went up)
+// and the panel is gone again.
+bool StartUpSyncsEnded(HWND mainWindow, int signInsSinceStart);
+
 using EnvironmentOverrides = std::vector<std::pair<std::u16string, std::u16string>>;
 
 class ProgramProcess {
